@@ -1,0 +1,48 @@
+#pragma once
+// One packet of the session protocol and of most local records: a flat tagged
+// text "<PKT><GBN>code</GBN>...</PKT>" that grows by "<TAG>value</TAG>"
+// elements in front of "</PKT>". Reading never fails: a missing element gives
+// the caller's default.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velloran {
+
+class Packet {
+ public:
+  explicit Packet(int code);
+  // UTF-8 bytes of one framed packet, length counting its terminating NUL;
+  // the text ends at the first NUL.
+  Packet(const char* bytes, int length);
+  // Wraps a whole tagged text, every "%" replaced by the full-width "％".
+  explicit Packet(std::u16string text);
+
+  void AddText(std::u16string_view tag, std::u16string_view text);
+  void AddInt(std::u16string_view tag, std::int64_t value);
+  [[nodiscard]] std::u16string GetText(std::u16string_view tag,
+                                       std::u16string_view default_text) const;
+  [[nodiscard]] std::int32_t GetInt(std::u16string_view tag, std::int32_t default_value) const;
+  void SetText(std::u16string_view tag, std::u16string_view text);
+  void SetInt(std::u16string_view tag, std::int64_t value);
+
+  // The value of the first element, or none; the same reading as GetText
+  // without a copy. Valid while the packet is unchanged.
+  [[nodiscard]] bool Find(std::u16string_view tag, std::u16string_view& value) const;
+  [[nodiscard]] bool Contains(std::u16string_view text) const {
+    return text_.find(text) != std::u16string::npos;
+  }
+
+  [[nodiscard]] const std::u16string& Text() const { return text_; }
+  // Replaces the whole text, every "%" replaced by "％".
+  void SetWholeText(std::u16string text);
+
+  // The UTF-8 bytes of the text followed by the one NUL of the wire framing.
+  [[nodiscard]] std::string ToWire() const;
+
+ private:
+  std::u16string text_;
+};
+
+}  // namespace velloran

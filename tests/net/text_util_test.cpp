@@ -1,0 +1,44 @@
+#include "net/text_util.h"
+
+#include <gtest/gtest.h>
+
+namespace velloran {
+namespace {
+
+using Views = std::vector<std::u16string_view>;
+
+TEST(TextSplit, FieldsAndLines) {
+  EXPECT_EQ(SplitFields(u"|12|34"), (Views{u"12", u"34"}));
+  EXPECT_EQ(SplitFields(u"12||34|"), (Views{u"12", u"", u"34", u""}));
+  EXPECT_TRUE(SplitFields(u"").empty());
+  EXPECT_TRUE(SplitFields(u"|").empty());
+  EXPECT_EQ(SplitLines(u"a\n\nb\n"), (Views{u"a", u"b"}));
+  EXPECT_EQ(Split(u"x$@$y$@$", u"$@$"), (Views{u"x", u"y"}));
+  EXPECT_EQ(SplitAll(u"|a|", u'|'), (Views{u"", u"a", u""}));
+}
+
+TEST(TextNumbers, CStyleConversions) {
+  EXPECT_EQ(ToInt(u"  -42x"), -42);
+  EXPECT_EQ(ToInt(u"1,234"), 1);
+  EXPECT_EQ(ToIntGrouped(u"1,234"), 1234);
+  EXPECT_EQ(ToInt(u""), 0);
+  EXPECT_EQ(ToInt(u"-"), 0);
+  EXPECT_DOUBLE_EQ(ToReal(u" -3.25%"), -3.25);
+  EXPECT_DOUBLE_EQ(ToReal(u"1e2"), 100.0);
+  EXPECT_DOUBLE_EQ(ToReal(u"abc"), 0.0);
+  EXPECT_DOUBLE_EQ(ToReal(u"1e999"), 0.0);
+}
+
+TEST(TextNumbers, Formats) {
+  EXPECT_EQ(FormatInt(-7), u"-7");
+  EXPECT_EQ(FormatInt06(93000), u"093000");
+  EXPECT_EQ(FormatReal2(2.346), u"2.35");
+  EXPECT_EQ(FormatReal2(-0.5), u"-0.50");
+  EXPECT_EQ(FormatNumber(0), u"");
+  EXPECT_EQ(FormatNumber(999), u"999");
+  EXPECT_EQ(FormatNumber(-1234567), u"1,234,567");
+  EXPECT_EQ(FormatNumber(1000), u"1,000");
+}
+
+}  // namespace
+}  // namespace velloran
