@@ -57,7 +57,7 @@ void Packet::SetWholeText(std::u16string text) {
 }
 
 void Packet::AddText(std::u16string_view tag, std::u16string_view text) {
-  const std::size_t at = text_.find(kClose);
+  const std::size_t at = FindText(text_, kClose);
   if (at == std::u16string::npos) return;
   std::u16string element;
   element.reserve(tag.size() * 2 + text.size() + 5);
@@ -75,13 +75,17 @@ void Packet::AddInt(std::u16string_view tag, std::int64_t value) { AddText(tag, 
 
 bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   const std::u16string_view text = text_;
-  const std::size_t open = text.find(TagText(tag, false));
+  const std::size_t open = FindText(text, TagText(tag, false));
   if (open == std::u16string_view::npos) return false;
   const std::size_t value_start = text.find(u'>', open) + 1;
-  const std::size_t close = text.find(TagText(tag, true));
+  const std::size_t close = FindText(text, TagText(tag, true));
   if (close == std::u16string_view::npos) return false;
   value = close < value_start ? std::u16string_view{} : text.substr(value_start, close - value_start);
   return true;
+}
+
+bool Packet::Contains(std::u16string_view text) const {
+  return FindText(text_, text) != std::u16string::npos;
 }
 
 std::u16string Packet::GetText(std::u16string_view tag, std::u16string_view default_text) const {
@@ -110,8 +114,8 @@ void Packet::SetText(std::u16string_view tag, std::u16string_view text) {
   std::u16string kept;
   kept.reserve(text_.size());
   std::size_t from = 0;
-  for (std::size_t at = text_.find(element); at != std::u16string::npos;
-       at = text_.find(element, from)) {
+  for (std::size_t at = FindText(text_, element); at != std::u16string::npos;
+       at = FindText(text_, element, from)) {
     kept.append(text_, from, at - from);
     from = at + element.size();
   }

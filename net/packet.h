@@ -30,9 +30,7 @@ class Packet {
   // The value of the first element, or none; the same reading as GetText
   // without a copy. Valid while the packet is unchanged.
   [[nodiscard]] bool Find(std::u16string_view tag, std::u16string_view& value) const;
-  [[nodiscard]] bool Contains(std::u16string_view text) const {
-    return text_.find(text) != std::u16string::npos;
-  }
+  [[nodiscard]] bool Contains(std::u16string_view text) const;
 
   [[nodiscard]] const std::u16string& Text() const { return text_; }
   // Replaces the whole text, every "%" replaced by "％".

@@ -4,9 +4,48 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velloran {
+
+std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::size_t from) {
+  const std::size_t n = text.size(), m = needle.size();
+  if (m == 0) return from <= n ? from : std::u16string_view::npos;
+  if (from >= n || m > n - from) return std::u16string_view::npos;
+  const char16_t* t = text.data();
+  const std::size_t last = n - m;  // the last position a match may start at
+  std::size_t i = from;
+#if defined(__SSE2__)
+  if (m >= 2) {
+    // Candidates are positions where the first two characters match.
+    const __m128i first = _mm_set1_epi16(static_cast<short>(needle[0]));
+    const __m128i second = _mm_set1_epi16(static_cast<short>(needle[1]));
+    for (; i + 8 <= last + 1; i += 8) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
+      unsigned mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, first), _mm_cmpeq_epi16(b, second))));
+      while (mask != 0) {
+        const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+        const std::size_t at = i + bit / 2;
+        if (std::memcmp(t + at + 2, needle.data() + 2, (m - 2) * sizeof(char16_t)) == 0) return at;
+        mask &= ~(3u << bit);
+      }
+    }
+  }
+#endif
+  for (; i <= last; ++i) {
+    if (t[i] == needle[0] && std::memcmp(t + i + 1, needle.data() + 1, (m - 1) * sizeof(char16_t)) == 0) {
+      return i;
+    }
+  }
+  return std::u16string_view::npos;
+}
 
 std::vector<std::u16string_view> Split(std::u16string_view text, std::u16string_view sep) {
   std::vector<std::u16string_view> out;
@@ -84,7 +123,7 @@ std::int32_t ToIntGrouped(std::u16string_view text) { return ParseDecimal(text, 
 double ToReal(std::u16string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
-  char buf[64];
+  char buf[64] = {};
   std::size_t n = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {

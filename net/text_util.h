@@ -14,6 +14,10 @@ namespace velloran {
 // gives no pieces; a trailing separator gives no empty last piece.
 std::vector<std::u16string_view> Split(std::u16string_view text, std::u16string_view sep);
 
+// The first occurrence of needle in text at or after from, or npos; the same
+// result as std::u16string_view::find, found 8 characters at a time.
+std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::size_t from = 0);
+
 // Records separated by "\n", empty records skipped.
 std::vector<std::u16string_view> SplitLines(std::u16string_view text);
 

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velloran {
 namespace {
 
@@ -61,6 +65,17 @@ void AppendUtf8AsUtf16(const char* bytes, std::size_t length, std::u16string& ou
   out.resize(base + length);
   char16_t* o = out.data() + base;
   while (p < end) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      if ((_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) != 0) break;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(v, zero));
+      o += 16;
+      p += 16;
+    }
+#endif
     while (end - p >= 8 && PlainAscii8(p)) {
       for (int k = 0; k < 8; ++k) o[k] = p[k];
       o += 8;

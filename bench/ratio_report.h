@@ -1,0 +1,57 @@
+#pragma once
+// A benchmark main that, after the usual console output, prints each measured
+// benchmark's throughput as a ratio against its baseline from the same run.
+//   int main(int argc, char** argv) {
+//     return velloran::RunWithRatios(argc, argv, {{"BM_Ours", "BM_Baseline"}});
+//   }
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velloran {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+      seconds_per_iteration_[run.benchmark_name()] = run.GetAdjustedRealTime() /
+                                                     benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  // Time of ours over time of the baseline: above 1 means ours is slower.
+  void PrintRatios(const std::vector<std::pair<std::string, std::string>>& pairs) const {
+    std::printf("\nratios (time of the first / time of the baseline, same input):\n");
+    for (const auto& [ours, base] : pairs) {
+      for (const auto& [name, t] : seconds_per_iteration_) {
+        if (name.rfind(ours, 0) != 0) continue;
+        const std::string suffix = name.substr(ours.size());
+        const auto b = seconds_per_iteration_.find(base + suffix);
+        if (b == seconds_per_iteration_.end() || b->second <= 0) continue;
+        std::printf("  %-48s / %-40s = %.2f\n", name.c_str(), b->first.c_str(), t / b->second);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, double> seconds_per_iteration_;
+};
+
+inline int RunWithRatios(int argc, char** argv,
+                         const std::vector<std::pair<std::string, std::string>>& pairs) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios(pairs);
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace velloran
