@@ -1,0 +1,48 @@
+#pragma once
+// The clock that code reads wherever it needs the time of day or must pause,
+// passed in so that a test can set the time and skip the pauses.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+namespace velloran {
+
+class Clock {
+ public:
+  using TimePoint = std::chrono::system_clock::time_point;
+  virtual ~Clock() = default;
+  [[nodiscard]] virtual TimePoint Now() const = 0;
+  virtual void SleepFor(std::chrono::milliseconds duration) = 0;
+};
+
+// The system's wall clock and real sleeps.
+class SystemClock : public Clock {
+ public:
+  [[nodiscard]] TimePoint Now() const override;
+  void SleepFor(std::chrono::milliseconds duration) override;
+};
+
+// A clock a test sets; SleepFor returns at once and moves the time on.
+// Safe to read and advance from several threads.
+class ManualClock : public Clock {
+ public:
+  explicit ManualClock(TimePoint start = TimePoint{}) : now_ms_(ToMs(start)) {}
+  [[nodiscard]] TimePoint Now() const override;
+  void SleepFor(std::chrono::milliseconds duration) override;
+  void Set(TimePoint t) { now_ms_.store(ToMs(t)); }
+  void Advance(std::chrono::milliseconds d) { now_ms_.fetch_add(d.count()); }
+  // Total of every SleepFor so far.
+  [[nodiscard]] std::chrono::milliseconds slept() const {
+    return std::chrono::milliseconds(slept_ms_.load());
+  }
+
+ private:
+  static std::int64_t ToMs(TimePoint t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+  }
+  std::atomic<std::int64_t> now_ms_;
+  std::atomic<std::int64_t> slept_ms_{0};
+};
+
+}  // namespace velloran

@@ -1,0 +1,26 @@
+#pragma once
+// The application window messages the windows exchange. The numbers appear
+// here and nowhere else; receivers compare against these names.
+
+#include <cstdint>
+
+namespace velloran::msg {
+
+inline constexpr std::uint32_t kClosePopup = 1034;    // wParam 1 when Enter was pressed
+inline constexpr std::uint32_t kSearchButton = 2025;  // no receiver acts on it
+inline constexpr std::uint32_t kSelectStock =
+    2026;  // wParam master Packet* (store-owned), lParam grid type
+inline constexpr std::uint32_t kNotify = 2027;  // wParam says what changed (1, 3014, 2002, ...)
+inline constexpr std::uint32_t kHogaChanged = 2028;  // wParam CHogaView*
+inline constexpr std::uint32_t kReplayClosed =
+    2031;                                           // the order-book view forgets the replay frame
+inline constexpr std::uint32_t kReplaySeek = 2032;  // wParam seek time hhmmss
+inline constexpr std::uint32_t kScreenChanged =
+    2127;  // saved-screen or alarm result of the shown screen
+inline constexpr std::uint32_t kAlarmReached = 2132;    // carries an owned alarm packet
+inline constexpr std::uint32_t kTilePricePress = 2139;  // wParam price, lParam CQZData*
+inline constexpr std::uint32_t kRegisterPopup =
+    2142;  // wParam WindowHandle::id() of the pop-up, or 0
+inline constexpr std::uint32_t kSplitterMoved = 10779;  // re-layout after a splitter drag
+
+}  // namespace velloran::msg
