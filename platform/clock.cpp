@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <time.h>
+
 #include <thread>
 
 namespace velloran {
@@ -20,6 +22,18 @@ Clock::TimePoint ManualClock::Now() const {
 void ManualClock::SleepFor(std::chrono::milliseconds duration) {
   now_ms_.fetch_add(duration.count());
   slept_ms_.fetch_add(duration.count());
+}
+
+std::tm ToLocalTime(std::int64_t seconds) {
+  std::tm out{};
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  if (localtime_r(&t, &out) == nullptr) out = std::tm{};
+  return out;
+}
+
+std::int64_t FromLocalTime(std::tm local) {
+  local.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&local));
 }
 
 }  // namespace velloran

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 
 namespace velloran {
 
@@ -44,5 +45,16 @@ class ManualClock : public Clock {
   std::atomic<std::int64_t> now_ms_;
   std::atomic<std::int64_t> slept_ms_{0};
 };
+
+// Local calendar time of a moment in seconds since the epoch, daylight saving
+// decided by the system. Safe from any thread.
+[[nodiscard]] std::tm ToLocalTime(std::int64_t seconds);
+// Seconds since the epoch of a local calendar time (the system decides
+// daylight saving; out-of-range fields are carried over as mktime does); -1
+// when it cannot be represented.
+[[nodiscard]] std::int64_t FromLocalTime(std::tm local);
+[[nodiscard]] inline std::int64_t ToSeconds(Clock::TimePoint t) {
+  return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
 
 }  // namespace velloran

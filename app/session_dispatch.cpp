@@ -1,0 +1,323 @@
+// CSessionData::Dispatch and its handlers, one per message code.
+#include <chrono>
+
+#include "app/session_data.h"
+#include "net/message_codes.h"
+#include "net/text_util.h"
+#include "platform/window_messages.h"
+
+namespace velloran {
+namespace {
+
+constexpr std::chrono::milliseconds kResultPause{100};
+
+std::u16string_view Field(const std::vector<std::u16string_view>& fields, std::size_t i) {
+  return i < fields.size() ? fields[i] : std::u16string_view();
+}
+
+// The element's value without a copy; empty when absent.
+std::u16string_view View(const Packet& p, std::u16string_view tag) {
+  std::u16string_view value;
+  return p.Find(tag, value) ? value : std::u16string_view();
+}
+
+// A saved-screen entry: Packet(3009) with SEQ, SRT, GRP, SHCODES.
+std::unique_ptr<Packet> SavedScreen(std::u16string_view seq, std::u16string_view srt,
+                                    std::u16string_view grp, std::u16string_view shcodes) {
+  auto entry = std::make_unique<Packet>(code::kSavedScreen);
+  entry->AddText(u"SEQ", seq);
+  entry->AddInt(u"SRT", ToInt(srt));
+  entry->AddText(u"GRP", grp);
+  entry->AddText(u"SHCODES", shcodes);
+  return entry;
+}
+
+class DispatchHold {
+ public:
+  explicit DispatchHold(CMyMutex& m) : m_(m) { m_.Lock(); }
+  ~DispatchHold() { m_.Unlock(); }
+  DispatchHold(const DispatchHold&) = delete;
+  DispatchHold& operator=(const DispatchHold&) = delete;
+
+ private:
+  CMyMutex& m_;
+};
+
+}  // namespace
+
+void CSessionData::Dispatch(Packet& packet) {
+  DispatchHold hold(dispatch_mutex_);
+  if (windows_version_.load() != dispatch_windows_version_) {
+    std::lock_guard<std::mutex> windows(windows_lock_);
+    dispatch_windows_ = windows_;
+    dispatch_windows_version_ = windows_version_.load();
+  }
+  const int gbn = packet.GetInt(u"GBN", 0);
+  switch (gbn) {
+    case code::kHello:
+      OnLoginAnswer(packet);
+      break;
+    case code::kScreenRequest:
+      OnBatchEnd(packet);
+      break;
+    case code::kStockMaster:
+      OnStockMaster(packet);
+      break;
+    case code::kTradingDates:
+      OnTradingDates(packet);
+      break;
+    case code::kServerEvent:
+      OnServerEvent(packet);
+      break;
+    case code::kRealtime:
+      OnRealtime(packet);
+      break;
+    case code::kChart:
+      break;  // SHCODE and CLS are read by nobody
+    case code::kSavedScreenList:
+      OnSavedScreenList(packet);
+      break;
+    case code::kStockDetail:
+      OnStockDetail(packet);
+      break;
+    default:
+      if (code::IsScreenCode(gbn)) {
+        OnScreenHit(gbn, packet);
+      } else {
+        packet.AddText(u"ERR", u"이건머야");
+      }
+      break;
+  }
+}
+
+void CSessionData::SetMarketFlag(std::u16string_view line) {
+  const auto fields = SplitFields(line);
+  if (fields.empty()) return;
+  std::lock_guard<std::mutex> hold(flags_lock_);
+  market_flags_[ToInt(Field(fields, 0))] = ToInt(Field(fields, 1));
+}
+
+void CSessionData::OnLoginAnswer(const Packet& p) {
+  const Windows& w = dispatch_windows_;
+  if (View(p, u"RTN") != u"OK") {
+    PostMessage(w.main_frame, msg::kNotify, 1, 0);
+    return;
+  }
+  SetServerTime(View(p, u"DT"));
+  for (const auto line : SplitLines(View(p, u"JIF"))) SetMarketFlag(line);
+
+  const std::u16string_view mys = View(p, u"MYS");
+  if (mys.size() > 5) saved_screens_.clear();
+  for (const auto line : SplitLines(mys)) {
+    const auto f = SplitFields(line);
+    saved_screens_.push_back(SavedScreen(Field(f, 0), Field(f, 1), Field(f, 2), Field(f, 3)));
+  }
+
+  for (const auto line : SplitLines(View(p, u"ALM"))) {
+    CAlmPrcData parsed;
+    parsed.Parse(line);
+    auto& stored = alarms_[parsed.code()];
+    if (stored) {
+      stored->Parse(line);
+    } else {
+      stored = std::make_unique<CAlmPrcData>(parsed);
+    }
+  }
+
+  for (const auto line : SplitLines(View(p, u"JONGA"))) {
+    const auto f = SplitFields(line);
+    auto entry = std::make_unique<Packet>(code::kClosingWatch);
+    entry->AddText(u"SHCODE", Field(f, 0));
+    entry->AddInt(u"SRT", ToInt(Field(f, 1)));
+    entry->AddText(u"DT", Field(f, 2));
+    closing_list_.push_back(std::move(entry));
+  }
+
+  const std::u16string_view memo = View(p, u"MEMO");
+  if (!memo.empty()) {
+    const std::u16string decoded = Decode(std::u16string(memo));
+    for (const auto piece : Split(decoded, u"$@$")) {
+      const auto code = piece.substr(0, 6);
+      memos_[std::u16string(code)] = std::u16string(piece.substr(code.size()));
+    }
+  }
+
+  const int first = first_login_.load();
+  PostMessage(w.top_bar, msg::kNotify, 1, first);
+  PostMessage(w.qz_view, msg::kNotify, 1, first);
+  first_login_ = 0;
+  logged_in_ = 1;
+}
+
+void CSessionData::OnBatchEnd(const Packet& p) {
+  const int end = p.GetInt(u"END", 0);
+  current_date_text_ = p.GetText(u"DT", u"");
+  PostMessage(dispatch_windows_.qz_view, msg::kNotify, code::kScreenRequest, end);
+}
+
+void CSessionData::OnStockMaster(const Packet& p) {
+  const std::u16string decoded = Decode(p.GetText(u"DATA", u""));
+  for (const auto line : SplitLines(decoded)) {
+    auto entry = std::make_unique<Packet>(std::u16string(line));  // "%" replaced
+    std::u16string code = entry->GetText(u"SHCODE", u"");
+    if (code.empty()) continue;  // a line that is no stock would only clutter the search list
+    auto hold = LockRecords();
+    auto& stored = master_[code];
+    if (stored) {
+      stored->SetWholeText(entry->Text());
+    } else {
+      stored = std::move(entry);
+      AddToNameList(stored.get());
+    }
+  }
+}
+
+void CSessionData::OnTradingDates(const Packet& p) {
+  trading_dates_.clear();
+  for (const auto line : SplitLines(View(p, u"DATA"))) {
+    trading_dates_.emplace_back(line.substr(0, 8));
+  }
+  if (!trading_dates_.empty()) trading_date_ = ToInt(trading_dates_.front());
+}
+
+void CSessionData::OnServerEvent(const Packet& p) {
+  if (View(p, u"EVT") != u"MINUTE") return;
+  current_date_text_ = p.GetText(u"DT", u"");
+  SetServerTime(View(p, u"SVRTIME"));
+}
+
+void CSessionData::OnRealtime(const Packet& p) {
+  const std::u16string_view res = View(p, u"RES");
+  if (res == u"JIF") {
+    const auto lines = SplitLines(View(p, u"DATA"));
+    if (!lines.empty()) SetMarketFlag(lines.front());
+  } else if (res == u"JISU") {
+    auto& stored = index_packets_[p.GetText(u"UPCODE", u"")];
+    if (stored) {
+      stored->SetWholeText(p.Text());
+    } else {
+      stored = std::make_unique<Packet>(p.Text());
+    }
+  } else if (res == u"CPRC") {
+    OnQuote(p);
+  }
+}
+
+void CSessionData::OnQuote(const Packet& p) {
+  const Windows& w = dispatch_windows_;
+  const std::u16string code = p.GetText(u"STKCD", u"");
+  {
+    auto hold = LockRecords();
+    if (CQZData* record = FindRecord(code)) {
+      record->UpdatePrice(p, *this);
+      if (display_mode_.load() == 0) {
+        if (record->tile_window().IsVisible()) {
+          PostMessage(record->tile_window(), msg::kNotify, code::kRealtime, 0);
+        }
+      } else if (display_mode_.load() == 1) {
+        PostMessage(w.qz_view, msg::kNotify, code::kRealtime, reinterpret_cast<LParam>(record));
+      }
+    }
+  }
+  const auto alarm = alarms_.find(code);
+  if (alarm == alarms_.end()) return;
+  if (auto hit = alarm->second->Check(p, MasterPrices())) {
+    // The order-book view frees it; without a view it is freed here.
+    PostPacket(w.hoga_view, msg::kAlarmReached, std::move(hit), true, 0);
+  }
+}
+
+void CSessionData::OnSavedScreenList(const Packet& p) {
+  if (p.GetInt(u"IDX", 0) != code::kSavedScreen) return;
+  saved_screens_.clear();
+  for (const auto line : SplitLines(View(p, u"DATA"))) {
+    const auto f = SplitFields(line);
+    auto entry = std::make_unique<Packet>(code::kSavedScreen);
+    entry->AddInt(u"SRT", ToInt(Field(f, 0)));
+    entry->AddText(u"SEQ", Field(f, 1));
+    entry->AddText(u"GRP", Field(f, 2));
+    entry->AddText(u"SHCODES", Field(f, 3));
+    saved_screens_.push_back(std::move(entry));
+  }
+  PostMessage(dispatch_windows_.qz_view, msg::kNotify, code::kSavedScreenList, code::kSavedScreen);
+}
+
+void CSessionData::OnStockDetail(const Packet& p) {
+  auto hold = LockRecords();
+  for (const auto line : SplitLines(View(p, u"DATA"))) {
+    const auto f = SplitFields(line);
+    const auto value = Field(f, 1);
+    if (value.empty()) continue;
+    CQZData* record = FindRecord(Field(f, 0));
+    if (record == nullptr) continue;
+    record->SetReverseDate(std::u16string(value));
+    if (!record->tile_window().IsNull()) {
+      PostMessage(record->tile_window(), msg::kNotify, code::kStockDetail, 0);
+    }
+  }
+}
+
+void CSessionData::OnScreenHit(int gbn, const Packet& p) {
+  const Windows& w = dispatch_windows_;
+  const std::u16string code = p.GetText(u"SHCODE", u"");
+  const auto alarm_it = alarms_.find(code);
+  CAlmPrcData* alarm = alarm_it == alarms_.end() ? nullptr : alarm_it->second.get();
+
+  // 1. The record of the shown screen.
+  {
+    auto hold = LockRecords();
+    if (gbn == current_screen_.load() && p.Contains(u"CPKT") && !code.empty()) {
+      auto& record = records_[code];
+      if (record) {
+        record->Update(p, *this);
+      } else {
+        record = std::make_unique<CQZData>(p, *this);
+      }
+      if (gbn == code::kAlarm && alarm) {
+        record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
+      }
+      record->SetMemo(Memo(code));
+    }
+  }
+
+  // 2. A saved screen's result replaces every entry it belongs to.
+  if (gbn == code::kSavedScreen && p.Contains(u"SHCODES")) {
+    const int seq = p.GetInt(u"SEQ", 0);
+    for (const auto& entry : saved_screens_) {
+      const int entry_seq = entry->GetInt(u"SEQ", 0);
+      if (entry_seq != 0 && entry_seq != seq) continue;
+      entry->SetWholeText(p.Text());
+      clock_.SleepFor(kResultPause);
+      if (current_screen_.load() == code::kSavedScreen) {
+        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+        PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
+      } else {
+        PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kSavedScreen);
+      }
+    }
+  }
+
+  // 3. An alarm result updates the alarm.
+  if (gbn == code::kAlarm && p.GetInt(u"SEQ", 0) > 0 && alarm) {
+    alarm->Update(p);
+    if (current_screen_.load() == code::kAlarm) {
+      bool shown = false;
+      {
+        auto hold = LockRecords();
+        if (CQZData* record = FindRecord(code)) {
+          record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
+          shown = true;
+        }
+      }
+      if (shown) {
+        clock_.SleepFor(kResultPause);
+        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+      }
+    } else {
+      clock_.SleepFor(kResultPause);
+      PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
+    }
+  }
+}
+
+}  // namespace velloran
