@@ -1,0 +1,94 @@
+// The stored text form of the settings files and where they live.
+#include "app/settings_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/file_replace.h"
+#include "tests/app/session_fixture.h"
+
+namespace velloran {
+namespace {
+
+using ::testing::ElementsAre;
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(SettingsFilesTest, EncodingIsUtf16LeWithMarkAndCrLf) {
+  EXPECT_EQ(EncodeTextLines({u"<A>", u"", u"가"}),
+            std::string("\xFF\xFE<\0A\0>\0\r\0\n\0\r\0\n\0\x00\xAC\r\0\n\0", 22));
+  EXPECT_EQ(EncodeTextLines({}), "\xFF\xFE");
+}
+
+TEST(SettingsFilesTest, DecodingCutsLinesAndDropsLineEndCarriageReturns) {
+  const std::string bytes = EncodeTextLines({u"one", u"", u"two\r", u"th\rree"});
+  EXPECT_THAT(DecodeTextLines(bytes), ElementsAre(u"one", u"", u"two", u"th\rree"));
+  // A last line without its end, an odd last byte, UTF-8 with and without a mark.
+  EXPECT_THAT(DecodeTextLines(std::string("\xFF\xFEx\0\n\0y\0z", 9)), ElementsAre(u"x", u"y"));
+  EXPECT_THAT(DecodeTextLines("\xEF\xBB\xBF"
+                              "a\r\n\xEA\xB0\x80"),
+              ElementsAre(u"a", u"가"));
+  EXPECT_THAT(DecodeTextLines("plain\n"), ElementsAre(u"plain"));
+  EXPECT_TRUE(DecodeTextLines("").empty());
+  EXPECT_TRUE(DecodeTextLines("\xFF\xFE").empty());
+}
+
+class FileReplaceTest : public ::testing::Test {
+ protected:
+  FileReplaceTest() : dir_(testing::FreshDirectory()) {}
+  ~FileReplaceTest() override {
+    ::chmod(dir_.c_str(), 0755);
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+TEST_F(FileReplaceTest, ReplacesWholeAndLeavesNoTemporaryFile) {
+  const fs::path file = dir_ / "qza.cfg";
+  ASSERT_TRUE(ReplaceFileContents(file, "first"));
+  ASSERT_TRUE(ReplaceFileContents(file, "second"));
+  EXPECT_EQ(Slurp(file), "second");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_FALSE(ReplaceFileContents(dir_ / "missing" / "qza.cfg", "x"));
+}
+
+TEST_F(FileReplaceTest, AFailedSaveKeepsThePreviousFile) {
+  const fs::path file = dir_ / "sch.dat";
+  ASSERT_TRUE(ReplaceFileContents(file, "kept"));
+  // The temporary name taken by a directory makes the save fail midway.
+  fs::create_directory(dir_ / "sch.dat.tmp");
+  EXPECT_FALSE(ReplaceFileContents(file, "lost"));
+  EXPECT_EQ(Slurp(file), "kept");
+}
+
+TEST_F(FileReplaceTest, DataDirectoryPrefersOverrideThenExecutableThenXdg) {
+  const fs::path exe = dir_ / "bin";
+  fs::create_directories(exe);
+  EXPECT_EQ(ChooseDataDirectory(dir_ / "given", exe, "/x", "/h"), dir_ / "given");
+  EXPECT_TRUE(fs::is_directory(dir_ / "given"));
+  EXPECT_EQ(ChooseDataDirectory({}, exe, (dir_ / "xdg").string(), "/h"), exe);
+  EXPECT_TRUE(fs::is_empty(exe));  // the probe is gone
+  EXPECT_EQ(ChooseDataDirectory({}, dir_ / "nowhere", (dir_ / "xdg").string(), "/h"),
+            dir_ / "xdg" / "velloran");
+  // A relative XDG_CONFIG_HOME is not used.
+  EXPECT_EQ(ChooseDataDirectory({}, {}, "rel", dir_.string()), dir_ / ".config" / "velloran");
+  EXPECT_EQ(ChooseDataDirectory({}, {}, "", ""), fs::path());
+  if (::geteuid() != 0) {  // root writes anywhere
+    ::chmod(exe.c_str(), 0555);
+    EXPECT_EQ(ChooseDataDirectory({}, exe, (dir_ / "xdg").string(), "/h"),
+              dir_ / "xdg" / "velloran");
+    ::chmod(exe.c_str(), 0755);
+  }
+}
+
+}  // namespace
+}  // namespace velloran

@@ -1,0 +1,120 @@
+// The worker thread: order, the history bound, the stop sequence, and a
+// stress run with a screen-switching and a reading thread beside it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/window_messages.h"
+#include "tests/app/session_fixture.h"
+#include "tests/stock/quote_text.h"
+
+namespace velloran {
+namespace {
+
+using testing::QuoteText;
+
+std::unique_ptr<Packet> BatchEnd(int end) {
+  auto p = std::make_unique<Packet>(3014);
+  p->AddInt(u"END", end);
+  return p;
+}
+
+class WorkerTest : public testing::SessionTest {};
+
+TEST_F(WorkerTest, HandlesPacketsInArrivalOrder) {
+  for (int i = 0; i < 300; ++i) session_->PushIncoming(BatchEnd(i));
+  session_->StartWorker();
+  session_->StartWorker();  // a second start does nothing
+  for (int i = 300; i < 600; ++i) session_->PushIncoming(BatchEnd(i));
+  ASSERT_TRUE(queue_.WaitForPending(600, std::chrono::seconds(30)));
+  const auto got = Posted(qz_);
+  ASSERT_EQ(got.size(), 600u);
+  for (int i = 0; i < 600; ++i) EXPECT_EQ(got[i].lparam, i);
+}
+
+TEST_F(WorkerTest, HistoryKeepsTheNewestThousand) {
+  session_->StartWorker();
+  for (int i = 0; i < 1001; ++i) session_->PushIncoming(BatchEnd(i));
+  ASSERT_TRUE(queue_.WaitForPending(1001, std::chrono::seconds(30)));
+  // Once the next packet is posted, the 1001st is in the history and trimmed.
+  session_->PushIncoming(BatchEnd(1001));
+  ASSERT_TRUE(queue_.WaitForPending(1002, std::chrono::seconds(30)));
+  EXPECT_EQ(session_->history_size(), CSessionData::kHistoryLimit);
+}
+
+TEST_F(WorkerTest, StopFreesWhatIsStillWaiting) {
+  for (int i = 0; i < 100; ++i) session_->PushIncoming(BatchEnd(i));
+  session_->ClearIncoming();
+  EXPECT_EQ(session_->incoming_size(), 0u);
+  session_->StartWorker();
+  for (int i = 0; i < 5000; ++i) session_->PushIncoming(BatchEnd(i));
+  session_.reset();  // the leak checker sees any packet left behind
+  queue_.DispatchPending();
+}
+
+// One thread pushes a million packets while another switches screens and a
+// third reads the records; the sanitizers watch the whole run.
+TEST_F(WorkerTest, StressPushSwitchAndRead) {
+  constexpr int kPackets = 1'000'000;
+  Dispatch(u"<PKT><GBN>1</GBN><RTN>OK</RTN><ALM>1|000007|d|1000|d1|1001</ALM></PKT>");
+  session_->SetWindows({});  // nothing piles up in the stand-in queue
+  session_->StartWorker();
+  std::atomic<bool> pushing{true};
+
+  std::thread pusher([&] {
+    const std::u16string quote = QuoteText(1000, 990, 1010, 980, 100);
+    for (int i = 0; i < kPackets; ++i) {
+      const std::u16string code = FormatInt06(i % 50);
+      std::unique_ptr<Packet> p;
+      if (i % 3 == 0) {
+        p = std::make_unique<Packet>(i % 6 == 0 ? 3007 : 3004);
+        p->AddText(u"SHCODE", code);
+        p->AddText(u"CPKT", quote);
+        p->AddInt(u"PRC", 1000 + i % 20);
+      } else {
+        p = std::make_unique<Packet>(2002);
+        p->AddText(u"RES", u"CPRC");
+        p->AddText(u"STKCD", code);
+        p->AddText(u"DATA", QuoteText(995 + i % 10));
+      }
+      session_->PushIncoming(std::move(p));
+    }
+    pushing = false;
+  });
+  std::thread switcher([&] {
+    int screen = 3007;
+    while (pushing.load()) {
+      screen = screen == 3007 ? 3004 : 3007;
+      (void)session_->SwitchScreen(screen);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  std::int64_t seen = 0;
+  std::thread reader([&] {
+    while (pushing.load()) {
+      auto hold = session_->LockRecords();
+      for (const auto& [code, record] : session_->records()) {
+        if (record->quote()) seen += record->quote()->Price();
+        seen += record->IsImminent() ? 1 : 0;
+        seen += record->bars().Count();
+      }
+    }
+  });
+  pusher.join();
+  switcher.join();
+  reader.join();
+
+  // The worker drains what is left; a last batch end marks the end.
+  session_->SetWindows({main_frame_.handle(), hoga_.handle(), qz_.handle(), top_.handle()});
+  session_->PushIncoming(BatchEnd(-1));
+  ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(600)));
+  EXPECT_EQ(Posted(qz_).back().lparam, -1);
+  EXPECT_EQ(session_->incoming_size(), 0u);
+  EXPECT_LE(session_->history_size(), CSessionData::kHistoryLimit + 1);
+  EXPECT_GE(seen, 0);
+}
+
+}  // namespace
+}  // namespace velloran
