@@ -121,7 +121,7 @@ TEST(MessageWindowTest, ConcurrentPostsRaceDestruction) {
   std::atomic<int> accepted{0};
   std::vector<std::thread> posters;
   for (int t = 0; t < 2; ++t) {
-    posters.emplace_back([&] {
+    posters.emplace_back([&, t] {
       while (go.load()) {
         if (PostPacket(h, msg::kNotify, std::make_unique<Packet>(t), false, 0)) ++accepted;
       }

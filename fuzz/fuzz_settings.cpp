@@ -1,0 +1,36 @@
+// The settings files as stored text: any bytes must decode to lines, each
+// line must make a packet, and the lines must survive a save and a load.
+#include <cstdlib>
+#include <string_view>
+
+#include "app/settings_files.h"
+#include "fuzz/fuzz_seeds.h"
+#include "net/packet.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace velloran;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::u16string> lines = DecodeTextLines(bytes);
+  std::vector<std::u16string_view> views;
+  for (const auto& line : lines) {
+    Packet p{std::u16string(line)};
+    (void)p.GetInt(u"CFG", 0);
+    (void)p.GetText(u"SHCODE", u"");
+    views.emplace_back(line);
+  }
+  if (DecodeTextLines(EncodeTextLines(views)) != lines) std::abort();
+  return 0;
+}
+
+std::vector<std::string> FuzzSeeds() {
+  using velloran::EncodeTextLines;
+  return {
+      EncodeTextLines({u"<PKT><GBN>0</GBN><CFG>1</CFG><ID>trader</ID><CHK>1</CHK></PKT>", u"",
+                       u"not a packet"}),
+      EncodeTextLines({u"<PKT><GBN>0</GBN><SHCODE>005930</SHCODE><HNAME>한빛전자</HNAME>"
+                       u"<MARKET>1</MARKET></PKT>"}),
+      std::string("\xFF\xFE<\0P\0\r\0\r\0\n\0x", 13),
+      "\xEF\xBB\xBF<PKT><GBN>0</GBN></PKT>\r\n\xC3",
+      std::string("\xFF\xFE\x00\xD8\n\0", 6),
+  };
+}
