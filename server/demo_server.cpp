@@ -1,0 +1,443 @@
+#include "server/demo_server.h"
+
+#include <algorithm>
+#include <future>
+
+#include "net/message_codes.h"
+#include "net/text_util.h"
+#include "server/calendar.h"
+#include "server/wire_text.h"
+
+namespace velloran::server {
+namespace {
+
+constexpr int kDatesSent = 20;  // trading dates in the 3012 list
+constexpr int kSavedScreenPeriodS = 300;
+constexpr const char16_t* kUnknownId = u"등록되지 않은 아이디입니다.";
+constexpr const char16_t* kHelloRefused = u"지금은 접속할 수 없습니다. 잠시 후 다시 시도하십시오.";
+
+std::u16string JoinCodes(const Market& m, const std::vector<int>& stocks) {
+  std::u16string out;
+  for (int i : stocks) {
+    if (!out.empty()) out += u'|';
+    out += Utf16(m.stock(i).code);
+  }
+  return out;
+}
+
+}  // namespace
+
+DemoServer::DemoServer(ServerOptions options) : options_(std::move(options)) {}
+
+DemoServer::~DemoServer() {
+  Stop();
+}
+
+bool DemoServer::Start(std::string& error) {
+  if (running_) return true;
+  int today = 0, now_s = 0;
+  SeoulNow(today, now_s);
+  int date = options_.clock == ClockMode::kSim && options_.date != 0 ? options_.date : today;
+  market_ = std::make_unique<Market>(
+      MarketConfig{options_.seed, options_.stocks, TradingDayOnOrBefore(date)});
+  date_ = market_->date();
+  const int start = options_.clock == ClockMode::kSim
+                        ? SecondsFromHhmmss(std::clamp(options_.start_time, 83000, 235959))
+                        : now_s;
+  MarketEvents before_start;  // the day up to the start, sent to nobody
+  market_->AdvanceTo(start, before_start);
+  users_ = std::make_unique<UserBook>(options_.users, *market_);
+  saved_ = EvaluateSavedRules(*market_);
+
+  alarm_watch_.assign(market_->stocks().size(), {});
+  for (int u = 0; u < static_cast<int>(users_->users().size()); ++u)
+    for (int a = 0; a < static_cast<int>(users_->users()[u].alarms.size()); ++a)
+      alarm_watch_[users_->users()[u].alarms[a].stock].emplace_back(u, a);
+
+  std::u16string lines;
+  for (const Stock& s : market_->stocks()) lines += MasterLine(s) + u"\n";
+  Packet master(code::kStockMaster);
+  master.AddText(u"DATA", Encode(lines));
+  master_wire_ = std::make_shared<const std::string>(master.ToWire());
+  std::u16string date_lines;
+  for (int i = 0; i < kDatesSent; ++i) date_lines += DateText(market_->trading_dates()[i]) + u"\n";
+  Packet dates(code::kTradingDates);
+  dates.AddText(u"DATA", date_lines);
+  dates_wire_ = std::make_shared<const std::string>(dates.ToWire());
+
+  asio::error_code ec;
+  const asio::ip::address address = asio::ip::make_address(options_.bind, ec);
+  if (ec) {
+    error = "bad bind address \"" + options_.bind + "\"";
+    return false;
+  }
+  const asio::ip::tcp::endpoint endpoint(address, options_.port);
+  acceptor_.open(endpoint.protocol(), ec);
+  if (!ec) acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
+  if (!ec) acceptor_.bind(endpoint, ec);
+  if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) {
+    error = "cannot listen for sessions on " + options_.bind + ":" + std::to_string(options_.port) +
+            ": " + ec.message();
+    acceptor_.close(ec);
+    return false;
+  }
+  session_port_ = acceptor_.local_endpoint().port();
+  if (!http_.Start(options_.bind, options_.http_port,
+                   options_.users.empty() ? Credentials{{"demo", "demo"}} : options_.users,
+                   options_.faults, session_port_, error)) {
+    acceptor_.close(ec);
+    return false;
+  }
+  http_port_ = http_.port();
+
+  const auto now = std::chrono::steady_clock::now();
+  clock_ = std::make_unique<SimClock>(options_.clock, options_.speed, start, now);
+  next_step_ = now;
+  running_ = true;
+  Accept();
+  ScheduleStep();
+  network_thread_ = std::thread([this] { io_.run(); });
+  return true;
+}
+
+void DemoServer::Stop() {
+  if (!running_.exchange(false)) return;
+  http_.Stop();
+  asio::post(io_, [this] {
+    asio::error_code ec;
+    acceptor_.close(ec);
+    step_timer_.cancel();
+    const auto sessions = sessions_;
+    for (const auto& s : sessions) s->Close();
+  });
+  // The loop ends once the closed sockets' handlers have run.
+  if (network_thread_.joinable()) network_thread_.join();
+  sessions_.clear();
+}
+
+void DemoServer::RunOnNetwork(const std::function<void()>& fn) {
+  if (!running_ || std::this_thread::get_id() == network_thread_.get_id()) {
+    fn();
+    return;
+  }
+  std::promise<void> done;
+  asio::post(io_, [&] {
+    fn();
+    done.set_value();
+  });
+  done.get_future().wait();
+}
+
+void DemoServer::Advance(int seconds) {
+  RunOnNetwork([&] {
+    if (!clock_) return;
+    clock_->Advance(seconds);
+    Step();
+  });
+}
+
+ServerStats DemoServer::Stats() {
+  ServerStats out;
+  RunOnNetwork([&] {
+    out = stats_;
+    out.open_sessions = 0;
+    for (const auto& s : sessions_) {
+      if (s->closed()) continue;
+      ++out.open_sessions;
+      out.packets_sent += s->packets_sent();
+    }
+    out.login_pages = http_.login_requests();
+    out.market_seconds = market_ ? market_->now() : 0;
+  });
+  return out;
+}
+
+void DemoServer::WithMarket(const std::function<void(const Market&)>& fn) {
+  RunOnNetwork([&] {
+    if (market_) fn(*market_);
+  });
+}
+
+void DemoServer::Accept() {
+  acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
+    if (!running_ || !acceptor_.is_open()) return;
+    if (!ec) {
+      auto s = std::make_shared<Session>(std::move(socket), static_cast<SessionHost&>(*this),
+                                         options_.faults,
+                                         MixSeed(options_.seed, ++session_seq_, 0x5E55));
+      sessions_.push_back(s);
+      ++stats_.connections;
+      s->Start();
+    }
+    Accept();
+  });
+}
+
+void DemoServer::OnClosed(Session& session) {
+  stats_.packets_sent += session.packets_sent();
+  // Removed later: the caller may be walking the list.
+  asio::post(io_, [this] {
+    std::erase_if(sessions_, [](const std::shared_ptr<Session>& s) { return s->closed(); });
+  });
+}
+
+void DemoServer::ScheduleStep() {
+  next_step_ += kStepPeriod;
+  const auto now = std::chrono::steady_clock::now();
+  if (next_step_ < now) next_step_ = now;
+  step_timer_.expires_at(next_step_);
+  step_timer_.async_wait([this](const asio::error_code& ec) {
+    if (ec || !running_) return;
+    Step();
+    ScheduleStep();
+  });
+}
+
+void DemoServer::Step() {
+  const auto started = std::chrono::steady_clock::now();
+  const int target = clock_->SecondsAt(started);
+  if (target <= market_->now()) return;
+  events_.Clear();
+  market_->AdvanceTo(target, events_);
+  Dispatch(events_);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  ++stats_.steps;
+  stats_.total_step_ms += ms;
+  stats_.max_step_ms = std::max(stats_.max_step_ms, ms);
+  if (ms > kStepPeriod.count()) ++stats_.late_steps;
+}
+
+void DemoServer::Dispatch(const MarketEvents& events) {
+  const Market& m = *market_;
+  for (const MarketEvents::Trade& trade : events.trades) {
+    CheckAlarms(trade);
+    std::shared_ptr<const std::string> wire;
+    for (const auto& s : sessions_) {
+      if (!s->user || s->closed()) continue;
+      if (!s->listed[trade.stock] && s->subscribed != trade.stock) continue;
+      if (!wire) {
+        Packet p(code::kRealtime);
+        p.AddText(u"RES", u"CPRC");
+        p.AddText(u"STKCD", Utf16(m.stock(trade.stock).code));
+        p.AddText(u"DATA", QuoteText(trade.quote));
+        p.AddInt(u"BTOT", trade.quote.bid_total);
+        p.AddInt(u"STOT", trade.quote.ask_total);
+        wire = std::make_shared<const std::string>(p.ToWire());
+      }
+      s->SendWire(wire);
+    }
+  }
+  if (!events.reverse_changes.empty()) {
+    for (const auto& s : sessions_) {
+      if (!s->user || s->closed()) continue;
+      std::u16string lines;
+      for (int i : events.reverse_changes)
+        if (s->listed[i])
+          lines += Utf16(m.stock(i).code) + u"|" + DateText(m.stock(i).reverse_date) + u"\n";
+      if (lines.empty()) continue;
+      Packet p(code::kStockDetail);
+      p.AddText(u"DATA", lines);
+      s->Send(p);
+    }
+  }
+  auto to_all = [this](const Packet& p) {
+    auto wire = std::make_shared<const std::string>(p.ToWire());
+    for (const auto& s : sessions_)
+      if (s->user && !s->closed()) s->SendWire(wire);
+  };
+  for (int phase : events.phase_changes) {
+    Packet p(code::kRealtime);
+    p.AddText(u"RES", u"JIF");
+    p.AddText(u"DATA", u"1|" + FormatInt(phase));
+    to_all(p);
+  }
+  for (int minute : events.minutes) {
+    Packet p(code::kServerEvent);
+    p.AddText(u"EVT", u"MINUTE");
+    p.AddText(u"DT", DateTimeText(date_, minute));
+    p.AddText(u"SVRTIME", DateTimeText(date_, minute));
+    to_all(p);
+  }
+  if (events.minutes.empty()) return;
+  to_all(IndexPacket(1));
+  to_all(IndexPacket(2));
+  // Saved screens are looked at every five minutes: each result makes the
+  // client pause its dispatching briefly.
+  bool saved_changed = false;
+  if (std::any_of(events.minutes.begin(), events.minutes.end(),
+                  [](int minute) { return minute % kSavedScreenPeriodS == 0; })) {
+    SavedResults saved = EvaluateSavedRules(m);
+    saved_changed = saved != saved_;
+    saved_ = std::move(saved);
+  }
+  for (const auto& s : sessions_) {
+    if (!s->user || s->closed()) continue;
+    if (saved_changed) SendSavedResults(*s, true);
+    SendNewHits(*s);
+  }
+}
+
+void DemoServer::CheckAlarms(const MarketEvents::Trade& trade) {
+  for (const auto& [u, a] : alarm_watch_[trade.stock]) {
+    UserData& user = users_->users()[u];
+    Alarm& alarm = user.alarms[a];
+    const int price = trade.quote.price;
+    const std::u16string when = DateTimeText(date_, static_cast<int>(trade.seconds));
+    // An alarm price is reached only by a trade at exactly that price, once.
+    if (!alarm.hit && price == alarm.price) {
+      alarm.hit = true;
+      alarm.time = when;
+    } else if (!alarm.hit2 && price == alarm.price2) {
+      alarm.hit2 = true;
+      alarm.time2 = when;
+    } else {
+      continue;
+    }
+    Hit h;
+    h.stock = alarm.stock;
+    h.seq = alarm.seq;
+    h.price = alarm.price;
+    h.price2 = alarm.price2;
+    h.time = alarm.time;
+    h.time2 = alarm.time2;
+    h.reg_date = h.start_date = h.end_date = date_;
+    const Packet p = HitPacket(code::kAlarm, *market_, h);
+    for (const auto& s : sessions_)
+      if (s->user == &user && !s->closed()) s->Send(p);
+  }
+}
+
+void DemoServer::OnPacket(Session& session, const Packet& packet) {
+  const int code = packet.GetInt(u"GBN", 0);
+  ++stats_.received[code];
+  if (code == code::kHello) {
+    Hello(session, packet);
+    return;
+  }
+  if (!session.user) return;  // nothing is served before the hello
+  if (code == code::kScreenRequest) {
+    ScreenRequested(session, packet);
+  } else if (code == code::kOrderBook) {
+    session.subscribed = market_->Find(Utf8(packet.GetText(u"SHCODE", u"")));
+  }
+  // Charts (3011), ratio days (3015), memos (3013) and replay (3001, 3018)
+  // are only counted for now.
+}
+
+void DemoServer::Hello(Session& session, const Packet& packet) {
+  const std::string id = Utf8(packet.GetText(u"ID", u""));
+  UserData* user = users_->Find(id);
+  if (options_.faults.refuse_login || !user) {
+    Packet answer(code::kHello);
+    answer.AddText(u"RTN", user ? kHelloRefused : kUnknownId);
+    session.Send(answer);
+    ++stats_.refused_logins;
+    return;
+  }
+  const Market& m = *market_;
+  session.user = user;
+  session.request = ScreenRequest{};
+  session.listed.assign(m.stocks().size(), 0);
+  session.subscribed = -1;
+
+  Packet answer(code::kHello);
+  answer.AddText(u"RTN", u"OK");
+  answer.AddText(u"DT", NowText());
+  answer.AddText(u"JIF", u"1|" + FormatInt(m.phase()) + u"\n");
+  answer.AddText(u"MYS", UserBook::SavedScreenLines(*user));
+  answer.AddText(u"ALM", UserBook::AlarmLines(*user, m));
+  answer.AddText(u"JONGA", UserBook::ClosingLines(*user, m));
+  answer.AddText(u"MEMO", Encode(UserBook::MemoEntries(*user, m)));
+  session.Send(answer);
+  session.SendWire(master_wire_);
+  session.SendWire(dates_wire_);
+  Packet jif(code::kRealtime);
+  jif.AddText(u"RES", u"JIF");
+  jif.AddText(u"DATA", u"1|" + FormatInt(m.phase()));
+  session.Send(jif);
+  session.Send(IndexPacket(1));
+  session.Send(IndexPacket(2));
+  SendSavedResults(session, false);
+  ++stats_.logins;
+  session.AfterStartup();
+}
+
+void DemoServer::ScreenRequested(Session& session, const Packet& packet) {
+  session.request = ReadScreenRequest(packet, date_);
+  session.listed.assign(market_->stocks().size(), 0);
+  if (IsServedScreen(session.request.screen))
+    SendHits(session, ScreenHits(*market_, *session.user, saved_, session.request));
+  session.Send(EndOfBatch());
+}
+
+void DemoServer::SendHits(Session& session, const std::vector<Hit>& hits) {
+  for (const Hit& h : hits) {
+    session.Send(HitPacket(session.request.screen, *market_, h));
+    session.listed[h.stock] = 1;
+  }
+}
+
+void DemoServer::SendNewHits(Session& session) {
+  const int screen = session.request.screen;
+  // A past moment does not change.
+  if (!IsServedScreen(screen) || screen == code::kScreenPastReverse) return;
+  std::vector<Hit> hits = ScreenHits(*market_, *session.user, saved_, session.request);
+  std::erase_if(hits, [&](const Hit& h) { return session.listed[h.stock] != 0; });
+  if (hits.empty()) return;
+  SendHits(session, hits);
+  session.Send(EndOfBatch());
+}
+
+void DemoServer::SendSavedResults(Session& session, bool with_list) {
+  const Market& m = *market_;
+  const UserData& user = *session.user;
+  if (with_list) {
+    std::u16string lines;
+    for (const SavedScreen& s : user.screens)
+      lines += FormatInt(s.srt) + u"|" + FormatInt(s.seq) + u"|" + s.grp + u"|" +
+               JoinCodes(m, saved_[static_cast<int>(s.rule)]) + u"\n";
+    Packet list(code::kSavedScreenList);
+    list.AddInt(u"IDX", code::kSavedScreen);
+    list.AddText(u"DATA", lines);
+    session.Send(list);
+  }
+  for (const SavedScreen& s : user.screens) {
+    Packet p(code::kSavedScreen);
+    p.AddInt(u"SEQ", s.seq);
+    p.AddInt(u"SRT", s.srt);
+    p.AddText(u"GRP", s.grp);
+    p.AddText(u"SHCODES", JoinCodes(m, saved_[static_cast<int>(s.rule)]));
+    session.Send(p);
+  }
+}
+
+Packet DemoServer::IndexPacket(int market) const {
+  double value = 0, prev = 0;
+  market_->IndexValue(market, value, prev);
+  const double change = value - prev;
+  Packet p(code::kRealtime);
+  p.AddText(u"RES", u"JISU");
+  p.AddText(u"UPCODE", market == 1 ? u"001" : u"301");
+  p.AddText(u"HNAME", market == 1 ? u"코스피" : u"코스닥");
+  p.AddInt(u"TIME", HhmmssFromSeconds(market_->now()));
+  p.AddText(u"PRC", FormatReal2(value));
+  p.AddText(u"CHANGE", FormatReal2(change));
+  p.AddText(u"RATE", FormatReal2(prev > 0 ? change * 100 / prev : 0));
+  p.AddInt(u"SIGN", change > 0.005 ? 2 : change < -0.005 ? 5 : 3);
+  return p;
+}
+
+Packet DemoServer::EndOfBatch() const {
+  Packet p(code::kScreenRequest);
+  p.AddInt(u"END", 1);
+  p.AddText(u"DT", NowText());
+  return p;
+}
+
+std::u16string DemoServer::NowText() const {
+  return DateTimeText(date_, market_->now());
+}
+
+}  // namespace velloran::server

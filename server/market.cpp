@@ -1,0 +1,358 @@
+#include "server/market.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "server/calendar.h"
+#include "server/stock_names.h"
+#include "server/tick_size.h"
+
+namespace velloran::server {
+namespace {
+
+constexpr double kImbalanceSigma = 0.3;   // stationary spread of the book's log imbalance
+constexpr double kImbalanceTauS = 600.0;  // its memory
+constexpr double kNewsRunS = 1200.0;      // news lifts a price for 20 minutes
+constexpr double kNewsLift = 0.10;        // by about 10 %
+
+int Clamp(int v, int lo, int hi) {
+  return std::min(std::max(v, lo), hi);
+}
+
+}  // namespace
+
+Market::Market(const MarketConfig& config) : config_(config) {
+  config_.stock_count = std::clamp(config_.stock_count, 1, 20000);
+  if (!IsValidDate(config_.date)) config_.date = 20260105;
+  config_.date = TradingDayOnOrBefore(config_.date);
+  dates_ = TradingDaysBack(config_.date, kHistoryDays + 1);
+  BuildStocks();
+  for (int i = 0; i < static_cast<int>(stocks_.size()); ++i) StartDay(stocks_[i], i);
+}
+
+int Market::Find(std::string_view code) const {
+  const auto it = by_code_.find(std::string(code));
+  return it == by_code_.end() ? -1 : it->second;
+}
+
+int Market::PhaseAt(int seconds) {
+  if (seconds < kOpen) return kPhasePreOpen;
+  if (seconds < kClose) return kPhaseOpen;
+  return kPhaseClosed;
+}
+
+int Market::minute_index() const {
+  return std::max(0, (std::min(now_, kClose) - kOpen) / 60);
+}
+
+void Market::BuildStocks() {
+  SimRandom rng(MixSeed(config_.seed, 0x5EED));
+  const int n = config_.stock_count;
+  // About 950 KOSPI (ETFs among them) to 1,650 KOSDAQ.
+  const int kospi = std::max(1, static_cast<int>(std::lround(n * 950.0 / 2600.0)));
+  const int etfs = std::min(kospi, n / 26);
+
+  std::set<int> codes;
+  while (static_cast<int>(codes.size()) < n)
+    codes.insert(static_cast<int>(1 + rng.Below(99999)) * 10);
+  std::vector<int> code_list(codes.begin(), codes.end());
+  for (std::size_t i = code_list.size(); i > 1; --i)
+    std::swap(code_list[i - 1], code_list[rng.Below(i)]);
+
+  std::vector<std::u16string> names = CompanyNames(n - etfs, rng);
+  std::vector<std::u16string> etf_names = EtfNames(etfs, rng);
+
+  stocks_.resize(n);
+  for (int i = 0; i < n; ++i) {
+    Stock& s = stocks_[i];
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06d", code_list[i]);
+    s.code = buf;
+    s.etf = i < etfs;
+    s.market = i < kospi ? 1 : 2;
+    s.name = s.etf ? etf_names[i] : names[i - etfs];
+    double base;
+    if (s.etf) {
+      base = rng.Uniform(5000, 60000);
+      s.day_sigma = 0.008;
+      s.mean_gap_s = rng.Uniform(3, 10);
+      s.etf_rate = rng.Uniform(-0.5, 0.5);
+    } else {
+      base = std::exp(s.market == 1 ? rng.Uniform(std::log(800.0), std::log(600000.0))
+                                    : rng.Uniform(std::log(400.0), std::log(150000.0)));
+      s.day_sigma = rng.Uniform(0.012, 0.035) * (s.market == 2 ? 1.2 : 1.0);
+      s.mean_gap_s = std::exp(rng.Uniform(std::log(4.0), std::log(90.0)));
+      s.per = rng.Uniform(3, 60);
+      s.pbr = rng.Uniform(0.3, 5);
+      s.roe = rng.Uniform(-10, 30);
+    }
+    s.prev_close = RoundToTick(base, s.market, s.etf);
+    s.upper_limit = FloorToTick(static_cast<int>(s.prev_close * 1.3), s.market, s.etf);
+    s.lower_limit = CeilToTick(static_cast<int>(std::ceil(s.prev_close * 0.7)), s.market, s.etf);
+    const double trades_per_day = (kClose - kOpen) / s.mean_gap_s;
+    const double value = std::exp(rng.Uniform(std::log(2e8), std::log(5e10)));
+    s.prev_volume =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(value / s.prev_close), 1000, 500000000);
+    s.avg_trade_qty = std::max(1.0, s.prev_volume / trades_per_day);
+    s.avg_level_qty = s.avg_trade_qty * rng.Uniform(3, 12);
+    s.trade_sigma = s.day_sigma / std::sqrt(trades_per_day);
+
+    const double u_box = rng.Uniform(), u_past = rng.Uniform(), u_news = rng.Uniform();
+    const double u_rev = rng.Uniform();
+    if (!s.etf && u_box < 0.05) {
+      s.box_days = static_cast<int>(20 + rng.Below(26));
+      s.day_sigma = 0.006;
+    }
+    if (!s.etf && u_past < 0.04) {
+      s.news_past_date = dates_[1 + rng.Below(10)];
+      s.headline = NewsHeadline(rng);
+    }
+    if (!s.etf && u_news < 0.03) {
+      s.news_seconds = static_cast<int>(rng.Uniform(9 * 3600 + 5 * 60, 14 * 3600 + 30 * 60));
+      s.headline = NewsHeadline(rng);
+    }
+    if (u_rev < 0.3) s.reverse_date = dates_[1 + rng.Below(60)];
+  }
+  // The list in code order, as the exchange publishes it.
+  std::sort(stocks_.begin(), stocks_.end(),
+            [](const Stock& a, const Stock& b) { return a.code < b.code; });
+  for (int i = 0; i < n; ++i) by_code_[stocks_[i].code] = i;
+}
+
+std::vector<DayBar> Market::DayHistory(int index, int count) const {
+  const Stock& s = stocks_[index];
+  count = std::clamp(count, 0, kHistoryDays);
+  SimRandom rng(MixSeed(config_.seed, static_cast<std::uint64_t>(index), 0xDA7));
+  std::vector<DayBar> bars;
+  bars.reserve(count);
+  double close = s.prev_close;
+  for (int d = 0; d < count; ++d) {
+    const double n_open = rng.Normal(), n_high = rng.Normal(), n_low = rng.Normal();
+    const double n_vol = rng.Normal(), n_move = rng.Normal(), u_box = rng.Uniform();
+    DayBar bar;
+    bar.date = dates_[d + 1];
+    bar.close = RoundToTick(close, s.market, s.etf);
+    bar.open = RoundToTick(bar.close * std::exp(n_open * s.day_sigma * 0.5), s.market, s.etf);
+    const int top = std::max(bar.open, bar.close), bottom = std::min(bar.open, bar.close);
+    bar.high = std::max(
+        top, RoundToTick(top * (1 + std::abs(n_high) * s.day_sigma * 0.4), s.market, s.etf));
+    bar.low = std::min(
+        bottom, RoundToTick(bottom * (1 - std::abs(n_low) * s.day_sigma * 0.4), s.market, s.etf));
+    bar.volume = d == 0 ? s.prev_volume
+                        : std::max<std::int64_t>(
+                              1, static_cast<std::int64_t>(s.prev_volume * std::exp(n_vol * 0.5)));
+    bars.push_back(bar);
+    // The close of the day before this one.
+    if (d + 1 < s.box_days) {
+      close = s.prev_close * (1 + (u_box - 0.5) * 0.06);
+    } else {
+      close = std::clamp(close / std::exp(n_move * s.day_sigma), 50.0, 3.0e6);
+    }
+  }
+  return bars;
+}
+
+void Market::StartDay(Stock& s, int index) {
+  s.rng = SimRandom(MixSeed(config_.seed, static_cast<std::uint64_t>(index), config_.date));
+  s.recent_days = DayHistory(index, 60);
+  s.box_low = s.box_high = 0;
+  for (int d = 0; d < std::min<int>(20, s.recent_days.size()); ++d) {
+    const DayBar& b = s.recent_days[d];
+    s.box_low = s.box_low == 0 ? b.low : std::min(s.box_low, b.low);
+    s.box_high = std::max(s.box_high, b.high);
+  }
+  s.imbalance = s.rng.Normal() * kImbalanceSigma;
+  s.quote = Quote{};
+  s.quote.time = HhmmssFromSeconds(kPreOpen);
+  s.quote.price = s.prev_close;
+  s.next_trade_s = kOpen + s.rng.Exponential(s.mean_gap_s * 0.3);
+  s.last_update_s = kPreOpen;
+  RebuildBook(s);
+  s.open_bid_total = s.quote.bid_total;
+  s.open_ask_total = s.quote.ask_total;
+  s.reversed = s.quote.ask_total > 2 * s.quote.bid_total;
+  if (s.reversed) {
+    s.reverse = Capture{kPreOpen, s.prev_close};
+    s.reverse_date = config_.date;
+  }
+}
+
+void Market::RebuildBook(Stock& s) {
+  Quote& q = s.quote;
+  const int p = q.price;
+  const std::array<int, 10> old_ask_price = s.ask_price, old_ask_qty = s.ask_qty;
+  const std::array<int, 10> old_bid_price = s.bid_price, old_bid_qty = s.bid_qty;
+  int ask = q.buy_side ? p : TickUp(p, s.market, s.etf);
+  int bid = q.buy_side ? TickDown(p, s.market, s.etf) : p;
+  const double ask_scale = std::exp(s.imbalance), bid_scale = std::exp(-s.imbalance);
+  auto carried = [](const std::array<int, 10>& prices, const std::array<int, 10>& qtys, int price) {
+    for (int i = 0; i < 10; ++i)
+      if (prices[i] == price) return qtys[i];
+    return 0;
+  };
+  q.ask_total = q.bid_total = 0;
+  for (int i = 0; i < 10; ++i) {
+    const double u_ask = s.rng.Uniform(0.4, 1.6), u_bid = s.rng.Uniform(0.4, 1.6);
+    const bool ask_ok = ask > 0 && ask <= s.upper_limit;
+    const bool bid_ok = bid > 0 && bid >= s.lower_limit;
+    s.ask_price[i] = ask_ok ? ask : 0;
+    s.bid_price[i] = bid_ok ? bid : 0;
+    auto level = [&](double target, int old) {
+      const double v = old > 0 ? 0.7 * old + 0.3 * target : target;
+      return std::max(1, static_cast<int>(std::min(v, 2.0e8)));
+    };
+    s.ask_qty[i] = ask_ok ? level(s.avg_level_qty * ask_scale * u_ask,
+                                  carried(old_ask_price, old_ask_qty, ask))
+                          : 0;
+    s.bid_qty[i] = bid_ok ? level(s.avg_level_qty * bid_scale * u_bid,
+                                  carried(old_bid_price, old_bid_qty, bid))
+                          : 0;
+    q.ask_total += s.ask_qty[i];
+    q.bid_total += s.bid_qty[i];
+    ask = ask_ok ? TickUp(ask, s.market, s.etf) : 0;
+    bid = bid_ok && bid > TickSize(1, s.market, s.etf) ? TickDown(bid, s.market, s.etf) : 0;
+  }
+  q.best_ask = s.ask_price[0];
+  q.best_bid = s.bid_price[0];
+}
+
+void Market::Trade(Stock& s, int index, double t, MarketEvents& events) {
+  Quote& q = s.quote;
+  const double n_move = s.rng.Normal(), n_qty = s.rng.Normal(), n_imb = s.rng.Normal();
+  const double u_side = s.rng.Uniform();
+
+  const double decay = std::exp(-(t - s.last_update_s) / kImbalanceTauS);
+  s.imbalance = s.imbalance * decay + std::sqrt(1 - decay * decay) * kImbalanceSigma * n_imb;
+  s.last_update_s = t;
+
+  double drift = 0;
+  if (s.news_seconds >= 0 && t >= s.news_seconds && t < s.news_seconds + kNewsRunS)
+    drift = kNewsLift * s.mean_gap_s / kNewsRunS;
+  const bool first = q.open == 0;
+  const int before = first ? s.prev_close : q.price;
+  const double target = first ? s.prev_close * std::exp(n_move * s.day_sigma * 0.4)
+                              : q.price * std::exp(n_move * s.trade_sigma + drift);
+  const int price = Clamp(RoundToTick(target, s.market, s.etf), s.lower_limit, s.upper_limit);
+  const std::int64_t qty = std::max<std::int64_t>(
+      1, static_cast<std::int64_t>(s.avg_trade_qty * std::exp(n_qty * 0.8 - 0.32)));
+
+  q.time = HhmmssFromSeconds(static_cast<int>(t));
+  q.buy_side = price > before || (price == before && u_side < 0.5);
+  q.price = price;
+  if (first) q.open = q.high = q.low = price;
+  q.high = std::max(q.high, price);
+  q.low = std::min(q.low, price);
+  q.trade_volume = qty;
+  q.volume += qty;
+  (q.buy_side ? q.buy_volume : q.sell_volume) += qty;
+  q.value_won += qty * price;
+  q.change = price - s.prev_close;
+  q.rate = q.change * 100.0 / s.prev_close;
+  q.sign = price == s.upper_limit   ? 1
+           : price > s.prev_close   ? 2
+           : price == s.prev_close  ? 3
+           : price == s.lower_limit ? 4
+                                    : 5;
+  RebuildBook(s);
+
+  MinuteBar& m = s.current_minute;
+  if (m.open == 0) m.open = m.high = m.low = price;
+  m.high = std::max(m.high, price);
+  m.low = std::min(m.low, price);
+  m.close = price;
+  m.volume += qty;
+
+  UpdateReverse(s, index, t, events);
+  // Surging: up 5 % on the day and 2 % within the last ten minutes.
+  const int ref = s.minutes.size() >= 10 ? s.minutes[s.minutes.size() - 10].close : q.open;
+  if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02)
+    s.surge = Capture{static_cast<int>(t), price};
+
+  events.trades.push_back({t, index, q});
+  s.next_trade_s = t + std::max(0.05, s.rng.Exponential(s.mean_gap_s));
+}
+
+void Market::UpdateReverse(Stock& s, int index, double t, MarketEvents& events) {
+  const bool now_reversed = s.quote.ask_total > 2 * s.quote.bid_total;
+  if (now_reversed && !s.reversed) {
+    if (!s.reverse.caught()) s.reverse = Capture{static_cast<int>(t), s.quote.price};
+    if (s.reverse_date != config_.date) {
+      s.reverse_date = config_.date;
+      events.reverse_changes.push_back(index);
+    }
+  }
+  s.reversed = now_reversed;
+}
+
+void Market::CloseMinute(Stock& s, int minute_end) {
+  MinuteBar bar = s.current_minute;
+  if (bar.open == 0) bar.open = bar.high = bar.low = bar.close = s.quote.price;
+  bar.bid_total = s.quote.bid_total;
+  bar.ask_total = s.quote.ask_total;
+  s.minutes.push_back(bar);
+  s.current_minute = MinuteBar{};
+  // Box range: the last 20 days within 12 % and today's price inside them.
+  const bool in_box = s.box_low > 0 && s.box_high <= s.box_low * 1.12 &&
+                      s.quote.price >= s.box_low && s.quote.price <= s.box_high;
+  if (in_box && !s.box.caught()) s.box = Capture{minute_end - 60, s.quote.price};
+}
+
+void Market::AdvanceTo(int seconds, MarketEvents& events) {
+  seconds = std::min(seconds, kEndOfDay);
+  while (now_ < seconds) {
+    const int boundary = (now_ / 60 + 1) * 60;
+    const int step_end = std::min(seconds, boundary);
+    const std::size_t first = events.trades.size();
+    const double limit = std::min<double>(step_end, kClose);
+    for (int i = 0; i < static_cast<int>(stocks_.size()); ++i) {
+      Stock& s = stocks_[i];
+      while (s.next_trade_s < limit) Trade(s, i, s.next_trade_s, events);
+    }
+    std::sort(events.trades.begin() + first, events.trades.end(),
+              [](const MarketEvents::Trade& a, const MarketEvents::Trade& b) {
+                return a.seconds != b.seconds ? a.seconds < b.seconds : a.stock < b.stock;
+              });
+    now_ = step_end;
+    if (now_ % 60 != 0) continue;
+    if (now_ > kOpen && now_ <= kClose)
+      for (Stock& s : stocks_) CloseMinute(s, now_);
+    if (now_ == kOpen || now_ == kClose) events.phase_changes.push_back(PhaseAt(now_));
+    events.minutes.push_back(now_);
+  }
+}
+
+void Market::TotalsAt(int index, int seconds, int& bid_total, int& ask_total, int& price) const {
+  const Stock& s = stocks_[index];
+  const int k = (std::min(seconds, kClose) - kOpen) / 60;  // minutes complete at that time
+  if (seconds <= kOpen || s.minutes.empty() || k <= 0) {
+    bid_total = s.open_bid_total;
+    ask_total = s.open_ask_total;
+    price = s.prev_close;
+    return;
+  }
+  if (k > static_cast<int>(s.minutes.size())) {
+    bid_total = s.quote.bid_total;
+    ask_total = s.quote.ask_total;
+    price = s.quote.price;
+    return;
+  }
+  const MinuteBar& bar = s.minutes[k - 1];
+  bid_total = bar.bid_total;
+  ask_total = bar.ask_total;
+  price = bar.close;
+}
+
+void Market::IndexValue(int market, double& value, double& prev) const {
+  double weight = 0, moved = 0;
+  for (const Stock& s : stocks_) {
+    if (s.market != market || s.etf) continue;
+    const double w = static_cast<double>(s.prev_close) * static_cast<double>(s.prev_volume);
+    weight += w;
+    moved += w * s.quote.price / s.prev_close;
+  }
+  prev = index_prev_[market == 1 ? 1 : 2];
+  value = weight > 0 ? prev * moved / weight : prev;
+}
+
+}  // namespace velloran::server

@@ -1,0 +1,47 @@
+#pragma once
+// The demo server's options, from the command line of velloran-server or set
+// directly by a program that runs the server in-process.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velloran::server {
+
+enum class ClockMode { kSim, kReal };
+
+// Faults a reliability test turns on; all off by default.
+struct FaultOptions {
+  int drop_every_s = 0;       // close each connection every N seconds
+  int stall_s = 0;            // each connection goes silent for S seconds after its start-up data
+  bool garbage = false;       // random bytes between packets now and then
+  bool split = false;         // the login answer and every 10th packet in one-byte writes
+  bool oversize = false;      // one packet of more than 16 MiB after the start-up data
+  bool refuse_login = false;  // the login page and the hello refuse everyone
+  bool http_500 = false;      // the login page answers with status 500
+};
+
+struct ServerOptions {
+  std::string bind = "127.0.0.1";
+  std::uint16_t port = 0;       // 0 picks a free port
+  std::uint16_t http_port = 0;  // 0 picks a free port
+  std::uint64_t seed = 1;
+  int stocks = 2600;
+  std::vector<std::pair<std::string, std::string>> users;  // empty: demo/demo
+  ClockMode clock = ClockMode::kSim;
+  double speed = 1.0;      // sim: market seconds per wall second; 0 moves only by Advance
+  int start_time = 90000;  // sim: hhmmss the day starts at (08:30:00 to 23:59:59)
+  int date = 0;            // sim: YYYYMMDD; 0 is today in Seoul (a weekend gives the Friday)
+  FaultOptions faults;
+};
+
+// Parses the program's arguments (argv[0] skipped). On failure returns none
+// with a message in error; "--help" returns none with the usage in error and
+// help set.
+[[nodiscard]] std::optional<ServerOptions> ParseServerArgs(const std::vector<std::string>& args,
+                                                           std::string& error, bool& help);
+std::string ServerUsage();
+
+}  // namespace velloran::server

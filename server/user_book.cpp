@@ -1,0 +1,147 @@
+#include "server/user_book.h"
+
+#include <algorithm>
+
+#include "net/text_util.h"
+#include "server/calendar.h"
+#include "server/tick_size.h"
+#include "server/wire_text.h"
+
+namespace velloran::server {
+namespace {
+
+std::uint64_t HashId(std::string_view id) {
+  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+  for (unsigned char c : id) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+// Distinct non-ETF stocks drawn for a user.
+std::vector<int> PickStocks(const Market& market, SimRandom& rng, int count) {
+  std::vector<int> picked;
+  const int n = static_cast<int>(market.stocks().size());
+  for (int tries = 0; static_cast<int>(picked.size()) < count && tries < 50 * count; ++tries) {
+    const int i = static_cast<int>(rng.Below(n));
+    if (market.stock(i).etf && tries < 40 * count) continue;
+    if (std::find(picked.begin(), picked.end(), i) == picked.end()) picked.push_back(i);
+  }
+  return picked;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::pair<std::string, std::string>>> ParseUsers(std::string_view text,
+                                                                           std::string& error) {
+  std::vector<std::pair<std::string, std::string>> users;
+  int number = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+      while (i < line.size() && blank(line[i])) ++i;
+      const std::size_t start = i;
+      while (i < line.size() && !blank(line[i])) ++i;
+      if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    if (words.empty() || words[0][0] == '#') continue;
+    if (words.size() != 2) {
+      error = "users file line " + std::to_string(number) + ": expected \"ID PASSWORD\"";
+      return std::nullopt;
+    }
+    users.emplace_back(std::string(words[0]), std::string(words[1]));
+  }
+  return users;
+}
+
+UserBook::UserBook(std::vector<std::pair<std::string, std::string>> users, const Market& market) {
+  if (users.empty()) users.emplace_back("demo", "demo");
+  const int yesterday = market.trading_dates()[1];
+  for (auto& [id, password] : users) {
+    UserData u;
+    u.id = id;
+    u.password = password;
+    SimRandom rng(MixSeed(market.config().seed, HashId(id), 0xA1A2));
+    u.screens = {{1, 1, u"상승률 상위", SavedRule::kTopRate},
+                 {2, 2, u"거래량 상위", SavedRule::kTopVolume},
+                 {3, 3, u"코스닥 역상", SavedRule::kKosdaqReverse}};
+    // Alarms a few ticks either side of the previous close, so the day reaches some.
+    int seq = 1;
+    for (int i : PickStocks(market, rng, 5)) {
+      const Stock& s = market.stock(i);
+      Alarm a;
+      a.seq = seq++;
+      a.stock = i;
+      a.price = s.prev_close;
+      for (int k = 1 + static_cast<int>(rng.Below(4)); k > 0; --k)
+        a.price = std::min(TickUp(a.price, s.market, s.etf), s.upper_limit);
+      a.price2 = s.prev_close;
+      for (int k = 1 + static_cast<int>(rng.Below(4)); k > 0; --k)
+        a.price2 = std::max(TickDown(a.price2, s.market, s.etf), s.lower_limit);
+      a.time = a.time2 = DateTimeText(yesterday, 15 * 3600 + 40 * 60);
+      u.alarms.push_back(a);
+    }
+    int srt = 1;
+    for (int i : PickStocks(market, rng, 5)) u.closing.push_back({i, srt++, yesterday});
+    constexpr const char16_t* kMemos[] = {u"목표가 도달 시 분할 매도", u"실적 발표 확인",
+                                          u"거래량 급증 주시", u"손절가 점검"};
+    int k = 0;
+    for (int i : PickStocks(market, rng, 3)) u.memos.push_back({i, kMemos[k++ % 4]});
+    users_.push_back(std::move(u));
+  }
+}
+
+UserData* UserBook::Find(std::string_view id) {
+  for (UserData& u : users_)
+    if (u.id == id) return &u;
+  return nullptr;
+}
+
+const UserData* UserBook::Find(std::string_view id) const {
+  return const_cast<UserBook*>(this)->Find(id);
+}
+
+bool UserBook::CheckPassword(std::string_view id, std::string_view password) const {
+  const UserData* u = Find(id);
+  return u && u->password == password;
+}
+
+std::u16string UserBook::SavedScreenLines(const UserData& user) {
+  // The results follow as 3009 packets: a "|"-separated code list would not
+  // survive the line's own "|" fields.
+  std::u16string out;
+  for (const SavedScreen& s : user.screens)
+    out += FormatInt(s.seq) + u"|" + FormatInt(s.srt) + u"|" + s.grp + u"|\n";
+  return out;
+}
+
+std::u16string UserBook::AlarmLines(const UserData& user, const Market& market) {
+  std::u16string out;
+  for (const Alarm& a : user.alarms)
+    out += FormatInt(a.seq) + u"|" + Utf16(market.stock(a.stock).code) + u"|" + a.time + u"|" +
+           FormatInt(a.price) + u"|" + a.time2 + u"|" + FormatInt(a.price2) + u"\n";
+  return out;
+}
+
+std::u16string UserBook::ClosingLines(const UserData& user, const Market& market) {
+  std::u16string out;
+  for (const ClosingItem& c : user.closing)
+    out += Utf16(market.stock(c.stock).code) + u"|" + FormatInt(c.srt) + u"|" + DateText(c.date) +
+           u"\n";
+  return out;
+}
+
+std::u16string UserBook::MemoEntries(const UserData& user, const Market& market) {
+  std::u16string out;
+  for (const Memo& m : user.memos) {
+    if (!out.empty()) out += u"$@$";
+    out += Utf16(market.stock(m.stock).code) + m.text;
+  }
+  return out;
+}
+
+}  // namespace velloran::server
