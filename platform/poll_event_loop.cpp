@@ -1,0 +1,197 @@
+#include "platform/poll_event_loop.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace velloran {
+
+PollEventLoop::PollEventLoop() : wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (wake_fd_ < 0) {
+    // Without it no other thread could reach this loop; nothing sensible to
+    // fall back to.
+    std::perror("eventfd");
+    std::abort();
+  }
+}
+
+PollEventLoop::~PollEventLoop() {
+  std::deque<Posted> dropped;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    dropped.swap(posted_);
+  }
+  dropped.clear();
+  close(wake_fd_);
+}
+
+void PollEventLoop::Wake() {
+  const std::uint64_t one = 1;
+  // A full counter means a wake-up is already pending, which is all we need.
+  [[maybe_unused]] const auto written = write(wake_fd_, &one, sizeof one);
+}
+
+void PollEventLoop::Push(WindowHandle target, WindowMessage message) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    posted_.push_back(Posted{std::move(target), std::move(message), nullptr});
+  }
+  Wake();
+}
+
+void PollEventLoop::Post(Task task) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    posted_.push_back(Posted{WindowHandle(), WindowMessage{}, std::move(task)});
+  }
+  Wake();
+}
+
+void PollEventLoop::Quit() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    quit_ = true;
+  }
+  Wake();
+}
+
+void PollEventLoop::WatchFd(int fd, unsigned interest, FdCallback callback) {
+  watches_[fd] =
+      Watch{interest, std::make_shared<FdCallback>(std::move(callback)), next_generation_++};
+}
+
+void PollEventLoop::SetFdInterest(int fd, unsigned interest) {
+  const auto it = watches_.find(fd);
+  if (it != watches_.end()) it->second.interest = interest;
+}
+
+void PollEventLoop::UnwatchFd(int fd) {
+  watches_.erase(fd);
+}
+
+int PollEventLoop::StartTimer(std::chrono::milliseconds period, bool repeat,
+                              TimerCallback callback) {
+  if (period.count() < 0) period = std::chrono::milliseconds(0);
+  const int id = next_timer_id_++;
+  timers_.emplace(id, Timer{std::chrono::steady_clock::now() + period, period, repeat,
+                            std::make_shared<TimerCallback>(std::move(callback))});
+  return id;
+}
+
+void PollEventLoop::StopTimer(int id) {
+  timers_.erase(id);
+}
+
+void PollEventLoop::Run() {
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (quit_) {
+        quit_ = false;
+        return;
+      }
+    }
+    ProcessEvents(std::chrono::milliseconds(-1));
+  }
+}
+
+int PollEventLoop::PollTimeoutMs(std::chrono::milliseconds max_wait) const {
+  long long wait = max_wait.count();  // negative: no limit
+  if (!timers_.empty()) {
+    SteadyTime first = SteadyTime::max();
+    for (const auto& [id, timer] : timers_) first = std::min(first, timer.due);
+    const auto now = std::chrono::steady_clock::now();
+    // Round up so that a timer is not polled for repeatedly just before it is due.
+    const long long until =
+        first <= now ? 0 : std::chrono::ceil<std::chrono::milliseconds>(first - now).count();
+    if (wait < 0 || until < wait) wait = until;
+  }
+  return wait > 24LL * 3600 * 1000 ? 24 * 3600 * 1000 : static_cast<int>(wait);
+}
+
+void PollEventLoop::ProcessEvents(std::chrono::milliseconds max_wait) {
+  std::vector<pollfd> fds;
+  std::vector<std::uint64_t> generations;
+  fds.push_back(pollfd{wake_fd_, POLLIN, 0});
+  generations.push_back(0);
+  for (const auto& [fd, watch] : watches_) {
+    short events = 0;
+    if (watch.interest & fd_event::kReadable) events |= POLLIN;
+    if (watch.interest & fd_event::kWritable) events |= POLLOUT;
+    if (events == 0) continue;
+    fds.push_back(pollfd{fd, events, 0});
+    generations.push_back(watch.generation);
+  }
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!posted_.empty() || quit_) max_wait = std::chrono::milliseconds(0);
+  }
+  const int n = poll(fds.data(), fds.size(), PollTimeoutMs(max_wait));
+  if (n < 0 && errno != EINTR) std::perror("poll");
+
+  if (fds[0].revents != 0) {
+    std::uint64_t count;
+    [[maybe_unused]] const auto got = read(wake_fd_, &count, sizeof count);
+  }
+  RunPosted();
+  RunDueTimers();
+  if (n <= 0) return;
+  for (std::size_t i = 1; i < fds.size(); ++i) {
+    if (fds[i].revents == 0) continue;
+    // The watch may have gone, or been replaced, by an earlier callback.
+    const auto it = watches_.find(fds[i].fd);
+    if (it == watches_.end() || it->second.generation != generations[i]) continue;
+    unsigned ready = 0;
+    const bool failed = (fds[i].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    if ((fds[i].revents & POLLIN) || failed) ready |= fd_event::kReadable;
+    if ((fds[i].revents & POLLOUT) || failed) ready |= fd_event::kWritable;
+    ready &= it->second.interest;
+    if (ready == 0) continue;
+    const auto callback = it->second.callback;
+    (*callback)(fds[i].fd, ready);
+  }
+}
+
+void PollEventLoop::RunPosted() {
+  std::deque<Posted> batch;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    batch.swap(posted_);
+  }
+  for (auto& item : batch) {
+    if (item.task) {
+      item.task();
+    } else {
+      DeliverMessage(item.target, item.message);
+    }
+  }
+}
+
+void PollEventLoop::RunDueTimers() {
+  const auto now = std::chrono::steady_clock::now();
+  std::vector<int> due;
+  for (const auto& [id, timer] : timers_) {
+    if (timer.due <= now) due.push_back(id);
+  }
+  for (const int id : due) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) continue;  // stopped by an earlier tick
+    const auto callback = it->second.callback;
+    if (it->second.repeat) {
+      // Missed periods are not made up: the next tick is a period from now at
+      // the earliest.
+      it->second.due = std::max(it->second.due + it->second.period, now + it->second.period);
+      if (it->second.period.count() == 0) it->second.due = now + std::chrono::milliseconds(1);
+    } else {
+      timers_.erase(it);
+    }
+    (*callback)();
+  }
+}
+
+}  // namespace velloran

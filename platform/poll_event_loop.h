@@ -1,0 +1,73 @@
+#pragma once
+// The event loop of a thread without a display: poll() over the watched
+// descriptors and an eventfd that other threads use to wake it for posted
+// messages, tasks and Quit. Timers run on the steady clock.
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/event_loop.h"
+
+namespace velloran {
+
+class PollEventLoop : public EventLoop {
+ public:
+  PollEventLoop();
+  // Drops messages still waiting (their packets freed) and tasks not run.
+  ~PollEventLoop() override;
+
+  void Push(WindowHandle target, WindowMessage message) override;
+  void Post(Task task) override;
+  void WatchFd(int fd, unsigned interest, FdCallback callback) override;
+  void SetFdInterest(int fd, unsigned interest) override;
+  void UnwatchFd(int fd) override;
+  [[nodiscard]] int StartTimer(std::chrono::milliseconds period, bool repeat,
+                               TimerCallback callback) override;
+  void StopTimer(int id) override;
+  void Run() override;
+  void ProcessEvents(std::chrono::milliseconds max_wait) override;
+  void Quit() override;
+
+ private:
+  using SteadyTime = std::chrono::steady_clock::time_point;
+  struct Posted {
+    WindowHandle target;
+    WindowMessage message;
+    Task task;  // set instead of a message for Post
+  };
+  struct Watch {
+    unsigned interest = 0;
+    // Shared so that a callback removing its own watch is not destroyed
+    // while it runs.
+    std::shared_ptr<FdCallback> callback;
+    std::uint64_t generation = 0;
+  };
+  struct Timer {
+    SteadyTime due;
+    std::chrono::milliseconds period;
+    bool repeat;
+    std::shared_ptr<TimerCallback> callback;
+  };
+
+  void Wake();
+  void RunPosted();
+  void RunDueTimers();
+  [[nodiscard]] int PollTimeoutMs(std::chrono::milliseconds max_wait) const;
+
+  int wake_fd_ = -1;
+  std::mutex lock_;  // guards posted_ and quit_
+  std::deque<Posted> posted_;
+  bool quit_ = false;
+
+  // Loop-thread only.
+  std::unordered_map<int, Watch> watches_;
+  std::uint64_t next_generation_ = 1;
+  std::map<int, Timer> timers_;
+  int next_timer_id_ = 1;
+};
+
+}  // namespace velloran
