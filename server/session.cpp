@@ -79,7 +79,15 @@ void Session::AfterStartup() {
     ++packets_sent_;
     Queue(std::move(big), false);
   }
-  if (faults_.stall_s > 0) {
+  // The silence starts once everything queued so far has gone out.
+  if (faults_.stall_s > 0) out_.push_back(Out{nullptr, 0, false});
+  WriteNext();
+}
+
+void Session::WriteNext() {
+  if (writing_ || stalled_ || closed_ || out_.empty()) return;
+  if (!out_.front().bytes) {  // the stall marker
+    out_.pop_front();
     stalled_ = true;
     stall_timer_.expires_after(std::chrono::seconds(faults_.stall_s));
     stall_timer_.async_wait([self = shared_from_this()](const asio::error_code& e) {
@@ -87,12 +95,8 @@ void Session::AfterStartup() {
       self->stalled_ = false;
       self->WriteNext();
     });
+    return;
   }
-  WriteNext();
-}
-
-void Session::WriteNext() {
-  if (writing_ || stalled_ || closed_ || out_.empty()) return;
   Out& front = out_.front();
   const std::size_t n = front.split ? 1 : front.bytes->size() - front.offset;
   writing_ = true;

@@ -1,0 +1,172 @@
+#include "server/market.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "server/calendar.h"
+#include "server/tick_size.h"
+#include "server/wire_text.h"
+
+namespace velloran::server {
+namespace {
+
+constexpr int kDate = 20260105;
+
+MarketConfig Config(std::uint64_t seed, int stocks = 300) {
+  return {seed, stocks, kDate};
+}
+
+TEST(MarketTest, TheSameSeedGivesTheSameDayHoweverTheClockSteps) {
+  Market fine(Config(7)), coarse(Config(7)), other(Config(8));
+  MarketEvents events_fine, events_coarse, scratch;
+  for (int t = Market::kPreOpen + 1; t <= 10 * 3600; t += 7) fine.AdvanceTo(t, events_fine);
+  fine.AdvanceTo(10 * 3600, events_fine);
+  coarse.AdvanceTo(10 * 3600, events_coarse);
+  other.AdvanceTo(10 * 3600, scratch);
+  ASSERT_EQ(fine.now(), coarse.now());
+  ASSERT_EQ(events_fine.trades.size(), events_coarse.trades.size());
+  ASSERT_FALSE(events_fine.trades.empty());
+  EXPECT_EQ(events_fine.minutes, events_coarse.minutes);
+  EXPECT_EQ(events_fine.phase_changes, (std::vector<int>{Market::kPhaseOpen}));
+  for (std::size_t k = 0; k < events_fine.trades.size(); k += 97) {
+    EXPECT_EQ(events_fine.trades[k].stock, events_coarse.trades[k].stock);
+    EXPECT_EQ(QuoteText(events_fine.trades[k].quote), QuoteText(events_coarse.trades[k].quote));
+  }
+  int differ = 0;
+  for (int i = 0; i < 300; ++i) {
+    EXPECT_EQ(MasterLine(fine.stock(i)), MasterLine(coarse.stock(i)));
+    EXPECT_EQ(QuoteText(fine.stock(i).quote), QuoteText(coarse.stock(i).quote));
+    EXPECT_EQ(fine.stock(i).minutes.size(), 60u);
+    differ += fine.stock(i).code != other.stock(i).code;
+  }
+  EXPECT_GT(differ, 250);  // another seed, another market
+}
+
+TEST(MarketTest, TradesComeInTimeOrderAndOnlyWhileTheMarketIsOpen) {
+  Market m(Config(3));
+  MarketEvents events;
+  m.AdvanceTo(Market::kEndOfDay, events);
+  ASSERT_FALSE(events.trades.empty());
+  for (std::size_t k = 1; k < events.trades.size(); ++k)
+    ASSERT_LE(events.trades[k - 1].seconds, events.trades[k].seconds);
+  EXPECT_GE(events.trades.front().seconds, Market::kOpen);
+  EXPECT_LT(events.trades.back().seconds, Market::kClose);
+  EXPECT_EQ(events.phase_changes, (std::vector<int>{Market::kPhaseOpen, Market::kPhaseClosed}));
+  EXPECT_EQ(events.minutes.front(), Market::kPreOpen + 60);
+  EXPECT_EQ(events.minutes.back(), 23 * 3600 + 59 * 60);
+  EXPECT_EQ(m.phase(), Market::kPhaseClosed);
+}
+
+TEST(MarketTest, CodesAndNamesAreUniqueAndTheMarketsSplitLikeTheExchange) {
+  Market m(MarketConfig{11, 2600, kDate});
+  std::set<std::string> codes;
+  std::set<std::u16string> names;
+  int kospi = 0, kosdaq = 0, etfs = 0;
+  for (const Stock& s : m.stocks()) {
+    ASSERT_EQ(s.code.size(), 6u);
+    ASSERT_TRUE(std::all_of(s.code.begin(), s.code.end(), ::isdigit)) << s.code;
+    codes.insert(s.code);
+    names.insert(s.name);
+    kospi += s.market == 1;
+    kosdaq += s.market == 2;
+    etfs += s.etf;
+    EXPECT_TRUE(!s.etf || s.market == 1);
+    EXPECT_EQ(m.Find(s.code), &s - m.stocks().data());
+  }
+  EXPECT_EQ(codes.size(), 2600u);
+  EXPECT_EQ(names.size(), 2600u);
+  EXPECT_EQ(kospi, 950);
+  EXPECT_EQ(kosdaq, 1650);
+  EXPECT_EQ(etfs, 100);
+  EXPECT_EQ(m.Find("12345"), -1);
+  EXPECT_EQ(m.Find("999999x"), -1);
+}
+
+TEST(MarketTest, EveryPriceSitsOnTheTickGridWithinTheDayLimits) {
+  Market m(Config(5));
+  MarketEvents events;
+  m.AdvanceTo(Market::kClose, events);
+  for (const MarketEvents::Trade& t : events.trades) {
+    const Stock& s = m.stock(t.stock);
+    const Quote& q = t.quote;
+    ASSERT_TRUE(OnTickGrid(q.price, s.market, s.etf)) << s.code << " " << q.price;
+    ASSERT_GE(q.price, s.lower_limit);
+    ASSERT_LE(q.price, s.upper_limit);
+    ASSERT_LE(q.low, q.price);
+    ASSERT_GE(q.high, q.price);
+    ASSERT_EQ(q.change, q.price - s.prev_close);
+  }
+  for (int i = 0; i < 300; ++i) {
+    const Stock& s = m.stock(i);
+    EXPECT_TRUE(OnTickGrid(s.prev_close, s.market, s.etf));
+    EXPECT_TRUE(OnTickGrid(s.upper_limit, s.market, s.etf));
+    EXPECT_TRUE(OnTickGrid(s.lower_limit, s.market, s.etf));
+    EXPECT_LE(s.upper_limit, s.prev_close * 1.3);
+    EXPECT_GE(s.lower_limit, s.prev_close * 0.7);
+    int bid_total = 0;
+    for (int k = 0; k < 10; ++k) {
+      if (s.ask_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.ask_price[k], s.market, s.etf));
+        if (k > 0) {
+          EXPECT_EQ(s.ask_price[k], TickUp(s.ask_price[k - 1], s.market, s.etf));
+        }
+      }
+      if (s.bid_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.bid_price[k], s.market, s.etf));
+      }
+      bid_total += s.bid_qty[k];
+    }
+    EXPECT_EQ(bid_total, s.quote.bid_total);
+    if (s.ask_price[0] && s.bid_price[0]) {
+      EXPECT_EQ(s.ask_price[0], TickUp(s.bid_price[0], s.market, s.etf));
+    }
+  }
+}
+
+TEST(MarketTest, DayHistoryIsStableWeekdaysNewestFirstEndingAtThePreviousClose) {
+  Market m(Config(9, 40));
+  for (int i = 0; i < 40; i += 3) {
+    const Stock& s = m.stock(i);
+    const std::vector<DayBar> all = m.DayHistory(i, Market::kHistoryDays);
+    ASSERT_EQ(all.size(), 1200u);
+    const std::vector<DayBar> last = m.DayHistory(i, 50);
+    for (std::size_t d = 0; d < last.size(); ++d) {
+      EXPECT_EQ(last[d].close, all[d].close);
+      EXPECT_EQ(last[d].date, all[d].date);
+    }
+    EXPECT_EQ(all[0].close, s.prev_close);
+    EXPECT_EQ(all[0].volume, s.prev_volume);
+    EXPECT_EQ(all[0].date, m.trading_dates()[1]);
+    for (std::size_t d = 0; d < all.size(); ++d) {
+      const DayBar& b = all[d];
+      ASSERT_TRUE(OnTickGrid(b.close, s.market, s.etf) && OnTickGrid(b.open, s.market, s.etf));
+      ASSERT_LE(b.low, std::min(b.open, b.close));
+      ASSERT_GE(b.high, std::max(b.open, b.close));
+      ASSERT_NE(Weekday(b.date), 0);
+      ASSERT_NE(Weekday(b.date), 6);
+      if (d > 0) {
+        ASSERT_LT(b.date, all[d - 1].date);
+      }
+    }
+  }
+}
+
+TEST(MarketTest, TotalsAtAPastMinuteAreTheBookAtThatMinute) {
+  Market later(Config(4)), then(Config(4));
+  MarketEvents scratch;
+  later.AdvanceTo(11 * 3600, scratch);
+  then.AdvanceTo(10 * 3600 + 15 * 60, scratch);
+  for (int i = 0; i < 300; ++i) {
+    int bid = 0, ask = 0, price = 0;
+    later.TotalsAt(i, 10 * 3600 + 15 * 60, bid, ask, price);
+    EXPECT_EQ(bid, then.stock(i).quote.bid_total);
+    EXPECT_EQ(ask, then.stock(i).quote.ask_total);
+    EXPECT_EQ(price, then.stock(i).quote.price);
+    later.TotalsAt(i, 8 * 3600, bid, ask, price);
+    EXPECT_EQ(bid, later.stock(i).open_bid_total);
+  }
+}
+
+}  // namespace
+}  // namespace velloran::server
