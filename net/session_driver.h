@@ -1,0 +1,70 @@
+#pragma once
+// CSessionDriver keeps the session alive for the main frame: it starts the
+// dispatcher's worker a second after start, connects 100 ms later, checks the
+// connection every 10 s and replaces a lost socket 1 s after the check found
+// it down, without limit. Every new connection greets the server anew.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/session_socket.h"
+
+namespace velloran {
+
+class EventLoop;
+
+struct SessionTimings {
+  std::chrono::milliseconds start_delay{1000};   // frame created -> worker started
+  std::chrono::milliseconds connect_delay{100};  // worker started -> first connect
+  std::chrono::milliseconds watch_period{10000};
+  std::chrono::milliseconds retry_delay{1000};  // loss found -> new socket
+};
+
+struct SessionEndpoint {
+  std::u16string host;
+  int port = 0;
+  std::u16string user_id;
+};
+
+class CSessionDriver {
+ public:
+  CSessionDriver(EventLoop& loop, CSessionData& session, SessionEndpoint endpoint,
+                 SessionTimings timings = {});
+  ~CSessionDriver();
+  CSessionDriver(const CSessionDriver&) = delete;
+  CSessionDriver& operator=(const CSessionDriver&) = delete;
+
+  void SetOrderBookView(OrderBookLink* view);
+  // Starts the first timer; later calls do nothing.
+  void Start();
+
+  [[nodiscard]] CQZSocket* socket() const { return socket_.get(); }
+  // Sockets made so far (1 after the first connect).
+  [[nodiscard]] int connect_count() const { return connect_count_; }
+  // When the next connect is due, while one is scheduled.
+  [[nodiscard]] bool NextConnectDue(std::chrono::steady_clock::time_point& due) const;
+
+ private:
+  void OnStartTimer();
+  void OnConnectTimer();
+  void OnWatchTimer();
+  void ScheduleConnect(std::chrono::milliseconds delay);
+  void StopTimer(int& id);
+
+  EventLoop& loop_;
+  CSessionData& session_;
+  const SessionEndpoint endpoint_;
+  const SessionTimings timings_;
+  OrderBookLink* view_ = nullptr;
+  std::unique_ptr<CQZSocket> socket_;
+  int start_timer_ = 0;
+  int connect_timer_ = 0;
+  int watch_timer_ = 0;
+  bool started_ = false;
+  int connect_count_ = 0;
+  std::chrono::steady_clock::time_point connect_due_{};
+};
+
+}  // namespace velloran

@@ -1,0 +1,160 @@
+#include "net/session_socket.h"
+
+#include "app/session_data.h"
+#include "net/message_codes.h"
+#include "net/packet.h"
+#include "platform/socket_api.h"
+#include "platform/window_messages.h"
+
+namespace velloran {
+namespace {
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
+    if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool IsOrderBookUpdate(std::u16string_view res) {
+  return EqualsIgnoringCase(res, u"HOGA") || EqualsIgnoringCase(res, u"JHO") ||
+         EqualsIgnoringCase(res, u"UHO") || EqualsIgnoringCase(res, u"YK");
+}
+
+}  // namespace
+
+CQZSocket::CQZSocket(CSessionData& session, std::u16string user_id)
+    : session_(session), user_id_(std::move(user_id)), queue_(std::make_unique<CMyQueue>()) {}
+
+CQZSocket::~CQZSocket() = default;
+
+int CQZSocket::ConnectTo(const std::u16string& host, int port) {
+  Close();
+  connected_ = false;
+  pending_.clear();
+  pending_sent_ = 0;
+  if (!Create()) return -1;
+  // A refused size is no reason to give up the session.
+  (void)sock::SetBufferSizes(handle(), kSocketBufferBytes, kSocketBufferBytes);
+  return Connect(host, port) ? 1 : 0;
+}
+
+void CQZSocket::OnConnect(int error) {
+  if (error != 0) {
+    connected_ = false;
+    return;
+  }
+  // Nothing from the previous session may be dispatched after this one starts.
+  session_.ClearIncoming();
+  connected_ = true;
+  Packet hello(code::kHello);
+  hello.AddText(u"ID", user_id_);
+  hello.AddInt(u"VER", 2);
+  Send(hello);
+}
+
+void CQZSocket::OnReceive(int error) {
+  if (error == -1) {
+    connected_ = false;
+    return;
+  }
+  const long n = Receive(chunk_, kChunkBytes);
+  if (n <= 0) return;
+  try {
+    queue_->Append(chunk_, static_cast<int>(n));
+    while (auto packet = queue_->GetPacket()) Route(std::move(packet));
+  } catch (...) {
+    queue_->Clear();
+  }
+}
+
+void CQZSocket::Route(std::unique_ptr<Packet> packet) {
+  const int c = packet->GetInt(u"GBN", 0);
+  switch (c) {
+    case code::kOrderBook:
+    case code::kChart:
+    case code::kStockText:
+    case code::kChartUpdate:
+      if (view_ != nullptr) view_->PushPacket(std::move(packet));
+      return;
+    case code::kReplayData:
+    case code::kReplayUpdate: {
+      const WindowHandle replay = view_ != nullptr ? view_->ReplayWindow() : WindowHandle();
+      // A failed post frees the packet; so does having nowhere to go.
+      if (replay.IsWindow()) PostPacket(replay, msg::kNotify, std::move(packet), false, c);
+      return;
+    }
+    case code::kRealtime: {
+      const std::u16string res = packet->GetText(u"RES", u"");
+      if (res == u"JIF") break;
+      if (IsOrderBookUpdate(res)) {
+        if (view_ != nullptr) view_->PushPacket(std::move(packet));
+        return;
+      }
+      if (view_ != nullptr && packet->GetText(u"STKCD", u"") == view_->ShownStockCode()) {
+        view_->PushPacket(std::make_unique<Packet>(packet->Text()));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  session_.PushIncoming(std::move(packet));
+}
+
+int CQZSocket::Send(const Packet& packet) {
+  const std::string wire = packet.ToWire();
+  if (pending_sent_ < pending_.size()) {
+    // Earlier bytes still wait: these go behind them. A server that takes
+    // nothing for this long is as good as lost.
+    if (pending_.size() - pending_sent_ + wire.size() > kMaxPendingBytes) {
+      connected_ = false;
+      return -1;
+    }
+    pending_.append(wire);
+    return static_cast<int>(wire.size());
+  }
+  pending_.clear();
+  pending_sent_ = 0;
+  const long n = CAsyncSocketEx::Send(wire.data(), static_cast<int>(wire.size()));
+  if (n < 0 && LastError() != sock::kWouldBlock) {
+    connected_ = false;
+    return -1;
+  }
+  const std::size_t taken = n < 0 ? 0 : static_cast<std::size_t>(n);
+  if (taken < wire.size()) {
+    pending_.assign(wire, taken);
+    RequestSendNotification();
+  }
+  return static_cast<int>(wire.size());
+}
+
+bool CQZSocket::Flush() {
+  while (pending_sent_ < pending_.size()) {
+    const long n = CAsyncSocketEx::Send(pending_.data() + pending_sent_,
+                                        static_cast<int>(pending_.size() - pending_sent_));
+    if (n < 0) {
+      if (LastError() != sock::kWouldBlock) return false;
+      RequestSendNotification();
+      return true;
+    }
+    pending_sent_ += static_cast<std::size_t>(n);
+  }
+  pending_.clear();
+  pending_sent_ = 0;
+  return true;
+}
+
+void CQZSocket::OnSend(int error) {
+  if (error != 0 || !Flush()) connected_ = false;
+}
+
+void CQZSocket::OnClose(int /*error*/) {
+  connected_ = false;
+}
+
+}  // namespace velloran

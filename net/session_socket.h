@@ -1,0 +1,74 @@
+#pragma once
+// CQZSocket, the client's one connection to the data server: it greets the
+// server after every connect, sends the system's requests, cuts the received
+// stream into packets and routes each by its code to the dispatcher's incoming
+// queue, the order-book view's queue or the replay window.
+
+#include <memory>
+#include <string>
+
+#include "net/async_socket.h"
+#include "net/receive_buffer.h"
+
+namespace velloran {
+
+class CSessionData;
+class Packet;
+
+// The order-book view as the session socket sees it.
+class OrderBookLink {
+ public:
+  virtual ~OrderBookLink() = default;
+  // The view's own queue; ownership passes. Any thread may push.
+  virtual void PushPacket(std::unique_ptr<Packet> packet) = 0;
+  // The stock the view shows now (empty when none).
+  [[nodiscard]] virtual std::u16string ShownStockCode() const = 0;
+  // The replay window opened from the view; a null handle when none.
+  [[nodiscard]] virtual WindowHandle ReplayWindow() const = 0;
+};
+
+class CQZSocket : public CAsyncSocketEx {
+ public:
+  static constexpr int kChunkBytes = 4096;
+  static constexpr int kSocketBufferBytes = 16384;
+  static constexpr std::size_t kMaxPendingBytes = 16u << 20;
+
+  CQZSocket(CSessionData& session, std::u16string user_id);
+  ~CQZSocket() override;
+
+  void SetOrderBookView(OrderBookLink* view) { view_ = view; }
+
+  // (Re)creates the socket and starts connecting; -1 when it cannot be
+  // created, else the base connect's result. The outcome comes with OnConnect.
+  int ConnectTo(const std::u16string& host, int port);
+
+  // Sends one packet as UTF-8 and its NUL. Returns the bytes (text bytes + 1)
+  // or -1 on an error, which ends the session. What the network does not take
+  // at once is kept and sent, in order, when it takes more.
+  using CAsyncSocketEx::Send;
+  int Send(const Packet& packet);
+
+  [[nodiscard]] bool connected() const { return connected_; }
+  [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
+
+  void OnClose(int error) override;
+  void OnConnect(int error) override;
+  void OnReceive(int error) override;
+  void OnSend(int error) override;
+
+ private:
+  void Route(std::unique_ptr<Packet> packet);
+  // Sends what is pending; false on an error.
+  bool Flush();
+
+  CSessionData& session_;
+  const std::u16string user_id_;
+  bool connected_ = false;
+  char chunk_[kChunkBytes];
+  std::unique_ptr<CMyQueue> queue_;
+  OrderBookLink* view_ = nullptr;
+  std::string pending_;  // bytes accepted by Send but not yet by the network
+  std::size_t pending_sent_ = 0;
+};
+
+}  // namespace velloran

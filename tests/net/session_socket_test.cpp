@@ -1,0 +1,314 @@
+#include "net/session_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "app/session_data.h"
+#include "net/session_driver.h"
+#include "platform/poll_event_loop.h"
+#include "platform/test_window.h"
+#include "platform/window_messages.h"
+#include "tests/net/loopback_server.h"
+
+namespace velloran {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::LoopbackServer;
+
+// The order-book view as the socket sees it: keeps what it is handed.
+class ViewStandIn : public OrderBookLink {
+ public:
+  void PushPacket(std::unique_ptr<Packet> packet) override {
+    std::lock_guard<std::mutex> hold(lock);
+    packets.push_back(packet->Text());
+  }
+  std::u16string ShownStockCode() const override { return shown; }
+  WindowHandle ReplayWindow() const override { return replay; }
+
+  std::vector<std::u16string> Packets() {
+    std::lock_guard<std::mutex> hold(lock);
+    return packets;
+  }
+
+  std::mutex lock;
+  std::vector<std::u16string> packets;
+  std::u16string shown = u"005930";
+  WindowHandle replay;
+};
+
+std::string Wire(std::u16string text) {
+  return Packet(std::move(text)).ToWire();
+}
+
+std::string HelloWire(const std::u16string& id) {
+  Packet p(1);
+  p.AddText(u"ID", id);
+  p.AddInt(u"VER", 2);
+  return p.ToWire();
+}
+
+class SessionSocketTest : public ::testing::Test {
+ protected:
+  // GBN codes of the packets waiting for the dispatcher, in order.
+  std::vector<std::u16string> Incoming() {
+    std::vector<std::u16string> out;
+    for (auto& p : session.TakeIncoming()) out.push_back(p->Text());
+    return out;
+  }
+
+  // Connects a socket and waits for the hello to reach the server.
+  void ConnectAndGreet(CQZSocket& socket, std::size_t index = 0) {
+    socket.SetOrderBookView(&view);
+    ASSERT_GE(socket.ConnectTo(u"127.0.0.1", server.port()), 0);
+    ASSERT_TRUE(loop.RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5)));
+    ASSERT_TRUE(server.WaitReceived(index, HelloWire(u"kim").size()));
+  }
+
+  bool RunUntil(const std::function<bool()>& done) {
+    return loop.RunUntil(done, std::chrono::seconds(5));
+  }
+
+  PollEventLoop loop;
+  CSessionData session{SessionOptions{}};
+  ViewStandIn view;
+  LoopbackServer server;
+};
+
+TEST_F(SessionSocketTest, HelloIsTheFirstAndOnlyThingSentAfterConnect) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  EXPECT_EQ(server.Received(0), HelloWire(u"kim"));
+  EXPECT_EQ(server.Received(0),
+            "<PKT><GBN>1</GBN><ID>kim</ID><VER>2</VER></PKT>" + std::string(1, '\0'));
+}
+
+TEST_F(SessionSocketTest, TwoPacketsInOneChunkAreRoutedInOrder) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  server.Send(0,
+              Wire(u"<PKT><GBN>3014</GBN><END>1</END></PKT>") + Wire(u"<PKT><GBN>999</GBN></PKT>"));
+  std::vector<std::u16string> got;
+  ASSERT_TRUE(RunUntil([&] {
+    for (auto& t : Incoming()) got.push_back(t);
+    return got.size() >= 2;
+  }));
+  EXPECT_EQ(got[0], u"<PKT><GBN>3014</GBN><END>1</END></PKT>");
+  EXPECT_EQ(got[1], u"<PKT><GBN>999</GBN></PKT>");
+}
+
+TEST_F(SessionSocketTest, APacketInManySmallWritesArrivesWhole) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  const std::u16string text =
+      u"<PKT><GBN>3007</GBN><HNAME>한빛전자</HNAME><SHCODE>000660</SHCODE></PKT>";
+  server.Send(0, Wire(text), 3);
+  std::vector<std::u16string> got;
+  ASSERT_TRUE(RunUntil([&] {
+    for (auto& t : Incoming()) got.push_back(t);
+    return !got.empty();
+  }));
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0], text);
+}
+
+TEST_F(SessionSocketTest, RoutingTable) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  const std::vector<std::u16string> sent = {
+      u"<PKT><GBN>3003</GBN><SHCODE>005930</SHCODE></PKT>",               // view
+      u"<PKT><GBN>3011</GBN></PKT>",                                      // view
+      u"<PKT><GBN>3013</GBN></PKT>",                                      // view
+      u"<PKT><GBN>3015</GBN></PKT>",                                      // view
+      u"<PKT><GBN>2002</GBN><RES>JIF</RES><DATA>1|21</DATA></PKT>",       // incoming
+      u"<PKT><GBN>2002</GBN><RES>hoga</RES><STKCD>000660</STKCD></PKT>",  // view
+      u"<PKT><GBN>2002</GBN><RES>Yk</RES></PKT>",                         // view
+      u"<PKT><GBN>2002</GBN><RES>jif</RES><STKCD>005930</STKCD></PKT>",   // both
+      u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>005930</STKCD></PKT>",  // both
+      u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>000660</STKCD></PKT>",  // incoming
+      u"<PKT><GBN>3001</GBN></PKT>",                                      // dropped
+      u"<PKT><GBN>4242</GBN></PKT>",                                      // incoming
+  };
+  std::string bytes;
+  for (const auto& t : sent) bytes += Wire(t);
+  server.Send(0, bytes);
+  std::vector<std::u16string> incoming;
+  ASSERT_TRUE(RunUntil([&] {
+    for (auto& t : Incoming()) incoming.push_back(t);
+    return incoming.size() >= 5;
+  }));
+  EXPECT_EQ(incoming, (std::vector<std::u16string>{sent[4], sent[7], sent[8], sent[9], sent[11]}));
+  EXPECT_EQ(view.Packets(), (std::vector<std::u16string>{sent[0], sent[1], sent[2], sent[3],
+                                                         sent[5], sent[6], sent[7], sent[8]}));
+}
+
+TEST_F(SessionSocketTest, ReplayPacketsArePostedToTheReplayWindowWhenThereIsOne) {
+  RecordingWindow replay(loop);
+  view.replay = replay.handle();
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  server.Send(0,
+              Wire(u"<PKT><GBN>3018</GBN></PKT>") + Wire(u"<PKT><GBN>3001</GBN><IX>4</IX></PKT>"));
+  ASSERT_TRUE(RunUntil([&] { return replay.received.size() >= 2; }));
+  EXPECT_EQ(replay.received[0].message, msg::kNotify);
+  EXPECT_EQ(replay.received[0].wparam, 3018u);
+  EXPECT_EQ(replay.received[1].wparam, 3001u);
+  ASSERT_EQ(replay.packets.size(), 2u);
+  EXPECT_EQ(replay.received[1].lparam, reinterpret_cast<LParam>(replay.packets[1].get()));
+  EXPECT_EQ(replay.packets[1]->GetInt(u"IX", 0), 4);
+}
+
+TEST_F(SessionSocketTest, PacketsLeftFromThePreviousConnectionAreNeverDispatched) {
+  session.PushIncoming(std::make_unique<Packet>(std::u16string(u"<PKT><GBN>3014</GBN></PKT>")));
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  EXPECT_TRUE(Incoming().empty());
+}
+
+TEST_F(SessionSocketTest, ServerCloseEndsTheSession) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  server.CloseConnection(0);
+  EXPECT_TRUE(RunUntil([&] { return !socket.connected(); }));
+}
+
+TEST_F(SessionSocketTest, RefusedConnectionIsReportedAsNotConnected) {
+  int port = 0;
+  {
+    LoopbackServer gone;
+    port = gone.port();
+  }
+  CQZSocket socket(session, u"kim");
+  ASSERT_GE(socket.ConnectTo(u"127.0.0.1", port), 0);
+  loop.RunUntil([] { return false; }, milliseconds(200));
+  EXPECT_FALSE(socket.connected());
+}
+
+TEST_F(SessionSocketTest, GarbageBeforeAPacketStaysInItsTextAndRoutingGoesOn) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  server.Send(0, std::string("\x01\xff garbage") + Wire(u"<PKT><GBN>999</GBN></PKT>"));
+  std::vector<std::u16string> got;
+  ASSERT_TRUE(RunUntil([&] {
+    for (auto& t : Incoming()) got.push_back(t);
+    return !got.empty();
+  }));
+  EXPECT_EQ(Packet(got[0]).GetInt(u"GBN", 0), 999);
+  EXPECT_TRUE(socket.connected());
+}
+
+TEST_F(SessionSocketTest, SendsTheNetworkCannotTakeAtOnceArriveWholeAndInOrder) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  server.PauseReading(true);
+  std::string expected = server.Received(0);
+  int sent = 0;
+  // Far more than the socket buffers hold, so sends are taken in part.
+  for (int i = 0; i < 400; ++i) {
+    Packet p(3014);
+    p.AddInt(u"IDX", i);
+    p.AddText(u"P_SHCODES", std::u16string(4000, u'7'));
+    ASSERT_GT(socket.Send(p), 0);
+    expected += p.ToWire();
+    ++sent;
+  }
+  EXPECT_GT(socket.pending_bytes(), 0u);
+  server.PauseReading(false);
+  ASSERT_TRUE(RunUntil([&] { return server.Received(0).size() >= expected.size(); }));
+  EXPECT_EQ(server.Received(0), expected);
+  EXPECT_EQ(socket.pending_bytes(), 0u);
+  EXPECT_TRUE(socket.connected());
+}
+
+TEST_F(SessionSocketTest, AnUnresolvableNameEndsInOnConnectWithAnError) {
+  struct Probe : CQZSocket {
+    using CQZSocket::CQZSocket;
+    void OnConnect(int error) override {
+      result = error;
+      CQZSocket::OnConnect(error);
+    }
+    int result = -12345;
+  } socket(session, u"kim");
+  ASSERT_GE(socket.ConnectTo(u"no-such-host.invalid", 1), 0);
+  ASSERT_TRUE(RunUntil([&] { return socket.result != -12345; }));
+  EXPECT_NE(socket.result, 0);
+  EXPECT_FALSE(socket.connected());
+}
+
+TEST_F(SessionSocketTest, ALookupForASocketClosedMeanwhileIsDropped) {
+  {
+    CQZSocket socket(session, u"kim");
+    ASSERT_GE(socket.ConnectTo(u"localhost", server.port()), 0);
+  }
+  // The lookup reports to a window that may be gone; nothing may break.
+  loop.RunUntil([] { return false; }, milliseconds(300));
+  CQZSocket next(session, u"kim");
+  ConnectAndGreet(next);
+}
+
+TEST_F(SessionSocketTest, AHostNameConnectsAfterItsLookup) {
+  CQZSocket socket(session, u"kim");
+  socket.SetOrderBookView(&view);
+  ASSERT_GE(socket.ConnectTo(u"localhost", server.port()), 0);
+  ASSERT_TRUE(RunUntil([&] { return socket.connected(); }));
+  EXPECT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
+}
+
+// --- the session driver --------------------------------------------------
+
+TEST_F(SessionSocketTest, DriverReconnectsWithANewHelloAfterTheServerDrops) {
+  SessionTimings fast{milliseconds(10), milliseconds(10), milliseconds(50), milliseconds(20)};
+  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, fast);
+  driver.Start();
+  ASSERT_TRUE(RunUntil([&] { return driver.socket() && driver.socket()->connected(); }));
+  EXPECT_EQ(session.socket(), driver.socket());
+  ASSERT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
+  server.CloseConnection(0);
+  ASSERT_TRUE(
+      RunUntil([&] { return driver.connect_count() == 2 && driver.socket()->connected(); }));
+  ASSERT_TRUE(server.WaitReceived(1, HelloWire(u"kim").size()));
+  EXPECT_EQ(server.Received(1), HelloWire(u"kim"));
+  EXPECT_EQ(session.socket(), driver.socket());
+}
+
+TEST_F(SessionSocketTest, DriverKeepsTryingWhileTheServerIsAway) {
+  int port = 0;
+  {
+    LoopbackServer gone;
+    port = gone.port();
+  }
+  SessionTimings fast{milliseconds(5), milliseconds(5), milliseconds(20), milliseconds(5)};
+  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"}, fast);
+  driver.Start();
+  EXPECT_TRUE(RunUntil([&] { return driver.connect_count() >= 4; }));
+}
+
+// --- the notification window's table -------------------------------------
+
+TEST_F(SessionSocketTest, The503rdSocketGrowsTheTable) {
+  std::vector<std::unique_ptr<CAsyncSocketEx>> sockets;
+  for (int i = 0; i < 502; ++i) {
+    sockets.push_back(std::make_unique<CAsyncSocketEx>());
+    ASSERT_TRUE(sockets.back()->Create()) << i;
+  }
+  const CAsyncSocketExHelperWindow* window = sockets[0]->helper_window();
+  EXPECT_EQ(window->size(), 512);
+  sockets.push_back(std::make_unique<CAsyncSocketEx>());
+  ASSERT_TRUE(sockets.back()->Create());
+  EXPECT_EQ(window->size(), 1024);
+  EXPECT_EQ(window->count(), 503);
+}
+
+TEST_F(SessionSocketTest, CreateTwiceIsRefusedAndNoLoopMeansNotInitialised) {
+  CAsyncSocketEx s;
+  ASSERT_TRUE(s.Create());
+  EXPECT_FALSE(s.Create());
+  std::thread([] {
+    CAsyncSocketEx other;  // a thread without an event loop
+    EXPECT_FALSE(other.Create());
+  }).join();
+}
+
+}  // namespace
+}  // namespace velloran
