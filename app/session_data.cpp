@@ -94,6 +94,13 @@ void CSessionData::ClearIncoming() {
   FreeQueue(incoming_);
 }
 
+std::vector<std::unique_ptr<Packet>> CSessionData::TakeIncoming() {
+  std::vector<std::unique_ptr<Packet>> out;
+  Packet* p = nullptr;
+  while (incoming_.try_dequeue(p)) out.emplace_back(p);
+  return out;
+}
+
 void CSessionData::PushHistory(std::unique_ptr<Packet> packet) {
   if (packet) history_.enqueue(packet.release());
 }

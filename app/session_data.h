@@ -64,6 +64,9 @@ class CSessionData : public StockContext {
   void PushIncoming(std::unique_ptr<Packet> packet);
   // On a new connection: frees every packet still waiting.
   void ClearIncoming();
+  // Takes every packet waiting, in order, without dispatching (for tools and
+  // tests that stand where the worker would).
+  [[nodiscard]] std::vector<std::unique_ptr<Packet>> TakeIncoming();
   // Handles one packet. Only the worker calls it (and tests, without one).
   void Dispatch(Packet& packet);
 
@@ -105,7 +108,8 @@ class CSessionData : public StockContext {
   }
   [[nodiscard]] CMyMutex& DispatchMutex() { return dispatch_mutex_; }
 
-  // StockContext, for the records.
+  // StockContext, for the records. FindMaster on other threads than the
+  // worker under LockRecords().
   [[nodiscard]] const Packet* FindMaster(std::u16string_view code) const override;
   [[nodiscard]] std::int32_t TradingDate() const override { return trading_date_.load(); }
   [[nodiscard]] int ServerHour() const override { return server_hour_.load(); }

@@ -6,6 +6,11 @@
 
 namespace velloran::msg {
 
+// The socket layer's notification window.
+inline constexpr std::uint32_t kSocketLayer = 1024;       // layer notification; unused
+inline constexpr std::uint32_t kSocketLookupDone = 1025;  // wParam lookup task, lParam high word error
+inline constexpr std::uint32_t kSocketEventBase = 1026;   // + slot: wParam handle, lParam event | error << 16
+
 inline constexpr std::uint32_t kClosePopup = 1034;    // wParam 1 when Enter was pressed
 inline constexpr std::uint32_t kSearchButton = 2025;  // no receiver acts on it
 inline constexpr std::uint32_t kSelectStock =
