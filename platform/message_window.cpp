@@ -73,6 +73,16 @@ MessageWindow::~MessageWindow() {
   registry.slots.erase(slot_->id);
 }
 
+void MessageWindow::ResetHandle() {
+  MessageQueue* queue = slot_->queue;
+  slot_->window.store(nullptr, std::memory_order_release);
+  auto& registry = detail::TheRegistry();
+  std::lock_guard<std::mutex> hold(registry.lock);
+  registry.slots.erase(slot_->id);
+  slot_ = std::make_shared<detail::WindowSlot>(this, queue, registry.next_id++);
+  registry.slots.emplace(slot_->id, slot_);
+}
+
 void MessageWindow::SetVisible(bool visible) {
   slot_->visible.store(visible, std::memory_order_release);
 }

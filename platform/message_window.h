@@ -45,8 +45,9 @@ struct WindowMessage {
   [[nodiscard]] std::unique_ptr<Packet> TakePacket() { return std::move(owned); }
 };
 
-// Names one window. Copyable, cheap and safe to copy and use from any thread;
-// a null handle names no window. It never keeps a window alive.
+// Names one window. Cheap to copy; copies may be used on any thread (one
+// handle object, like any value, is not assigned while another thread reads
+// it). A null handle names no window. It never keeps a window alive.
 class WindowHandle {
  public:
   WindowHandle() = default;
@@ -88,7 +89,8 @@ class MessageQueue {
 // when it is destroyed.
 class MessageWindow {
  public:
-  // queue: the owning thread's queue; it must outlive the window.
+  // Created on the owning thread (the one SendMessage and deliveries run on);
+  // queue: that thread's queue, which must outlive the window.
   explicit MessageWindow(MessageQueue& queue);
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
@@ -106,6 +108,9 @@ class MessageWindow {
 
  protected:
   static LResult DefaultProc(WindowMessage&) { return 0; }
+  // For a window destroyed while its object lives on (and maybe re-created):
+  // the old handle names no window from here on, handle() gives a new one.
+  void ResetHandle();
 
  private:
   std::shared_ptr<detail::WindowSlot> slot_;

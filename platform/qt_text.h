@@ -1,0 +1,25 @@
+#pragma once
+// Conversions between the system's wide text and Qt's, and the Qt font of a
+// Font; used only inside the Qt-backed platform files.
+
+#include <QFont>
+#include <QString>
+
+#include <string>
+
+#include "platform/draw_context.h"
+
+namespace velloran {
+
+inline QString ToQString(const std::u16string& text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline std::u16string FromQString(const QString& text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                        static_cast<std::size_t>(text.size()));
+}
+
+QFont ToQFont(const Font& font);
+
+}  // namespace velloran

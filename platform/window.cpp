@@ -1,0 +1,822 @@
+#include "platform/window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPointer>
+#include <QRegion>
+#include <QTimerEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/application.h"
+#include "platform/qt_text.h"
+
+namespace velloran {
+
+namespace {
+
+// User-interface thread only.
+std::unordered_map<std::uint64_t, Window*>& Windows() {
+  static std::unordered_map<std::uint64_t, Window*> windows;
+  return windows;
+}
+
+struct Hooks {
+  int next_id = 1;
+  std::map<int, PreTranslateHook> pre_translate;
+  std::map<int, MessageHook> message;
+};
+Hooks& TheHooks() {
+  static Hooks hooks;
+  return hooks;
+}
+
+Qt::CursorShape ToShape(CursorKind kind) {
+  switch (kind) {
+    case CursorKind::kHand:
+      return Qt::PointingHandCursor;
+    case CursorKind::kSizeWE:
+      return Qt::SizeHorCursor;
+    case CursorKind::kSizeNS:
+      return Qt::SizeVerCursor;
+    case CursorKind::kSizeNWSE:
+      return Qt::SizeFDiagCursor;
+    case CursorKind::kSizeNESW:
+      return Qt::SizeBDiagCursor;
+    case CursorKind::kSplitRows:
+      return Qt::SplitVCursor;
+    case CursorKind::kIBeam:
+      return Qt::IBeamCursor;
+    case CursorKind::kWait:
+      return Qt::WaitCursor;
+    case CursorKind::kArrow:
+      break;
+  }
+  return Qt::ArrowCursor;
+}
+
+Qt::Edges ToEdges(HitCode hit) {
+  switch (hit) {
+    case HitCode::kLeft:
+      return Qt::LeftEdge;
+    case HitCode::kRight:
+      return Qt::RightEdge;
+    case HitCode::kTop:
+      return Qt::TopEdge;
+    case HitCode::kBottom:
+      return Qt::BottomEdge;
+    case HitCode::kTopLeft:
+      return Qt::TopEdge | Qt::LeftEdge;
+    case HitCode::kTopRight:
+      return Qt::TopEdge | Qt::RightEdge;
+    case HitCode::kBottomLeft:
+      return Qt::BottomEdge | Qt::LeftEdge;
+    case HitCode::kBottomRight:
+      return Qt::BottomEdge | Qt::RightEdge;
+    default:
+      return {};
+  }
+}
+
+WParam MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  WParam flags = 0;
+  if (buttons & Qt::LeftButton) flags |= sys::kLButtonFlag;
+  if (buttons & Qt::RightButton) flags |= sys::kRButtonFlag;
+  if (buttons & Qt::MiddleButton) flags |= sys::kMButtonFlag;
+  if (modifiers & Qt::ShiftModifier) flags |= sys::kShiftFlag;
+  if (modifiers & Qt::ControlModifier) flags |= sys::kControlFlag;
+  return flags;
+}
+
+// The message number of a press, release or double click of a button; 0 for
+// buttons the system has no message for.
+std::uint32_t ButtonMessage(Qt::MouseButton button, QEvent::Type type) {
+  const int kind = type == QEvent::MouseButtonPress     ? 0
+                   : type == QEvent::MouseButtonRelease ? 1
+                                                        : 2;
+  switch (button) {
+    case Qt::LeftButton:
+      return sys::kLButtonDown + kind;
+    case Qt::RightButton:
+      return sys::kRButtonDown + kind;
+    case Qt::MiddleButton:
+      return sys::kMButtonDown + kind;
+    default:
+      return 0;
+  }
+}
+
+WParam KeyCode(int qt_key) {
+  if ((qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9) || (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z))
+    return static_cast<WParam>(qt_key);
+  if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24)
+    return static_cast<WParam>(0x70 + qt_key - Qt::Key_F1);
+  switch (qt_key) {
+    case Qt::Key_Backspace:
+      return sys::kVkBack;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return sys::kVkTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return sys::kVkReturn;
+    case Qt::Key_Escape:
+      return sys::kVkEscape;
+    case Qt::Key_Space:
+      return sys::kVkSpace;
+    case Qt::Key_PageUp:
+      return sys::kVkPageUp;
+    case Qt::Key_PageDown:
+      return sys::kVkPageDown;
+    case Qt::Key_End:
+      return sys::kVkEnd;
+    case Qt::Key_Home:
+      return sys::kVkHome;
+    case Qt::Key_Left:
+      return sys::kVkLeft;
+    case Qt::Key_Up:
+      return sys::kVkUp;
+    case Qt::Key_Right:
+      return sys::kVkRight;
+    case Qt::Key_Down:
+      return sys::kVkDown;
+    case Qt::Key_Delete:
+      return sys::kVkDelete;
+    case Qt::Key_Shift:
+      return 0x10;
+    case Qt::Key_Control:
+      return 0x11;
+    default:
+      return 0;
+  }
+}
+
+LParam PointParam(const QPointF& p) {
+  const QPoint q = p.toPoint();
+  return sys::MakeLParam(q.x(), q.y());
+}
+
+}  // namespace
+
+namespace detail {
+
+// The Qt widget behind a Window. It turns Qt's events into the window's
+// messages; once its Window is gone (owner_ null) it only waits to be deleted.
+class WindowWidget : public QWidget {
+ public:
+  WindowWidget(Window* owner, QWidget* parent, Qt::WindowFlags flags)
+      : QWidget(parent, flags), owner_(owner) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+  }
+  ~WindowWidget() override {
+    if (owner_ != nullptr) owner_->WidgetGone();
+  }
+
+  Window* owner_;
+  Size last_size_{-1, -1};
+  std::map<int, int> timers_;     // Qt timer id -> window timer id
+  std::map<int, int> qt_timers_;  // window timer id -> Qt timer id
+  Bitmap buffer_;
+  // Moving the window by hand where the system cannot (no window manager).
+  bool dragging_ = false;
+  QPoint drag_start_;
+  QPoint window_start_;
+
+  LResult Send(std::uint32_t message, WParam w, LParam l) {
+    if (owner_ == nullptr) return 0;
+    WindowMessage m{message, w, l, nullptr};
+    return owner_->Deliver(m);
+  }
+
+  void SendSizeIfChanged() {
+    const Size now{width(), height()};
+    if (now == last_size_) return;
+    last_size_ = now;
+    Send(sys::kSize, 0, sys::MakeLParam(now.width, now.height));
+  }
+
+  HitCode Hit(const QPoint& p) {
+    if (owner_ == nullptr || !owner_->style_.frameless || !isWindow()) return HitCode::kClient;
+    return owner_->HitTest({p.x(), p.y()});
+  }
+
+ protected:
+  bool event(QEvent* e) override {
+    // Tab is a key like the others; the windows move the focus themselves.
+    if (e->type() == QEvent::KeyPress) {
+      keyPressEvent(static_cast<QKeyEvent*>(e));
+      return true;
+    }
+    return QWidget::event(e);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    if (owner_ == nullptr) return;
+    if (buffer_.width() != width() || buffer_.height() != height())
+      buffer_ = Bitmap(width(), height());
+    owner_->PaintInto(buffer_);
+    QPainter screen(this);
+    screen.drawImage(0, 0, buffer_.image());
+  }
+
+  void resizeEvent(QResizeEvent*) override { SendSizeIfChanged(); }
+  void showEvent(QShowEvent*) override {
+    if (owner_) owner_->SetVisible(true);
+  }
+  void hideEvent(QHideEvent*) override {
+    if (owner_) owner_->SetVisible(false);
+  }
+
+  void timerEvent(QTimerEvent* e) override {
+    const auto it = timers_.find(e->timerId());
+    if (it != timers_.end()) Send(sys::kTimer, static_cast<WParam>(it->second), 0);
+  }
+
+  void MouseButton(QMouseEvent* e) {
+    e->accept();
+    const QPoint p = e->position().toPoint();
+    if (e->type() == QEvent::MouseButtonPress && e->button() == Qt::LeftButton) {
+      const HitCode hit = Hit(p);
+      if (hit == HitCode::kCaption) {
+        if (owner_) owner_->BeginSystemMove();
+        return;
+      }
+      if (ToEdges(hit) != Qt::Edges()) {
+        if (owner_) owner_->BeginSystemResize(hit);
+        return;
+      }
+    }
+    if (e->type() == QEvent::MouseButtonRelease && e->button() == Qt::LeftButton && dragging_) {
+      dragging_ = false;
+      return;
+    }
+    const std::uint32_t message = ButtonMessage(e->button(), e->type());
+    if (message == 0) return;
+    // Buttons as they are after the event, as the system reports them.
+    Send(message, MouseFlags(e->buttons(), e->modifiers()), PointParam(e->position()));
+  }
+  void mousePressEvent(QMouseEvent* e) override { MouseButton(e); }
+  void mouseReleaseEvent(QMouseEvent* e) override { MouseButton(e); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override { MouseButton(e); }
+
+  void mouseMoveEvent(QMouseEvent* e) override {
+    e->accept();
+    if (dragging_) {
+      if (!(e->buttons() & Qt::LeftButton)) {
+        dragging_ = false;
+      } else {
+        window()->move(window_start_ + (e->globalPosition().toPoint() - drag_start_));
+        return;
+      }
+    }
+    Send(sys::kSetCursor, 0, static_cast<LParam>(Hit(e->position().toPoint())));
+    Send(sys::kMouseMove, MouseFlags(e->buttons(), e->modifiers()), PointParam(e->position()));
+  }
+
+  void leaveEvent(QEvent*) override { Send(sys::kMouseLeave, 0, 0); }
+
+  void wheelEvent(QWheelEvent* e) override {
+    e->accept();
+    const int delta = e->angleDelta().y();
+    Send(sys::kMouseWheel,
+         sys::MakeWParam(static_cast<int>(MouseFlags(e->buttons(), e->modifiers())), delta),
+         PointParam(e->position()));
+  }
+
+  void keyPressEvent(QKeyEvent* e) override {
+    e->accept();
+    const WParam key = KeyCode(e->key());
+    QPointer<QWidget> alive(this);
+    if (key != 0) Send(sys::kKeyDown, key, 0);
+    for (const QChar c : e->text()) {
+      if (!alive) return;
+      Send(sys::kChar, c.unicode(), 0);
+    }
+  }
+  void keyReleaseEvent(QKeyEvent* e) override {
+    e->accept();
+    const WParam key = KeyCode(e->key());
+    if (key != 0) Send(sys::kKeyUp, key, 0);
+  }
+
+  void focusInEvent(QFocusEvent*) override { Send(sys::kSetFocus, 0, 0); }
+  void focusOutEvent(QFocusEvent*) override { Send(sys::kKillFocus, 0, 0); }
+
+  void closeEvent(QCloseEvent* e) override {
+    // The window decides in OnClose whether it goes.
+    e->ignore();
+    Send(sys::kClose, 0, 0);
+  }
+
+  friend class velloran::Window;
+};
+
+// Shows every mouse press to the pre-translation hooks before Qt dispatches it.
+class PressFilter : public QObject {
+ public:
+  bool eventFilter(QObject* object, QEvent* e) override {
+    const auto type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
+    if (!object->isWidgetType() || TheHooks().pre_translate.empty()) return false;
+    auto* mouse = static_cast<QMouseEvent*>(e);
+    const std::uint32_t message = ButtonMessage(mouse->button(), type);
+    if (message == 0) return false;
+    // Addressed to the innermost Window at or above the widget under the mouse.
+    for (QWidget* w = static_cast<QWidget*>(object); w != nullptr; w = w->parentWidget()) {
+      auto* window_widget = dynamic_cast<WindowWidget*>(w);
+      if (window_widget == nullptr || window_widget->owner_ == nullptr) continue;
+      const QPoint p = w->mapFromGlobal(mouse->globalPosition().toPoint());
+      const WindowMessage m{message, MouseFlags(mouse->buttons(), mouse->modifiers()),
+                            sys::MakeLParam(p.x(), p.y()), nullptr};
+      const WindowHandle target = window_widget->owner_->handle();
+      // A copy: a hook may remove itself or others.
+      const auto hooks = TheHooks().pre_translate;
+      for (const auto& [id, hook] : hooks)
+        if (hook(target, m)) return true;
+      return false;
+    }
+    return false;
+  }
+};
+
+}  // namespace detail
+
+QWidget* WidgetOf(Window* window) {
+  return window ? window->widget_ : nullptr;
+}
+
+int AddPreTranslateHook(PreTranslateHook hook) {
+  static detail::PressFilter* filter = nullptr;
+  if (filter == nullptr && QCoreApplication::instance() != nullptr) {
+    filter = new detail::PressFilter;
+    QCoreApplication::instance()->installEventFilter(filter);
+  }
+  const int id = TheHooks().next_id++;
+  TheHooks().pre_translate.emplace(id, std::move(hook));
+  return id;
+}
+
+void RemovePreTranslateHook(int id) {
+  TheHooks().pre_translate.erase(id);
+}
+
+int AddMessageHook(MessageHook hook) {
+  const int id = TheHooks().next_id++;
+  TheHooks().message.emplace(id, std::move(hook));
+  return id;
+}
+
+void RemoveMessageHook(int id) {
+  TheHooks().message.erase(id);
+}
+
+// ---- Window
+
+Window::Window() : MessageWindow(UiLoop()) {}
+
+Window::~Window() {
+  destructing_ = true;
+  if (widget_ != nullptr) Detach(false);
+}
+
+bool Window::Create(Window* parent, int id, const Rect& rect, const std::u16string& text,
+                    const WindowStyle& style) {
+  if (widget_ != nullptr) return false;
+  if (style.kind == WindowKind::kChild && (parent == nullptr || parent->widget_ == nullptr))
+    return false;
+  parent_ = parent;
+  id_ = id;
+  style_ = style;
+  text_ = text;
+  Qt::WindowFlags flags = Qt::Widget;
+  if (style.kind != WindowKind::kChild) {
+    flags = style.tool ? Qt::Tool : Qt::Window;
+    if (style.frameless || style.kind == WindowKind::kPopup) flags |= Qt::FramelessWindowHint;
+    if (style.topmost) flags |= Qt::WindowStaysOnTopHint;
+  }
+  QWidget* parent_widget = parent ? parent->widget_ : nullptr;
+  widget_ = new detail::WindowWidget(this, parent_widget, flags);
+  if (style.no_activate) widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+  if (style.kind != WindowKind::kChild) widget_->setWindowTitle(ToQString(text));
+  widget_->setGeometry(rect.left, rect.top, std::max(rect.width(), 0), std::max(rect.height(), 0));
+  Windows()[handle().id()] = this;
+  if (Send(sys::kCreate, 0, 0) == -1) {
+    Detach(false);
+    return false;
+  }
+  if (widget_ == nullptr) return false;  // destroyed inside OnCreate
+  widget_->SendSizeIfChanged();
+  if (style.visible && widget_ != nullptr) widget_->show();
+  return widget_ != nullptr;
+}
+
+void Window::Destroy() {
+  if (widget_ != nullptr && !destroying_) Detach(true);
+}
+
+void Window::Detach(bool run_destroy) {
+  detail::WindowWidget* widget = widget_;
+  if (run_destroy) {
+    destroying_ = true;
+    Send(sys::kDestroy, 0, 0);
+    destroying_ = false;
+    if (widget_ == nullptr) return;  // OnDestroy must not delete the object itself
+  } else {
+    WindowMessage m{sys::kDestroy, 0, 0, nullptr};
+    const auto hooks = TheHooks().message;
+    for (const auto& [id, hook] : hooks) hook(handle(), m);
+  }
+  widget_ = nullptr;
+  Windows().erase(handle().id());
+  SetVisible(false);
+  ResetHandle();
+  // The widget may be inside one of its own events; it goes once Qt is back
+  // in its loop, hidden and deaf until then. Children that are Windows get
+  // their own destroy when Qt deletes them.
+  widget->owner_ = nullptr;
+  for (auto& [qt_id, timer_id] : widget->timers_) widget->killTimer(qt_id);
+  widget->timers_.clear();
+  widget->hide();
+  widget->deleteLater();
+}
+
+void Window::WidgetGone() {
+  // Qt deletes the widget with its parent's: this window goes with it.
+  if (widget_ == nullptr) return;
+  if (!destructing_) {
+    Send(sys::kDestroy, 0, 0);
+  }
+  if (widget_ == nullptr) return;
+  widget_->owner_ = nullptr;
+  widget_ = nullptr;
+  Windows().erase(handle().id());
+  SetVisible(false);
+  ResetHandle();
+}
+
+Window* Window::FromHandle(const WindowHandle& handle) {
+  if (!handle.IsWindow()) return nullptr;
+  const auto it = Windows().find(handle.id());
+  return it == Windows().end() ? nullptr : it->second;
+}
+
+bool Window::IsInside(const Window& ancestor) const {
+  for (const Window* w = this; w != nullptr; w = w->parent_) {
+    if (w == &ancestor) return true;
+    if (w->style_.kind != WindowKind::kChild) break;
+  }
+  return false;
+}
+
+LResult Window::Deliver(WindowMessage& m) {
+  const WindowHandle target = handle();
+  const LResult result = WindowProc(m);
+  if (!TheHooks().message.empty()) {
+    const auto hooks = TheHooks().message;
+    for (const auto& [id, hook] : hooks) hook(target, m);
+  }
+  return result;
+}
+
+LResult Window::Send(std::uint32_t message, WParam wparam, LParam lparam) {
+  WindowMessage m{message, wparam, lparam, nullptr};
+  return Deliver(m);
+}
+
+void Window::CommandParent(int code) {
+  if (parent_)
+    parent_->Send(sys::kCommand, sys::MakeWParam(id_, code), static_cast<LParam>(handle().id()));
+}
+
+void Window::NotifyParent(int code) {
+  if (parent_) parent_->Send(sys::kNotify, static_cast<WParam>(id_), static_cast<LParam>(code));
+}
+
+LResult Window::WindowProc(WindowMessage& m) {
+  const Point p = sys::PointFromLParam(m.lparam);
+  switch (m.message) {
+    case sys::kCreate:
+      return OnCreate();
+    case sys::kDestroy:
+      OnDestroy();
+      return 0;
+    case sys::kSize:
+      OnSize(sys::LowWord(m.lparam), sys::HighWord(m.lparam));
+      return 0;
+    case sys::kEraseBackground:
+      return OnEraseBackground(*reinterpret_cast<DrawContext*>(m.wparam)) ? 1 : 0;
+    case sys::kPaint:
+      OnPaint(*reinterpret_cast<DrawContext*>(m.wparam));
+      return 0;
+    case sys::kTimer:
+      OnTimer(static_cast<int>(m.wparam));
+      return 0;
+    case sys::kLButtonDown:
+      OnLButtonDown(p, m.wparam);
+      return 0;
+    case sys::kLButtonUp:
+      OnLButtonUp(p, m.wparam);
+      return 0;
+    case sys::kLButtonDblClk:
+      OnLButtonDblClk(p, m.wparam);
+      return 0;
+    case sys::kRButtonDown:
+      OnRButtonDown(p, m.wparam);
+      return 0;
+    case sys::kRButtonUp:
+      OnRButtonUp(p, m.wparam);
+      return 0;
+    case sys::kMButtonDown:
+      OnMButtonDown(p, m.wparam);
+      return 0;
+    case sys::kMButtonUp:
+      OnMButtonUp(p, m.wparam);
+      return 0;
+    case sys::kMouseMove:
+      OnMouseMove(p, m.wparam);
+      return 0;
+    case sys::kMouseLeave:
+      OnMouseLeave();
+      return 0;
+    case sys::kMouseWheel:
+      OnMouseWheel(sys::HighWord(static_cast<std::intptr_t>(m.wparam)), p,
+                   static_cast<WParam>(sys::LowWord(static_cast<std::intptr_t>(m.wparam))));
+      return 0;
+    case sys::kKeyDown:
+      OnKeyDown(m.wparam);
+      return 0;
+    case sys::kKeyUp:
+      OnKeyUp(m.wparam);
+      return 0;
+    case sys::kChar:
+      OnChar(static_cast<char16_t>(m.wparam));
+      return 0;
+    case sys::kSetFocus:
+      OnSetFocus();
+      return 0;
+    case sys::kKillFocus:
+      OnKillFocus();
+      return 0;
+    case sys::kClose:
+      OnClose();
+      return 0;
+    case sys::kSetCursor:
+      return OnSetCursor(static_cast<HitCode>(m.lparam)) ? 1 : 0;
+    case sys::kCommand:
+      return OnCommand(sys::LowWord(static_cast<std::intptr_t>(m.wparam)),
+                       sys::HighWord(static_cast<std::intptr_t>(m.wparam)),
+                       WindowHandle::FromId(static_cast<std::uint64_t>(m.lparam)))
+                 ? 1
+                 : 0;
+    case sys::kNotify:
+      return OnNotify(static_cast<int>(m.wparam), static_cast<int>(m.lparam)) ? 1 : 0;
+    default:
+      return DefaultProc(m);
+  }
+}
+
+bool Window::OnEraseBackground(DrawContext& dc) {
+  const Size s = dc.size();
+  dc.FillRect({0, 0, s.width, s.height}, background_);
+  return true;
+}
+
+void Window::OnClose() {
+  if (style_.kind != WindowKind::kChild) Destroy();
+}
+
+bool Window::OnSetCursor(HitCode hit) {
+  if (widget_ == nullptr) return false;
+  CursorKind kind = cursor_;
+  switch (hit) {
+    case HitCode::kLeft:
+    case HitCode::kRight:
+      kind = CursorKind::kSizeWE;
+      break;
+    case HitCode::kTop:
+    case HitCode::kBottom:
+      kind = CursorKind::kSizeNS;
+      break;
+    case HitCode::kTopLeft:
+    case HitCode::kBottomRight:
+      kind = CursorKind::kSizeNWSE;
+      break;
+    case HitCode::kTopRight:
+    case HitCode::kBottomLeft:
+      kind = CursorKind::kSizeNESW;
+      break;
+    default:
+      break;
+  }
+  widget_->setCursor(ToShape(kind));
+  return true;
+}
+
+void Window::PaintInto(Bitmap& buffer) {
+  DrawContext dc(buffer);
+  Send(sys::kEraseBackground, reinterpret_cast<WParam>(&dc), 0);
+  dc.ResetClip();
+  dc.ResetMapping();
+  Send(sys::kPaint, reinterpret_cast<WParam>(&dc), 0);
+}
+
+// ---- geometry and state
+
+Rect Window::ClientRect() const {
+  if (!widget_) return {};
+  return {0, 0, widget_->width(), widget_->height()};
+}
+
+Rect Window::WindowRect() const {
+  if (!widget_) return {};
+  if (widget_->isWindow()) {
+    const QRect r = widget_->frameGeometry();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  }
+  const QPoint origin = widget_->mapToGlobal(QPoint(0, 0));
+  return {origin.x(), origin.y(), origin.x() + widget_->width(), origin.y() + widget_->height()};
+}
+
+void Window::Move(const Rect& rect) {
+  if (widget_)
+    widget_->setGeometry(rect.left, rect.top, std::max(rect.width(), 0),
+                         std::max(rect.height(), 0));
+  if (widget_) widget_->SendSizeIfChanged();
+}
+
+Point Window::ClientToScreen(Point p) const {
+  if (!widget_) return p;
+  const QPoint q = widget_->mapToGlobal(QPoint(p.x, p.y));
+  return {q.x(), q.y()};
+}
+
+Point Window::ScreenToClient(Point p) const {
+  if (!widget_) return p;
+  const QPoint q = widget_->mapFromGlobal(QPoint(p.x, p.y));
+  return {q.x(), q.y()};
+}
+
+void Window::Show(bool visible) {
+  if (widget_) widget_->setVisible(visible);
+}
+
+void Window::ShowNoActivate() {
+  if (!widget_) return;
+  widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+  widget_->show();
+}
+
+void Window::ShowMaximized() {
+  if (widget_) widget_->showMaximized();
+}
+void Window::ShowMinimized() {
+  if (widget_) widget_->showMinimized();
+}
+void Window::ShowNormal() {
+  if (widget_) widget_->showNormal();
+}
+bool Window::IsMaximized() const {
+  return widget_ && widget_->isMaximized();
+}
+bool Window::IsVisible() const {
+  return widget_ && widget_->isVisible();
+}
+void Window::Enable(bool enabled) {
+  if (widget_) widget_->setEnabled(enabled);
+}
+bool Window::IsEnabled() const {
+  return widget_ && widget_->isEnabled();
+}
+void Window::BringToTop() {
+  if (widget_) widget_->raise();
+}
+void Window::SendToBottom() {
+  if (widget_) widget_->lower();
+}
+
+void Window::SetText(const std::u16string& text) {
+  text_ = text;
+  if (widget_ && widget_->isWindow()) widget_->setWindowTitle(ToQString(text));
+}
+
+std::u16string Window::Text() const {
+  return text_;
+}
+
+void Window::SetFocus() {
+  if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+}
+bool Window::HasFocus() const {
+  return widget_ && widget_->hasFocus();
+}
+void Window::SetCapture() {
+  if (widget_) widget_->grabMouse();
+}
+void Window::ReleaseCapture() {
+  if (widget_ && QWidget::mouseGrabber() == widget_) widget_->releaseMouse();
+}
+bool Window::HasCapture() const {
+  return widget_ && QWidget::mouseGrabber() == widget_;
+}
+
+void Window::SetCursor(CursorKind cursor) {
+  cursor_ = cursor;
+  if (widget_) widget_->setCursor(ToShape(cursor));
+}
+
+void Window::SetRoundRectMask(const Rect& rect, int ellipse_width, int ellipse_height) {
+  if (!widget_) return;
+  QPainterPath path;
+  path.addRoundedRect(QRectF(rect.left, rect.top, rect.width(), rect.height()), ellipse_width / 2.0,
+                      ellipse_height / 2.0);
+  widget_->setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void Window::SetRectMask(const Rect& rect) {
+  if (widget_) widget_->setMask(QRegion(rect.left, rect.top, rect.width(), rect.height()));
+}
+
+void Window::ClearMask() {
+  if (widget_) widget_->clearMask();
+}
+
+void Window::BeginSystemMove() {
+  if (!widget_) return;
+  QWidget* top = widget_->window();
+  QWindow* handle = top->windowHandle();
+  if (handle != nullptr && handle->startSystemMove()) return;
+  // No window manager to do it: follow the mouse until the button goes up.
+  widget_->dragging_ = true;
+  widget_->drag_start_ = QCursor::pos();
+  widget_->window_start_ = top->pos();
+  if (QWidget::mouseGrabber() != widget_) widget_->grabMouse();
+}
+
+void Window::BeginSystemResize(HitCode edge) {
+  if (!widget_ || ToEdges(edge) == Qt::Edges()) return;
+  QWindow* handle = widget_->window()->windowHandle();
+  if (handle != nullptr) (void)handle->startSystemResize(ToEdges(edge));
+}
+
+void Window::SetTimer(int id, int period_ms) {
+  if (!widget_) return;
+  KillTimer(id);
+  const int qt_id = widget_->startTimer(std::max(period_ms, 0), Qt::PreciseTimer);
+  if (qt_id == 0) return;
+  widget_->timers_[qt_id] = id;
+  widget_->qt_timers_[id] = qt_id;
+}
+
+void Window::KillTimer(int id) {
+  if (!widget_) return;
+  const auto it = widget_->qt_timers_.find(id);
+  if (it == widget_->qt_timers_.end()) return;
+  widget_->killTimer(it->second);
+  widget_->timers_.erase(it->second);
+  widget_->qt_timers_.erase(it);
+}
+
+void Window::Invalidate() {
+  if (widget_) widget_->update();
+}
+
+void Window::Invalidate(const Rect& rect) {
+  if (widget_) widget_->update(rect.left, rect.top, rect.width(), rect.height());
+}
+
+void Window::UpdateNow() {
+  if (widget_) widget_->repaint();
+}
+
+void Window::SetBackgroundColor(Color c) {
+  background_ = c;
+}
+
+Bitmap Window::Render() const {
+  Bitmap out;
+  if (!widget_) return out;
+  out.image() = widget_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  return out;
+}
+
+bool Window::SaveScreenshot(const std::string& png_path) const {
+  const Bitmap b = Render();
+  return !b.IsNull() && b.SavePng(png_path);
+}
+
+}  // namespace velloran
