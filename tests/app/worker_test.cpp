@@ -59,6 +59,7 @@ TEST_F(WorkerTest, StopFreesWhatIsStillWaiting) {
 TEST_F(WorkerTest, StressPushSwitchAndRead) {
   constexpr int kPackets = 1'000'000;
   Dispatch(u"<PKT><GBN>1</GBN><RTN>OK</RTN><ALM>1|000007|d|1000|d1|1001</ALM></PKT>");
+  Posted(qz_);               // the login's posts
   session_->SetWindows({});  // nothing piles up in the stand-in queue
   session_->StartWorker();
   std::atomic<bool> pushing{true};
@@ -110,7 +111,7 @@ TEST_F(WorkerTest, StressPushSwitchAndRead) {
   session_->SetWindows({main_frame_.handle(), hoga_.handle(), qz_.handle(), top_.handle()});
   session_->PushIncoming(BatchEnd(-1));
   ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(600)));
-  EXPECT_EQ(Posted(qz_).back().lparam, -1);
+  EXPECT_THAT(Posted(qz_), ::testing::ElementsAre(RecordedMessage{msg::kNotify, 3014, -1}));
   EXPECT_EQ(session_->incoming_size(), 0u);
   EXPECT_LE(session_->history_size(), CSessionData::kHistoryLimit + 1);
   EXPECT_GE(seen, 0);
