@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QScreen>
 #include <QUrl>
 
 #include <cstdio>
@@ -100,6 +102,13 @@ void SetOpenUrlHandler(std::function<bool(const std::u16string& url)> handler) {
 
 bool IsForegroundWindowOurs() {
   return QApplication::activeWindow() != nullptr;
+}
+
+Bitmap GrabScreen() {
+  Bitmap out;
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    out.image() = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  return out;
 }
 
 std::string ExecutablePath() {

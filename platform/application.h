@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/draw_context.h"
 #include "platform/event_loop.h"
 
 namespace velloran {
@@ -51,6 +52,9 @@ void SetOpenUrlHandler(std::function<bool(const std::u16string& url)> handler);
 
 // Whether the active window belongs to this program.
 [[nodiscard]] bool IsForegroundWindowOurs();
+
+// The whole primary screen as it is shown now (a screenshot).
+[[nodiscard]] Bitmap GrabScreen();
 
 // The running executable's absolute path, and its directory (no trailing "/").
 [[nodiscard]] std::string ExecutablePath();
