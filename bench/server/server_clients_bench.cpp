@@ -1,0 +1,165 @@
+// The demo server under many clients on loopback: each client logs in, asks
+// for the current-reverse screen of the whole market and then only reads for a
+// fixed time while the simulated clock runs fast. Reported per client: packets
+// per second; for the server: how far the market got against its clock and its
+// slowest step. The one-client run is the baseline; the ratio of the
+// per-client rates shows what many clients cost each other.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/message_codes.h"
+#include "net/packet.h"
+#include "net/receive_buffer.h"
+#include "server/demo_server.h"
+
+namespace {
+
+using namespace velloran;
+using namespace velloran::server;
+
+constexpr double kReadSeconds = 3.0;
+
+int Connect(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void SendPacket(int fd, const Packet& p) {
+  const std::string wire = p.ToWire();
+  std::size_t done = 0;
+  while (done < wire.size()) {
+    const ssize_t n = ::send(fd, wire.data() + done, wire.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+struct Client {
+  int fd = -1;
+  std::unique_ptr<CMyQueue> queue = std::make_unique<CMyQueue>();
+  std::uint64_t packets = 0;
+};
+
+// Reads every client's socket until the deadline, counting whole packets.
+void ReadAll(std::vector<Client>& clients, std::chrono::steady_clock::time_point until) {
+  std::vector<pollfd> fds;
+  for (const Client& c : clients) fds.push_back({c.fd, POLLIN, 0});
+  char chunk[65536];
+  while (std::chrono::steady_clock::now() < until) {
+    if (::poll(fds.data(), fds.size(), 20) <= 0) continue;
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (!(fds[i].revents & POLLIN)) continue;
+      const ssize_t n = ::recv(fds[i].fd, chunk, sizeof chunk, 0);
+      if (n <= 0) {
+        fds[i].fd = -1;
+        continue;
+      }
+      Client& c = clients[i];
+      for (ssize_t off = 0; off < n; off += 4096) {
+        const int part = static_cast<int>(std::min<ssize_t>(4096, n - off));
+        c.queue->Append(chunk + off, part);
+        while (c.queue->GetPacket()) ++c.packets;
+      }
+    }
+  }
+}
+
+std::map<std::pair<int, int>, double> g_rate;  // (clients, speed) -> packets/s per client
+
+void BM_Clients(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const int speed = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    ServerOptions o;
+    o.seed = 1;
+    o.date = 20260105;
+    o.start_time = 93000;
+    o.speed = speed;
+    DemoServer server(o);
+    std::string error;
+    if (!server.Start(error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    std::vector<Client> clients(count);
+    for (Client& c : clients) {
+      c.fd = Connect(server.session_port());
+      Packet hello(code::kHello);
+      hello.AddText(u"ID", u"demo");
+      hello.AddInt(u"VER", 2);
+      SendPacket(c.fd, hello);
+      Packet screen(code::kScreenRequest);
+      screen.AddText(u"P_SHCODES", u"");
+      screen.AddInt(u"IDX", code::kScreenReverse);
+      screen.AddInt(u"MARKET", 0);
+      screen.AddInt(u"CHK", 0);
+      SendPacket(c.fd, screen);
+    }
+    // The start-up data and the first batch first, then the measured stretch.
+    ReadAll(clients, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    for (Client& c : clients) c.packets = 0;
+    const ServerStats before = server.Stats();
+    const auto start = std::chrono::steady_clock::now();
+    ReadAll(clients, start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(kReadSeconds)));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const ServerStats after = server.Stats();
+    std::uint64_t total = 0;
+    for (const Client& c : clients) total += c.packets;
+    const double per_client = total / seconds / count;
+    g_rate[{count, speed}] = per_client;
+    state.counters["pkts_per_s_per_client"] = per_client;
+    state.counters["pkts_per_s_total"] = total / seconds;
+    // 1.0 means the market kept pace with its clock.
+    state.counters["market_pace"] =
+        (after.market_seconds - before.market_seconds) / (speed * seconds);
+    state.counters["max_step_ms"] = after.max_step_ms;
+    state.counters["mean_step_ms"] =
+        after.steps ? after.total_step_ms / static_cast<double>(after.steps) : 0.0;
+    state.counters["late_steps"] = static_cast<double>(after.late_steps - before.late_steps);
+    for (Client& c : clients) ::close(c.fd);
+    server.Stop();
+  }
+}
+BENCHMARK(BM_Clients)
+    ->ArgsProduct({{1, 50}, {10, 60}})
+    ->ArgNames({"clients", "speed"})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  for (int speed : {10, 60}) {
+    const auto one = g_rate.find({1, speed}), many = g_rate.find({50, speed});
+    if (one != g_rate.end() && many != g_rate.end() && one->second > 0)
+      std::printf("speed %dx: per-client packet rate, 50 clients / 1 client = %.3f\n", speed,
+                  many->second / one->second);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
