@@ -187,7 +187,7 @@ const Packet* CSessionData::FindMaster(std::u16string_view code) const {
 }
 
 CQZData* CSessionData::FindRecord(std::u16string_view code) const {
-  const auto it = records_.find(std::u16string(code));
+  const auto it = records_.find(code);
   return it == records_.end() ? nullptr : it->second.get();
 }
 

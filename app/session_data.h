@@ -115,9 +115,8 @@ class CSessionData : public StockContext {
   [[nodiscard]] int ServerHour() const override { return server_hour_.load(); }
 
   // Under LockRecords().
-  [[nodiscard]] const std::map<std::u16string, std::unique_ptr<CQZData>>& records() const {
-    return records_;
-  }
+  using RecordMap = std::map<std::u16string, std::unique_ptr<CQZData>, std::less<>>;
+  [[nodiscard]] const RecordMap& records() const { return records_; }
   [[nodiscard]] CQZData* FindRecord(std::u16string_view code) const;
   [[nodiscard]] const std::vector<Packet*>& name_list() const { return name_list_; }
   [[nodiscard]] std::size_t master_count() const { return master_.size(); }
@@ -203,7 +202,7 @@ class CSessionData : public StockContext {
   std::atomic<int> logged_in_{0};
   std::unordered_map<std::u16string, std::unique_ptr<Packet>> master_;
   std::vector<Packet*> name_list_;  // the master's packets by HNAME
-  std::map<std::u16string, std::unique_ptr<CQZData>> records_;
+  RecordMap records_;
   std::unordered_map<std::u16string, std::unique_ptr<Packet>> index_packets_;
   std::vector<std::u16string> trading_dates_;
   std::vector<std::unique_ptr<Packet>> recent_;

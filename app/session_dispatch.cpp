@@ -205,7 +205,7 @@ void CSessionData::OnRealtime(const Packet& p) {
 
 void CSessionData::OnQuote(const Packet& p) {
   const Windows& w = dispatch_windows_;
-  const std::u16string code = p.GetText(u"STKCD", u"");
+  const std::u16string_view code = View(p, u"STKCD");
   {
     auto hold = LockRecords();
     if (CQZData* record = FindRecord(code)) {
@@ -219,7 +219,8 @@ void CSessionData::OnQuote(const Packet& p) {
       }
     }
   }
-  const auto alarm = alarms_.find(code);
+  if (alarms_.empty()) return;
+  const auto alarm = alarms_.find(std::u16string(code));
   if (alarm == alarms_.end()) return;
   if (auto hit = alarm->second->Check(p, MasterPrices())) {
     // The order-book view frees it; without a view it is freed here.

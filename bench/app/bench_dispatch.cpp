@@ -51,7 +51,10 @@ class Sink : public MessageWindow {
 std::u16string QuoteFields(std::mt19937& rng) {
   std::u16string q = FormatInt(90000 + rng() % 60000) + u"|2|" + FormatInt(rng() % 500) + u"|" +
                      FormatReal2((rng() % 3000) / 100.0) + u"|" + FormatInt(1000 + rng() % 90000);
-  for (int i = 5; i < 26; ++i) q += u"|" + FormatInt(rng() % 1000000);
+  for (int i = 5; i < 26; ++i) {
+    q += u'|';
+    q += FormatInt(rng() % 1000000);
+  }
   return q;
 }
 
@@ -89,18 +92,19 @@ Packet Quote(std::mt19937& rng, int stock) {
   return p;
 }
 
-// One packet in ten a screening hit, the rest quotes; every quote posts.
+// Every hit_every-th packet a screening hit (none for 0), the rest quotes;
+// every quote posts.
 struct Stream {
   std::vector<Packet> packets;
   std::vector<bool> posts;
   std::size_t post_count = 0;
 };
 
-Stream MakeStream(int n) {
+Stream MakeStream(int n, int hit_every = 10) {
   std::mt19937 rng(7);
   Stream s;
   for (int i = 0; i < n; ++i) {
-    const bool hit = i % 10 == 9;
+    const bool hit = hit_every > 0 && i % hit_every == hit_every - 1;
     s.packets.push_back(hit ? Hit(rng, i % kStocks) : Quote(rng, i % kStocks));
     s.posts.push_back(!hit);
     s.post_count += hit ? 0 : 1;
@@ -222,6 +226,28 @@ void BM_Latency(benchmark::State& state) {
   state.counters["p99_us"] = Percentile(latencies, 0.99);
 }
 
+// The bound: the same packets handed to Dispatch on one thread, no queue.
+void BM_DispatchOnly(benchmark::State& state) {
+  Bench b;
+  const Stream stream =
+      MakeStream(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    b.queue.Reset(stream.post_count);
+    for (const Packet& p : stream.packets) {
+      auto copy = std::make_unique<Packet>(p);
+      b.session.Dispatch(*copy);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(stream.packets.size()));
+}
+
+// Quotes only: the live market between screening batches.
+void BM_QuotesBlocking(benchmark::State& state) {
+  Bench b;
+  const Stream stream = MakeStream(static_cast<int>(state.range(0)), 0);
+  Run<false>(state, b, stream, false, nullptr);
+}
+
 void BM_ThroughputBlocking(benchmark::State& s) {
   BM_Throughput<false>(s);
 }
@@ -237,11 +263,17 @@ void BM_LatencyLiteral(benchmark::State& s) {
 
 // The literal worker manages about a thousand packets a second, so its runs
 // are short streams measured once.
+BENCHMARK(BM_DispatchOnly)
+    ->Args({2000, 10})
+    ->Args({2000, 0})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThroughputBlocking)
     ->Arg(2000)
     ->Arg(200000)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuotesBlocking)->Arg(200000)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThroughputLiteral)
     ->Arg(2000)
     ->Iterations(1)
