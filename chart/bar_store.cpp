@@ -222,9 +222,10 @@ void CChartData::RescaleLocked() {
     if (std::isfinite(bar.high_rate)) rate_top = std::max(rate_top, bar.high_rate);
     if (std::isfinite(bar.low_rate)) rate_top = std::max(rate_top, -bar.low_rate);
   }
-  int rate = static_cast<int>(WholePart(rate_top)) + 1;
+  std::int64_t rate = WholePart(rate_top) + 1;
   if (rate % 2 == 0) ++rate;
-  rate_top_ = rate;
+  rate_top_ =
+      static_cast<int>(std::min<std::int64_t>(rate, std::numeric_limits<std::int32_t>::max()));
 
   if (reference_price_ > 0) {
     top = std::max<std::int64_t>(top, reference_price_);

@@ -287,6 +287,11 @@ TEST(BarStoreParse, ChartDataBrokenLinesGiveNoCrashAndNoInfiniteRates) {
   EXPECT_EQ(store.Bar(2).date, 1001);
   store.SetView(3, 0);
   EXPECT_EQ(store.RateTop(), 7);
+  // A base of 1 under a price near the int limit: the rate top stays odd
+  // and in range.
+  store.ParseChartData(u"20240105|0|1|2147483647|1|1|1\n20240104|0|1|1|1|1|1");
+  store.SetView(2, 0);
+  EXPECT_EQ(store.RateTop(), 2147483647);
   store.ParseChartData(u"");
   EXPECT_EQ(store.Count(), 0);
 }
