@@ -102,10 +102,17 @@ void CAsyncSocketExHelperWindow::OnSocketEvent(int slot, WindowMessage& m) {
   const int fd = socket->handle_;
   switch (event) {
     case socket_event::kRead: {
-      const long readable = sock::BytesReadable(fd);
-      if (readable < 0 && error == 0) error = sock::PendingError(fd);
-      if (readable > 0 || error != 0) socket->OnReceive(error);
-      // The handler may have closed, replaced or destroyed the socket.
+      // A read that leaves bytes behind is notified again at once; up to
+      // kReadsPerEvent such notifications are handled here back to back
+      // before the loop sees to other work.
+      for (int k = 0; k < kReadsPerEvent; ++k) {
+        const long readable = sock::BytesReadable(fd);
+        if (readable < 0 && error == 0) error = sock::PendingError(fd);
+        if (readable <= 0 && error == 0) break;
+        socket->OnReceive(error);
+        // The handler may have closed, replaced or destroyed the socket.
+        if (table_[slot] != socket || socket->handle_ != fd || error != 0) break;
+      }
       if (table_[slot] == socket && socket->handle_ == fd && !socket->peer_closed_) {
         socket->SetInterest(socket->interest_ | fd_event::kReadable);
       }

@@ -35,6 +35,7 @@ class CAsyncSocketExHelperWindow : public MessageWindow {
   static constexpr int kInitialSlots = 512;
   static constexpr int kSlotGrowth = 512;
   static constexpr int kMaxSlots = 48126;  // message numbers stay at or below 49151
+  static constexpr int kReadsPerEvent = 16;
 
   explicit CAsyncSocketExHelperWindow(EventLoop& loop);
   [[nodiscard]] EventLoop& loop() const { return loop_; }

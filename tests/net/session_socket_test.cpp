@@ -312,3 +312,34 @@ TEST_F(SessionSocketTest, CreateTwiceIsRefusedAndNoLoopMeansNotInitialised) {
 
 }  // namespace
 }  // namespace velloran
+
+namespace velloran {
+namespace {
+
+TEST_F(SessionSocketTest, ALongStreamArrivesCompleteAndInOrder) {
+  CQZSocket socket(session, u"kim");
+  ConnectAndGreet(socket);
+  std::string bytes;
+  const int count = 60000;
+  for (int i = 0; i < count; ++i) {
+    Packet p(2002);
+    p.AddText(u"RES", u"CPRC");
+    p.AddInt(u"SEQ", i);
+    p.AddText(u"DATA", std::u16string(100 + i % 300, u'가'));
+    bytes += p.ToWire();
+  }
+  std::thread sender([&] { server.Send(0, bytes); });
+  int next = 0;
+  bool in_order = true;
+  RunUntil([&] {
+    for (auto& p : session.TakeIncoming()) in_order = in_order && p->GetInt(u"SEQ", -1) == next++;
+    return next >= count;
+  });
+  sender.join();
+  EXPECT_EQ(next, count);
+  EXPECT_TRUE(in_order);
+  EXPECT_TRUE(socket.connected());
+}
+
+}  // namespace
+}  // namespace velloran

@@ -1,0 +1,215 @@
+// End to end over loopback: a server thread pushes a generated session stream
+// as fast as the socket takes it; the session socket cuts and routes it into
+// the incoming queue. The bound is a plain recv loop over the same kind of
+// connection. A paced run measures the time from the server's write to the
+// packet standing in the queue.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/session_data.h"
+#include "bench/net/session_stream.h"
+#include "net/session_socket.h"
+#include "platform/poll_event_loop.h"
+
+namespace velloran {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int Listen(int& port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::listen(fd, 4);
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  port = ntohs(a.sin_port);
+  return fd;
+}
+
+// Accepts one connection, sends `bytes` and closes.
+std::thread Blast(int listen_fd, const std::string& bytes) {
+  return std::thread([listen_fd, &bytes] {
+    const int fd = ::accept(listen_fd, nullptr, nullptr);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+      const long n = ::send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      at += static_cast<std::size_t>(n);
+    }
+    ::shutdown(fd, SHUT_WR);
+    char sink[256];
+    while (::recv(fd, sink, sizeof sink, 0) > 0) {
+    }
+    ::close(fd);
+  });
+}
+
+double PlainRecvSeconds(const std::string& bytes) {
+  int port = 0;
+  const int listen_fd = Listen(port);
+  std::thread server = Blast(listen_fd, bytes);
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  const auto start = Clock::now();
+  ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  char buf[4096];
+  std::size_t total = 0;
+  long n;
+  while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) total += static_cast<std::size_t>(n);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  ::close(fd);
+  server.join();
+  ::close(listen_fd);
+  if (total != bytes.size()) std::printf("plain loop lost bytes\n");
+  return seconds;
+}
+
+// The order-book view's side: order-book updates go there, not to the queue.
+class CountingView : public OrderBookLink {
+ public:
+  void PushPacket(std::unique_ptr<Packet>) override { ++count; }
+  std::u16string ShownStockCode() const override { return u"------"; }
+  WindowHandle ReplayWindow() const override { return {}; }
+  std::size_t count = 0;
+};
+
+double SessionSocketSeconds(const std::string& bytes, std::size_t expected_packets) {
+  int port = 0;
+  const int listen_fd = Listen(port);
+  std::thread server = Blast(listen_fd, bytes);
+  PollEventLoop loop;
+  CSessionData session{SessionOptions{}};
+  CQZSocket socket(session, u"bench");
+  CountingView view;
+  socket.SetOrderBookView(&view);
+  std::size_t routed = 0;
+  const auto start = Clock::now();
+  (void)socket.ConnectTo(u"127.0.0.1", port);
+  loop.RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
+  // Drained as the worker would, so the queue does not grow for the whole run.
+  loop.RunUntil(
+      [&] {
+        routed += session.TakeIncoming().size();
+        return !socket.connected();
+      },
+      std::chrono::seconds(120));
+  routed += session.TakeIncoming().size() + view.count;
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  socket.Close();
+  server.join();
+  ::close(listen_fd);
+  if (routed != expected_packets) {
+    std::printf("session socket routed %zu of %zu packets\n", routed, expected_packets);
+  }
+  return seconds;
+}
+
+// A socket that notes, right after each receive, when its packets stood in
+// the incoming queue.
+class TimingSocket : public CQZSocket {
+ public:
+  TimingSocket(CSessionData& session, std::vector<double>& latencies_us)
+      : CQZSocket(session, u"bench"), session_(session), latencies_us_(latencies_us) {}
+  void OnReceive(int error) override {
+    CQZSocket::OnReceive(error);
+    const auto now = Clock::now().time_since_epoch().count();
+    for (auto& p : session_.TakeIncoming()) {
+      std::u16string_view ts;
+      if (!p->Find(u"TS", ts)) continue;
+      const long long sent = std::stoll(std::string(ts.begin(), ts.end()));
+      latencies_us_.push_back((now - sent) / 1000.0);
+    }
+  }
+
+ private:
+  CSessionData& session_;
+  std::vector<double>& latencies_us_;
+};
+
+void PacedLatency(int count, int gap_us) {
+  int port = 0;
+  const int listen_fd = Listen(port);
+  std::thread server([&] {
+    const int fd = ::accept(listen_fd, nullptr, nullptr);
+    std::mt19937 rng(11);
+    for (int i = 0; i < count; ++i) {
+      Packet p(2002);
+      p.AddText(u"RES", u"CPRC");
+      p.AddText(u"STKCD", FormatInt06(rng() % 999999));
+      p.AddText(u"DATA", sample::QuoteFields(rng));
+      p.AddText(u"TS", FormatInt(Clock::now().time_since_epoch().count()));
+      const std::string wire = p.ToWire();
+      ::send(fd, wire.data(), wire.size(), MSG_NOSIGNAL);
+      const auto until = Clock::now() + std::chrono::microseconds(gap_us);
+      while (Clock::now() < until) {
+      }
+    }
+    ::shutdown(fd, SHUT_WR);
+    char sink[256];
+    while (::recv(fd, sink, sizeof sink, 0) > 0) {
+    }
+    ::close(fd);
+  });
+  PollEventLoop loop;
+  CSessionData session{SessionOptions{}};
+  std::vector<double> latencies;
+  TimingSocket socket(session, latencies);
+  (void)socket.ConnectTo(u"127.0.0.1", port);
+  loop.RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
+  loop.RunUntil([&] { return !socket.connected(); }, std::chrono::seconds(60));
+  socket.Close();
+  server.join();
+  ::close(listen_fd);
+  std::sort(latencies.begin(), latencies.end());
+  if (latencies.empty()) return;
+  auto at = [&](double q) {
+    return latencies[static_cast<std::size_t>(q * (latencies.size() - 1))];
+  };
+  std::printf(
+      "paced %d packets, one every %d us: write -> in queue p50 %.1f us, p99 %.1f us, max %.1f "
+      "us\n",
+      static_cast<int>(latencies.size()), gap_us, at(0.5), at(0.99), latencies.back());
+}
+
+}  // namespace
+}  // namespace velloran
+
+int main() {
+  using namespace velloran;
+  const sample::Stream& one = sample::TheStream();
+  std::string bytes;
+  std::size_t packets = 0;
+  for (int i = 0; i < 8; ++i) {
+    bytes += one.bytes;
+    packets += one.packets.size();
+  }
+  const double mb = bytes.size() / 1e6;
+  // Best of three, each way, interleaved.
+  double plain = 1e9, ours = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    plain = std::min(plain, PlainRecvSeconds(bytes));
+    ours = std::min(ours, SessionSocketSeconds(bytes, packets));
+  }
+  std::printf("stream: %.1f MB, %zu packets over loopback\n", mb, packets);
+  std::printf("plain recv loop (bound):       %8.1f MB/s\n", mb / plain);
+  std::printf("session socket into the queue: %8.1f MB/s, %.2f M packets/s\n", mb / ours,
+              packets / ours / 1e6);
+  std::printf("ratio session socket time / plain loop time = %.2f\n", ours / plain);
+  PacedLatency(20000, 20);
+  return 0;
+}
