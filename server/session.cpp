@@ -97,20 +97,39 @@ void Session::WriteNext() {
     });
     return;
   }
-  Out& front = out_.front();
-  const std::size_t n = front.split ? 1 : front.bytes->size() - front.offset;
+  // Everything queued up to the next one-byte packet or stall goes out in one
+  // gathered write: one system call for many small quotes.
+  std::size_t items = 0, bytes = 0;
+  write_buffers_.clear();
+  if (out_.front().split) {
+    const Out& f = out_.front();
+    write_buffers_.emplace_back(f.bytes->data() + f.offset, 1);
+    // items stays 0: the packet stays queued until its last byte is written.
+  } else {
+    for (const Out& o : out_) {
+      if (!o.bytes || o.split || items == kMaxGather || bytes >= kMaxGatherBytes) break;
+      write_buffers_.emplace_back(o.bytes->data() + o.offset, o.bytes->size() - o.offset);
+      bytes += o.bytes->size() - o.offset;
+      ++items;
+    }
+  }
   writing_ = true;
-  asio::async_write(socket_, asio::buffer(front.bytes->data() + front.offset, n),
-                    [self = shared_from_this()](const asio::error_code& ec, std::size_t written) {
+  asio::async_write(socket_, write_buffers_,
+                    [self = shared_from_this(), items](const asio::error_code& ec, std::size_t) {
                       self->writing_ = false;
                       if (ec || self->closed_) {
                         self->Close();
                         return;
                       }
-                      Out& f = self->out_.front();
-                      f.offset += written;
-                      if (f.offset >= f.bytes->size()) {
-                        self->queued_bytes_ -= f.bytes->size();
+                      if (items == 0) {
+                        Out& f = self->out_.front();
+                        if (++f.offset >= f.bytes->size()) {
+                          self->queued_bytes_ -= f.bytes->size();
+                          self->out_.pop_front();
+                        }
+                      }
+                      for (std::size_t i = 0; i < items; ++i) {
+                        self->queued_bytes_ -= self->out_.front().bytes->size();
                         self->out_.pop_front();
                       }
                       self->WriteNext();

@@ -72,7 +72,10 @@ class Session : public std::enable_shared_from_this<Session> {
   asio::steady_timer stall_timer_;
   std::unique_ptr<CMyQueue> queue_;
   std::array<char, 4096> chunk_{};
+  static constexpr std::size_t kMaxGather = 256;
+  static constexpr std::size_t kMaxGatherBytes = std::size_t{1} << 20;
   std::deque<Out> out_;
+  std::vector<asio::const_buffer> write_buffers_;  // of the write in progress
   std::size_t queued_bytes_ = 0;
   bool writing_ = false;
   bool stalled_ = false;

@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -58,14 +59,19 @@ struct Client {
   int fd = -1;
   std::unique_ptr<CMyQueue> queue = std::make_unique<CMyQueue>();
   std::uint64_t packets = 0;
+  bool batch_done = false;  // the first 3014 end has arrived
 };
 
 // Reads every client's socket until the deadline, counting whole packets.
-void ReadAll(std::vector<Client>& clients, std::chrono::steady_clock::time_point until) {
+void ReadAll(std::vector<Client>& clients, std::chrono::steady_clock::time_point until,
+             bool until_batches = false) {
   std::vector<pollfd> fds;
   for (const Client& c : clients) fds.push_back({c.fd, POLLIN, 0});
   char chunk[65536];
   while (std::chrono::steady_clock::now() < until) {
+    if (until_batches &&
+        std::all_of(clients.begin(), clients.end(), [](const Client& c) { return c.batch_done; }))
+      return;
     if (::poll(fds.data(), fds.size(), 20) <= 0) continue;
     for (std::size_t i = 0; i < fds.size(); ++i) {
       if (!(fds[i].revents & POLLIN)) continue;
@@ -78,7 +84,10 @@ void ReadAll(std::vector<Client>& clients, std::chrono::steady_clock::time_point
       for (ssize_t off = 0; off < n; off += 4096) {
         const int part = static_cast<int>(std::min<ssize_t>(4096, n - off));
         c.queue->Append(chunk + off, part);
-        while (c.queue->GetPacket()) ++c.packets;
+        while (auto p = c.queue->GetPacket()) {
+          ++c.packets;
+          if (!c.batch_done) c.batch_done = p->GetInt(u"GBN", 0) == code::kScreenRequest;
+        }
       }
     }
   }
@@ -116,7 +125,8 @@ void BM_Clients(benchmark::State& state) {
       SendPacket(c.fd, screen);
     }
     // The start-up data and the first batch first, then the measured stretch.
-    ReadAll(clients, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    ReadAll(clients, std::chrono::steady_clock::now() + std::chrono::seconds(30), true);
+    ReadAll(clients, std::chrono::steady_clock::now() + std::chrono::milliseconds(500));
     for (Client& c : clients) c.packets = 0;
     const ServerStats before = server.Stats();
     const auto start = std::chrono::steady_clock::now();
