@@ -115,4 +115,9 @@ enum class CursorKind {
   kWait,
 };
 
+// The cursor behind a cursor resource number; the arrow for unknown numbers.
+[[nodiscard]] constexpr CursorKind ResourceCursor(int id) {
+  return id == 343 ? CursorKind::kSplitRows : CursorKind::kArrow;
+}
+
 }  // namespace velloran
