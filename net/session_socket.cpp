@@ -37,13 +37,17 @@ int CQZSocket::ConnectTo(const std::u16string& host, int port) {
   connected_ = false;
   pending_.clear();
   pending_sent_ = 0;
+  connecting_ = false;
   if (!Create()) return -1;
   // A refused size is no reason to give up the session.
   (void)sock::SetBufferSizes(handle(), kSocketBufferBytes, kSocketBufferBytes);
-  return Connect(host, port) ? 1 : 0;
+  const bool started = Connect(host, port);
+  connecting_ = started;
+  return started ? 1 : 0;
 }
 
 void CQZSocket::OnConnect(int error) {
+  connecting_ = false;
   if (error != 0) {
     connected_ = false;
     return;
@@ -73,6 +77,7 @@ void CQZSocket::OnReceive(int error) {
 }
 
 void CQZSocket::Route(std::unique_ptr<Packet> packet) {
+  ++packets_received_;
   const int c = packet->GetInt(u"GBN", 0);
   switch (c) {
     case code::kOrderBook:
@@ -154,6 +159,7 @@ void CQZSocket::OnSend(int error) {
 }
 
 void CQZSocket::OnClose(int /*error*/) {
+  connecting_ = false;
   connected_ = false;
 }
 

@@ -4,6 +4,7 @@
 // stream into packets and routes each by its code to the dispatcher's incoming
 // queue, the order-book view's queue or the replay window.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,10 @@ class CQZSocket : public CAsyncSocketEx {
   int Send(const Packet& packet);
 
   [[nodiscard]] bool connected() const { return connected_; }
+  // Between ConnectTo and the outcome of the connect.
+  [[nodiscard]] bool connecting() const { return connecting_; }
+  // Packets cut from the stream since the socket was made.
+  [[nodiscard]] std::uint64_t packets_received() const { return packets_received_; }
   [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
 
   void OnClose(int error) override;
@@ -64,6 +69,8 @@ class CQZSocket : public CAsyncSocketEx {
   CSessionData& session_;
   const std::u16string user_id_;
   bool connected_ = false;
+  bool connecting_ = false;
+  std::uint64_t packets_received_ = 0;
   char chunk_[kChunkBytes];
   std::unique_ptr<CMyQueue> queue_;
   OrderBookLink* view_ = nullptr;
