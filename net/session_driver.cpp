@@ -44,6 +44,34 @@ bool CSessionDriver::NextConnectDue(std::chrono::steady_clock::time_point& due) 
   return true;
 }
 
+LinkStatus CSessionDriver::Status(std::chrono::steady_clock::time_point now) const {
+  LinkStatus status;
+  status.packets_received = packets_before_ + (socket_ ? socket_->packets_received() : 0);
+  if (socket_ && socket_->connected()) {
+    status.state = LinkState::kConnected;
+    return status;
+  }
+  if (!socket_) {
+    status.state = LinkState::kWaiting;
+  } else {
+    status.state = socket_->connecting() ? LinkState::kConnecting : LinkState::kLost;
+  }
+  std::chrono::steady_clock::time_point due{};
+  if (connect_timer_ != 0) {
+    due = connect_due_;
+  } else if (watch_timer_ != 0 && status.state == LinkState::kLost) {
+    // The watch ticks every period from its start; the connect follows it.
+    const auto period = timings_.watch_period;
+    const auto ticks = (now - watch_start_) / period + 1;
+    due = watch_start_ + ticks * period + timings_.retry_delay;
+  } else {
+    return status;
+  }
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
+  status.seconds_to_retry = left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+  return status;
+}
+
 void CSessionDriver::OnStartTimer() {
   start_timer_ = 0;
   ScheduleConnect(timings_.connect_delay);
@@ -54,6 +82,7 @@ void CSessionDriver::OnConnectTimer() {
   connect_timer_ = 0;
   // The store forgets the old socket before it goes, so no sender finds it.
   session_.SetSocket(nullptr);
+  if (socket_) packets_before_ += socket_->packets_received();
   socket_.reset();
   socket_ = std::make_unique<CQZSocket>(session_, endpoint_.user_id);
   session_.SetSocket(socket_.get());
@@ -61,6 +90,7 @@ void CSessionDriver::OnConnectTimer() {
   ++connect_count_;
   (void)socket_->ConnectTo(endpoint_.host, endpoint_.port);
   StopTimer(watch_timer_);
+  watch_start_ = std::chrono::steady_clock::now();
   watch_timer_ = loop_.StartTimer(timings_.watch_period, true, [this] { OnWatchTimer(); });
 }
 

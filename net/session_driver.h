@@ -5,6 +5,7 @@
 // it down, without limit. Every new connection greets the server anew.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +21,22 @@ struct SessionTimings {
   std::chrono::milliseconds connect_delay{100};  // worker started -> first connect
   std::chrono::milliseconds watch_period{10000};
   std::chrono::milliseconds retry_delay{1000};  // loss found -> new socket
+};
+
+// What the session is doing, for the user to see.
+enum class LinkState {
+  kWaiting,     // before the first connect
+  kConnecting,  // a connect is in progress
+  kConnected,
+  kLost,  // refused, failed or dropped; a new connect follows
+};
+
+struct LinkStatus {
+  LinkState state = LinkState::kWaiting;
+  // Whole seconds (rounded up) until the next connect while one is due or
+  // will be once the watch sees the loss; -1 otherwise.
+  int seconds_to_retry = -1;
+  std::uint64_t packets_received = 0;  // over every socket so far
 };
 
 struct SessionEndpoint {
@@ -45,6 +62,7 @@ class CSessionDriver {
   [[nodiscard]] int connect_count() const { return connect_count_; }
   // When the next connect is due, while one is scheduled.
   [[nodiscard]] bool NextConnectDue(std::chrono::steady_clock::time_point& due) const;
+  [[nodiscard]] LinkStatus Status(std::chrono::steady_clock::time_point now) const;
 
  private:
   void OnStartTimer();
@@ -65,6 +83,8 @@ class CSessionDriver {
   bool started_ = false;
   int connect_count_ = 0;
   std::chrono::steady_clock::time_point connect_due_{};
+  std::chrono::steady_clock::time_point watch_start_{};
+  std::uint64_t packets_before_ = 0;  // received by the sockets already replaced
 };
 
 }  // namespace velloran
