@@ -104,6 +104,22 @@ bool IsForegroundWindowOurs() {
   return QApplication::activeWindow() != nullptr;
 }
 
+namespace {
+Rect ToRect(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+}  // namespace
+
+Rect ScreenArea() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToRect(screen->geometry()) : Rect{};
+}
+
+Rect ScreenWorkArea() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToRect(screen->availableGeometry()) : Rect{};
+}
+
 Bitmap GrabScreen() {
   Bitmap out;
   if (QScreen* screen = QGuiApplication::primaryScreen())

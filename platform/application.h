@@ -53,6 +53,11 @@ void SetOpenUrlHandler(std::function<bool(const std::u16string& url)> handler);
 // Whether the active window belongs to this program.
 [[nodiscard]] bool IsForegroundWindowOurs();
 
+// The primary screen in screen coordinates, and the part of it that panels
+// and task bars leave free (the work area).
+[[nodiscard]] Rect ScreenArea();
+[[nodiscard]] Rect ScreenWorkArea();
+
 // The whole primary screen as it is shown now (a screenshot).
 [[nodiscard]] Bitmap GrabScreen();
 
