@@ -1,0 +1,98 @@
+#pragma once
+// A top-level window under the offscreen platform that holds controls in
+// tests and keeps what they tell it: commands, notifications and scroll
+// messages; it answers the colour request when given colours.
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/application.h"
+#include "platform/control_codes.h"
+#include "platform/window.h"
+#include "platform/window_events.h"
+
+namespace velloran::testing_host {
+
+inline Application& App() {
+  static Application* app = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "control_tests";
+    static char* argv[] = {name, nullptr};
+    return new Application(argc, argv);  // lives as long as the process
+  }();
+  return *app;
+}
+
+inline bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
+  return App().loop().RunUntil(done, std::chrono::milliseconds(ms));
+}
+
+inline void Settle() {
+  App().loop().ProcessEvents(std::chrono::milliseconds(0));
+}
+
+struct Heard {
+  std::uint32_t message;
+  int id;    // control id (commands, notifications) or scroll code
+  int code;  // command code, or scroll position
+  LParam lparam;
+};
+
+class ControlHost : public Window {
+ public:
+  ControlHost() { SetBackgroundColor(Rgb(200, 200, 200)); }
+  bool Open(int width = 400, int height = 300) {
+    App();
+    if (!Create(nullptr, 0, {50, 50, 50 + width, 50 + height}, u"host",
+                {WindowKind::kTopLevel, true, true}))
+      return false;
+    // Focus goes to controls only once the window is active.
+    return RunUntil([] { return IsForegroundWindowOurs(); });
+  }
+
+  LResult WindowProc(WindowMessage& m) override {
+    switch (m.message) {
+      case sys::kCommand:
+        heard.push_back({m.message, sys::LowWord(static_cast<std::intptr_t>(m.wparam)),
+                         sys::HighWord(static_cast<std::intptr_t>(m.wparam)), m.lparam});
+        return 1;
+      case sys::kHScroll:
+      case sys::kVScroll:
+        heard.push_back({m.message, sys::LowWord(static_cast<std::intptr_t>(m.wparam)),
+                         sys::HighWord(static_cast<std::intptr_t>(m.wparam)), m.lparam});
+        return 0;
+      case sys::kKeyDown:
+        keys.push_back(m.wparam);
+        return 0;
+      case ctl::kControlColor:
+        if (!colors) return 0;
+        *reinterpret_cast<ControlColors*>(m.wparam) = *colors;
+        return 1;
+      default:
+        return Window::WindowProc(m);
+    }
+  }
+
+  // The commands of one control with one code.
+  [[nodiscard]] int Count(std::uint32_t message, int id, int code) const {
+    int n = 0;
+    for (const Heard& h : heard) n += h.message == message && h.id == id && h.code == code;
+    return n;
+  }
+  [[nodiscard]] int Commands(int id, int code) const { return Count(sys::kCommand, id, code); }
+
+  std::vector<Heard> heard;
+  std::vector<WParam> keys;
+  std::optional<ControlColors> colors;
+};
+
+// The centre of a child in its top-level window's coordinates.
+inline Point CentreIn(const Window& top, const Window& child) {
+  const Rect r = child.WindowRect();
+  return top.ScreenToClient({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+}  // namespace velloran::testing_host
