@@ -17,15 +17,25 @@ if ((${#targets[@]} == 0)); then
 fi
 
 mkdir -p fuzz/artifacts
+shopt -s nullglob
+# Files libFuzzer writes for a fault: a crash (or sanitizer report), a leak,
+# a unit over the time limit, a unit over the memory limit.
+faults() { printf '%s\n' fuzz/artifacts/{crash,leak,timeout,oom}-* | sed '/^$/d' | sort; }
 for t in "${targets[@]}"; do
   corpus=fuzz/corpus/${t#fuzz_}
   mkdir -p "$corpus"
   build/fuzz/fuzz/seeds_${t#fuzz_} "$corpus"
+  before=$(faults)
   echo "fuzz: $t for ${seconds}s"
+  status=0
   build/fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix=fuzz/artifacts/ "$corpus" 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss|==|SUMMARY|ERROR)' || true
-  if ls fuzz/artifacts/crash-* fuzz/artifacts/leak-* fuzz/artifacts/timeout-* >/dev/null 2>&1; then
-    echo "fuzz: $t found a fault; see fuzz/artifacts" >&2
+    -artifact_prefix=fuzz/artifacts/ "$corpus" >"fuzz/artifacts/$t.log" 2>&1 || status=$?
+  grep -E '^(stat::number_of_executed_units|stat::peak_rss|==|SUMMARY|ERROR)' \
+    "fuzz/artifacts/$t.log" || true
+  found=$(comm -13 <(echo "$before") <(faults) | sed '/^$/d')
+  if [[ -n "$found" || $status -ne 0 ]]; then
+    echo "fuzz: $t found a fault (exit $status); see fuzz/artifacts/$t.log${found:+ and:}" >&2
+    [[ -n "$found" ]] && echo "$found" >&2
     exit 1
   fi
 done
