@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "net/packet.h"
 #include "net/text_util.h"
@@ -10,42 +9,6 @@
 #include "platform/http_post.h"
 
 namespace velloran {
-
-bool CheckBaseUrl(std::string_view base, std::string& error) {
-  std::string_view rest;
-  if (base.rfind("http://", 0) == 0) {
-    rest = base.substr(7);
-  } else if (base.rfind("https://", 0) == 0) {
-    rest = base.substr(8);
-  } else {
-    error = "the address must start with http:// or https://: " + std::string(base);
-    return false;
-  }
-  if (rest.empty() || rest.front() == '/') {
-    error = "the address names no host: " + std::string(base);
-    return false;
-  }
-  if (std::any_of(base.begin(), base.end(),
-                  [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7F; })) {
-    error = "the address holds a blank or a control character";
-    return false;
-  }
-  return true;
-}
-
-std::string PageUrl(std::string_view base, std::string_view page) {
-  std::string url(base);
-  if (!url.empty() && url.back() != '/') url += '/';
-  url += page;
-  return url;
-}
-
-LoginOptions LoginOptionsFromEnvironment() {
-  LoginOptions options;
-  if (const char* login = std::getenv(kLoginUrlVariable)) options.login_base = login;
-  if (const char* account = std::getenv(kAccountUrlVariable)) options.account_base = account;
-  return options;
-}
 
 std::string LoginBody(std::u16string_view id, std::u16string_view password,
                       std::u16string_view mac) {
@@ -62,7 +25,7 @@ LoginResponse Login(const LoginOptions& options, std::u16string_view id,
     response.body_too_long = true;
     return response;
   }
-  request.url = PageUrl(options.login_base, kLoginPage);
+  request.url = options.login_page;
   request.content_type = kFormContentType;
   request.agent = kLoginAgent;
   request.connect_timeout_ms = options.connect_timeout_ms;

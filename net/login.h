@@ -13,33 +13,20 @@
 
 namespace velloran {
 
-inline constexpr char kLoginPage[] = "login_koa.aspx";
-inline constexpr char kRecoveryPage[] = "member/lost.aspx";
 inline constexpr char kLoginAgent[] = "QZ SESSION";
 inline constexpr char kFormContentType[] = "application/x-www-form-urlencoded";
-// The environment's stand-ins for "--login-url" and "--account-url".
-inline constexpr char kLoginUrlVariable[] = "VELLORAN_LOGIN_URL";
-inline constexpr char kAccountUrlVariable[] = "VELLORAN_ACCOUNT_URL";
 // The service takes forms of at most this many bytes.
 inline constexpr std::size_t kMaxLoginBodyBytes = 1023;
 inline constexpr char16_t kLoginTooLong[] = u"아이디 또는 비밀번호가 너무 깁니다.";
 
-// Deployment values and bounds of the exchange. The exchange blocks its
-// caller, so it is bounded: a silent host costs at most timeout_ms.
+// The deployment's pages and the bounds of the exchange. The exchange blocks
+// its caller, so it is bounded: a silent host costs at most timeout_ms.
 struct LoginOptions {
-  std::string login_base;    // the login page is login_base + kLoginPage
-  std::string account_base;  // the recovery page is account_base + kRecoveryPage
+  std::string login_page;     // the full address of "login_koa.aspx"
+  std::string recovery_page;  // the full address of "member/lost.aspx"
   long connect_timeout_ms = 10000;
   long timeout_ms = 30000;
 };
-
-// A base address is "http://" or "https://" with a host, without blanks or
-// control characters. False with a one-line reason otherwise.
-[[nodiscard]] bool CheckBaseUrl(std::string_view base, std::string& error);
-// base + page, with a "/" between them when base does not end with one.
-[[nodiscard]] std::string PageUrl(std::string_view base, std::string_view page);
-// Both bases from the environment; an unset variable leaves its base empty.
-[[nodiscard]] LoginOptions LoginOptionsFromEnvironment();
 
 // "id=%s&pwd=%s&mac=%s" in UTF-8 with each value percent-encoded, so that a
 // "&", "=", "%" or "+" in a password reaches the service as typed.
