@@ -1,0 +1,528 @@
+#include "platform/list_ctrl.h"
+
+#include <algorithm>
+
+#include "platform/window_events.h"
+
+namespace velloran {
+
+ListCtrl::ListCtrl(const ListStyle& style) : style_(style) {
+  style_.row_height = std::max(style_.row_height, 1);
+  style_.header_height = style_.header ? std::max(style_.header_height, 0) : 0;
+  SetBackgroundColor(colors_.background);
+}
+
+ListCtrl::~ListCtrl() = default;
+
+std::unique_ptr<HeaderCtrl> ListCtrl::MakeHeader() {
+  return std::make_unique<HeaderCtrl>();
+}
+
+int ListCtrl::OnCreate() {
+  if (!header_) header_ = MakeHeader();
+  header_->EnableDragDrop(style_.header_drag_drop);
+  WindowStyle child;
+  child.visible = style_.header;
+  if (!header_->Create(this, kHeaderId, {0, 0, 0, style_.header_height}, u"", child)) return -1;
+  Layout();
+  return 0;
+}
+
+// ---- columns
+
+int ListCtrl::InsertColumn(int index, const HeaderItem& column) {
+  if (!header_) header_ = MakeHeader();
+  const int at = header_->InsertItem(index, column);
+  for (Row& row : rows_)
+    if (static_cast<int>(row.texts.size()) > at) row.texts.insert(row.texts.begin() + at, u"");
+  Layout();
+  Invalidate();
+  return at;
+}
+
+bool ListCtrl::DeleteColumn(int index) {
+  if (!header_ || !header_->DeleteItem(index)) return false;
+  for (Row& row : rows_)
+    if (static_cast<int>(row.texts.size()) > index) row.texts.erase(row.texts.begin() + index);
+  Layout();
+  Invalidate();
+  return true;
+}
+
+int ListCtrl::ColumnCount() const {
+  return header_ ? header_->ItemCount() : 0;
+}
+
+int ListCtrl::ColumnWidth(int index) const {
+  const HeaderItem* item = header_ ? header_->Item(index) : nullptr;
+  return item ? item->width : 0;
+}
+
+bool ListCtrl::SetColumnWidth(int index, int width) {
+  return header_ && header_->SetItemWidth(index, width);  // the header's kItemChanged re-lays out
+}
+
+std::vector<int> ListCtrl::ColumnOrder() const {
+  return header_ ? header_->Order() : std::vector<int>{};
+}
+
+bool ListCtrl::SetColumnOrder(const std::vector<int>& order) {
+  if (!header_ || !header_->SetOrder(order)) return false;
+  Invalidate();
+  return true;
+}
+
+// ---- rows
+
+int ListCtrl::InsertItem(int index, const std::u16string& text, void* data) {
+  index = std::clamp(index, 0, ItemCount());
+  Row row;
+  row.data = data;
+  if (!text.empty()) row.texts.push_back(text);
+  rows_.insert(rows_.begin() + index, std::move(row));
+  if (selected_ >= index) ++selected_;
+  Layout();
+  Invalidate();
+  return index;
+}
+
+bool ListCtrl::DeleteItem(int index) {
+  if (index < 0 || index >= ItemCount()) return false;
+  rows_.erase(rows_.begin() + index);
+  if (selected_ == index)
+    selected_ = -1;
+  else if (selected_ > index)
+    --selected_;
+  Layout();
+  Invalidate();
+  return true;
+}
+
+void ListCtrl::DeleteAllItems() {
+  rows_.clear();
+  selected_ = -1;
+  top_index_ = 0;
+  Layout();
+  Invalidate();
+}
+
+bool ListCtrl::SetItemText(int item, int sub_item, const std::u16string& text) {
+  if (item < 0 || item >= ItemCount() || sub_item < 0 || sub_item >= std::max(ColumnCount(), 1))
+    return false;
+  auto& texts = rows_[item].texts;
+  if (static_cast<int>(texts.size()) <= sub_item) texts.resize(sub_item + 1);
+  texts[sub_item] = text;
+  RedrawItem(item);
+  return true;
+}
+
+std::u16string ListCtrl::ItemText(int item, int sub_item) const {
+  if (item < 0 || item >= ItemCount() || sub_item < 0) return {};
+  const auto& texts = rows_[item].texts;
+  return sub_item < static_cast<int>(texts.size()) ? texts[sub_item] : std::u16string();
+}
+
+bool ListCtrl::SetItemData(int item, void* data) {
+  if (item < 0 || item >= ItemCount()) return false;
+  rows_[item].data = data;
+  return true;
+}
+
+void* ListCtrl::ItemData(int item) const {
+  return item >= 0 && item < ItemCount() ? rows_[item].data : nullptr;
+}
+
+int ListCtrl::FindItem(const void* data) const {
+  for (int i = 0; i < ItemCount(); ++i)
+    if (rows_[i].data == data) return i;
+  return -1;
+}
+
+// ---- state
+
+unsigned ListCtrl::ItemState(int item, unsigned mask) const {
+  return item >= 0 && item < ItemCount() ? rows_[item].state & mask : 0;
+}
+
+bool ListCtrl::SetItemState(int item, unsigned state, unsigned mask) {
+  if (item < 0 || item >= ItemCount()) return false;
+  const unsigned old_state = rows_[item].state;
+  const unsigned new_state = (old_state & ~mask) | (state & mask);
+  if (new_state == old_state) return true;
+  // One selected row: selecting this one first clears the other.
+  if ((new_state & list_state::kSelected) && selected_ >= 0 && selected_ != item) {
+    const int other = selected_;
+    selected_ = -1;
+    SetItemState(other, 0, list_state::kSelected | list_state::kFocused);
+    if (item >= ItemCount()) return false;  // the parent changed the rows meanwhile
+  }
+  rows_[item].state = new_state;
+  if (new_state & list_state::kSelected)
+    selected_ = item;
+  else if (selected_ == item)
+    selected_ = -1;
+  RedrawItem(item);
+  Notify(list_notify::kItemChanged, item, -1, old_state, new_state, {});
+  return true;
+}
+
+void ListCtrl::SelectItem(int item) {
+  if (item < 0 || item >= ItemCount()) {
+    if (selected_ >= 0) SetItemState(selected_, 0, list_state::kSelected | list_state::kFocused);
+    return;
+  }
+  SetItemState(item, list_state::kSelected | list_state::kFocused,
+               list_state::kSelected | list_state::kFocused);
+}
+
+// ---- geometry
+
+void ListCtrl::Layout() {
+  const Rect client = ClientRect();
+  const int top = style_.header_height;
+  const int total_width = header_ ? header_->TotalWidth() : 0;
+  const int rows_height = ItemCount() * style_.row_height;
+  bool need_v = false;
+  bool need_h = false;
+  // A bar takes room from the other direction, so look twice.
+  for (int pass = 0; pass < 2; ++pass) {
+    const int width = client.width() - (need_v ? ListScrollBar::kThickness : 0);
+    const int height = client.height() - top - (need_h ? ListScrollBar::kThickness : 0);
+    need_h = total_width > width;
+    need_v = rows_height > height;
+  }
+  rows_area_ = {0, std::min(top, client.bottom),
+                std::max(client.right - (need_v ? ListScrollBar::kThickness : 0), 0),
+                std::max(client.bottom - (need_h ? ListScrollBar::kThickness : 0), 0)};
+  if (rows_area_.bottom < rows_area_.top) rows_area_.bottom = rows_area_.top;
+  vbar_.SetRect(need_v ? Rect{rows_area_.right, rows_area_.top, client.right, rows_area_.bottom}
+                       : Rect{});
+  vbar_.SetRange(ItemCount(), CountPerPage());
+  top_index_ = vbar_.SetPos(top_index_);
+  hbar_.SetRect(need_h ? Rect{0, rows_area_.bottom, rows_area_.right, client.bottom} : Rect{});
+  hbar_.SetRange(total_width, rows_area_.width());
+  scroll_x_ = hbar_.SetPos(scroll_x_);
+  if (header_ && header_->IsCreated()) {
+    header_->Move({0, 0, rows_area_.right, top});
+    header_->SetOffset(scroll_x_);
+  }
+}
+
+int ListCtrl::CountPerPage() const {
+  return std::max(rows_area_.height() / style_.row_height, 1);
+}
+
+int ListCtrl::RowRight() const {
+  const int total = header_ ? header_->TotalWidth() : 0;
+  return std::max(total - scroll_x_, rows_area_.right);
+}
+
+void ListCtrl::CellRects(int y, std::vector<Rect>& out) const {
+  const int count = ColumnCount();
+  out.resize(count);
+  int x = -scroll_x_;
+  for (const int i : header_->Order()) {
+    const int width = header_->Item(i)->width;
+    out[i] = {x, y, x + width, y + style_.row_height};
+    x += width;
+  }
+}
+
+Rect ListCtrl::ItemRect(int item) const {
+  if (item < 0 || item >= ItemCount()) return {};
+  const int y = rows_area_.top + (item - top_index_) * style_.row_height;
+  return {-scroll_x_, y, RowRight(), y + style_.row_height};
+}
+
+Rect ListCtrl::SubItemRect(int item, int sub_item) const {
+  if (item < 0 || item >= ItemCount() || sub_item < 0 || sub_item >= ColumnCount()) return {};
+  const Rect column = header_->ItemRect(sub_item);
+  const Rect row = ItemRect(item);
+  return {column.left, row.top, column.right, row.bottom};
+}
+
+ListCtrl::Hit ListCtrl::HitTestItem(Point p) const {
+  if (!rows_area_.Contains(p)) return {};
+  const int item = top_index_ + (p.y - rows_area_.top) / style_.row_height;
+  if (item >= ItemCount()) return {};
+  return {item, header_ ? header_->ItemAt(p.x) : -1};
+}
+
+// ---- scrolling
+
+void ListCtrl::SetTopIndex(int item) {
+  const int before = top_index_;
+  top_index_ = vbar_.SetPos(item);
+  if (top_index_ != before) Invalidate();
+}
+
+void ListCtrl::EnsureVisible(int item) {
+  if (item < 0 || item >= ItemCount()) return;
+  if (item < top_index_)
+    SetTopIndex(item);
+  else if (item >= top_index_ + CountPerPage())
+    SetTopIndex(item - CountPerPage() + 1);
+}
+
+void ListCtrl::SetScrollX(int x) {
+  const int before = scroll_x_;
+  scroll_x_ = hbar_.SetPos(x);
+  if (scroll_x_ == before) return;
+  if (header_) header_->SetOffset(scroll_x_);
+  Invalidate();
+}
+
+void ListCtrl::RedrawItem(int item) {
+  const Rect r = ItemRect(item).Intersect(rows_area_);
+  if (!r.IsEmpty()) Invalidate(r);
+}
+
+void ListCtrl::SortItems(const std::function<int(void*, void*)>& compare) {
+  // Bottom-up merge sort: it only ever asks "does the right one go first?",
+  // so a comparison that contradicts itself still ends in some order.
+  const std::size_t n = rows_.size();
+  std::vector<Row> buffer(n);
+  for (std::size_t width = 1; width < n; width *= 2) {
+    for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+      const std::size_t mid = std::min(lo + width, n);
+      const std::size_t hi = std::min(lo + 2 * width, n);
+      std::size_t a = lo;
+      std::size_t b = mid;
+      std::size_t out = lo;
+      while (a < mid && b < hi) {
+        if (compare(rows_[b].data, rows_[a].data) < 0)
+          buffer[out++] = std::move(rows_[b++]);
+        else
+          buffer[out++] = std::move(rows_[a++]);
+      }
+      while (a < mid) buffer[out++] = std::move(rows_[a++]);
+      while (b < hi) buffer[out++] = std::move(rows_[b++]);
+    }
+    rows_.swap(buffer);
+  }
+  selected_ = -1;
+  for (std::size_t i = 0; i < n; ++i)
+    if (rows_[i].state & list_state::kSelected) selected_ = static_cast<int>(i);
+  Invalidate();
+}
+
+void ListCtrl::SetColors(const ListColors& colors) {
+  colors_ = colors;
+  SetBackgroundColor(colors.background);
+  Invalidate();
+}
+
+void ListCtrl::SetFont(const Font& font) {
+  font_ = font;
+  Invalidate();
+}
+
+// ---- painting
+
+void ListCtrl::DrawCellText(DrawContext& dc, const std::u16string& text, const Rect& cell,
+                            ColumnAlign align, Color color) {
+  if (text.empty()) return;
+  unsigned flags =
+      text_flag::kSingleLine | text_flag::kVCenter | text_flag::kNoPrefix | text_flag::kEndEllipsis;
+  if (align == ColumnAlign::kRight) flags |= text_flag::kRight;
+  if (align == ColumnAlign::kCenter) flags |= text_flag::kCenter;
+  dc.SetTextColor(color);
+  dc.DrawText(text, {cell.left + 6, cell.top, cell.right - 6, cell.bottom}, flags);
+}
+
+void ListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {
+  dc.FillRect(row.rect, row.highlighted ? colors_.selected_background : colors_.background);
+  const Color text = row.highlighted ? colors_.selected_text : colors_.text;
+  const auto& texts = rows_[row.item].texts;
+  for (int i = 0; i < static_cast<int>(row.cells.size()) && i < static_cast<int>(texts.size());
+       ++i) {
+    const Rect& cell = row.cells[i];
+    if (cell.right <= rows_area_.left || cell.left >= rows_area_.right) continue;
+    DrawCellText(dc, texts[i], cell, header_->Item(i)->align, text);
+  }
+}
+
+void ListCtrl::OnPaint(DrawContext& dc) {
+  dc.IntersectClip(rows_area_);
+  dc.FillRect(rows_area_, colors_.background);
+  dc.SetFont(font_);
+  dc.SetTransparentBackground(true);
+  const int h = style_.row_height;
+  const int visible = (rows_area_.height() + h - 1) / h;
+  const int last = std::min(ItemCount(), top_index_ + visible);
+  const bool show_selection = style_.show_selection_always || HasFocus();
+  const int right = RowRight();
+  for (int i = top_index_; i < last; ++i) {
+    const int y = rows_area_.top + (i - top_index_) * h;
+    CellRects(y, cells_);
+    const unsigned state = rows_[i].state;
+    const bool highlighted = (state & list_state::kDropHighlighted) ||
+                             ((state & list_state::kSelected) && show_selection);
+    DrawItem(dc, {i, {-scroll_x_, y, right, y + h}, cells_, state, rows_[i].data, highlighted});
+  }
+  if (style_.grid_lines) {
+    for (int i = top_index_; i < last; ++i) {
+      const int y = rows_area_.top + (i - top_index_ + 1) * h - 1;
+      dc.FillRect({rows_area_.left, y, rows_area_.right, y + 1}, colors_.grid);
+    }
+    int x = -scroll_x_;
+    for (const int c : header_->Order()) {
+      x += header_->Item(c)->width;
+      dc.FillRect({x - 1, rows_area_.top, x, rows_area_.bottom}, colors_.grid);
+    }
+  }
+  dc.ResetClip();
+  const auto pressed = [this](const ListScrollBar& bar) {
+    return held_bar_ == &bar ? held_part_ : ListScrollBar::Part::kNone;
+  };
+  vbar_.Paint(dc, pressed(vbar_));
+  hbar_.Paint(dc, pressed(hbar_));
+  if (vbar_.visible() && hbar_.visible())
+    dc.FillRect({vbar_.rect().left, hbar_.rect().top, vbar_.rect().right, hbar_.rect().bottom},
+                Rgb(240, 240, 240));
+}
+
+// ---- input
+
+void ListCtrl::Notify(int code, int item, int sub_item, unsigned old_state, unsigned new_state,
+                      Point p) {
+  notification_ = {code, item, sub_item, old_state, new_state, p, {}};
+  NotifyParent(code);
+}
+
+bool ListCtrl::OnNotify(int id, int code) {
+  if (id != kHeaderId || !header_) return false;
+  if (code == header_notify::kItemChanged) {
+    Layout();
+    Invalidate();
+  } else if (code == header_notify::kEndDrag) {
+    Invalidate();
+  }
+  notification_ = {code, -1, header_->notification().item, 0, 0, {}, header_->notification()};
+  NotifyParent(code);
+  return true;
+}
+
+void ListCtrl::ScrollBarPress(ListScrollBar& bar, Point p) {
+  const bool vertical = &bar == &vbar_;
+  const ListScrollBar::Part part = bar.PartAt(p);
+  const int line = vertical ? 1 : 20;
+  int pos = bar.pos();
+  switch (part) {
+    case ListScrollBar::Part::kLineBack:
+      pos -= line;
+      break;
+    case ListScrollBar::Part::kLineForward:
+      pos += line;
+      break;
+    case ListScrollBar::Part::kPageBack:
+      pos -= std::max(bar.page(), 1);
+      break;
+    case ListScrollBar::Part::kPageForward:
+      pos += std::max(bar.page(), 1);
+      break;
+    case ListScrollBar::Part::kThumb: {
+      const Rect thumb = bar.ThumbRect();
+      thumb_grab_ = vertical ? p.y - thumb.top : p.x - thumb.left;
+      break;
+    }
+    case ListScrollBar::Part::kNone:
+      return;
+  }
+  held_bar_ = &bar;
+  held_part_ = part;
+  SetCapture();
+  if (vertical)
+    SetTopIndex(pos);
+  else
+    SetScrollX(pos);
+  Invalidate();
+}
+
+void ListCtrl::OnLButtonDown(Point p, WParam) {
+  SetFocus();
+  if (vbar_.rect().Contains(p)) return ScrollBarPress(vbar_, p);
+  if (hbar_.rect().Contains(p)) return ScrollBarPress(hbar_, p);
+  if (!rows_area_.Contains(p)) return;
+  const Hit hit = HitTestItem(p);
+  SelectItem(hit.item);
+  EnsureVisible(hit.item);
+  Notify(list_notify::kClick, hit.item, hit.sub_item, 0, 0, p);
+}
+
+void ListCtrl::OnLButtonUp(Point, WParam) {
+  if (held_bar_ == nullptr) return;
+  held_bar_ = nullptr;
+  held_part_ = ListScrollBar::Part::kNone;
+  ReleaseCapture();
+  Invalidate();
+}
+
+void ListCtrl::OnMouseMove(Point p, WParam flags) {
+  if (held_bar_ == nullptr || held_part_ != ListScrollBar::Part::kThumb) return;
+  if (!(flags & sys::kLButtonFlag)) return;
+  if (held_bar_ == &vbar_)
+    SetTopIndex(vbar_.PosForThumbAt(p.y - thumb_grab_));
+  else
+    SetScrollX(hbar_.PosForThumbAt(p.x - thumb_grab_));
+}
+
+void ListCtrl::OnLButtonDblClk(Point p, WParam) {
+  if (!rows_area_.Contains(p)) return;
+  const Hit hit = HitTestItem(p);
+  Notify(list_notify::kDoubleClick, hit.item, hit.sub_item, 0, 0, p);
+}
+
+void ListCtrl::OnRButtonDown(Point p, WParam) {
+  if (!rows_area_.Contains(p)) return;
+  const Hit hit = HitTestItem(p);
+  Notify(list_notify::kRightClick, hit.item, hit.sub_item, 0, 0, p);
+}
+
+void ListCtrl::OnMouseWheel(int delta, Point, WParam flags) {
+  const int notches = delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : delta < 0 ? -1 : 0);
+  if (flags & sys::kShiftFlag)
+    SetScrollX(scroll_x_ - notches * 60);
+  else
+    SetTopIndex(top_index_ - notches * 3);
+}
+
+void ListCtrl::MoveSelection(int item) {
+  if (ItemCount() == 0) return;
+  item = std::clamp(item, 0, ItemCount() - 1);
+  SelectItem(item);
+  EnsureVisible(item);
+}
+
+void ListCtrl::OnKeyDown(WParam key) {
+  const int page = CountPerPage();
+  switch (key) {
+    case sys::kVkUp:
+      MoveSelection(selected_ < 0 ? 0 : selected_ - 1);
+      break;
+    case sys::kVkDown:
+      MoveSelection(selected_ + 1);
+      break;
+    case sys::kVkPageUp:
+      MoveSelection(selected_ - page);
+      break;
+    case sys::kVkPageDown:
+      MoveSelection(selected_ < 0 ? page - 1 : selected_ + page);
+      break;
+    case sys::kVkHome:
+      MoveSelection(0);
+      break;
+    case sys::kVkEnd:
+      MoveSelection(ItemCount() - 1);
+      break;
+    default:
+      break;
+  }
+}
+
+void ListCtrl::OnSize(int, int) {
+  Layout();
+  Invalidate();
+}
+
+}  // namespace velloran
