@@ -7,7 +7,9 @@
 namespace velloran {
 namespace {
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& s, const char* prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
 
 // A number of seconds: finite, positive, at most a day.
 std::optional<double> ParseSeconds(const std::string& text) {
@@ -15,8 +17,7 @@ std::optional<double> ParseSeconds(const std::string& text) {
   char* end = nullptr;
   errno = 0;
   const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v) || v <= 0 ||
-      v > 86400) {
+  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v) || v <= 0 || v > 86400) {
     return std::nullopt;
   }
   return v;
@@ -83,9 +84,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       inline_value = name.substr(eq + 1);
       name.resize(eq);
     }
-    auto flag = [&]() {
-      return !inline_value.has_value();
-    };
+    auto flag = [&]() { return !inline_value.has_value(); };
     auto value = [&](std::string& out) {
       if (inline_value) {
         out = *inline_value;

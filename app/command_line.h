@@ -19,7 +19,7 @@ struct AppOptions {
   std::string account_url;  // + "member/lost.aspx"
   std::string data_dir;     // empty: beside the executable, else the config directory
   bool demo = false;
-  std::string screenshot;        // PNG of the main window, written after screenshot_after_s
+  std::string screenshot;  // PNG of the main window, written after screenshot_after_s
   double screenshot_after_s = 5;
   double quit_after_s = 0;  // 0: run until the user closes the window
 

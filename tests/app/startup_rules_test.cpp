@@ -32,8 +32,8 @@ TEST(CommandLineTest, DeploymentValuesFromArgumentsAndEnvironment) {
   EXPECT_EQ(c.options.data_dir, "/tmp/v");
   EXPECT_FALSE(c.options.demo);
 
-  c = Parse({"--demo", "--screenshot", "/tmp/s.png", "--screenshot-after", "1.5",
-             "--quit-after=4"});
+  c = Parse(
+      {"--demo", "--screenshot", "/tmp/s.png", "--screenshot-after", "1.5", "--quit-after=4"});
   ASSERT_EQ(c.outcome, CommandLine::Outcome::kRun) << c.error;
   EXPECT_TRUE(c.options.demo);
   EXPECT_EQ(c.options.screenshot, "/tmp/s.png");
@@ -76,8 +76,7 @@ TEST(FrameGeometryTest, PlacementOnLargeSmallAndNarrowScreens) {
   // A panel at the top moves the area's origin.
   EXPECT_EQ(FramePlacement({0, 32, 1920, 1080}, {0, 0, 1920, 1080}, m).top, 32 + 48);
   // Narrower and lower than the frame: x = 0 with the width, y = 0 with the height less 50.
-  EXPECT_EQ(FramePlacement({0, 0, 1024, 768}, {0, 0, 1024, 800}, m),
-            (Rect{0, 0, 1024, 768 - 50}));
+  EXPECT_EQ(FramePlacement({0, 0, 1024, 768}, {0, 0, 1024, 800}, m), (Rect{0, 0, 1024, 768 - 50}));
   // A work area under 600 pixels in either direction: the whole desktop is used.
   EXPECT_EQ(FramePlacement({0, 0, 1920, 500}, {0, 0, 1920, 1080}, m),
             (Rect{319, 64, 319 + 1282, 64 + 952}));

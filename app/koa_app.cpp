@@ -1,0 +1,81 @@
+#include "app/koa_app.h"
+
+#include "app/main_frame.h"
+#include "app/session_data.h"
+#include "app/settings_files.h"
+#include "platform/application.h"
+
+namespace velloran {
+namespace {
+CKOAApp* g_app = nullptr;
+}  // namespace
+
+CKOAApp::CKOAApp(AppOptions options) : options_(std::move(options)) {
+  g_app = this;
+}
+
+CKOAApp::~CKOAApp() {
+  ExitInstance();
+  if (g_app == this) g_app = nullptr;
+}
+
+CKOAApp* CKOAApp::Instance() {
+  return g_app;
+}
+
+bool CKOAApp::InitInstance() {
+  // The store exists before the login, whose dialog reads and writes the
+  // login settings record.
+  SessionOptions session_options;
+  session_options.data_dir = DataDirectory(options_.data_dir);
+  session_options.decoder = &decoder_;
+  session_ = std::make_unique<CSessionData>(std::move(session_options));
+
+  const LoginResult login = login_step_ ? login_step_(*this) : RunLoginDialog();
+  if (!login.ok) return false;
+  user_id_ = login.user_id;
+  server_address_ = login.server_address;
+  server_port_ = login.server_port;
+
+  SessionEndpoint endpoint{server_address_, server_port_, user_id_};
+  main_frame_ = std::make_unique<CMainFrame>(*session_, std::move(endpoint), timings_);
+  main_frame_->SetQuitOnDestroy(true);
+  if (!main_frame_->CreateFrame(ScreenWorkArea(), ScreenArea())) {
+    ShowMessageBox(nullptr, u"주 창을 만들지 못했습니다.");
+    main_frame_.reset();
+    return false;
+  }
+  main_frame_->ShowNormal();
+  main_frame_->UpdateNow();
+
+  const DecoderLoad loaded = decoder_directory_.empty() ? decoder_.LoadBesideExecutable()
+                                                        : decoder_.Load(decoder_directory_);
+  if (loaded != DecoderLoad::kOk) {
+    ShowMessageBox(main_frame_.get(), CDecoder::FailureMessage(loaded));
+    return false;
+  }
+  return true;
+}
+
+void CKOAApp::ExitInstance() {
+  if (exited_) return;
+  exited_ = true;
+  // The frame and its socket go first: the socket feeds the store.
+  if (main_frame_) {
+    main_frame_->SetQuitOnDestroy(false);
+    if (main_frame_->IsCreated()) main_frame_->Destroy();
+    main_frame_.reset();
+  }
+  session_.reset();
+  decoder_.Unload();
+}
+
+CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
+  return {};
+}
+
+std::u16string CKOAApp::Decode(const std::u16string& text) const {
+  return decoder_.Decode(text);
+}
+
+}  // namespace velloran

@@ -1,0 +1,92 @@
+#pragma once
+// CKOAApp, the application object: one per process. It creates the session
+// store, runs the login, creates the main frame, loads the decoder library,
+// and at exit releases them in order. It holds what many windows share: the
+// fonts, the session parameters the login produced, and the decoder entry.
+//
+// Steps of the desktop this system first ran on that mean nothing here (the
+// common-controls registration, COM, OLE, GDI+ start-up, the visual manager,
+// the registry key) have no counterpart: the window layer needs none of them.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "net/decoder.h"
+#include "net/session_driver.h"
+#include "platform/draw_context.h"
+
+namespace velloran {
+
+class CMainFrame;
+class CSessionData;
+
+struct AppFonts {
+  Font small = Font::Points(u"Arial", 7);
+  Font normal = Font::Points(u"Arial", 8);
+  Font text = Font::Points(u"굴림", 9);
+  Font bold_text = Font::Points(u"굴림", 9, 700);
+  Font large_text = Font::Points(u"굴림", 10);
+};
+
+class CKOAApp {
+ public:
+  // What the login step needs and gives; the dialog fills it.
+  struct LoginResult {
+    bool ok = false;  // false: cancelled
+    std::u16string user_id;
+    std::u16string server_address;
+    int server_port = 0;
+  };
+  using LoginStep = std::function<LoginResult(CKOAApp& app)>;
+
+  // The Application (platform/application.h) must exist.
+  explicit CKOAApp(AppOptions options);
+  ~CKOAApp();
+  CKOAApp(const CKOAApp&) = delete;
+  CKOAApp& operator=(const CKOAApp&) = delete;
+
+  // The one application object, or null.
+  [[nodiscard]] static CKOAApp* Instance();
+
+  // Replaces the login dialog (tests, and the unattended demo).
+  void SetLoginStep(LoginStep step) { login_step_ = std::move(step); }
+  // Where the decoder library is looked for; empty: beside the executable.
+  void SetDecoderDirectory(std::string directory) { decoder_directory_ = std::move(directory); }
+  void SetSessionTimings(SessionTimings timings) { timings_ = timings; }
+
+  // Start-up; false ends the process (after its message, if any).
+  [[nodiscard]] bool InitInstance();
+  // Shutdown: the store (and its worker), the frame, the decoder library.
+  void ExitInstance();
+  [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
+
+  [[nodiscard]] const AppOptions& options() const { return options_; }
+  [[nodiscard]] const AppFonts& fonts() const { return fonts_; }
+  [[nodiscard]] CSessionData* session() const { return session_.get(); }
+  [[nodiscard]] CMainFrame* main_frame() const { return main_frame_.get(); }
+  [[nodiscard]] const CDecoder& decoder() const { return decoder_; }
+  [[nodiscard]] const std::u16string& user_id() const { return user_id_; }
+  [[nodiscard]] const std::u16string& server_address() const { return server_address_; }
+  [[nodiscard]] int server_port() const { return server_port_; }
+
+ private:
+  [[nodiscard]] LoginResult RunLoginDialog();
+
+  AppOptions options_;
+  AppFonts fonts_;
+  SessionTimings timings_;
+  LoginStep login_step_;
+  std::string decoder_directory_;
+  CDecoder decoder_;
+  std::u16string server_address_;
+  int server_port_ = 0;
+  std::unique_ptr<CSessionData> session_;
+  std::u16string user_id_;
+  std::unique_ptr<CMainFrame> main_frame_;
+  bool exited_ = false;
+};
+
+}  // namespace velloran

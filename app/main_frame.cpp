@@ -1,0 +1,179 @@
+#include "app/main_frame.h"
+
+#include "app/session_data.h"
+#include "platform/application.h"
+#include "platform/window_messages.h"
+
+namespace velloran {
+namespace {
+
+constexpr char16_t kLoginRefused[] = u"로그인 실패\n회사로 문의해 주세요";
+
+// Pane sizes: the ideal and minimum of the outer splitter's left column and
+// of each inner splitter's upper row.
+constexpr int kOuterLeftIdeal = 580;
+constexpr int kOuterLeftMin = 100;
+constexpr int kLeftTopIdeal = 762;
+constexpr int kRightTopIdeal = 490;
+constexpr int kTopRowMin = 10;
+constexpr Rect kLeftPaneRect{0, 0, 620, 600};
+constexpr Rect kRightPaneRect{0, 0, 614, 600};
+
+bool IsMousePress(std::uint32_t message) {
+  return message == sys::kLButtonDown || message == sys::kRButtonDown ||
+         message == sys::kLButtonDblClk || message == sys::kRButtonDblClk;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionTimings timings,
+                       FrameMetrics metrics)
+    : session_(session),
+      metrics_(metrics),
+      driver_(std::make_unique<CSessionDriver>(UiLoop(), session, std::move(endpoint), timings)) {
+  SetBackgroundColor(kFrameColor);
+}
+
+CMainFrame::~CMainFrame() {
+  if (press_hook_ != 0) RemovePreTranslateHook(press_hook_);
+  // The socket goes before the bars and splitters.
+  driver_.reset();
+}
+
+bool CMainFrame::CreateFrame(const Rect& work_area, const Rect& screen) {
+  WindowStyle style;
+  style.kind = WindowKind::kTopLevel;
+  style.frameless = true;
+  style.visible = false;
+  return Create(nullptr, 0, FramePlacement(work_area, screen, metrics_), u"Velloran", style);
+}
+
+int CMainFrame::OnCreate() {
+  if (!title_bar_.Create(this, kTitleBarId)) return -1;
+  if (!top_bar_.Create(this, kTopBarId, {}, u"")) return -1;
+  if (!foot_bar_.Create(this, kFootBarId, {}, u"")) return -1;
+  if (!CreateClient()) return -1;
+  SetText(u"Velloran");
+
+  session_.SetWindows({handle(), hoga_.handle(), qz_.handle(), top_bar_.handle()});
+  press_hook_ = AddPreTranslateHook([this](const WindowHandle& target, const WindowMessage& m) {
+    return IsMousePress(m.message) && BeforeMousePress(target);
+  });
+  driver_->Start();
+  SetTimer(kStatusTimer, kStatusPeriodMs);
+  RefreshStatus();
+  const Rect r = ClientRect();
+  Layout(r.width(), r.height());
+  return 0;
+}
+
+bool CMainFrame::CreateClient() {
+  if (!outer_.CreateStatic(this, 1, 2, kFirstPaneId)) return false;
+  if (!left_.CreateStatic(&outer_, 2, 1, kFirstPaneId + 1)) return false;
+  if (!right_.CreateStatic(&outer_, 2, 1, kFirstPaneId + 2)) return false;
+  outer_.SetPane(0, 0, &left_);
+  outer_.SetPane(0, 1, &right_);
+  if (!hoga_.Create(&left_, kFirstPaneId + 10, kLeftPaneRect, u"") ||
+      !koa_.Create(&left_, kFirstPaneId + 11, kLeftPaneRect, u"") ||
+      !qz_.Create(&right_, kFirstPaneId + 12, kRightPaneRect, u"") ||
+      !chart_.Create(&right_, kFirstPaneId + 13, kRightPaneRect, u"")) {
+    return false;
+  }
+  left_.SetPane(0, 0, &hoga_);
+  left_.SetPane(1, 0, &koa_);
+  right_.SetPane(0, 0, &qz_);
+  right_.SetPane(1, 0, &chart_);
+  outer_.SetColumnInfo(0, kOuterLeftIdeal, kOuterLeftMin);
+  left_.SetRowInfo(0, kLeftTopIdeal, kTopRowMin);
+  right_.SetRowInfo(0, kRightTopIdeal, kTopRowMin);
+  hoga_.SetFocus();  // the order-book view is the active view
+  return true;
+}
+
+void CMainFrame::OnDestroy() {
+  KillTimer(kStatusTimer);
+  if (press_hook_ != 0) RemovePreTranslateHook(press_hook_);
+  press_hook_ = 0;
+  session_.SetWindows({});
+  driver_.reset();
+  if (quit_on_destroy_ && Application::Instance() != nullptr) Application::Instance()->Quit(0);
+}
+
+void CMainFrame::Layout(int width, int height) {
+  const Rect inner = Rect{0, 0, width, height}.Deflated(metrics_.frame_x, metrics_.frame_y);
+  if (inner.IsEmpty()) return;
+  int y = inner.top;
+  title_bar_.Move({inner.left, y, inner.right, y + CMyTitleBar::kHeight});
+  y += CMyTitleBar::kHeight;
+  top_bar_.Move({inner.left, y, inner.right, y + kTopBarHeight});
+  y += kTopBarHeight;
+  const int foot_top = std::max(y, inner.bottom - CFootBar::kHeight);
+  foot_bar_.Move({inner.left, foot_top, inner.right, inner.bottom});
+  outer_.Move({inner.left, y, inner.right, foot_top});
+}
+
+void CMainFrame::OnSize(int width, int height) {
+  if (width <= 0 || height <= 0) return;  // minimised
+  SetRectMask(FrameRegion({width, height}, metrics_));
+  Layout(width, height);
+}
+
+void CMainFrame::OnPaint(DrawContext& dc) {
+  // The frame's border ring; the bars and panes cover the inside.
+  const Rect outer = ClientRect();
+  const Rect inner = outer.Deflated(metrics_.frame_x, metrics_.frame_y);
+  dc.ExcludeClip(inner);
+  dc.FillRect(outer, kFrameColor);
+  dc.ResetClip();
+}
+
+HitCode CMainFrame::HitTest(Point p) {
+  const Rect r = ClientRect();
+  return FrameHitTest({r.width(), r.height()}, p, metrics_);
+}
+
+void CMainFrame::OnTimer(int id) {
+  if (id == kStatusTimer) {
+    last_rate_ = rate_.Tick(driver_->Status(std::chrono::steady_clock::now()).packets_received);
+    RefreshStatus();
+  }
+}
+
+void CMainFrame::RefreshStatus() {
+  if (!driver_) return;
+  const LinkStatus link = driver_->Status(std::chrono::steady_clock::now());
+  foot_bar_.SetStatus(link.state, MakeFootTexts(link, session_.server_time_of_day(), last_rate_));
+  if (!have_link_ || link.state != last_link_) {
+    have_link_ = true;
+    last_link_ = link.state;
+    if (link_observer_) link_observer_(link);
+  }
+}
+
+bool CMainFrame::BeforeMousePress(const WindowHandle& target) {
+  if (popup_.IsNull()) return false;
+  Window* popup = Window::FromHandle(popup_);
+  Window* pressed = Window::FromHandle(target);
+  // A press inside the pop-up (on it or on one of its controls) keeps it open.
+  if (popup != nullptr && pressed != nullptr && pressed->IsInside(*popup)) return false;
+  PostMessage(popup_, msg::kClosePopup, 0, 0);
+  return false;
+}
+
+LResult CMainFrame::WindowProc(WindowMessage& m) {
+  switch (m.message) {
+    case msg::kRegisterPopup:
+      popup_ = WindowHandle::FromId(static_cast<std::uint64_t>(m.wparam));
+      return 0;
+    case msg::kNotify:
+      if (m.wparam == 1 && m.lparam == 0) {
+        ShowMessageBox(this, kLoginRefused);
+        PostMessage(handle(), sys::kClose, 0, 0);
+      }
+      return 0;
+    default:
+      return Window::WindowProc(m);
+  }
+}
+
+}  // namespace velloran

@@ -1,0 +1,105 @@
+#pragma once
+// CMainFrame, the one top-level window: its own thin frame, the title bar
+// over the top bar, the four panes in three splitters, the foot bar, and the
+// session it keeps alive (worker a second after creation, a socket 100 ms
+// later, a watch every 10 s that replaces a lost socket 1 s after seeing the
+// loss). It also closes the registered pop-up when the user presses a mouse
+// button anywhere else, and ends the program when the server refuses the login.
+
+#include <functional>
+#include <memory>
+
+#include "app/frame_foot_bar.h"
+#include "app/frame_geometry.h"
+#include "app/placeholder_view.h"
+#include "net/session_driver.h"
+#include "platform/window.h"
+#include "ui/my_splitter_wnd.h"
+#include "ui/my_title_bar.h"
+
+namespace velloran {
+
+class CSessionData;
+
+class CMainFrame : public Window {
+ public:
+  static constexpr Color kFrameColor = Rgb(58, 58, 58);
+  static constexpr int kTitleBarId = 100;
+  static constexpr int kTopBarId = 101;
+  static constexpr int kFootBarId = 102;
+  static constexpr int kFirstPaneId = 0xE900;
+  static constexpr int kTopBarHeight = 37;  // the height of its background bitmap
+  static constexpr int kStatusTimer = 10005;
+  static constexpr int kStatusPeriodMs = 1000;
+
+  CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionTimings timings = {},
+             FrameMetrics metrics = {});
+  ~CMainFrame() override;
+
+  // Creates the frame where FramePlacement puts it on this screen.
+  [[nodiscard]] bool CreateFrame(const Rect& work_area, const Rect& screen);
+
+  [[nodiscard]] CSessionDriver& driver() { return *driver_; }
+  [[nodiscard]] const FrameMetrics& metrics() const { return metrics_; }
+  [[nodiscard]] CMyTitleBar& title_bar() { return title_bar_; }
+  [[nodiscard]] CFrameFootBar& foot_bar() { return foot_bar_; }
+  [[nodiscard]] Window& top_bar() { return top_bar_; }
+  [[nodiscard]] CMySplitterWnd& outer_splitter() { return outer_; }
+  [[nodiscard]] CMySplitterWnd& left_splitter() { return left_; }
+  [[nodiscard]] CMySplitterWnd& right_splitter() { return right_; }
+  [[nodiscard]] Window& hoga_view() { return hoga_; }
+  [[nodiscard]] Window& koa_view() { return koa_; }
+  [[nodiscard]] Window& qz_view() { return qz_; }
+  [[nodiscard]] Window& chart_view() { return chart_; }
+  [[nodiscard]] const WindowHandle& popup() const { return popup_; }
+
+  // Called on the user-interface thread whenever the link state changes.
+  void SetLinkObserver(std::function<void(const LinkStatus&)> observer) {
+    link_observer_ = std::move(observer);
+  }
+  // The program ends when the frame is destroyed (the application's frame).
+  void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
+  // Reads the session state into the foot bar now (the status timer does it
+  // every second).
+  void RefreshStatus();
+
+  LResult WindowProc(WindowMessage& m) override;
+
+ protected:
+  int OnCreate() override;
+  void OnDestroy() override;
+  void OnSize(int width, int height) override;
+  void OnPaint(DrawContext& dc) override;
+  void OnTimer(int id) override;
+  HitCode HitTest(Point p) override;
+
+ private:
+  [[nodiscard]] bool CreateClient();
+  void Layout(int width, int height);
+  // Closes the registered pop-up when a press goes to another window.
+  bool BeforeMousePress(const WindowHandle& target);
+
+  CSessionData& session_;
+  const FrameMetrics metrics_;
+  std::unique_ptr<CSessionDriver> driver_;
+  CMyTitleBar title_bar_;
+  CPlaceholderView top_bar_{u"CTopBar"};
+  CFrameFootBar foot_bar_;
+  CMySplitterWnd outer_;
+  CMySplitterWnd left_;
+  CMySplitterWnd right_;
+  CPlaceholderView hoga_{u"CHogaView"};
+  CPlaceholderView koa_{u"CKOAView"};
+  CPlaceholderView qz_{u"CQZView"};
+  CPlaceholderView chart_{u"CChartView"};
+  WindowHandle popup_;
+  int press_hook_ = 0;
+  PacketRate rate_;
+  std::uint64_t last_rate_ = 0;
+  bool quit_on_destroy_ = false;
+  bool have_link_ = false;
+  LinkState last_link_ = LinkState::kWaiting;
+  std::function<void(const LinkStatus&)> link_observer_;
+};
+
+}  // namespace velloran

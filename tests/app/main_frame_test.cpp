@@ -1,0 +1,250 @@
+// The main frame and the application object under the offscreen platform,
+// against the demo server on 127.0.0.1: the session it opens and keeps, the
+// refused login, the missing decoder library, the layout and the pop-up rule.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "app/koa_app.h"
+#include "app/main_frame.h"
+#include "app/session_data.h"
+#include "net/message_codes.h"
+#include "platform/input_simulation.h"
+#include "platform/window_messages.h"
+#include "server/demo_server.h"
+#include "tests/app/session_fixture.h"
+#include "tests/platform/control_host.h"
+
+namespace velloran {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+using testing_host::App;
+using testing_host::RunUntil;
+
+// Fast timings keep the suite quick; one test runs the real ones.
+constexpr SessionTimings kFast{milliseconds(30), milliseconds(20), milliseconds(200),
+                               milliseconds(50)};
+const Rect kLargeWork{0, 0, 1920, 1040};
+const Rect kLargeScreen{0, 0, 1920, 1080};
+
+class DemoMarket {
+ public:
+  explicit DemoMarket(server::FaultOptions faults = {}, int stocks = 2600) {
+    server::ServerOptions o;
+    o.stocks = stocks;
+    o.speed = 0;  // the market moves only when a test says so
+    o.faults = faults;
+    server_ = std::make_unique<server::DemoServer>(o);
+    std::string error;
+    started_ = server_->Start(error);
+    EXPECT_TRUE(started_) << error;
+  }
+  ~DemoMarket() { server_->Stop(); }
+  server::DemoServer& operator*() { return *server_; }
+  server::DemoServer* operator->() { return server_.get(); }
+  [[nodiscard]] std::uint64_t hellos() { return server_->Stats().received[code::kHello]; }
+  [[nodiscard]] SessionEndpoint endpoint() const {
+    return {u"127.0.0.1", server_->session_port(), u"demo"};
+  }
+
+ private:
+  std::unique_ptr<server::DemoServer> server_;
+  bool started_ = false;
+};
+
+struct FrameRig {
+  explicit FrameRig(const SessionEndpoint& endpoint, SessionTimings timings = kFast)
+      : session(SessionOptions{dir, nullptr, &decoder}), frame(session, endpoint, timings) {
+    EXPECT_EQ(decoder.Load(VELLORAN_DECODER_DIR), DecoderLoad::kOk);
+  }
+  ~FrameRig() {
+    if (frame.IsCreated()) frame.Destroy();
+    std::filesystem::remove_all(dir);
+  }
+  Application& app = App();  // before any window
+  std::filesystem::path dir = testing::FreshDirectory();
+  CDecoder decoder;
+  CSessionData session;
+  CMainFrame frame;
+};
+
+TEST(MainFrameTest, OpensTheSessionAtTheRealTimesAndFillsTheStore) {
+  DemoMarket market;
+  FrameRig rig(market.endpoint(), SessionTimings{});
+  const auto created = steady_clock::now();
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  rig.frame.ShowNormal();
+  ASSERT_TRUE(RunUntil([&] { return market.hellos() == 1; }, 5000));
+  const auto hello_ms =
+      std::chrono::duration_cast<milliseconds>(steady_clock::now() - created).count();
+  // 1 s to the worker, 100 ms to the connect; a loaded machine may be late.
+  EXPECT_GE(hello_ms, 1100);
+  EXPECT_LT(hello_ms, 3000);
+  ASSERT_TRUE(RunUntil([&] { return rig.session.master_count() == 2600; }, 10000));
+  EXPECT_EQ(rig.session.logged_in(), 1);
+  rig.frame.RefreshStatus();
+  EXPECT_EQ(rig.frame.foot_bar().texts().link, u"연결됨");
+}
+
+TEST(MainFrameTest, ReplacesADroppedSessionWithANewHello) {
+  server::FaultOptions faults;
+  faults.drop_every_s = 1;
+  DemoMarket market(faults, 50);
+  FrameRig rig(market.endpoint());
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  ASSERT_TRUE(RunUntil([&] { return market.hellos() >= 1; }));
+  // The server drops the session; the watch sees it and a new socket greets anew.
+  ASSERT_TRUE(RunUntil([&] { return market.hellos() >= 3; }, 8000));
+  EXPECT_GE(rig.frame.driver().connect_count(), 3);
+}
+
+TEST(MainFrameTest, AFailedConnectShowsTheCountdownAndRetries) {
+  DemoMarket market({}, 50);
+  SessionEndpoint nowhere = market.endpoint();
+  nowhere.port = 1;  // nothing listens there
+  FrameRig rig(nowhere);
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  ASSERT_TRUE(RunUntil([&] { return rig.frame.driver().connect_count() >= 2; }, 5000));
+  rig.frame.RefreshStatus();
+  EXPECT_EQ(rig.frame.foot_bar().texts().link.rfind(u"연결 끊김", 0), 0u) << std::string(
+      rig.frame.foot_bar().texts().link.begin(), rig.frame.foot_bar().texts().link.end());
+}
+
+TEST(MainFrameTest, ARefusedLoginShowsItsMessageAndCloses) {
+  server::FaultOptions faults;
+  faults.refuse_login = true;
+  DemoMarket market(faults, 50);
+  FrameRig rig(market.endpoint());
+  std::u16string shown;
+  SetMessageBoxHandler([&shown](const std::u16string& text) { shown = text; });
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  ASSERT_TRUE(RunUntil([&] { return !rig.frame.IsCreated(); }, 5000));
+  EXPECT_EQ(shown, u"로그인 실패\n회사로 문의해 주세요");
+  SetMessageBoxHandler(nullptr);
+}
+
+TEST(MainFrameTest, LayoutFrameRingAndPanes) {
+  FrameRig rig({u"127.0.0.1", 1, u"demo"});
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  rig.frame.ShowNormal();
+  testing_host::Settle();
+  const Rect w = rig.frame.WindowRect();
+  EXPECT_EQ(w, (Rect{319, 44, 319 + 1282, 44 + 952}));
+
+  const Bitmap shot = rig.frame.Render();
+  ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "main_frame.png"));
+  EXPECT_EQ(shot.PixelAt(2, 400), CMainFrame::kFrameColor);
+  EXPECT_EQ(shot.PixelAt(1279, 400), CMainFrame::kFrameColor);
+  // Title bar over the top bar; the four panes in the splitters' places.
+  EXPECT_EQ(rig.frame.title_bar().WindowRect().top, w.top + 4);
+  EXPECT_EQ(rig.frame.top_bar().WindowRect().top, w.top + 4 + CMyTitleBar::kHeight);
+  const Rect hoga = rig.frame.hoga_view().WindowRect();
+  const Rect koa = rig.frame.koa_view().WindowRect();
+  const Rect qz = rig.frame.qz_view().WindowRect();
+  const Rect chart = rig.frame.chart_view().WindowRect();
+  EXPECT_LT(hoga.right, qz.left);
+  EXPECT_LT(hoga.bottom, koa.top);
+  EXPECT_LT(qz.bottom, chart.top);
+  EXPECT_NEAR(hoga.width(), 580, 8);
+  EXPECT_NEAR(hoga.height(), 762, 8);
+  EXPECT_NEAR(qz.height(), 490, 8);
+  EXPECT_EQ(rig.frame.foot_bar().WindowRect().bottom, w.bottom - 4);
+  const Point in_qz = rig.frame.ScreenToClient({qz.left + 5, qz.top + 5});
+  EXPECT_EQ(shot.PixelAt(in_qz.x, in_qz.y), CPlaceholderView::kBackground);
+
+  // A small screen: the frame starts at the corner with the screen's width.
+  FrameRig small({u"127.0.0.1", 1, u"demo"});
+  ASSERT_TRUE(small.frame.CreateFrame({0, 0, 1024, 700}, {0, 0, 1024, 768}));
+  EXPECT_EQ(small.frame.WindowRect(), (Rect{0, 0, 1024, 650}));
+}
+
+class ClosablePopup : public Window {
+ public:
+  int closes = 0;
+  LResult WindowProc(WindowMessage& m) override {
+    if (m.message == msg::kClosePopup) ++closes;
+    return Window::WindowProc(m);
+  }
+};
+
+TEST(MainFrameTest, APressElsewhereClosesTheRegisteredPopup) {
+  FrameRig rig({u"127.0.0.1", 1, u"demo"});
+  ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
+  rig.frame.ShowNormal();
+  ClosablePopup popup;
+  ASSERT_TRUE(popup.Create(&rig.frame, 0, {400, 300, 500, 400}, u"", {WindowKind::kPopup}));
+  PostMessage(rig.frame.handle(), msg::kRegisterPopup, popup.handle().id(), 0);
+  testing_host::Settle();
+  ASSERT_EQ(rig.frame.popup(), popup.handle());
+
+  SimulateMouse(popup, sys::kLButtonDown, {10, 10});
+  SimulateMouse(popup, sys::kLButtonUp, {10, 10});
+  testing_host::Settle();
+  EXPECT_EQ(popup.closes, 0);
+  const Point in_pane = rig.frame.ScreenToClient(rig.frame.qz_view().ClientToScreen({20, 20}));
+  SimulateMouse(rig.frame, sys::kRButtonDown, in_pane);
+  SimulateMouse(rig.frame, sys::kRButtonUp, in_pane);
+  ASSERT_TRUE(RunUntil([&] { return popup.closes == 1; }));
+
+  // Unregistered: presses post nothing.
+  PostMessage(rig.frame.handle(), msg::kRegisterPopup, 0, 0);
+  testing_host::Settle();
+  SimulateMouse(rig.frame, sys::kLButtonDown, in_pane);
+  SimulateMouse(rig.frame, sys::kLButtonUp, in_pane);
+  testing_host::Settle();
+  EXPECT_EQ(popup.closes, 1);
+  popup.Destroy();
+}
+
+TEST(KoaAppTest, AMissingDecoderIsReportedAfterTheMainWindowAppeared) {
+  DemoMarket market({}, 50);
+  App();
+  const auto dir = testing::FreshDirectory();
+  AppOptions options;
+  options.data_dir = dir.string();
+  CKOAApp app(options);
+  EXPECT_TRUE(app.user_id().empty());
+  EXPECT_TRUE(app.server_address().empty());
+  app.SetLoginStep([&market](CKOAApp&) {
+    return CKOAApp::LoginResult{true, u"demo", u"127.0.0.1", market->session_port()};
+  });
+  app.SetDecoderDirectory((dir / "nowhere").string());
+  bool frame_visible_at_message = false;
+  std::u16string shown;
+  SetMessageBoxHandler([&](const std::u16string& text) {
+    shown = text;
+    frame_visible_at_message = app.main_frame() != nullptr && app.main_frame()->IsVisible();
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(shown, CDecoder::FailureMessage(DecoderLoad::kLibraryMissing));
+  EXPECT_TRUE(frame_visible_at_message);
+  EXPECT_EQ(app.user_id(), u"demo");
+  app.ExitInstance();
+  EXPECT_EQ(app.main_frame(), nullptr);
+  EXPECT_FALSE(app.decoder().loaded());
+  SetMessageBoxHandler(nullptr);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(KoaAppTest, ACancelledLoginLeavesNoWindowAndNoLibrary) {
+  App();
+  const auto dir = testing::FreshDirectory();
+  AppOptions options;
+  options.data_dir = dir.string();
+  CKOAApp app(options);
+  app.SetLoginStep([](CKOAApp&) { return CKOAApp::LoginResult{}; });
+  app.SetDecoderDirectory(VELLORAN_DECODER_DIR);
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(app.main_frame(), nullptr);
+  EXPECT_FALSE(app.decoder().loaded());
+  EXPECT_NE(app.session(), nullptr);  // made before the login, for its settings
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace velloran
