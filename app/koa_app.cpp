@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "app/session_data.h"
 #include "app/settings_files.h"
+#include "net/login_dialog.h"
 #include "platform/application.h"
 
 namespace velloran {
@@ -32,7 +33,10 @@ bool CKOAApp::InitInstance() {
   session_ = std::make_unique<CSessionData>(std::move(session_options));
 
   const LoginResult login = login_step_ ? login_step_(*this) : RunLoginDialog();
-  if (!login.ok) return false;
+  if (!login.ok) {
+    login_cancelled_ = true;
+    return false;
+  }
   user_id_ = login.user_id;
   server_address_ = login.server_address;
   server_port_ = login.server_port;
@@ -40,13 +44,16 @@ bool CKOAApp::InitInstance() {
   SessionEndpoint endpoint{server_address_, server_port_, user_id_};
   main_frame_ = std::make_unique<CMainFrame>(*session_, std::move(endpoint), timings_);
   main_frame_->SetQuitOnDestroy(true);
-  if (!main_frame_->CreateFrame(ScreenWorkArea(), ScreenArea())) {
+  const bool measured = work_area_.IsEmpty();
+  if (!main_frame_->CreateFrame(measured ? ScreenWorkArea() : work_area_,
+                                measured ? ScreenArea() : screen_)) {
     ShowMessageBox(nullptr, u"주 창을 만들지 못했습니다.");
     main_frame_.reset();
     return false;
   }
   main_frame_->ShowNormal();
   main_frame_->UpdateNow();
+  frame_shown_at_ = std::chrono::steady_clock::now();
 
   const DecoderLoad loaded = decoder_directory_.empty() ? decoder_.LoadBesideExecutable()
                                                         : decoder_.Load(decoder_directory_);
@@ -71,7 +78,23 @@ void CKOAApp::ExitInstance() {
 }
 
 CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
-  return {};
+  LoginOptions login;
+  login.login_page = options_.LoginPage();
+  login.recovery_page = options_.AccountPage();
+  CLoginDlg dialog(session_->GetLoginSettings(), login);
+  if (!preset_id_.empty()) {
+    if (!dialog.Open()) return {};
+    dialog.SetCredentials(preset_id_, preset_password_);
+    if (preset_submit_) {
+      // Nobody is there to try again: a refused login ends the program.
+      UiLoop().Post([&dialog] {
+        dialog.OnOK();
+        if (dialog.result() == CLoginDlg::kRunning) dialog.OnCancel();
+      });
+    }
+  }
+  if (dialog.DoModal() != CLoginDlg::kOk) return {};
+  return {true, dialog.user_id(), dialog.server_address(), dialog.server_port()};
 }
 
 std::u16string CKOAApp::Decode(const std::u16string& text) const {

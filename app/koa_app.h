@@ -56,6 +56,19 @@ class CKOAApp {
   // Where the decoder library is looked for; empty: beside the executable.
   void SetDecoderDirectory(std::string directory) { decoder_directory_ = std::move(directory); }
   void SetSessionTimings(SessionTimings timings) { timings_ = timings; }
+  // The screen the frame is placed on, instead of the primary screen's (a
+  // program without a display has no real screen to measure).
+  void SetScreenAreas(const Rect& work_area, const Rect& screen) {
+    work_area_ = work_area;
+    screen_ = screen;
+  }
+  // Fills the login dialog with these credentials; with submit, logs in
+  // without waiting for the user (a demo without a display).
+  void SetPresetLogin(std::u16string id, std::u16string password, bool submit) {
+    preset_id_ = std::move(id);
+    preset_password_ = std::move(password);
+    preset_submit_ = submit;
+  }
 
   // Start-up; false ends the process (after its message, if any).
   [[nodiscard]] bool InitInstance();
@@ -63,6 +76,8 @@ class CKOAApp {
   void ExitInstance();
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
 
+  // InitInstance ended because the user cancelled the login.
+  [[nodiscard]] bool login_cancelled() const { return login_cancelled_; }
   [[nodiscard]] const AppOptions& options() const { return options_; }
   [[nodiscard]] const AppFonts& fonts() const { return fonts_; }
   [[nodiscard]] CSessionData* session() const { return session_.get(); }
@@ -71,6 +86,10 @@ class CKOAApp {
   [[nodiscard]] const std::u16string& user_id() const { return user_id_; }
   [[nodiscard]] const std::u16string& server_address() const { return server_address_; }
   [[nodiscard]] int server_port() const { return server_port_; }
+  // When the main window had been shown and painted.
+  [[nodiscard]] std::chrono::steady_clock::time_point frame_shown_at() const {
+    return frame_shown_at_;
+  }
 
  private:
   [[nodiscard]] LoginResult RunLoginDialog();
@@ -80,12 +99,19 @@ class CKOAApp {
   SessionTimings timings_;
   LoginStep login_step_;
   std::string decoder_directory_;
+  Rect work_area_;
+  Rect screen_;
+  std::u16string preset_id_;
+  std::u16string preset_password_;
+  bool preset_submit_ = false;
+  std::chrono::steady_clock::time_point frame_shown_at_{};
   CDecoder decoder_;
   std::u16string server_address_;
   int server_port_ = 0;
   std::unique_ptr<CSessionData> session_;
   std::u16string user_id_;
   std::unique_ptr<CMainFrame> main_frame_;
+  bool login_cancelled_ = false;
   bool exited_ = false;
 };
 
