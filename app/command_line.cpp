@@ -105,6 +105,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       o.demo = true;
       continue;
     }
+    if (name == "--auto-login") {
+      if (!flag()) return fail("--auto-login takes no value");
+      o.auto_login = true;
+      continue;
+    }
     bool matched = false;
     for (const UrlOption& u : kUrlOptions) {
       if (name != u.name) continue;
@@ -139,6 +144,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
     }
     return fail("unknown option: " + args[i] + " (see --help)");
   }
+  if (o.auto_login && !o.demo) return fail("--auto-login needs --demo");
   if (screenshot_after_given && o.screenshot.empty()) {
     return fail("--screenshot-after needs --screenshot FILE");
   }
@@ -148,6 +154,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
 std::string Usage() {
   return "Usage: velloran [options]\n"
          "  --demo                  run against the built-in demo market on 127.0.0.1\n"
+         "  --auto-login            with --demo: log the demo user in without waiting for Enter\n"
          "  --login-url BASE        base address of the login page (BASE + login_koa.aspx)\n"
          "  --data-url BASE         base address of the replay data page\n"
          "  --account-url BASE      base address of the account pages\n"

@@ -19,6 +19,7 @@ struct AppOptions {
   std::string account_url;  // + "member/lost.aspx"
   std::string data_dir;     // empty: beside the executable, else the config directory
   bool demo = false;
+  bool auto_login = false;  // with demo: log the demo user in without waiting for Enter
   std::string screenshot;  // PNG of the main window, written after screenshot_after_s
   double screenshot_after_s = 5;
   double quit_after_s = 0;  // 0: run until the user closes the window

@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
   int exit_code = 1;
   {
     CKOAApp app(options);
-    if (demo) app.SetPresetLogin(u"demo", u"demo", !display);
+    if (demo) app.SetPresetLogin(u"demo", u"demo", !display || options.auto_login);
     // Offscreen, the frame opens as on a full-HD desktop.
     if (!display) app.SetScreenAreas({0, 0, 1920, 1040}, {0, 0, 1920, 1080});
     if (app.InitInstance()) {

@@ -67,6 +67,14 @@ bool Bitmap::SavePng(const std::string& path) const {
   return image_->save(QString::fromStdString(path), "PNG");
 }
 
+Bitmap Bitmap::LoadPng(const std::string& path) {
+  QImage loaded;
+  if (!loaded.load(QString::fromStdString(path))) return {};
+  Bitmap out;
+  *out.image_ = loaded.convertToFormat(QImage::Format_RGB32);
+  return out;
+}
+
 QImage& Bitmap::image() {
   return *image_;
 }

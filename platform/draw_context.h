@@ -32,6 +32,8 @@ class Bitmap {
   // Black outside the bitmap.
   [[nodiscard]] Color PixelAt(int x, int y) const;
   [[nodiscard]] bool SavePng(const std::string& path) const;
+  // A null bitmap when the file cannot be read as an image.
+  [[nodiscard]] static Bitmap LoadPng(const std::string& path);
 
   // For the window layer.
   [[nodiscard]] QImage& image();

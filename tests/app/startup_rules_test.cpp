@@ -58,6 +58,7 @@ TEST(CommandLineTest, BadInputGivesOneLine) {
            {"--quit-after", "3s"},
            {"--demo=yes"},
            {"--data-dir="},
+           {"--auto-login"},
        }) {
     const auto c = Parse(args);
     EXPECT_EQ(c.outcome, CommandLine::Outcome::kError) << args[0];
