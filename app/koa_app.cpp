@@ -82,8 +82,8 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
   login.login_page = options_.LoginPage();
   login.recovery_page = options_.AccountPage();
   CLoginDlg dialog(session_->GetLoginSettings(), login);
+  if (!dialog.Open()) return {};
   if (!preset_id_.empty()) {
-    if (!dialog.Open()) return {};
     dialog.SetCredentials(preset_id_, preset_password_);
     if (preset_submit_) {
       // Nobody is there to try again: a refused login ends the program.
@@ -93,6 +93,7 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
       });
     }
   }
+  if (login_observer_) login_observer_(dialog);
   if (dialog.DoModal() != CLoginDlg::kOk) return {};
   return {true, dialog.user_id(), dialog.server_address(), dialog.server_port()};
 }

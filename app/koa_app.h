@@ -20,6 +20,7 @@
 
 namespace velloran {
 
+class CLoginDlg;
 class CMainFrame;
 class CSessionData;
 
@@ -53,6 +54,11 @@ class CKOAApp {
 
   // Replaces the login dialog (tests, and the unattended demo).
   void SetLoginStep(LoginStep step) { login_step_ = std::move(step); }
+  // Sees the login dialog once it is open, before the user does (tests type
+  // into it from here).
+  void SetLoginDialogObserver(std::function<void(CLoginDlg&)> observer) {
+    login_observer_ = std::move(observer);
+  }
   // Where the decoder library is looked for; empty: beside the executable.
   void SetDecoderDirectory(std::string directory) { decoder_directory_ = std::move(directory); }
   void SetSessionTimings(SessionTimings timings) { timings_ = timings; }
@@ -98,6 +104,7 @@ class CKOAApp {
   AppFonts fonts_;
   SessionTimings timings_;
   LoginStep login_step_;
+  std::function<void(CLoginDlg&)> login_observer_;
   std::string decoder_directory_;
   Rect work_area_;
   Rect screen_;

@@ -11,6 +11,7 @@
 #include "app/koa_app.h"
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "net/login_dialog.h"
 #include "net/message_codes.h"
 #include "platform/input_simulation.h"
 #include "platform/window_messages.h"
@@ -199,6 +200,45 @@ TEST(MainFrameTest, APressElsewhereClosesTheRegisteredPopup) {
   testing_host::Settle();
   EXPECT_EQ(popup.closes, 1);
   popup.Destroy();
+}
+
+// Letters and digits as the keyboard types them.
+void Type(Window& field, std::u16string_view text) {
+  for (const char16_t c : text) {
+    const WParam key = (c >= u'a' && c <= u'z') ? c - 32 : c;
+    SimulateKey(field, key, c);
+  }
+}
+
+TEST(KoaAppTest, StartsThroughTheLoginDialogAndOpensTheSession) {
+  DemoMarket market({}, 300);
+  App();
+  const auto dir = testing::FreshDirectory();
+  AppOptions options;
+  options.data_dir = dir.string();
+  options.login_url = "http://127.0.0.1:" + std::to_string(market->http_port()) + "/";
+  CKOAApp app(options);
+  app.SetDecoderDirectory(VELLORAN_DECODER_DIR);
+  app.SetSessionTimings(kFast);
+  app.SetLoginDialogObserver([](CLoginDlg& dialog) {
+    UiLoop().Post([&dialog] {
+      dialog.id_field().SetFocus();
+      Type(dialog.id_field(), u"demo");
+      dialog.password_field().SetFocus();
+      Type(dialog.password_field(), u"demo");
+      SimulateKey(dialog.password_field(), sys::kVkReturn);
+    });
+  });
+  ASSERT_TRUE(app.InitInstance());
+  EXPECT_EQ(app.user_id(), u"demo");
+  EXPECT_EQ(app.server_address(), u"127.0.0.1");
+  EXPECT_EQ(app.server_port(), market->session_port());
+  ASSERT_NE(app.main_frame(), nullptr);
+  EXPECT_EQ(app.main_frame()->Text(), u"Velloran");
+  ASSERT_TRUE(RunUntil([&] { return app.session()->master_count() == 300; }, 10000));
+  EXPECT_EQ(market.hellos(), 1u);
+  app.ExitInstance();
+  std::filesystem::remove_all(dir);
 }
 
 TEST(KoaAppTest, AMissingDecoderIsReportedAfterTheMainWindowAppeared) {
