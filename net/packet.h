@@ -4,6 +4,7 @@
 // elements in front of "</PKT>". Reading never fails: a missing element gives
 // the caller's default.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,11 @@ class Packet {
   Packet(const char* bytes, int length);
   // Wraps a whole tagged text, every "%" replaced by the full-width "％".
   explicit Packet(std::u16string text);
+  ~Packet();
+  Packet(const Packet& other);
+  Packet(Packet&& other) noexcept;
+  Packet& operator=(const Packet& other);
+  Packet& operator=(Packet&& other) noexcept;
 
   void AddText(std::u16string_view tag, std::u16string_view text);
   void AddInt(std::u16string_view tag, std::int64_t value);
@@ -28,7 +34,8 @@ class Packet {
   void SetInt(std::u16string_view tag, std::int64_t value);
 
   // The value of the first element, or none; the same reading as GetText
-  // without a copy. Valid while the packet is unchanged.
+  // without a copy. Valid while the packet is unchanged. Safe to call from
+  // several threads at once, as every const operation is.
   [[nodiscard]] bool Find(std::u16string_view tag, std::u16string_view& value) const;
   [[nodiscard]] bool Contains(std::u16string_view text) const;
 
@@ -40,7 +47,17 @@ class Packet {
   [[nodiscard]] std::string ToWire() const;
 
  private:
+  // Where every "<...>" of the text starts, so that a packet read for many
+  // tags is scanned once instead of twice per tag. Built by the read after
+  // the first kDirectReads, dropped by every change of the text.
+  struct TagIndex;
+  static constexpr std::uint32_t kDirectReads = 3;
+  [[nodiscard]] const TagIndex& Index() const;
+  void TextChanged();
+
   std::u16string text_;
+  mutable std::atomic<const TagIndex*> index_{nullptr};
+  mutable std::atomic<std::uint32_t> reads_{0};  // reads without the index
 };
 
 }  // namespace velloran

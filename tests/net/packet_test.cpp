@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <thread>
+#include <vector>
+
 namespace velloran {
 namespace {
 
@@ -120,6 +124,87 @@ TEST(PacketWire, DecodedTextEndsAtTheFirstNul) {
   Packet p(bytes, sizeof bytes);
   EXPECT_EQ(p.Text(), u"<PKT><GBN>1</GBN><A>x");
   EXPECT_EQ(p.GetText(u"A", u"def"), u"def");
+}
+
+// The reading as it is defined, searched afresh each time: the first
+// "<tag>", the first ">" from there, the first "</tag>" from the start.
+std::u16string Reference(const std::u16string& text, const std::u16string& tag,
+                         const std::u16string& fallback) {
+  const auto open = text.find(u"<" + tag + u">");
+  if (open == std::u16string::npos) return fallback;
+  const auto start = text.find(u'>', open) + 1;
+  const auto close = text.find(u"</" + tag + u">");
+  if (close == std::u16string::npos) return fallback;
+  return close < start ? std::u16string() : text.substr(start, close - start);
+}
+
+// Texts of a few characters that make tags, brackets inside values, nested
+// and unclosed brackets and repeated elements likely.
+std::u16string RandomText(std::mt19937& rng) {
+  static const char16_t kAlphabet[] = u"<>/AB<>/A";
+  std::u16string t;
+  const int n = static_cast<int>(rng() % 40);
+  for (int i = 0; i < n; ++i) t += kAlphabet[rng() % 9];
+  return t;
+}
+
+TEST(PacketRead, AgreesWithTheDefinedReadingOnAnyTextAndAfterEveryChange) {
+  std::mt19937 rng(5);
+  const std::vector<std::u16string> tags = {u"", u"A", u"B", u"AB", u"/A", u"A<B", u"A>B", u"PKT"};
+  auto check = [&](const Packet& p, int round) {
+    for (const auto& tag : tags) {
+      ASSERT_EQ(p.GetText(tag, u"def"), Reference(p.Text(), tag, u"def"))
+          << "round " << round << " tag " << std::string(tag.begin(), tag.end());
+    }
+  };
+  for (int round = 0; round < 3000; ++round) {
+    Packet p(RandomText(rng));
+    check(p, round);
+    switch (round % 5) {
+      case 0:
+        p.AddText(tags[rng() % tags.size()], RandomText(rng));
+        break;
+      case 1:
+        p.SetText(tags[rng() % tags.size()], RandomText(rng));
+        break;
+      case 2:
+        p.SetWholeText(RandomText(rng) + u"</PKT>");
+        break;
+      case 3: {
+        Packet copy(p);
+        check(copy, round);
+        copy.AddText(u"A", u"x");
+        check(copy, round);
+        break;
+      }
+      default: {
+        Packet moved(std::move(p));
+        check(moved, round);
+        p = moved;
+        break;
+      }
+    }
+    check(p, round);
+  }
+}
+
+TEST(PacketRead, ManyThreadsMayReadOnePacketAtOnce) {
+  Packet p(2002);
+  p.AddText(u"RES", u"CPRC");
+  p.AddText(u"STKCD", u"005930");
+  p.AddInt(u"BTOT", 1234);
+  for (int round = 0; round < 200; ++round) {
+    p.SetInt(u"SEQ", round);  // every round starts without an index
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 3; ++t) {
+      readers.emplace_back([&] {
+        EXPECT_EQ(p.GetText(u"STKCD", u""), u"005930");
+        EXPECT_EQ(p.GetInt(u"BTOT", 0), 1234);
+        EXPECT_EQ(p.GetInt(u"SEQ", -1), round);
+      });
+    }
+    for (auto& r : readers) r.join();
+  }
 }
 
 }  // namespace
