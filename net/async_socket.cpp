@@ -104,14 +104,24 @@ void CAsyncSocketExHelperWindow::OnSocketEvent(int slot, WindowMessage& m) {
     case socket_event::kRead: {
       // A read that leaves bytes behind is notified again at once; up to
       // kReadsPerEvent such notifications are handled here back to back
-      // before the loop sees to other work.
+      // before the loop sees to other work. The readable count is asked for
+      // only when the bytes last counted have been taken; the first count is
+      // the readiness check's, still good as only this thread reads.
+      long readable = socket->readable_hint_;
+      socket->readable_hint_ = 0;
       for (int k = 0; k < kReadsPerEvent; ++k) {
-        const long readable = sock::BytesReadable(fd);
-        if (readable < 0 && error == 0) error = sock::PendingError(fd);
-        if (readable <= 0 && error == 0) break;
+        if (readable <= 0) {
+          readable = sock::BytesReadable(fd);
+          if (readable < 0 && error == 0) error = sock::PendingError(fd);
+          if (readable <= 0 && error == 0) break;
+        }
+        socket->received_ = 0;
         socket->OnReceive(error);
         // The handler may have closed, replaced or destroyed the socket.
         if (table_[slot] != socket || socket->handle_ != fd || error != 0) break;
+        // A handler that took nothing leaves the bytes to the next notification.
+        if (socket->received_ <= 0) break;
+        readable -= socket->received_;
       }
       if (table_[slot] == socket && socket->handle_ == fd && !socket->peer_closed_) {
         socket->SetInterest(socket->interest_ | fd_event::kReadable);
@@ -245,6 +255,7 @@ void CAsyncSocketEx::Close() {
   interest_ = 0;
   connecting_ = false;
   peer_closed_ = false;
+  readable_hint_ = 0;
 }
 
 void CAsyncSocketEx::StartConnect(std::uint32_t address, int port, int& error) {
@@ -294,7 +305,9 @@ bool CAsyncSocketEx::Connect(const std::u16string& host, int port) {
 }
 
 long CAsyncSocketEx::Receive(void* buffer, int size) {
-  return sock::Receive(handle_, buffer, static_cast<std::size_t>(size));
+  const long n = sock::Receive(handle_, buffer, static_cast<std::size_t>(size));
+  if (n > 0) received_ += n;
+  return n;
 }
 
 long CAsyncSocketEx::Send(const void* buffer, int size) {
@@ -337,6 +350,7 @@ void CAsyncSocketEx::OnReady(unsigned ready) {
       return;
     }
     SetInterest(interest_ & ~fd_event::kReadable);
+    readable_hint_ = readable > 0 ? readable : 0;
     PostEvent(socket_event::kRead, readable < 0 ? sock::LastError() : 0);
   }
   if ((ready & fd_event::kWritable) && (interest_ & fd_event::kWritable)) {

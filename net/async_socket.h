@@ -116,6 +116,8 @@ class CAsyncSocketEx {
   unsigned interest_ = 0;  // what the event loop reports for the descriptor
   bool connecting_ = false;
   bool peer_closed_ = false;  // the close event has been posted
+  long received_ = 0;         // bytes Receive took in the read handler now running
+  long readable_hint_ = 0;    // bytes counted readable when the read event was posted
 };
 
 }  // namespace velloran

@@ -94,13 +94,15 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
       return;
     }
     case code::kRealtime: {
-      const std::u16string res = packet->GetText(u"RES", u"");
+      std::u16string_view res, stock;
+      if (!packet->Find(u"RES", res)) res = {};
       if (res == u"JIF") break;
       if (IsOrderBookUpdate(res)) {
         if (view_ != nullptr) view_->PushPacket(std::move(packet));
         return;
       }
-      if (view_ != nullptr && packet->GetText(u"STKCD", u"") == view_->ShownStockCode()) {
+      if (!packet->Find(u"STKCD", stock)) stock = {};
+      if (view_ != nullptr && stock == view_->ShownStockCode()) {
         view_->PushPacket(std::make_unique<Packet>(packet->Text()));
       }
       break;

@@ -21,7 +21,7 @@ PollEventLoop::PollEventLoop() : wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)
 }
 
 PollEventLoop::~PollEventLoop() {
-  std::deque<Posted> dropped;
+  std::vector<Posted> dropped;
   {
     std::lock_guard<std::mutex> hold(lock_);
     dropped.swap(posted_);
@@ -41,7 +41,7 @@ void PollEventLoop::Push(WindowHandle target, WindowMessage message) {
     std::lock_guard<std::mutex> hold(lock_);
     posted_.push_back(Posted{std::move(target), std::move(message), nullptr});
   }
-  Wake();
+  if (std::this_thread::get_id() != owner_) Wake();
 }
 
 void PollEventLoop::Post(Task task) {
@@ -49,7 +49,7 @@ void PollEventLoop::Post(Task task) {
     std::lock_guard<std::mutex> hold(lock_);
     posted_.push_back(Posted{WindowHandle(), WindowMessage{}, std::move(task)});
   }
-  Wake();
+  if (std::this_thread::get_id() != owner_) Wake();
 }
 
 void PollEventLoop::Quit() {
@@ -115,8 +115,20 @@ int PollEventLoop::PollTimeoutMs(std::chrono::milliseconds max_wait) const {
 }
 
 void PollEventLoop::ProcessEvents(std::chrono::milliseconds max_wait) {
-  std::vector<pollfd> fds;
-  std::vector<std::uint64_t> generations;
+  // The outermost call keeps its arrays from one call to the next; a call
+  // nested in a callback has its own.
+  std::vector<pollfd> nested_fds;
+  std::vector<std::uint64_t> nested_generations;
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(d) { ++depth; }
+    ~Depth() { --depth; }
+  } nesting(depth_);
+  const bool outer = depth_ == 1;
+  std::vector<pollfd>& fds = outer ? fds_ : nested_fds;
+  std::vector<std::uint64_t>& generations = outer ? generations_ : nested_generations;
+  fds.clear();
+  generations.clear();
   fds.push_back(pollfd{wake_fd_, POLLIN, 0});
   generations.push_back(0);
   for (const auto& [fd, watch] : watches_) {
@@ -158,9 +170,12 @@ void PollEventLoop::ProcessEvents(std::chrono::milliseconds max_wait) {
 }
 
 void PollEventLoop::RunPosted() {
-  std::deque<Posted> batch;
+  // A nested call (from inside a posted item) takes a batch of its own.
+  std::vector<Posted> nested;
+  std::vector<Posted>& batch = depth_ == 1 ? running_ : nested;
   {
     std::lock_guard<std::mutex> hold(lock_);
+    if (posted_.empty()) return;
     batch.swap(posted_);
   }
   for (auto& item : batch) {
@@ -170,6 +185,7 @@ void PollEventLoop::RunPosted() {
       DeliverMessage(item.target, item.message);
     }
   }
+  batch.clear();
 }
 
 void PollEventLoop::RunDueTimers() {

@@ -4,11 +4,14 @@
 // messages, tasks and Quit. Timers run on the steady clock.
 
 #include <chrono>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <vector>
+
+#include <poll.h>
 
 #include "platform/event_loop.h"
 
@@ -59,11 +62,18 @@ class PollEventLoop : public EventLoop {
   [[nodiscard]] int PollTimeoutMs(std::chrono::milliseconds max_wait) const;
 
   int wake_fd_ = -1;
+  // A post from the loop's own thread needs no wake-up: the loop looks at
+  // what is posted before it waits again.
+  const std::thread::id owner_ = std::this_thread::get_id();
   std::mutex lock_;  // guards posted_ and quit_
-  std::deque<Posted> posted_;
+  std::vector<Posted> posted_;
   bool quit_ = false;
 
   // Loop-thread only.
+  std::vector<Posted> running_;  // the batch RunPosted works through
+  int depth_ = 0;                // ProcessEvents calls under way (a callback may nest one)
+  std::vector<pollfd> fds_;      // what the outermost call polls
+  std::vector<std::uint64_t> generations_;
   std::unordered_map<int, Watch> watches_;
   std::uint64_t next_generation_ = 1;
   std::map<int, Timer> timers_;
