@@ -19,7 +19,10 @@ inline std::u16string QuoteFields(std::mt19937& rng) {
   const int price = 1000 + static_cast<int>(rng() % 90000);
   std::u16string q = FormatInt(90000 + rng() % 60000) + u"|2|" + FormatInt(rng() % 500) + u"|" +
                      FormatReal2((rng() % 3000) / 100.0) + u"|" + FormatInt(price);
-  for (int i = 5; i < 26; ++i) q += u"|" + FormatInt(rng() % 1000000);
+  for (int i = 5; i < 26; ++i) {
+    q += u'|';
+    q += FormatInt(rng() % 1000000);
+  }
   return q;
 }
 
@@ -57,7 +60,10 @@ inline std::string Book(std::mt19937& rng) {
   std::u16string levels = u"|093015";
   int price = 50000;
   for (int i = 0; i < 20; ++i, price += 50) {
-    levels += u"|" + FormatInt(price) + u"|" + FormatInt(rng() % 100000);
+    levels += u'|';
+    levels += FormatInt(price);
+    levels += u'|';
+    levels += FormatInt(rng() % 100000);
   }
   p.AddText(u"DATA", levels);
   return p.ToWire();

@@ -107,7 +107,12 @@ TEST_F(WorkerTest, StressPushSwitchAndRead) {
   switcher.join();
   reader.join();
 
-  // The worker drains what is left; a last batch end marks the end.
+  // The worker drains what is left; a last batch end marks the end. It comes
+  // from another producer, and the queue keeps order only per producer, so it
+  // is pushed once the pusher's packets are gone.
+  for (int waited_ms = 0; session_->incoming_size() > 0 && waited_ms < 600'000; ++waited_ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   session_->SetWindows({main_frame_.handle(), hoga_.handle(), qz_.handle(), top_.handle()});
   session_->PushIncoming(BatchEnd(-1));
   ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(600)));
