@@ -1,12 +1,108 @@
 #include "platform/list_ctrl.h"
 
-#include <algorithm>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
 
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/qt_text.h"
 #include "platform/window_events.h"
 
 namespace velloran {
 
-ListCtrl::ListCtrl(const ListStyle& style) : style_(style) {
+// Cell texts as painted pictures: a text drawn in a colour over a background
+// colour is kept as the pixels it left, so a repaint copies them instead of
+// laying out and blending glyphs again. A text seen for the first time is
+// drawn as usual and its pixels are taken from the target, when nothing
+// clipped or mapped them. Rows in view repeat their texts from one paint to
+// the next. Pictures live in two generations of kLimit each (a few
+// megabytes): a full young one becomes the old one, whose pictures come back
+// when used and go otherwise; a change of font starts afresh.
+struct ListCtrl::TextCache {
+  static constexpr std::size_t kLimit = 3000;
+
+  void Draw(QPainter& painter, const std::u16string& text, const Rect& box, ColumnAlign align,
+            Color color, Color background) {
+    if (!has_font || painter.font() != font) {
+      font = painter.font();
+      has_font = true;
+      metrics = std::make_unique<QFontMetrics>(font);
+      images.clear();
+      old_images.clear();
+    }
+    const int room = box.width();
+    key.assign(text);
+    key.push_back(u'\0');
+    key.push_back(static_cast<char16_t>(std::clamp(room, 0, 0xFFFF)));
+    key.push_back(static_cast<char16_t>(color.r << 8 | color.g));
+    key.push_back(static_cast<char16_t>(color.b << 8 | background.r));
+    key.push_back(static_cast<char16_t>(background.g << 8 | background.b));
+    const int height = metrics->height();
+    const int y = box.top + (box.height() - height) / 2;
+    const auto place = [&](int width) {
+      if (align == ColumnAlign::kRight) return box.right - width;
+      if (align == ColumnAlign::kCenter) return box.left + (room - width) / 2;
+      return box.left;
+    };
+    auto it = images.find(key);
+    if (it == images.end()) {
+      if (auto node = old_images.extract(key); !node.empty()) {
+        MakeRoom();
+        it = images.insert(std::move(node)).position;
+      }
+    }
+    if (it != images.end()) {
+      painter.drawImage(QPoint(place(it->second.width()), y), it->second);
+      return;
+    }
+    QString shown = ToQString(text);
+    int width = metrics->horizontalAdvance(shown);
+    if (width > room) {
+      shown = metrics->elidedText(shown, Qt::ElideRight, room);
+      width = metrics->horizontalAdvance(shown);
+    }
+    if (width <= 0) return;
+    const QRect spot(place(width), y, width, height);
+    painter.setPen(QColor(color.r, color.g, color.b));
+    painter.drawText(spot.left(), y + metrics->ascent(), shown);
+    if (QImage* target = Unclipped(painter, spot)) {
+      MakeRoom();
+      images.emplace(key, target->copy(spot));
+    }
+  }
+
+  using Images = std::unordered_map<std::u16string, QImage>;
+  void MakeRoom() {
+    if (images.size() < kLimit) return;
+    old_images = std::move(images);
+    images = Images();
+  }
+
+  // The target image when spot lies on it whole, unmapped and unclipped.
+  static QImage* Unclipped(QPainter& painter, const QRect& spot) {
+    QPaintDevice* device = painter.device();
+    if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
+    if (!painter.deviceTransform().isIdentity()) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    if (!image->rect().contains(spot)) return nullptr;
+    if (painter.hasClipping() && painter.clipRegion().intersected(spot) != QRegion(spot))
+      return nullptr;
+    return image;
+  }
+
+  QFont font;
+  bool has_font = false;
+  std::unique_ptr<QFontMetrics> metrics;
+  Images images;
+  Images old_images;
+  std::u16string key;  // reused
+};
+
+ListCtrl::ListCtrl(const ListStyle& style)
+    : style_(style), text_cache_(std::make_unique<TextCache>()) {
   style_.row_height = std::max(style_.row_height, 1);
   style_.header_height = style_.header ? std::max(style_.header_height, 0) : 0;
   SetBackgroundColor(colors_.background);
@@ -320,36 +416,41 @@ void ListCtrl::SetFont(const Font& font) {
 // ---- painting
 
 void ListCtrl::DrawCellText(DrawContext& dc, const std::u16string& text, const Rect& cell,
-                            ColumnAlign align, Color color) {
+                            ColumnAlign align, Color color, Color background) {
   if (text.empty()) return;
-  unsigned flags =
-      text_flag::kSingleLine | text_flag::kVCenter | text_flag::kNoPrefix | text_flag::kEndEllipsis;
-  if (align == ColumnAlign::kRight) flags |= text_flag::kRight;
-  if (align == ColumnAlign::kCenter) flags |= text_flag::kCenter;
-  dc.SetTextColor(color);
-  dc.DrawText(text, {cell.left + 6, cell.top, cell.right - 6, cell.bottom}, flags);
+  const Rect box{cell.left + 6, cell.top, cell.right - 6, cell.bottom};
+  if (box.right <= box.left) return;
+  text_cache_->Draw(dc.painter(), text, box, align, color, background);
 }
 
 void ListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {
-  dc.FillRect(row.rect, row.highlighted ? colors_.selected_background : colors_.background);
+  const Color fill = row.highlighted ? colors_.selected_background : colors_.background;
+  dc.FillRect(row.rect, fill);
   const Color text = row.highlighted ? colors_.selected_text : colors_.text;
   const auto& texts = rows_[row.item].texts;
   for (int i = 0; i < static_cast<int>(row.cells.size()) && i < static_cast<int>(texts.size());
        ++i) {
     const Rect& cell = row.cells[i];
     if (cell.right <= rows_area_.left || cell.left >= rows_area_.right) continue;
-    DrawCellText(dc, texts[i], cell, header_->Item(i)->align, text);
+    DrawCellText(dc, texts[i], cell, header_->Item(i)->align, text, fill);
   }
+}
+
+bool ListCtrl::OnEraseBackground(DrawContext&) {
+  return true;  // OnPaint covers every pixel once
 }
 
 void ListCtrl::OnPaint(DrawContext& dc) {
   dc.IntersectClip(rows_area_);
-  dc.FillRect(rows_area_, colors_.background);
   dc.SetFont(font_);
   dc.SetTransparentBackground(true);
   const int h = style_.row_height;
   const int visible = (rows_area_.height() + h - 1) / h;
   const int last = std::min(ItemCount(), top_index_ + visible);
+  const int rows_bottom = rows_area_.top + (last - top_index_) * h;
+  if (rows_bottom < rows_area_.bottom)
+    dc.FillRect({rows_area_.left, rows_bottom, rows_area_.right, rows_area_.bottom},
+                colors_.background);
   const bool show_selection = style_.show_selection_always || HasFocus();
   const int right = RowRight();
   for (int i = top_index_; i < last; ++i) {

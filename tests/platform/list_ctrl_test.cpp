@@ -228,6 +228,37 @@ TEST_F(ListTest, RowsInsertedAndDeletedAroundTheSelectionKeepItAndTheirData) {
   EXPECT_TRUE(list.SetItemText(2, 3, u"10,100"));
   EXPECT_FALSE(list.SetItemText(2, 4, u"no such column"));
 
+  // Texts are painted from a cache after their first paint: the picture stays
+  // what a fresh list paints, also for a text first seen cut by the edge.
+  const auto same = [](const Bitmap& x, const Bitmap& y) {
+    for (int py = 0; py < x.height(); ++py)
+      for (int px = 0; px < x.width(); ++px)
+        if (x.PixelAt(px, py) != y.PixelAt(px, py)) return false;
+    return x.size() == y.size();
+  };
+  list.Move({kListAt.x, kListAt.y, kListAt.x + 200, kListAt.y + 97});
+  list.SetScrollX(50);
+  EXPECT_TRUE(list.SetItemText(1, 3, u"20,200"));  // ends past the right edge
+  EXPECT_TRUE(list.SetItemText(3, 1, u"가나다"));  // cut by the horizontal bar
+  (void)list.Render();
+  list.Move({kListAt.x, kListAt.y, kListAt.x + 300, kListAt.y + 200});
+  EXPECT_EQ(list.ScrollX(), 0);
+  (void)list.Render();
+  ListCtrl twin;
+  ASSERT_TRUE(twin.Create(&host, 0, {0, 210, 300, 410}, u""));
+  for (int c = 0; c < 4; ++c) twin.InsertColumn(c, *list.header().Item(c));
+  for (int i = 0; i < 4; ++i) {
+    twin.InsertItem(i, list.ItemText(i, 0));
+    for (int c = 1; c < 4; ++c) twin.SetItemText(i, c, list.ItemText(i, c));
+  }
+  const Bitmap fresh = twin.Render();
+  EXPECT_TRUE(same(list.Render(), fresh));
+  int inked = 0;
+  for (int x = 195; x < 275; ++x)  // "20,200" in 현재가 of row 1
+    for (int y = 38; y < 56; ++y) inked += fresh.PixelAt(x, y) != list.colors().background;
+  EXPECT_GT(inked, 10);
+  twin.Destroy();
+
   // Clicking C selects it; clicking B moves the selection: one change loses
   // it, one gains it.
   SimulateMouse(host, sys::kLButtonDown, At(30, 20 + 18 * 2 + 5));
