@@ -37,6 +37,7 @@ bool CKOAApp::InitInstance() {
     login_cancelled_ = true;
     return false;
   }
+  login_done_at_ = std::chrono::steady_clock::now();
   user_id_ = login.user_id;
   server_address_ = login.server_address;
   server_port_ = login.server_port;
@@ -83,6 +84,7 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
   login.recovery_page = options_.AccountPage();
   CLoginDlg dialog(session_->GetLoginSettings(), login);
   if (!dialog.Open()) return {};
+  login_shown_at_ = std::chrono::steady_clock::now();
   if (!preset_id_.empty()) {
     dialog.SetCredentials(preset_id_, preset_password_);
     if (preset_submit_) {

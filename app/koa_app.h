@@ -92,7 +92,14 @@ class CKOAApp {
   [[nodiscard]] const std::u16string& user_id() const { return user_id_; }
   [[nodiscard]] const std::u16string& server_address() const { return server_address_; }
   [[nodiscard]] int server_port() const { return server_port_; }
-  // When the main window had been shown and painted.
+  // When the login dialog was open, the login accepted, and the main window
+  // shown and painted.
+  [[nodiscard]] std::chrono::steady_clock::time_point login_shown_at() const {
+    return login_shown_at_;
+  }
+  [[nodiscard]] std::chrono::steady_clock::time_point login_done_at() const {
+    return login_done_at_;
+  }
   [[nodiscard]] std::chrono::steady_clock::time_point frame_shown_at() const {
     return frame_shown_at_;
   }
@@ -111,6 +118,8 @@ class CKOAApp {
   std::u16string preset_id_;
   std::u16string preset_password_;
   bool preset_submit_ = false;
+  std::chrono::steady_clock::time_point login_shown_at_{};
+  std::chrono::steady_clock::time_point login_done_at_{};
   std::chrono::steady_clock::time_point frame_shown_at_{};
   CDecoder decoder_;
   std::u16string server_address_;

@@ -77,8 +77,13 @@ class Reporter {
   Reporter(CKOAApp& app, const AppOptions& options, Steady::time_point started)
       : app_(app), options_(options) {
     CMainFrame& frame = *app.main_frame();
+    if (app.login_shown_at() != Steady::time_point{}) {
+      Say("login dialog shown " + std::to_string(ElapsedMs(started, app.login_shown_at())) +
+          " ms after start");
+    }
     Say("main window painted " + std::to_string(ElapsedMs(started, app.frame_shown_at())) +
-        " ms after start");
+        " ms after start, " + std::to_string(ElapsedMs(app.login_done_at(), app.frame_shown_at())) +
+        " ms after the login");
     frame.SetLinkObserver([this](const LinkStatus& link) { OnLink(link); });
     EventLoop& loop = UiLoop();
     poll_timer_ = loop.StartTimer(std::chrono::milliseconds(250), true, [this] { Poll(); });
