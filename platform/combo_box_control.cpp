@@ -1,5 +1,7 @@
 #include "platform/combo_box_control.h"
 
+#include <QWidget>
+
 #include <algorithm>
 
 #include "platform/application.h"
@@ -122,6 +124,8 @@ void ComboBoxControl::ShowDropDown(bool show) {
     list_.reset();
     return;
   }
+  // A press in the list must not take the focus (and so the list) away.
+  WidgetOf(list_.get())->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
   list_->SetItemHeight(item_height_);
   list_->SetFont(font_);
   for (const Item& item : items_) list_->AddString(item.text);

@@ -158,7 +158,8 @@ void ListBoxControl::Select(int index, bool notify) {
 }
 
 void ListBoxControl::OnLButtonDown(Point p, WParam) {
-  SetFocus();
+  // A drop-down list leaves the focus with its combo box.
+  if (!style_.hover_tracking) SetFocus();
   tracking_ = true;
   SetCapture();
   const int index = ItemAt(p);
