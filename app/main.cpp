@@ -75,15 +75,12 @@ std::unique_ptr<server::DemoServer> StartDemo(AppOptions& options) {
 class Reporter {
  public:
   Reporter(CKOAApp& app, const AppOptions& options, Steady::time_point started)
-      : app_(app), options_(options) {
+      : app_(app), options_(options), started_(started) {
     CMainFrame& frame = *app.main_frame();
     if (app.login_shown_at() != Steady::time_point{}) {
       Say("login dialog shown " + std::to_string(ElapsedMs(started, app.login_shown_at())) +
           " ms after start");
     }
-    Say("main window painted " + std::to_string(ElapsedMs(started, app.frame_shown_at())) +
-        " ms after start, " + std::to_string(ElapsedMs(app.login_done_at(), app.frame_shown_at())) +
-        " ms after the login");
     frame.SetLinkObserver([this](const LinkStatus& link) { OnLink(link); });
     EventLoop& loop = UiLoop();
     poll_timer_ = loop.StartTimer(std::chrono::milliseconds(250), true, [this] { Poll(); });
@@ -113,6 +110,14 @@ class Reporter {
   }
 
   void Poll() {
+    const CMainFrame* frame = app_.main_frame();
+    if (!paint_reported_ && frame != nullptr && frame->first_paint_at() != Steady::time_point{}) {
+      paint_reported_ = true;
+      Say("main window painted " + std::to_string(ElapsedMs(started_, frame->first_paint_at())) +
+          " ms after start, " +
+          std::to_string(ElapsedMs(app_.login_done_at(), frame->first_paint_at())) +
+          " ms after the login");
+    }
     CSessionData* session = app_.session();
     if (session == nullptr || master_reported_) return;
     const std::size_t count = session->master_count();
@@ -137,7 +142,9 @@ class Reporter {
 
   CKOAApp& app_;
   const AppOptions& options_;
+  const Steady::time_point started_;
   int poll_timer_ = 0;
+  bool paint_reported_ = false;
   std::size_t last_master_count_ = 0;
   bool master_reported_ = false;
 };
@@ -186,6 +193,8 @@ int main(int argc, char** argv) {
   if (options.demo) {
     demo = StartDemo(options);
     if (!demo) return 1;
+    Say("demo market ready " + std::to_string(ElapsedMs(started, Steady::now())) +
+        " ms after start");
   }
 
   int exit_code = 1;

@@ -119,6 +119,9 @@ void CMainFrame::OnSize(int width, int height) {
 }
 
 void CMainFrame::OnPaint(DrawContext& dc) {
+  if (first_paint_at_ == std::chrono::steady_clock::time_point{}) {
+    first_paint_at_ = std::chrono::steady_clock::now();
+  }
   // The frame's border ring; the bars and panes cover the inside.
   const Rect outer = ClientRect();
   const Rect inner = outer.Deflated(metrics_.frame_x, metrics_.frame_y);

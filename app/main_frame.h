@@ -6,6 +6,7 @@
 // loss). It also closes the registered pop-up when the user presses a mouse
 // button anywhere else, and ends the program when the server refuses the login.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -63,6 +64,11 @@ class CMainFrame : public Window {
   // every second).
   void RefreshStatus();
 
+  // When the frame was first painted; the epoch before that.
+  [[nodiscard]] std::chrono::steady_clock::time_point first_paint_at() const {
+    return first_paint_at_;
+  }
+
   LResult WindowProc(WindowMessage& m) override;
 
  protected:
@@ -97,6 +103,7 @@ class CMainFrame : public Window {
   PacketRate rate_;
   std::uint64_t last_rate_ = 0;
   bool quit_on_destroy_ = false;
+  std::chrono::steady_clock::time_point first_paint_at_{};
   bool have_link_ = false;
   LinkState last_link_ = LinkState::kWaiting;
   std::function<void(const LinkStatus&)> link_observer_;
