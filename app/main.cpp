@@ -120,7 +120,11 @@ class Reporter {
     }
     CSessionData* session = app_.session();
     if (session == nullptr || master_reported_) return;
-    const std::size_t count = session->master_count();
+    std::size_t count = 0;
+    {
+      const auto hold = session->LockRecords();
+      count = session->master_count();
+    }
     if (count > 0 && count == last_master_count_) {
       master_reported_ = true;
       char mib[32];

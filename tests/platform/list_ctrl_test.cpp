@@ -9,13 +9,6 @@
 #include "platform/list_ctrl.h"
 #include "tests/platform/control_host.h"
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-extern "C" const char* __tsan_default_suppressions() {
-  return "called_from_lib:libQt6Gui.so.6\ncalled_from_lib:libQt6Core.so.6\n";
-}
-
 namespace velloran {
 namespace {
 

@@ -15,20 +15,6 @@
 #include "platform/input_simulation.h"
 #include "tests/platform/gallery.h"
 
-// Fontconfig keeps a cache allocation until exit that the leak checker
-// reports; it is the library's, not ours.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
-// Qt's painting and image writing run parts of their work on Qt's own pooled
-// threads, synchronised inside the Qt libraries, which the thread sanitizer
-// does not see (Qt is not built with it). Only memory operations issued from
-// inside QtGui are left out; everything of ours stays checked.
-extern "C" const char* __tsan_default_suppressions() {
-  return "called_from_lib:libQt6Gui.so.6\ncalled_from_lib:libQt6Core.so.6\n";
-}
-
 namespace velloran {
 namespace {
 
