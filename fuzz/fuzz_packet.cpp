@@ -15,11 +15,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velloran::Packet p(body.data(), static_cast<int>(body.size()));
   const std::u16string wtag = velloran::Utf8ToUtf16(tag);
   const std::u16string wvalue = velloran::Utf8ToUtf16(value);
-  (void)p.GetText(wtag, u"");
+  // Repeated reads go through the packet's tag index; the first read of a
+  // fresh packet is the plain search. Both must find the same value.
+  auto same_reads = [&wtag](const velloran::Packet& packet) {
+    const velloran::Packet fresh(packet);  // a copy starts without an index
+    const std::u16string plain = fresh.GetText(wtag, u"\x01none");
+    for (int i = 0; i < 6; ++i) {
+      if (packet.GetText(wtag, u"\x01none") != plain) __builtin_trap();
+    }
+  };
+  same_reads(p);
   (void)p.GetInt(wtag, 7);
   p.AddText(wtag, wvalue);
+  same_reads(p);
   p.SetText(wtag, wvalue);
   p.SetInt(wtag, 42);
+  same_reads(p);
   // A packet re-read from its own wire form keeps its text.
   const std::string wire = p.ToWire();
   velloran::Packet again(wire.data(), static_cast<int>(wire.size()));
