@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/control_host.h"
+
 #include "app/session_data.h"
 #include "net/utf8.h"
 #include "platform/application.h"
@@ -21,38 +23,15 @@
 #include "server/form.h"
 #include "tests/net/login_test_server.h"
 
-// Fontconfig's cache and Qt's pooled painting threads, which the sanitizers
-// cannot see into; everything of ours stays checked.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-extern "C" const char* __tsan_default_suppressions() {
-  return "called_from_lib:libQt6Gui.so.6\ncalled_from_lib:libQt6Core.so.6\n";
-}
-
 namespace velloran {
 namespace {
 
 using std::chrono::milliseconds;
 
-Application& App() {
-  static Application* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "net_login_dialog_tests";
-    static char* argv[] = {name, nullptr};
-    return new Application(argc, argv);  // lives as long as the process
-  }();
-  return *app;
-}
+using testing_host::App;
+using testing_host::Settle;
 
-void Settle() {
-  App().loop().ProcessEvents(milliseconds(0));
-}
-
-bool RunUntil(const std::function<bool()>& done) {
-  return App().loop().RunUntil(done, milliseconds(3000));
-}
+using testing_host::RunUntil;
 
 class LoginDialogTest : public ::testing::Test {
  protected:

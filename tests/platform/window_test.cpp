@@ -13,6 +13,7 @@
 #include "platform/application.h"
 #include "platform/bitmap_resources.h"
 #include "platform/input_simulation.h"
+#include "tests/platform/control_host.h"
 #include "tests/platform/gallery.h"
 
 namespace velloran {
@@ -21,20 +22,8 @@ namespace {
 using std::chrono::milliseconds;
 using namespace gallery;
 
-Application& App() {
-  static Application* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "platform_window_tests";
-    static char* argv[] = {name, nullptr};
-    return new Application(argc, argv);  // lives as long as the process
-  }();
-  return *app;
-}
-
-bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
-  return App().loop().RunUntil(done, milliseconds(ms));
-}
+using testing_host::App;
+using testing_host::RunUntil;
 
 class WindowTest : public ::testing::Test {
  protected:
