@@ -85,15 +85,18 @@ class Reporter {
     EventLoop& loop = UiLoop();
     poll_timer_ = loop.StartTimer(std::chrono::milliseconds(250), true, [this] { Poll(); });
     if (!options.screenshot.empty()) {
-      loop.StartTimer(Seconds(options.screenshot_after_s), false, [this] { Screenshot(); });
+      screenshot_timer_ =
+          loop.StartTimer(Seconds(options.screenshot_after_s), false, [this] { Screenshot(); });
     }
     if (options.quit_after_s > 0) {
-      loop.StartTimer(Seconds(options.quit_after_s), false, [this] {
+      quit_timer_ = loop.StartTimer(Seconds(options.quit_after_s), false, [this] {
         if (CMainFrame* f = app_.main_frame(); f != nullptr && f->IsCreated()) f->Destroy();
       });
     }
   }
-  ~Reporter() { UiLoop().StopTimer(poll_timer_); }
+  ~Reporter() {
+    for (const int id : {poll_timer_, screenshot_timer_, quit_timer_}) UiLoop().StopTimer(id);
+  }
 
  private:
   static std::chrono::milliseconds Seconds(double s) {
@@ -148,6 +151,8 @@ class Reporter {
   const AppOptions& options_;
   const Steady::time_point started_;
   int poll_timer_ = 0;
+  int screenshot_timer_ = 0;
+  int quit_timer_ = 0;
   bool paint_reported_ = false;
   std::size_t last_master_count_ = 0;
   bool master_reported_ = false;
@@ -177,10 +182,15 @@ int main(int argc, char** argv) {
   }
 
   const bool display = HasDisplay();
+  if (!display && !options.demo) {
+    std::fprintf(stderr,
+                 "velloran: no display found: the login needs one (or run the demo with --demo)\n");
+    return 2;
+  }
   if (!display) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     Say("no display found: running offscreen");
-    if (options.screenshot.empty() && options.demo) {
+    if (options.screenshot.empty()) {
       options.screenshot = (std::filesystem::temp_directory_path() / "velloran-demo.png").string();
     }
   }
