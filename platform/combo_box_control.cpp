@@ -34,15 +34,13 @@ int ComboBoxControl::AddString(const std::u16string& text) {
 }
 
 int ComboBoxControl::InsertString(int index, const std::u16string& text) {
-  if (index < 0 || index > GetCount()) index = GetCount();
-  items_.insert(items_.begin() + index, Item{text, 0});
+  index = items_.Insert(index, text);
   if (selected_ >= index) ++selected_;
   return index;
 }
 
 int ComboBoxControl::DeleteString(int index) {
-  if (index < 0 || index >= GetCount()) return -1;
-  items_.erase(items_.begin() + index);
+  if (!items_.Erase(index)) return -1;
   if (selected_ == index)
     selected_ = -1;
   else if (selected_ > index)
@@ -53,31 +51,25 @@ int ComboBoxControl::DeleteString(int index) {
 
 void ComboBoxControl::ResetContent() {
   CloseList(true);
-  items_.clear();
+  items_.Clear();
   selected_ = -1;
   Invalidate();
 }
 
 std::u16string ComboBoxControl::GetLBText(int index) const {
-  if (index < 0 || index >= GetCount()) return {};
-  return items_[index].text;
+  return items_.Text(index);
 }
 
 bool ComboBoxControl::SetItemData(int index, std::intptr_t data) {
-  if (index < 0 || index >= GetCount()) return false;
-  items_[index].data = data;
-  return true;
+  return items_.SetData(index, data);
 }
 
 std::intptr_t ComboBoxControl::GetItemData(int index) const {
-  if (index < 0 || index >= GetCount()) return 0;
-  return items_[index].data;
+  return items_.Data(index);
 }
 
 int ComboBoxControl::FindStringExact(const std::u16string& text) const {
-  for (int i = 0; i < GetCount(); ++i)
-    if (items_[i].text == text) return i;
-  return -1;
+  return items_.FindExact(text);
 }
 
 bool ComboBoxControl::SetCurSel(int index) {
@@ -128,7 +120,7 @@ void ComboBoxControl::ShowDropDown(bool show) {
   WidgetOf(list_.get())->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
   list_->SetItemHeight(item_height_);
   list_->SetFont(font_);
-  for (const Item& item : items_) list_->AddString(item.text);
+  for (int i = 0; i < items_.Count(); ++i) list_->AddString(items_.Text(i));
   list_->SetCurSel(selected_);
   list_->ShowNoActivate();
   Invalidate();

@@ -13,6 +13,7 @@
 
 #include "platform/control_codes.h"
 #include "platform/list_box_control.h"
+#include "platform/list_items.h"
 #include "platform/window.h"
 
 namespace velloran {
@@ -37,7 +38,7 @@ class ComboBoxControl : public Window {
   int InsertString(int index, const std::u16string& text);
   int DeleteString(int index);
   void ResetContent();
-  [[nodiscard]] int GetCount() const { return static_cast<int>(items_.size()); }
+  [[nodiscard]] int GetCount() const { return items_.Count(); }
   [[nodiscard]] std::u16string GetLBText(int index) const;
   bool SetItemData(int index, std::intptr_t data);
   [[nodiscard]] std::intptr_t GetItemData(int index) const;
@@ -79,15 +80,11 @@ class ComboBoxControl : public Window {
   bool OnCommand(int id, int code, const WindowHandle& child) override;
 
  private:
-  struct Item {
-    std::u16string text;
-    std::intptr_t data = 0;
-  };
   void Pick(int index);  // by the user
   void CloseList(bool notify);
 
   ComboStyle style_;
-  std::vector<Item> items_;
+  ListItems items_;
   int selected_ = -1;
   int item_height_ = 16;
   Font font_ = Font::Points(u"굴림", 9);

@@ -62,16 +62,14 @@ int ListBoxControl::AddString(const std::u16string& text) {
 }
 
 int ListBoxControl::InsertString(int index, const std::u16string& text) {
-  if (index < 0 || index > GetCount()) index = GetCount();
-  items_.insert(items_.begin() + index, Item{text, 0});
+  index = items_.Insert(index, text);
   if (selected_ >= index) ++selected_;
   Layout();
   return index;
 }
 
 int ListBoxControl::DeleteString(int index) {
-  if (index < 0 || index >= GetCount()) return -1;
-  items_.erase(items_.begin() + index);
+  if (!items_.Erase(index)) return -1;
   if (selected_ == index)
     selected_ = -1;
   else if (selected_ > index)
@@ -81,26 +79,22 @@ int ListBoxControl::DeleteString(int index) {
 }
 
 void ListBoxControl::ResetContent() {
-  items_.clear();
+  items_.Clear();
   selected_ = -1;
   top_ = 0;
   Layout();
 }
 
 std::u16string ListBoxControl::GetText(int index) const {
-  if (index < 0 || index >= GetCount()) return {};
-  return items_[index].text;
+  return items_.Text(index);
 }
 
 bool ListBoxControl::SetItemData(int index, std::intptr_t data) {
-  if (index < 0 || index >= GetCount()) return false;
-  items_[index].data = data;
-  return true;
+  return items_.SetData(index, data);
 }
 
 std::intptr_t ListBoxControl::GetItemData(int index) const {
-  if (index < 0 || index >= GetCount()) return 0;
-  return items_[index].data;
+  return items_.Data(index);
 }
 
 void ListBoxControl::SetCurSel(int index) {
@@ -273,7 +267,7 @@ void ListBoxControl::OnPaint(DrawContext& dc) {
     const bool selected = i == selected_;
     if (selected) dc.FillRect(item, kSelected);
     dc.SetTextColor(selected ? Rgb(255, 255, 255) : Rgb(0, 0, 0));
-    dc.DrawText(items_[i].text, {item.left + 3, item.top, item.right - 2, item.bottom},
+    dc.DrawText(items_.Text(i), {item.left + 3, item.top, item.right - 2, item.bottom},
                 text_flag::kSingleLine | text_flag::kVCenter | text_flag::kNoPrefix |
                     text_flag::kEndEllipsis);
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/control_codes.h"
+#include "platform/list_items.h"
 #include "platform/scroll_bar_control.h"
 #include "platform/window.h"
 
@@ -37,7 +38,7 @@ class ListBoxControl : public Window {
   // The number of items left, or -1 for a bad index.
   int DeleteString(int index);
   void ResetContent();
-  [[nodiscard]] int GetCount() const { return static_cast<int>(items_.size()); }
+  [[nodiscard]] int GetCount() const { return items_.Count(); }
   [[nodiscard]] std::u16string GetText(int index) const;
   // False for a bad index.
   bool SetItemData(int index, std::intptr_t data);
@@ -67,17 +68,13 @@ class ListBoxControl : public Window {
   LResult WindowProc(WindowMessage& m) override;
 
  private:
-  struct Item {
-    std::u16string text;
-    std::intptr_t data = 0;
-  };
   [[nodiscard]] Rect ListArea() const;
   void Select(int index, bool notify);
   void EnsureVisible(int index);
   void Layout();
 
   ListBoxStyle style_;
-  std::vector<Item> items_;
+  ListItems items_;
   int selected_ = -1;
   int top_ = 0;
   int item_height_ = 16;
