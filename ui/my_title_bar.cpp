@@ -13,14 +13,14 @@ bool CMyTitleBar::Create(Window* frame, int id) {
 }
 
 int CMyTitleBar::OnCreate() {
-  struct Spec {
+  struct ButtonSetup {
     CBitButton& button;
     int id;
     int bitmap;
   };
-  for (const Spec& s :
-       {Spec{close_, kCloseId, kCloseBitmap}, Spec{maximize_, kMaximizeId, kMaximizeBitmap},
-        Spec{minimize_, kMinimizeId, kMinimizeBitmap}}) {
+  for (const ButtonSetup& s : {ButtonSetup{close_, kCloseId, kCloseBitmap},
+                               ButtonSetup{maximize_, kMaximizeId, kMaximizeBitmap},
+                               ButtonSetup{minimize_, kMinimizeId, kMinimizeBitmap}}) {
     if (!s.button.Create(u"", {}, {0, kButtonGap, 0, kButtonGap}, this, s.id)) return -1;
     s.button.SetHoverMode(true);
     if (!s.button.LoadBitmap(s.bitmap)) return -1;
