@@ -14,6 +14,7 @@
 #include "fuzz/fuzz_seeds.h"
 #include "net/session_socket.h"
 #include "platform/poll_event_loop.h"
+#include "tests/net/loopback_listen.h"
 
 namespace {
 
@@ -45,17 +46,11 @@ struct Session {
   int server_fd = -1;
 
   Session() {
-    const int listen_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listen_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listen_fd, 1);
-    socklen_t len = sizeof a;
-    ::getsockname(listen_fd, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = 0;
+    const int listen_fd = testing::ListenLoopback(1, port);
     socket = std::make_unique<CountingSocket>(data, u"fuzz");
     socket->SetOrderBookView(&view);
-    (void)socket->ConnectTo(u"127.0.0.1", ntohs(a.sin_port));
+    (void)socket->ConnectTo(u"127.0.0.1", port);
     server_fd = ::accept(listen_fd, nullptr, nullptr);
     ::close(listen_fd);
     loop.RunUntil([&] { return socket->connected(); }, std::chrono::seconds(5));

@@ -23,6 +23,7 @@
 #include "net/session_socket.h"
 #include "platform/poll_event_loop.h"
 #include "platform/socket_api.h"
+#include "tests/net/loopback_listen.h"
 
 namespace velloran {
 namespace {
@@ -30,16 +31,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int Listen(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(fd, 4);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  port = ntohs(a.sin_port);
-  return fd;
+  return testing::ListenLoopback(4, port);
 }
 
 // Accepts one connection, sends `bytes` and closes.

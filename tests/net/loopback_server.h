@@ -17,20 +17,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/net/loopback_listen.h"
+
 namespace velloran::testing {
 
 class LoopbackServer {
  public:
   LoopbackServer() {
-    listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listen_fd_, 64);
-    socklen_t len = sizeof a;
-    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
+    listen_fd_ = ListenLoopback(64, port_);
     thread_ = std::thread([this] { Serve(); });
   }
   ~LoopbackServer() {
