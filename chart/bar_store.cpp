@@ -1,6 +1,7 @@
 #include "chart/bar_store.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -41,9 +42,28 @@ void SetRates(TICK& bar) {
   bar.low_rate = Rate(bar.low, bar.base);
 }
 
-// Field i of a split line as an integer, 0 when the line is shorter.
-std::int32_t Field(const std::vector<std::u16string_view>& fields, std::size_t i) {
-  return i < fields.size() ? ToInt(fields[i]) : 0;
+// The first N fields of a line as integers, 0 for those the line lacks; the
+// fields are numbered as SplitFields numbers them.
+template <std::size_t N>
+std::array<std::int32_t, N> IntFields(std::u16string_view line) {
+  std::array<std::int32_t, N> out{};
+  if (!line.empty() && line.front() == u'|') line.remove_prefix(1);
+  if (line.empty()) return out;
+  FieldCursor fields(line);
+  for (std::int32_t& value : out) {
+    if (!fields.NextInt(value)) break;
+  }
+  return out;
+}
+
+// The number of lines of a text, as an upper bound for the bars it gives.
+std::size_t LineCount(std::u16string_view text) {
+  std::size_t n = 1;
+  for (std::size_t at = FindChar(text, u'\n'); at != std::u16string_view::npos;
+       at = FindChar(text, u'\n', at + 1)) {
+    ++n;
+  }
+  return n;
 }
 
 // Nearest multiple of unit; a value halfway between two goes down.
@@ -113,19 +133,19 @@ int CChartData::PeriodIndex(int n) {
 void CChartData::ParseChartData(std::u16string_view text) {
   Guard g(lock_);
   ClearLocked();
-  const std::vector<std::u16string_view> lines = SplitLines(text);
-  bars_.reserve(lines.size());
-  for (std::u16string_view line : lines) {
-    const std::vector<std::u16string_view> f = SplitFields(line);
-    if (Field(f, 0) <= 1000) continue;
+  bars_.reserve(LineCount(text));
+  LineCursor lines(text);
+  for (std::u16string_view line; lines.Next(line);) {
+    const auto f = IntFields<7>(line);
+    if (f[0] <= 1000) continue;
     TICK bar;
-    bar.date = Field(f, 0);
-    bar.time = Field(f, 1);
-    bar.open = Field(f, 2);
-    bar.high = Field(f, 3);
-    bar.low = Field(f, 4);
-    bar.close = Field(f, 5);
-    bar.volume = Field(f, 6);
+    bar.date = f[0];
+    bar.time = f[1];
+    bar.open = f[2];
+    bar.high = f[3];
+    bar.low = f[4];
+    bar.close = f[5];
+    bar.volume = f[6];
     bar.base = bar.close;
     if (!bars_.empty()) {
       TICK& newer = bars_.back();
@@ -139,18 +159,18 @@ void CChartData::ParseChartData(std::u16string_view text) {
 void CChartData::ParseDayBars(std::u16string_view text) {
   Guard g(lock_);
   ClearLocked();
-  const std::vector<std::u16string_view> lines = SplitLines(text);
-  bars_.reserve(lines.size());
-  for (std::u16string_view line : lines) {
+  bars_.reserve(LineCount(text));
+  LineCursor lines(text);
+  for (std::u16string_view line; lines.Next(line);) {
     if (line.size() <= 5) continue;
-    const std::vector<std::u16string_view> f = SplitFields(line);
+    const auto f = IntFields<6>(line);
     TICK bar;
-    bar.date = Field(f, 0);
-    bar.open = Field(f, 1);
-    bar.high = Field(f, 2);
-    bar.low = Field(f, 3);
-    bar.close = Field(f, 4);
-    bar.volume = Field(f, 5);
+    bar.date = f[0];
+    bar.open = f[1];
+    bar.high = f[2];
+    bar.low = f[3];
+    bar.close = f[4];
+    bar.volume = f[5];
     if (bar.open == 0) bar.open = bar.high = bar.low = bar.close;
     bar.base = bar.close;
     if (!bars_.empty()) bars_.back().base = bar.close;

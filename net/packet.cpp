@@ -47,13 +47,23 @@ class TagText {
 
 }  // namespace
 
-// Every "<" of the text that some ">" follows, in text order, with the length
-// of what stands between it and the first ">" after it. "<" + tag + ">"
-// occurs at a position exactly when an entry there has the tag as that text,
-// and "</" + tag + ">" when it has "/" + tag; so the first entry that matches
-// is the first occurrence a search of the whole text would find.
+// Every "<" of the text that some ">" follows, in text order, with what
+// stands between it and the first ">" after it, summed up in a key. "<" + tag
+// + ">" occurs at a position exactly when an entry there has the tag as that
+// text, and "</" + tag + ">" when it has "/" + tag; so the first entry that
+// matches is the first occurrence a search of the whole text would find.
 struct Packet::TagIndex {
+  // The length and the first, second and last characters of a name: equal
+  // names have equal keys, so one compare rules out nearly every entry.
+  static std::uint64_t KeyOf(const char16_t* name, std::size_t length) {
+    if (length == 0) return 0;
+    return std::uint64_t{std::min<std::size_t>(length, 0xFFFF)} << 48 |
+           std::uint64_t{name[0]} << 32 | std::uint64_t{length > 1 ? name[1] : u'\0'} << 16 |
+           std::uint64_t{name[length - 1]};
+  }
+
   struct Entry {
+    std::uint64_t key;
     std::uint32_t at;
     std::uint32_t length;
   };
@@ -63,36 +73,28 @@ struct Packet::TagIndex {
   explicit TagIndex(std::u16string_view text) {
     thread_local std::vector<Entry> found;
     found.clear();
-    std::size_t open_from = 0;  // entries from here on wait for their ">"
-    auto note = [&](std::size_t i) {
-      if (text[i] == u'<') {
-        found.push_back({static_cast<std::uint32_t>(i), 0});
-      } else {
-        for (std::size_t k = open_from; k < found.size(); ++k) {
-          found[k].length = static_cast<std::uint32_t>(i - found[k].at - 1);
-        }
-        open_from = found.size();
-      }
-    };
     const char16_t* t = text.data();
     const std::size_t n = text.size();
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i lt = _mm_set1_epi16(static_cast<short>(u'<'));
-    const __m128i gt = _mm_set1_epi16(static_cast<short>(u'>'));
-    for (; i + 8 <= n; i += 8) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-      unsigned mask = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(a, lt), _mm_cmpeq_epi16(a, gt))));
-      while (mask != 0) {
-        const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-        note(i + bit / 2);
-        mask &= ~(3u << bit);
+    std::size_t open_from = 0;  // entries from here on wait for their ">"
+    // From each "<" the name runs to the next ">" or "<"; from a ">" the
+    // value runs to the next "<". Every character is looked at once.
+    std::size_t i = FindChar(text, u'<');
+    while (i != std::u16string_view::npos) {
+      found.push_back({0, static_cast<std::uint32_t>(i), 0});
+      std::size_t j = i + 1;
+      while (j < n && t[j] != u'<' && t[j] != u'>') ++j;
+      if (j == n) break;
+      if (t[j] == u'<') {  // a "<" inside a name: both wait for the same ">"
+        i = j;
+        continue;
       }
-    }
-#endif
-    for (; i < n; ++i) {
-      if (t[i] == u'<' || t[i] == u'>') note(i);
+      for (std::size_t k = open_from; k < found.size(); ++k) {
+        Entry& e = found[k];
+        e.length = static_cast<std::uint32_t>(j - e.at - 1);
+        e.key = KeyOf(t + e.at + 1, e.length);
+      }
+      open_from = found.size();
+      i = FindChar(text, u'<', j + 1);
     }
     count_ = open_from;  // a "<" that no ">" follows starts no tag
     if (count_ <= kInline) {
@@ -100,36 +102,54 @@ struct Packet::TagIndex {
     } else {
       more_.assign(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(count_));
     }
+    std::fill(std::begin(first_), std::end(first_), kNone);
+    const Entry* entries = Entries();
+    for (std::size_t k = count_; k-- > 0;) {
+      first_[Slot(entries[k].key)] = k < kNone ? static_cast<std::uint16_t>(k) : 0;
+    }
   }
 
   // The first "<tag>" and the first "</tag>" (npos when there is none). The
   // tag holds no ">".
   void Find(std::u16string_view text, std::u16string_view tag, std::size_t& open,
             std::size_t& close) const {
-    open = close = std::u16string_view::npos;
     const std::size_t m = tag.size();
-    const char16_t* t = text.data();
-    const Entry* entries = count_ <= kInline ? small_ : more_.data();
-    for (std::size_t k = 0; k < count_; ++k) {
-      const Entry& e = entries[k];
-      if (e.length == m) {
-        if (open == std::u16string_view::npos &&
-            std::memcmp(t + e.at + 1, tag.data(), m * sizeof(char16_t)) == 0) {
-          open = e.at;
-          if (close != std::u16string_view::npos) return;
-        }
-      } else if (e.length == m + 1 && t[e.at + 1] == u'/') {
-        if (close == std::u16string_view::npos &&
-            std::memcmp(t + e.at + 2, tag.data(), m * sizeof(char16_t)) == 0) {
-          close = e.at;
-          if (open != std::u16string_view::npos) return;
-        }
-      }
-    }
+    open = First(text, KeyOf(tag.data(), m), m, [&](const char16_t* name) {
+      return SameChars(name, tag.data(), m);
+    });
+    // The key of "/" + tag, made without building it.
+    const std::uint64_t close_key = std::uint64_t{std::min<std::size_t>(m + 1, 0xFFFF)} << 48 | std::uint64_t{u'/'} << 32 |
+                                    std::uint64_t{m > 0 ? tag[0] : u'\0'} << 16 |
+                                    std::uint64_t{m > 0 ? tag[m - 1] : u'/'};
+    close = First(text, close_key, m + 1, [&](const char16_t* name) {
+      return name[0] == u'/' && SameChars(name + 1, tag.data(), m);
+    });
   }
 
  private:
+  static constexpr std::size_t kSlots = 64;
+  static constexpr std::uint16_t kNone = 0xFFFF;
+  static std::size_t Slot(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
+  const Entry* Entries() const { return count_ <= kInline ? small_ : more_.data(); }
+
+  // Where the first "<" + name + ">" starts, or npos, for a name of this key
+  // and length that `same` confirms.
+  template <typename Same>
+  std::size_t First(std::u16string_view text, std::uint64_t key, std::size_t length,
+                    const Same& same) const {
+    const std::uint16_t start = first_[Slot(key)];
+    if (start == kNone) return std::u16string_view::npos;
+    const Entry* entries = Entries();
+    for (std::size_t k = start; k < count_; ++k) {
+      const Entry& e = entries[k];
+      if (e.key == key && e.length == length && same(text.data() + e.at + 1)) return e.at;
+    }
+    return std::u16string_view::npos;
+  }
+
   std::size_t count_ = 0;
+  // Per slot the first entry whose key falls there (0 past the 65,535th).
+  std::uint16_t first_[kSlots];
   Entry small_[kInline];
   std::vector<Entry> more_;
 };

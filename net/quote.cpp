@@ -36,33 +36,39 @@ void CPKT::SetText(int pos, std::u16string v) {
 }
 
 bool CPKT::Parse(std::u16string_view text, char16_t sep) {
-  std::array<std::u16string_view, kFieldCount> fields;
-  int n = 0;
-  std::size_t start = 0;
-  while (n < kFieldCount) {
-    const std::size_t at = text.find(sep, start);
-    fields[n++] = text.substr(start, at == std::u16string_view::npos ? text.size() - start : at - start);
-    if (at == std::u16string_view::npos) break;
-    start = at + 1;
-  }
-  if (n < kFieldCount) {
-    valid_ = false;
-    return false;
-  }
+  // Read into a copy first: a text of fewer than 26 fields changes nothing.
+  std::array<double, kFieldCount> numbers;
+  std::array<std::u16string_view, kTextCount> texts;
+  FieldCursor fields(text, sep);
   for (int pos = 0; pos < kFieldCount; ++pos) {
+    std::int32_t whole = 0;
+    std::u16string_view piece;
+    bool more = false;
     switch (kTypes[pos]) {
       case Type::kInt:
       case Type::kLong:
-        number_[pos] = ToInt(fields[pos]);
+        more = fields.NextInt(whole);
+        numbers[pos] = whole;
         break;
       case Type::kReal:
-        number_[pos] = ToReal(fields[pos]);
+        more = fields.Next(piece);
+        numbers[pos] = ToReal(piece);
         break;
       case Type::kText:
-        text_[kTextSlot[pos]].assign(fields[pos]);
+        more = fields.Next(piece);
+        numbers[pos] = 0;
+        texts[kTextSlot[pos]] = piece;
         break;
     }
+    if (!more) {
+      valid_ = false;
+      return false;
+    }
   }
+  for (int pos = 0; pos < kFieldCount; ++pos) {
+    if (kTypes[pos] != Type::kText) number_[pos] = numbers[pos];
+  }
+  for (int slot = 0; slot < kTextCount; ++slot) text_[slot].assign(texts[slot]);
   valid_ = true;
   return true;
 }

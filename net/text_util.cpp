@@ -33,25 +33,94 @@ std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::
       while (mask != 0) {
         const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
         const std::size_t at = i + bit / 2;
-        if (std::memcmp(t + at + 2, needle.data() + 2, (m - 2) * sizeof(char16_t)) == 0) return at;
+        if (SameChars(t + at + 2, needle.data() + 2, m - 2)) return at;
         mask &= ~(3u << bit);
       }
     }
   }
 #endif
   for (; i <= last; ++i) {
-    if (t[i] == needle[0] && std::memcmp(t + i + 1, needle.data() + 1, (m - 1) * sizeof(char16_t)) == 0) {
+    if (t[i] == needle[0] && SameChars(t + i + 1, needle.data() + 1, m - 1)) {
       return i;
     }
   }
   return std::u16string_view::npos;
 }
 
+std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from) {
+  const std::size_t n = text.size();
+  const char16_t* t = text.data();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, wanted)));
+    if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (t[i] == c) return i;
+  }
+  return std::u16string_view::npos;
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// How many of the 8 characters at p are digits before the first that is not
+// (0 to 8), with the value of those digits.
+int LeadingDigits8(const char16_t* p, std::uint32_t& value) {
+  const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i d = _mm_sub_epi16(chars, _mm_set1_epi16(static_cast<short>(u'0')));
+  // Characters below "0" or far above "9" come out negative here.
+  const __m128i is_digit = _mm_and_si128(_mm_cmpgt_epi16(d, _mm_set1_epi16(-1)),
+                                         _mm_cmplt_epi16(d, _mm_set1_epi16(10)));
+  const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(is_digit));
+  const int length = __builtin_ctz(~mask) / 2;
+  if (length == 0) {
+    value = 0;
+    return 0;
+  }
+  // One digit per byte, the first in the lowest; shifted up so that the
+  // missing leading digits are zeros, then combined in pairs, fours, eights.
+  std::uint64_t w = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(d, d)));
+  w <<= (8 - length) * 8;
+  w = w * 10 + (w >> 8);
+  w = ((w & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
+       ((w >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >>
+      32;
+  value = static_cast<std::uint32_t>(w);
+  return length;
+}
+#endif
+
+}  // namespace
+
+bool FieldCursor::NextInt(std::int32_t& value) {
+  if (done_) return false;
+#if defined(__SSE2__)
+  if (rest_.size() > 8 && (sep_ < u'0' || sep_ > u'9')) {
+    std::uint32_t v = 0;
+    const int length = LeadingDigits8(rest_.data(), v);
+    if (rest_[length] == sep_) {
+      rest_.remove_prefix(static_cast<std::size_t>(length) + 1);
+      value = static_cast<std::int32_t>(v);
+      return true;
+    }
+  }
+#endif
+  std::u16string_view piece;
+  Next(piece);
+  value = ToInt(piece);
+  return true;
+}
+
 std::vector<std::u16string_view> Split(std::u16string_view text, std::u16string_view sep) {
   std::vector<std::u16string_view> out;
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t at = text.find(sep, start);
+    const std::size_t at = FindText(text, sep, start);
     if (at == std::u16string_view::npos) {
       out.push_back(text.substr(start));
       break;
@@ -63,23 +132,17 @@ std::vector<std::u16string_view> Split(std::u16string_view text, std::u16string_
 }
 
 std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
-  std::vector<std::u16string_view> out = Split(text, u"\n");
-  std::erase_if(out, [](std::u16string_view line) { return line.empty(); });
+  std::vector<std::u16string_view> out;
+  LineCursor lines(text);
+  for (std::u16string_view line; lines.Next(line);) out.push_back(line);
   return out;
 }
 
 std::vector<std::u16string_view> SplitAll(std::u16string_view record, char16_t sep) {
   std::vector<std::u16string_view> out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t at = record.find(sep, start);
-    if (at == std::u16string_view::npos) {
-      out.push_back(record.substr(start));
-      return out;
-    }
-    out.push_back(record.substr(start, at - start));
-    start = at + 1;
-  }
+  FieldCursor fields(record, sep);
+  for (std::u16string_view piece; fields.Next(piece);) out.push_back(piece);
+  return out;
 }
 
 std::vector<std::u16string_view> SplitFields(std::u16string_view record, char16_t sep) {
@@ -93,6 +156,17 @@ namespace {
 inline bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 std::int32_t ParseDecimal(std::u16string_view text, bool skip_commas) {
+  // Most values are a few plain digits: no blank, sign, comma or overflow.
+  if (!text.empty() && text.size() <= 9) {
+    std::uint32_t value = 0;
+    std::size_t k = 0;
+    for (; k < text.size(); ++k) {
+      const std::uint32_t d = static_cast<std::uint32_t>(text[k]) - u'0';
+      if (d > 9) break;
+      value = value * 10 + d;
+    }
+    if (k == text.size()) return static_cast<std::int32_t>(value);
+  }
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
@@ -120,16 +194,53 @@ std::int32_t ToInt(std::u16string_view text) { return ParseDecimal(text, false);
 
 std::int32_t ToIntGrouped(std::u16string_view text) { return ParseDecimal(text, true); }
 
+namespace {
+
+// The usual quote and bar text: digits with at most one ".", at most 15
+// digits in all, nothing numeric after. Such a value is an integer below 2^53
+// divided by an exact power of ten, which one division rounds exactly as the
+// full conversion does.
+bool PlainDecimal(const char16_t* p, const char16_t* end, double& value) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction = -1;  // digits after the point; -1 before it
+  for (; p != end; ++p) {
+    const unsigned d = static_cast<unsigned>(*p) - u'0';
+    if (d <= 9) {
+      if (++digits > 15) return false;
+      mantissa = mantissa * 10 + d;
+      if (fraction >= 0) ++fraction;
+    } else if (*p == u'.' && fraction < 0) {
+      fraction = 0;
+    } else if (*p == u'.' || *p == u'e' || *p == u'E') {
+      return false;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
+  return true;
+}
+
+}  // namespace
+
 double ToReal(std::u16string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
-  char buf[64] = {};
-  std::size_t n = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
     negative = text[i] == u'-';
     ++i;
   }
+  double value = 0.0;
+  if (PlainDecimal(text.data() + i, text.data() + text.size(), value)) {
+    return negative ? -value : value;
+  }
+  char buf[64] = {};
+  std::size_t n = 0;
   for (; i < text.size() && n < sizeof buf; ++i) {
     const char16_t c = text[i];
     const bool ok = (c >= u'0' && c <= u'9') || c == u'.' || c == u'e' || c == u'E' ||
@@ -137,7 +248,6 @@ double ToReal(std::u16string_view text) {
     if (!ok) break;
     buf[n++] = static_cast<char>(c);
   }
-  double value = 0.0;
   // from_chars takes the longest valid prefix, as strtod does.
   std::from_chars(buf, buf + n, value);
   if (!std::isfinite(value)) value = 0.0;

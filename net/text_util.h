@@ -18,17 +18,15 @@ std::vector<std::u16string_view> Split(std::u16string_view text, std::u16string_
 // result as std::u16string_view::find, found 8 characters at a time.
 std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::size_t from = 0);
 
-// Records separated by "\n", empty records skipped.
-std::vector<std::u16string_view> SplitLines(std::u16string_view text);
-
-// Fields separated by sep, every piece kept (an empty record gives none).
-// Index 0 is what the protocol calls field 1. A record that starts with sep is
-// numbered from the piece after it: the leading sep makes no empty first field.
-std::vector<std::u16string_view> SplitFields(std::u16string_view record, char16_t sep = u'|');
-
-// Every piece between separators, the first and last kept even when empty
-// (positional records such as quotes).
-std::vector<std::u16string_view> SplitAll(std::u16string_view record, char16_t sep = u'|');
+// True when the n characters at a and b are the same. For the short texts
+// of tags and fields: a plain loop, where the library's vector compare costs
+// more to set up than the compare itself.
+inline bool SameChars(const char16_t* a, const char16_t* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
 
 // C-style decimal conversion to a 32-bit integer: leading blanks and one sign
 // are accepted, conversion stops at the first non-digit, nothing gives 0, and
@@ -40,6 +38,66 @@ std::int32_t ToIntGrouped(std::u16string_view text);
 
 // C-style conversion to a double ("12.5", "-3", "1e3"); nothing gives 0.0.
 double ToReal(std::u16string_view text);
+
+// The first c in text at or after from, or npos; the same result as
+// std::u16string_view::find, 8 characters at a time.
+std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from = 0);
+
+// The pieces between separators one at a time, without building a vector:
+// the pieces SplitAll gives, in order.
+class FieldCursor {
+ public:
+  explicit FieldCursor(std::u16string_view record, char16_t sep = u'|') : rest_(record), sep_(sep) {}
+  // The next piece; false once the last has been given.
+  bool Next(std::u16string_view& piece) {
+    if (done_) return false;
+    const std::size_t at = FindChar(rest_, sep_);
+    if (at == std::u16string_view::npos) {
+      piece = rest_;
+      done_ = true;
+    } else {
+      piece = rest_.substr(0, at);
+      rest_.remove_prefix(at + 1);
+    }
+    return true;
+  }
+  // The next piece as ToInt reads it. The usual short digit pieces are
+  // converted while their end is found, in one pass.
+  bool NextInt(std::int32_t& value);
+
+ private:
+  std::u16string_view rest_;
+  char16_t sep_;
+  bool done_ = false;
+};
+
+// The records of SplitLines one at a time: pieces between "\n", empty ones
+// skipped.
+class LineCursor {
+ public:
+  explicit LineCursor(std::u16string_view text) : fields_(text, u'\n') {}
+  bool Next(std::u16string_view& line) {
+    while (fields_.Next(line)) {
+      if (!line.empty()) return true;
+    }
+    return false;
+  }
+
+ private:
+  FieldCursor fields_;
+};
+
+// Records separated by "\n", empty records skipped.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text);
+
+// Fields separated by sep, every piece kept (an empty record gives none).
+// Index 0 is what the protocol calls field 1. A record that starts with sep is
+// numbered from the piece after it: the leading sep makes no empty first field.
+std::vector<std::u16string_view> SplitFields(std::u16string_view record, char16_t sep = u'|');
+
+// Every piece between separators, the first and last kept even when empty
+// (positional records such as quotes).
+std::vector<std::u16string_view> SplitAll(std::u16string_view record, char16_t sep = u'|');
 
 std::u16string FormatInt(std::int64_t value);     // "%d"
 std::u16string FormatInt06(std::int64_t value);   // "%06d"
