@@ -96,6 +96,7 @@ void CSessionData::ClearIncoming() {
 
 std::vector<std::unique_ptr<Packet>> CSessionData::TakeIncoming() {
   std::vector<std::unique_ptr<Packet>> out;
+  out.reserve(incoming_.size_approx());
   Packet* p = nullptr;
   while (incoming_.try_dequeue(p)) out.emplace_back(p);
   return out;

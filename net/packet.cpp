@@ -167,6 +167,39 @@ const Packet::TagIndex& Packet::Index() const {
   return *expected;
 }
 
+bool Packet::FindFirstElement(std::u16string_view tag, std::u16string_view& value) const {
+  // "<PKT><" + tag + ">" at the start is the first "<tag>", and when the
+  // first "<" after it begins "</" + tag + ">", that is the first "</tag>":
+  // nothing before can be one. (A tag with a ">" reads differently, and
+  // "<PKT>" itself stands at 0.)
+  constexpr std::u16string_view kStart = u"<PKT><";
+  const std::u16string_view text = text_;
+  const std::size_t value_start = kStart.size() + tag.size() + 1;
+  if (tag.empty() || text.size() < value_start || text[kStart.size()] != tag[0] ||
+      text[value_start - 1] != u'>' || tag.find(u'>') != std::u16string_view::npos ||
+      tag == u"PKT" ||
+      !SameChars(text.data(), kStart.data(), kStart.size()) ||
+      !SameChars(text.data() + kStart.size(), tag.data(), tag.size())) {
+    return false;
+  }
+  const std::size_t close = FindChar(text, u'<', value_start);
+  if (close == std::u16string_view::npos || text.size() - close < tag.size() + 3 ||
+      text[close + 1] != u'/' || !SameChars(text.data() + close + 2, tag.data(), tag.size()) ||
+      text[close + 2 + tag.size()] != u'>') {
+    return false;
+  }
+  value = text.substr(value_start, close - value_start);
+  return true;
+}
+
+std::uint32_t Packet::CountRead() const {
+  // Not a locked increment: readers on two threads at once may count one read
+  // for two, which only puts the index off by a read.
+  const std::uint32_t before = reads_.load(std::memory_order_relaxed);
+  reads_.store(before + 1, std::memory_order_relaxed);
+  return before;
+}
+
 void Packet::TextChanged() {
   delete index_.exchange(nullptr, std::memory_order_acq_rel);
   reads_.store(0, std::memory_order_relaxed);
@@ -245,8 +278,9 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   std::size_t open, close, value_start;
   // The first reads search the text as it stands: a packet that is only
   // routed by its first elements is not worth an index.
-  const bool indexed = index_.load(std::memory_order_acquire) != nullptr ||
-                       reads_.fetch_add(1, std::memory_order_relaxed) >= kDirectReads;
+  const bool indexed =
+      index_.load(std::memory_order_acquire) != nullptr || CountRead() >= kDirectReads;
+  if (!indexed && FindFirstElement(tag, value)) return true;
   if (indexed && tag.find(u'>') == std::u16string_view::npos &&
       text.size() < std::numeric_limits<std::uint32_t>::max()) {
     Index().Find(text, tag, open, close);

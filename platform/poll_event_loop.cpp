@@ -167,6 +167,9 @@ void PollEventLoop::ProcessEvents(std::chrono::milliseconds max_wait) {
     const auto callback = it->second.callback;
     (*callback)(fds[i].fd, ready);
   }
+  // What the descriptors' callbacks posted (a socket's read event) is handled
+  // now rather than after one more poll.
+  RunPosted();
 }
 
 void PollEventLoop::RunPosted() {
@@ -189,6 +192,7 @@ void PollEventLoop::RunPosted() {
 }
 
 void PollEventLoop::RunDueTimers() {
+  if (timers_.empty()) return;
   const auto now = std::chrono::steady_clock::now();
   std::vector<int> due;
   for (const auto& [id, timer] : timers_) {

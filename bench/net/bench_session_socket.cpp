@@ -201,7 +201,7 @@ int main() {
   const double mb = bytes.size() / 1e6;
   // Rounds interleave the three runs, so a neighbour's load falls on all of
   // them alike; the medians are printed.
-  constexpr int kRounds = 5;
+  constexpr int kRounds = 9;
   std::vector<double> bound, plain_default, ours, ratio, ratio_default;
   for (int round = 0; round < kRounds; ++round) {
     bound.push_back(PlainRecvSeconds(bytes, true));

@@ -75,6 +75,16 @@ TEST(PacketRead, TagInsideAnotherValueIsFoundThereFirst) {
   EXPECT_EQ(p.GetText(u"ID", u""), u"inner");
 }
 
+TEST(PacketRead, FirstElementReadsAsAnyOther) {
+  EXPECT_EQ(Packet(std::u16string(u"<PKT><GBN>2002</GBN></PKT>")).GetInt(u"GBN", 0), 2002);
+  // "<PKT>" itself is the first "<PKT>".
+  EXPECT_EQ(Packet(std::u16string(u"<PKT><PKT>x</PKT></PKT>")).GetText(u"PKT", u""), u"<PKT>x");
+  // A "<" inside the first value: the value runs to the closing tag.
+  EXPECT_EQ(Packet(std::u16string(u"<PKT><GBN>1<X></GBN>")).GetText(u"GBN", u""), u"1<X>");
+  // A tag with a ">": the value starts after the first ">", as in any search.
+  EXPECT_EQ(Packet(std::u16string(u"<PKT><G>B>v</G>B></PKT>")).GetText(u"G>B", u""), u"B>v");
+}
+
 TEST(PacketRead, IntegerOverflowClamps) {
   Packet p(0);
   p.AddText(u"A", u"99999999999");
@@ -139,10 +149,11 @@ std::u16string Reference(const std::u16string& text, const std::u16string& tag,
 }
 
 // Texts of a few characters that make tags, brackets inside values, nested
-// and unclosed brackets and repeated elements likely.
+// and unclosed brackets and repeated elements likely; half of them start as
+// packets do, which the read of a first element takes a short way for.
 std::u16string RandomText(std::mt19937& rng) {
   static const char16_t kAlphabet[] = u"<>/AB<>/A";
-  std::u16string t;
+  std::u16string t = rng() % 2 == 0 ? u"<PKT><" : u"";
   const int n = static_cast<int>(rng() % 40);
   for (int i = 0; i < n; ++i) t += kAlphabet[rng() % 9];
   return t;
