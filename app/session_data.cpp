@@ -64,7 +64,7 @@ void CSessionData::FreeQueue(moodycamel::ConcurrentQueue<Packet*>& queue) {
   while (queue.try_dequeue(p)) delete p;
 }
 
-void CSessionData::FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*, IncomingQueueTraits>& queue) {
+void CSessionData::FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*>& queue) {
   Packet* p = nullptr;
   while (queue.try_dequeue(p)) delete p;
 }

@@ -46,14 +46,6 @@ struct SessionOptions {
   const CDecoder* decoder = nullptr;  // null: encoded values decode to nothing
 };
 
-// The worker spins this many times (about 100 us) on an empty incoming queue
-// before it sleeps: while packets keep coming it is not put to sleep and
-// woken for each (a wake-up costs tens of microseconds, far more than the
-// packet), and a quiet market finds it asleep.
-struct IncomingQueueTraits : moodycamel::ConcurrentQueueDefaultTraits {
-  static const int MAX_SEMA_SPINS = 50000;
-};
-
 class CSessionData : public StockContext {
  public:
   static constexpr std::size_t kHistoryLimit = 1000;
@@ -171,7 +163,7 @@ class CSessionData : public StockContext {
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
   [[nodiscard]] std::filesystem::path FilePath(const char* name) const;
   static void FreeQueue(moodycamel::ConcurrentQueue<Packet*>& queue);
-  static void FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*, IncomingQueueTraits>& queue);
+  static void FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*>& queue);
 
   // One handler per code (session_dispatch.cpp).
   void OnLoginAnswer(const Packet& p);
@@ -190,7 +182,7 @@ class CSessionData : public StockContext {
   mutable std::recursive_mutex records_lock_;
   CMyMutex dispatch_mutex_;
   std::vector<std::unique_ptr<Packet>> settings_;
-  moodycamel::BlockingConcurrentQueue<Packet*, IncomingQueueTraits> incoming_;
+  moodycamel::BlockingConcurrentQueue<Packet*> incoming_;
   moodycamel::ConcurrentQueue<Packet*> history_;
   std::thread worker_;
   std::atomic<int> run_{0};
