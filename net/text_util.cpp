@@ -67,7 +67,7 @@ std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from) {
 
 namespace {
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
 // How many of the 8 characters at p are digits before the first that is not
 // (0 to 8), with the value of those digits.
 int LeadingDigits8(const char16_t* p, std::uint32_t& value) {
@@ -99,7 +99,7 @@ int LeadingDigits8(const char16_t* p, std::uint32_t& value) {
 
 bool FieldCursor::NextInt(std::int32_t& value) {
   if (done_) return false;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
   if (rest_.size() > 8 && (sep_ < u'0' || sep_ > u'9')) {
     std::uint32_t v = 0;
     const int length = LeadingDigits8(rest_.data(), v);
