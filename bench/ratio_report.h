@@ -34,7 +34,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         const std::string suffix = name.substr(ours.size());
         const auto b = seconds_per_iteration_.find(base + suffix);
         if (b == seconds_per_iteration_.end() || b->second <= 0) continue;
-        std::printf("  %-48s / %-40s = %.2f\n", name.c_str(), b->first.c_str(), t / b->second);
+        std::printf("  %-48s / %-40s = %.3g\n", name.c_str(), b->first.c_str(), t / b->second);
       }
     }
   }
