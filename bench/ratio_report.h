@@ -19,9 +19,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds_per_iteration_[run.benchmark_name()] = run.GetAdjustedRealTime() /
-                                                     benchmark::GetTimeUnitMultiplier(run.time_unit);
+      // A repeated benchmark counts by its median.
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type != Run::RT_Iteration && !median) || run.iterations == 0) continue;
+      seconds_per_iteration_[Key(run.run_name.str())] =
+          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -40,6 +42,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  // The name without its fixed iteration and repetition counts, so that a
+  // benchmark run once pairs with one run until the time is up.
+  static std::string Key(std::string name) {
+    for (const std::string field : {"/iterations:", "/repeats:"}) {
+      const std::size_t at = name.find(field);
+      if (at == std::string::npos) continue;
+      std::size_t end = at + field.size();
+      while (end < name.size() && name[end] != '/') ++end;
+      name.erase(at, end - at);
+    }
+    return name;
+  }
+
   std::map<std::string, double> seconds_per_iteration_;
 };
 
