@@ -170,14 +170,13 @@ const Packet::TagIndex& Packet::Index() const {
 bool Packet::FindFirstElement(std::u16string_view tag, std::u16string_view& value) const {
   // "<PKT><" + tag + ">" at the start is the first "<tag>", and when the
   // first "<" after it begins "</" + tag + ">", that is the first "</tag>":
-  // nothing before can be one. (A tag with a ">" reads differently, and
-  // "<PKT>" itself stands at 0.)
+  // nothing before can be one. The tag holds no ">" (such a tag reads
+  // differently); "<PKT>" itself stands at 0.
   constexpr std::u16string_view kStart = u"<PKT><";
   const std::u16string_view text = text_;
   const std::size_t value_start = kStart.size() + tag.size() + 1;
   if (tag.empty() || text.size() < value_start || text[kStart.size()] != tag[0] ||
-      text[value_start - 1] != u'>' || tag.find(u'>') != std::u16string_view::npos ||
-      tag == u"PKT" ||
+      text[value_start - 1] != u'>' || tag == u"PKT" ||
       !SameChars(text.data(), kStart.data(), kStart.size()) ||
       !SameChars(text.data() + kStart.size(), tag.data(), tag.size())) {
     return false;
@@ -280,8 +279,9 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   // routed by its first elements is not worth an index.
   const bool indexed =
       index_.load(std::memory_order_acquire) != nullptr || CountRead() >= kDirectReads;
-  if (!indexed && FindFirstElement(tag, value)) return true;
-  if (indexed && tag.find(u'>') == std::u16string_view::npos &&
+  const bool plain_tag = tag.find(u'>') == std::u16string_view::npos;
+  if (!indexed && plain_tag && FindFirstElement(tag, value)) return true;
+  if (indexed && plain_tag &&
       text.size() < std::numeric_limits<std::uint32_t>::max()) {
     Index().Find(text, tag, open, close);
     if (open == std::u16string_view::npos) return false;

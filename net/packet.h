@@ -54,7 +54,8 @@ class Packet {
   static constexpr std::uint32_t kDirectReads = 3;
   [[nodiscard]] const TagIndex& Index() const;
   // The first element (the code every packet starts with), read without a
-  // search when it is the tag; false when that does not settle it.
+  // search when it is the tag; false when that does not settle it. For a tag
+  // without ">".
   bool FindFirstElement(std::u16string_view tag, std::u16string_view& value) const;
   // Counts a read without the index; returns the count before it.
   std::uint32_t CountRead() const;

@@ -56,7 +56,6 @@ bool CPKT::Parse(std::u16string_view text, char16_t sep) {
         break;
       case Type::kText:
         more = fields.Next(piece);
-        numbers[pos] = 0;
         texts[kTextSlot[pos]] = piece;
         break;
     }

@@ -7,12 +7,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "bench/ratio_report.h"
 #include "net/text_util.h"
 #include "platform/application.h"
+#include "tests/platform/offscreen_app.h"
 #include "platform/list_ctrl.h"
 #include "platform/window_events.h"
 
@@ -26,16 +26,7 @@ constexpr int kRows = 3000;
 constexpr int kRowHeight = 18;
 constexpr int kHeaderHeight = 20;
 
-Application& App() {
-  static Application* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "bench_list_ctrl";
-    static char* argv[] = {name, nullptr};
-    return new Application(argc, argv);
-  }();
-  return *app;
-}
+using testing_host::App;
 
 // The list with its rows, scrolled to the middle, and a bitmap of its size.
 struct Fixture {

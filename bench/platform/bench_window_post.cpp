@@ -12,7 +12,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <thread>
@@ -20,6 +19,7 @@
 
 #include "bench/ratio_report.h"
 #include "platform/application.h"
+#include "tests/platform/offscreen_app.h"
 #include "platform/window.h"
 
 namespace velloran {
@@ -32,16 +32,7 @@ std::int64_t NowNs() {
       .count();
 }
 
-Application& App() {
-  static Application* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "bench_window_post";
-    static char* argv[] = {name, nullptr};
-    return new Application(argc, argv);
-  }();
-  return *app;
-}
+using testing_host::App;
 
 std::atomic<std::int64_t> handled_ns{0};
 // Every latency of every run, in microseconds, by kind ("layer", "qt").

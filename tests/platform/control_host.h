@@ -3,7 +3,6 @@
 // tests and keeps what they tell it: commands, notifications and scroll
 // messages; it answers the colour request when given colours.
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -12,19 +11,9 @@
 #include "platform/control_codes.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
+#include "tests/platform/offscreen_app.h"
 
 namespace velloran::testing_host {
-
-inline Application& App() {
-  static Application* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "control_tests";
-    static char* argv[] = {name, nullptr};
-    return new Application(argc, argv);  // lives as long as the process
-  }();
-  return *app;
-}
 
 inline bool RunUntil(const std::function<bool()>& done, int ms = 3000) {
   return App().loop().RunUntil(done, std::chrono::milliseconds(ms));
