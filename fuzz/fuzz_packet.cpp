@@ -33,6 +33,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (packet.GetText(wtag, u"\x01none") != want) __builtin_trap();
     }
   };
+  // Several tags read in one pass, each as a single read gives it.
+  auto same_each = [&wtag](const velloran::Packet& packet) {
+    const velloran::Packet fresh(packet);  // no index yet: the one-pass way
+    std::u16string_view values[3];
+    const std::uint32_t found = fresh.FindEach({u"GBN", wtag, u"A"}, values);
+    std::u16string_view one;
+    if (((found & 1) != 0) != fresh.Find(u"GBN", one) || ((found & 1) != 0 && values[0] != one) ||
+        ((found & 2) != 0) != fresh.Find(wtag, one) || ((found & 2) != 0 && values[1] != one) ||
+        ((found & 4) != 0) != fresh.Find(u"A", one) || ((found & 4) != 0 && values[2] != one)) {
+      __builtin_trap();
+    }
+  };
+  same_each(p);
   same_reads(p);
   (void)p.GetInt(wtag, 7);
   p.AddText(wtag, wvalue);
@@ -40,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.SetText(wtag, wvalue);
   p.SetInt(wtag, 42);
   same_reads(p);
+  same_each(p);
   // A packet re-read from its own wire form keeps its text.
   const std::string wire = p.ToWire();
   velloran::Packet again(wire.data(), static_cast<int>(wire.size()));

@@ -45,12 +45,61 @@ class TagText {
   std::size_t size_;
 };
 
+// Every "<" of a text that some ">" follows, in text order, with the first
+// ">" after it. For a tag without ">", "<" + tag + ">" occurs at a position
+// exactly when a "<" given here stands there and the tag is the text between
+// it and its ">". Each character is looked at at most twice.
+class TagCursor {
+ public:
+  explicit TagCursor(std::u16string_view text) : text_(text), at_(FindChar(text, u'<')) {}
+  // The next such "<" at `open` and its ">" at `end`; false when none is left.
+  bool Next(std::size_t& open, std::size_t& end) {
+    if (at_ == std::u16string_view::npos) return false;
+    if (end_ <= at_) {  // a "<" inside the last name shares its ">"
+      end_ = FindChar(text_, u'>', at_ + 1);
+      if (end_ == std::u16string_view::npos) {
+        at_ = end_;
+        return false;
+      }
+    }
+    open = at_;
+    end = end_;
+    at_ = FindChar(text_, u'<', at_ + 1);
+    return true;
+  }
+
+ private:
+  std::u16string_view text_;
+  std::size_t at_;
+  std::size_t end_ = 0;
+};
+
+// A tag the walk over the leading elements can read: neither "<" nor ">" in
+// it, no leading "/", not "PKT".
+bool LeadingTag(std::u16string_view tag) {
+  if (tag.empty()) return true;
+  if (tag[0] == u'/' || (tag.size() == 3 && tag[0] == u'P' && tag[1] == u'K' && tag[2] == u'T')) {
+    return false;
+  }
+  for (const char16_t c : tag) {
+    if (c == u'<' || c == u'>') return false;
+  }
+  return true;
+}
+
+// True when no tag is asked for twice (the walk gives each element to one).
+bool Distinct(std::initializer_list<std::u16string_view> tags) {
+  for (auto a = tags.begin(); a != tags.end(); ++a) {
+    for (auto b = a + 1; b != tags.end(); ++b) {
+      if (*a == *b) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
-// Every "<" of the text that some ">" follows, in text order, with what
-// stands between it and the first ">" after it, summed up in a key. "<" + tag
-// + ">" occurs at a position exactly when an entry there has the tag as that
-// text, and "</" + tag + ">" when it has "/" + tag; so the first entry that
+// The tags of the text, each summed up in a key, so that the first entry that
 // matches is the first occurrence a search of the whole text would find.
 struct Packet::TagIndex {
   // The length and the first, second and last characters of a name: equal
@@ -73,34 +122,17 @@ struct Packet::TagIndex {
   explicit TagIndex(std::u16string_view text) {
     thread_local std::vector<Entry> found;
     found.clear();
-    const char16_t* t = text.data();
-    const std::size_t n = text.size();
-    std::size_t open_from = 0;  // entries from here on wait for their ">"
-    // From each "<" the name runs to the next ">" or "<"; from a ">" the
-    // value runs to the next "<". Every character is looked at once.
-    std::size_t i = FindChar(text, u'<');
-    while (i != std::u16string_view::npos) {
-      found.push_back({0, static_cast<std::uint32_t>(i), 0});
-      std::size_t j = i + 1;
-      while (j < n && t[j] != u'<' && t[j] != u'>') ++j;
-      if (j == n) break;
-      if (t[j] == u'<') {  // a "<" inside a name: both wait for the same ">"
-        i = j;
-        continue;
-      }
-      for (std::size_t k = open_from; k < found.size(); ++k) {
-        Entry& e = found[k];
-        e.length = static_cast<std::uint32_t>(j - e.at - 1);
-        e.key = KeyOf(t + e.at + 1, e.length);
-      }
-      open_from = found.size();
-      i = FindChar(text, u'<', j + 1);
+    TagCursor tags(text);
+    for (std::size_t at, end; tags.Next(at, end);) {
+      const std::size_t length = end - at - 1;
+      found.push_back({KeyOf(text.data() + at + 1, length), static_cast<std::uint32_t>(at),
+                       static_cast<std::uint32_t>(length)});
     }
-    count_ = open_from;  // a "<" that no ">" follows starts no tag
+    count_ = found.size();
     if (count_ <= kInline) {
-      std::copy(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(count_), small_);
+      std::copy(found.begin(), found.end(), small_);
     } else {
-      more_.assign(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(count_));
+      more_.assign(found.begin(), found.end());
     }
     std::fill(std::begin(first_), std::end(first_), kNone);
     const Entry* entries = Entries();
@@ -167,28 +199,69 @@ const Packet::TagIndex& Packet::Index() const {
   return *expected;
 }
 
-bool Packet::FindFirstElement(std::u16string_view tag, std::u16string_view& value) const {
-  // "<PKT><" + tag + ">" at the start is the first "<tag>", and when the
-  // first "<" after it begins "</" + tag + ">", that is the first "</tag>":
-  // nothing before can be one. The tag holds no ">" (such a tag reads
-  // differently); "<PKT>" itself stands at 0.
-  constexpr std::u16string_view kStart = u"<PKT><";
+// Why the walk gives the defined reading: the text it has passed holds, after
+// "<PKT>", only elements "<N>v</N>" (N without "<", ">" and a leading "/", v
+// without "<") and text without "<". Every "<" there starts such a tag, and
+// the first ">" after it ends that tag, so "<T>" occurs there only as "<N>"
+// with N = T ("<PKT>" and the "</N>" are ruled out by T), and "</T>" only as
+// the "</N>" of such an element. The first element named T therefore holds
+// the first "<T>" and the first "</T>". Where a "<" has no ">" after it, or
+// no "<" is left, nothing further can occur.
+std::uint32_t Packet::ReadLeading(const std::u16string_view* tags, std::size_t n,
+                                  std::u16string_view* values, bool& settled) const {
+  constexpr std::u16string_view kStart = u"<PKT>";
+  constexpr std::size_t kNone = std::u16string_view::npos;
   const std::u16string_view text = text_;
-  const std::size_t value_start = kStart.size() + tag.size() + 1;
-  if (tag.empty() || text.size() < value_start || text[kStart.size()] != tag[0] ||
-      text[value_start - 1] != u'>' || tag == u"PKT" ||
-      !SameChars(text.data(), kStart.data(), kStart.size()) ||
-      !SameChars(text.data() + kStart.size(), tag.data(), tag.size())) {
-    return false;
+  const char16_t* const begin = text.data();
+  const char16_t* const end = begin + text.size();
+  const std::uint32_t all = (1u << n) - 1;
+  std::uint32_t found = 0;
+  settled = false;
+  if (text.size() < kStart.size() || !SameChars(begin, kStart.data(), kStart.size())) return 0;
+  std::size_t from = kStart.size();
+  while (found != all) {
+    // Elements usually follow one another without a gap.
+    const std::size_t open =
+        from < text.size() && begin[from] == u'<' ? from : FindChar(text, u'<', from);
+    if (open == kNone) break;
+    // The name runs to the first ">"; a "<" before it ends the walk. The
+    // elements usually come in the order asked for, so the first tag not yet
+    // found is tried first, which needs neither a scan nor a search.
+    const char16_t* const name = begin + open + 1;
+    const std::size_t next = static_cast<unsigned>(__builtin_ctz(~found));
+    const std::size_t want = tags[next].size();
+    std::size_t length = want, matched = next;
+    if (static_cast<std::size_t>(end - name) <= want || name[want] != u'>' ||
+        !SameChars(name, tags[next].data(), want)) {
+      const char16_t* q = name;
+      while (q < end && *q != u'>' && *q != u'<') ++q;
+      if (q == end) break;
+      length = static_cast<std::size_t>(q - name);
+      if (*q == u'<' || (length > 0 && *name == u'/')) return found;
+      matched = kNone;
+      for (std::size_t k = next + 1; k < n && matched == kNone; ++k) {
+        if (tags[k].size() == length && (found >> k & 1) == 0 &&
+            SameChars(tags[k].data(), name, length)) {
+          matched = k;
+        }
+      }
+    }
+    const std::size_t value_start = open + length + 2;
+    const std::size_t close = FindChar(text, u'<', value_start);
+    if (close == kNone) break;
+    const char16_t* const c = begin + close;
+    if (static_cast<std::size_t>(end - c) < length + 3 || c[1] != u'/' || c[2 + length] != u'>' ||
+        !SameChars(c + 2, name, length)) {
+      return found;
+    }
+    if (matched != kNone) {
+      values[matched] = std::u16string_view(begin + value_start, close - value_start);
+      found |= 1u << matched;
+    }
+    from = close + length + 3;
   }
-  const std::size_t close = FindChar(text, u'<', value_start);
-  if (close == std::u16string_view::npos || text.size() - close < tag.size() + 3 ||
-      text[close + 1] != u'/' || !SameChars(text.data() + close + 2, tag.data(), tag.size()) ||
-      text[close + 2 + tag.size()] != u'>') {
-    return false;
-  }
-  value = text.substr(value_start, close - value_start);
-  return true;
+  settled = true;
+  return found;
 }
 
 std::uint32_t Packet::CountRead() const {
@@ -274,21 +347,25 @@ void Packet::AddInt(std::u16string_view tag, std::int64_t value) {
 
 bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   const std::u16string_view text = text_;
-  std::size_t open, close, value_start;
-  // The first reads search the text as it stands: a packet that is only
-  // routed by its first elements is not worth an index.
+  // The first reads walk the elements the text starts with: a packet that is
+  // only routed by its first elements is not worth an index.
   const bool indexed =
       index_.load(std::memory_order_acquire) != nullptr || CountRead() >= kDirectReads;
-  const bool plain_tag = tag.find(u'>') == std::u16string_view::npos;
-  if (!indexed && plain_tag && FindFirstElement(tag, value)) return true;
-  if (indexed && plain_tag &&
+  if (!indexed && LeadingTag(tag)) {
+    bool settled;
+    if (ReadLeading(&tag, 1, &value, settled) != 0) return true;
+    if (settled) return false;
+  }
+  std::size_t open, close, value_start;
+  if (indexed && tag.find(u'>') == std::u16string_view::npos &&
       text.size() < std::numeric_limits<std::uint32_t>::max()) {
     Index().Find(text, tag, open, close);
     if (open == std::u16string_view::npos) return false;
     value_start = open + tag.size() + 2;
   } else {
-    // Also for a tag with a ">" in it, which the index cannot tell apart from
-    // the first characters of its value, and for a text too long for it.
+    // Before the index, where the walk did not settle it; a tag with a ">"
+    // in it, which the index cannot tell apart from the first characters of
+    // its value; and a text too long for the index.
     open = FindText(text, TagText(tag, false));
     if (open == std::u16string_view::npos) return false;
     value_start = text.find(u'>', open) + 1;
@@ -298,6 +375,24 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   value =
       close < value_start ? std::u16string_view{} : text.substr(value_start, close - value_start);
   return true;
+}
+
+std::uint32_t Packet::FindEach(std::initializer_list<std::u16string_view> tags,
+                               std::u16string_view* values) const {
+  std::uint32_t found = 0;
+  bool settled = false;
+  if (tags.size() <= kMaxLeading && index_.load(std::memory_order_acquire) == nullptr &&
+      std::all_of(tags.begin(), tags.end(), LeadingTag) && Distinct(tags)) {
+    (void)CountRead();
+    found = ReadLeading(tags.begin(), tags.size(), values, settled);
+  }
+  if (settled) return found;
+  std::size_t k = 0;
+  for (const std::u16string_view tag : tags) {
+    if ((found >> k & 1) == 0 && Find(tag, values[k])) found |= 1u << k;
+    ++k;
+  }
+  return found;
 }
 
 bool Packet::Contains(std::u16string_view text) const {

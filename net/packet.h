@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,12 @@ class Packet {
   // without a copy. Valid while the packet is unchanged. Safe to call from
   // several threads at once, as every const operation is.
   [[nodiscard]] bool Find(std::u16string_view tag, std::u16string_view& value) const;
+  // Several elements in one pass over the text, each read as Find reads
+  // it: for the few leading elements a packet is routed by. Bit k of the
+  // result is set when tags[k] was found and values[k] holds its value;
+  // values of tags not found are left as they were.
+  std::uint32_t FindEach(std::initializer_list<std::u16string_view> tags,
+                         std::u16string_view* values) const;
   [[nodiscard]] bool Contains(std::u16string_view text) const;
 
   [[nodiscard]] const std::u16string& Text() const { return text_; }
@@ -53,10 +60,14 @@ class Packet {
   struct TagIndex;
   static constexpr std::uint32_t kDirectReads = 3;
   [[nodiscard]] const TagIndex& Index() const;
-  // The first element (the code every packet starts with), read without a
-  // search when it is the tag; false when that does not settle it. For a tag
-  // without ">".
-  bool FindFirstElement(std::u16string_view tag, std::u16string_view& value) const;
+  // Reads tags[0..n) (n at most kMaxLeading, distinct, each a tag
+  // LeadingTag takes) by walking the elements the text starts with, until
+  // each is found or the text stops being a plain run of elements. Returns
+  // the bit mask of FindEach; `settled` tells that a tag not found does not
+  // occur at all.
+  static constexpr std::size_t kMaxLeading = 8;
+  std::uint32_t ReadLeading(const std::u16string_view* tags, std::size_t n,
+                            std::u16string_view* values, bool& settled) const;
   // Counts a read without the index; returns the count before it.
   std::uint32_t CountRead() const;
   void TextChanged();

@@ -94,14 +94,15 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
       return;
     }
     case code::kRealtime: {
-      std::u16string_view res, stock;
-      if (!packet->Find(u"RES", res)) res = {};
+      // Both leading elements in one pass; a missing one reads as empty.
+      std::u16string_view found[2];
+      (void)packet->FindEach({u"RES", u"STKCD"}, found);
+      const std::u16string_view res = found[0], stock = found[1];
       if (res == u"JIF") break;
       if (IsOrderBookUpdate(res)) {
         if (view_ != nullptr) view_->PushPacket(std::move(packet));
         return;
       }
-      if (!packet->Find(u"STKCD", stock)) stock = {};
       if (view_ != nullptr && stock == view_->ShownStockCode()) {
         view_->PushPacket(std::make_unique<Packet>(packet->Text()));
       }

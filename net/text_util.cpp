@@ -47,24 +47,6 @@ std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::
   return std::u16string_view::npos;
 }
 
-std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from) {
-  const std::size_t n = text.size();
-  const char16_t* t = text.data();
-  std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-  for (; i + 8 <= n; i += 8) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, wanted)));
-    if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
-  }
-#endif
-  for (; i < n; ++i) {
-    if (t[i] == c) return i;
-  }
-  return std::u16string_view::npos;
-}
-
 namespace {
 
 #if defined(__SSE2__) && defined(__x86_64__)

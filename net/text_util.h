@@ -4,9 +4,14 @@
 // number formats the screens show.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velloran {
 
@@ -22,6 +27,18 @@ std::size_t FindText(std::u16string_view text, std::u16string_view needle, std::
 // of tags and fields: a plain loop, where the library's vector compare costs
 // more to set up than the compare itself.
 inline bool SameChars(const char16_t* a, const char16_t* b, std::size_t n) {
+  if (n >= 4) {
+    // Four characters a step, the last step ending at the last character.
+    std::uint64_t x, y;
+    for (std::size_t i = 0; i + 4 < n; i += 4) {
+      std::memcpy(&x, a + i, 8);
+      std::memcpy(&y, b + i, 8);
+      if (x != y) return false;
+    }
+    std::memcpy(&x, a + n - 4, 8);
+    std::memcpy(&y, b + n - 4, 8);
+    return x == y;
+  }
   for (std::size_t i = 0; i < n; ++i) {
     if (a[i] != b[i]) return false;
   }
@@ -40,8 +57,25 @@ std::int32_t ToIntGrouped(std::u16string_view text);
 double ToReal(std::u16string_view text);
 
 // The first c in text at or after from, or npos; the same result as
-// std::u16string_view::find, 8 characters at a time.
-std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from = 0);
+// std::u16string_view::find, 8 characters at a time. Inline: most searches
+// are of a few characters, where a call would cost as much as the search.
+inline std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from = 0) {
+  const std::size_t n = text.size();
+  const char16_t* t = text.data();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, wanted)));
+    if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (t[i] == c) return i;
+  }
+  return std::u16string_view::npos;
+}
 
 // The pieces between separators one at a time, without building a vector:
 // the pieces SplitAll gives, in order.

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -55,9 +57,59 @@ inline int SequenceLength(const unsigned char* p, std::size_t avail, char32_t& c
   return need + 1;
 }
 
+// Each widens the leading run of bytes below 0x80 other than NUL into o and
+// returns its length, looking at whole blocks only: the run may go on in the
+// last n % block bytes. A block is written whole, which stays within the
+// output because no byte decodes to more than one unit.
+std::size_t WidenPlainSse2(const unsigned char* p, std::size_t n, char16_t* o) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(v, zero));
+    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(v)) |
+                             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+    if (special != 0) return i + static_cast<unsigned>(__builtin_ctz(special));
+  }
+#endif
+  return i;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) std::size_t WidenPlainAvx2(const unsigned char* p, std::size_t n,
+                                                           char16_t* o) {
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + i),
+                        _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + i + 16),
+                        _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)));
+    const unsigned special = static_cast<unsigned>(_mm256_movemask_epi8(v)) |
+                             static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, zero)));
+    if (special != 0) return i + static_cast<unsigned>(__builtin_ctz(special));
+  }
+  return i + WidenPlainSse2(p + i, n - i, o + i);
+}
+#endif
+
+using WidenPlain = std::size_t (*)(const unsigned char*, std::size_t, char16_t*);
+
+WidenPlain ChooseWidenPlain() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return WidenPlainAvx2;
+#endif
+  return WidenPlainSse2;
+}
+
 }  // namespace
 
 void AppendUtf8AsUtf16(const char* bytes, std::size_t length, std::u16string& out) {
+  static const WidenPlain widen_plain = ChooseWidenPlain();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   const auto* end = p + length;
   const std::size_t base = out.size();
@@ -65,30 +117,17 @@ void AppendUtf8AsUtf16(const char* bytes, std::size_t length, std::u16string& ou
   out.resize(base + length);
   char16_t* o = out.data() + base;
   while (p < end) {
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    while (end - p >= 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      if ((_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) != 0) break;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(v, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(v, zero));
-      o += 16;
-      p += 16;
-    }
-#endif
+    const std::size_t plain = widen_plain(p, static_cast<std::size_t>(end - p), o);
+    p += plain;
+    o += plain;
     while (end - p >= 8 && PlainAscii8(p)) {
       for (int k = 0; k < 8; ++k) o[k] = p[k];
       o += 8;
       p += 8;
     }
-    if (p == end) break;
-    const unsigned char b = *p;
-    if (b < 0x80) {
-      if (b == 0) break;
-      *o++ = b;
-      ++p;
-      continue;
-    }
+    // The few plain bytes before the next other one.
+    while (p < end && *p < 0x80 && *p != 0) *o++ = *p++;
+    if (p == end || *p == 0) break;
     char32_t cp = 0;
     const int n = SequenceLength(p, static_cast<std::size_t>(end - p), cp);
     if (n < 0) {

@@ -8,12 +8,14 @@
 // time from the server's write to the packet standing in the queue.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +31,35 @@ namespace velloran {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// One timed run: wall time and the receiving thread's processor time.
+struct Run {
+  double seconds = 0, user = 0, system = 0;
+};
+
+// Measures from construction to Finish() on the calling thread.
+class RunTimer {
+ public:
+  RunTimer() : start_(Clock::now()) { Cpu(user_, system_); }
+  Run Finish() const {
+    Run r;
+    r.seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    Cpu(r.user, r.system);
+    r.user -= user_;
+    r.system -= system_;
+    return r;
+  }
+
+ private:
+  static void Cpu(double& user, double& system) {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    user = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6;
+    system = usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+  }
+  Clock::time_point start_;
+  double user_ = 0, system_ = 0;
+};
 
 int Listen(int& port) {
   return testing::ListenLoopback(4, port);
@@ -53,7 +84,7 @@ std::thread Blast(int listen_fd, const std::string& bytes) {
 }
 
 // session_buffers: the socket buffer sizes the session socket uses.
-double PlainRecvSeconds(const std::string& bytes, bool session_buffers) {
+Run PlainRecv(const std::string& bytes, bool session_buffers) {
   int port = 0;
   const int listen_fd = Listen(port);
   std::thread server = Blast(listen_fd, bytes);
@@ -65,18 +96,18 @@ double PlainRecvSeconds(const std::string& bytes, bool session_buffers) {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   a.sin_port = htons(static_cast<std::uint16_t>(port));
-  const auto start = Clock::now();
+  const RunTimer timer;
   ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
   char buf[CQZSocket::kChunkBytes];
   std::size_t total = 0;
   long n;
   while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) total += static_cast<std::size_t>(n);
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const Run run = timer.Finish();
   ::close(fd);
   server.join();
   ::close(listen_fd);
   if (total != bytes.size()) std::printf("plain loop lost bytes\n");
-  return seconds;
+  return run;
 }
 
 // The order-book view's side: order-book updates go there, not to the queue.
@@ -88,7 +119,7 @@ class CountingView : public OrderBookLink {
   std::size_t count = 0;
 };
 
-double SessionSocketSeconds(const std::string& bytes, std::size_t expected_packets) {
+Run SessionSocket(const std::string& bytes, std::size_t expected_packets) {
   int port = 0;
   const int listen_fd = Listen(port);
   std::thread server = Blast(listen_fd, bytes);
@@ -98,7 +129,7 @@ double SessionSocketSeconds(const std::string& bytes, std::size_t expected_packe
   CountingView view;
   socket.SetOrderBookView(&view);
   std::size_t routed = 0;
-  const auto start = Clock::now();
+  const RunTimer timer;
   (void)socket.ConnectTo(u"127.0.0.1", port);
   loop.RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
   // Drained as the worker would, so the queue does not grow for the whole run.
@@ -109,14 +140,14 @@ double SessionSocketSeconds(const std::string& bytes, std::size_t expected_packe
       },
       std::chrono::seconds(120));
   routed += session.TakeIncoming().size() + view.count;
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const Run run = timer.Finish();
   socket.Close();
   server.join();
   ::close(listen_fd);
   if (routed != expected_packets) {
     std::printf("session socket routed %zu of %zu packets\n", routed, expected_packets);
   }
-  return seconds;
+  return run;
 }
 
 // A socket that notes, right after each receive, when its packets stood in
@@ -189,7 +220,8 @@ void PacedLatency(int count, int gap_us) {
 }  // namespace
 }  // namespace velloran
 
-int main() {
+// Optional argument: the number of rounds (default 9; 1 for profiling).
+int main(int argc, char** argv) {
   using namespace velloran;
   const sample::Stream& one = sample::TheStream();
   std::string bytes;
@@ -201,33 +233,49 @@ int main() {
   const double mb = bytes.size() / 1e6;
   // Rounds interleave the three runs, so a neighbour's load falls on all of
   // them alike; the medians are printed.
-  constexpr int kRounds = 9;
-  std::vector<double> bound, plain_default, ours, ratio, ratio_default;
+  const int kRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+  std::vector<Run> bound, plain_default, ours;
+  std::vector<double> ratio, ratio_default;
   for (int round = 0; round < kRounds; ++round) {
-    bound.push_back(PlainRecvSeconds(bytes, true));
-    plain_default.push_back(PlainRecvSeconds(bytes, false));
-    ours.push_back(SessionSocketSeconds(bytes, packets));
-    ratio.push_back(ours.back() / bound.back());
-    ratio_default.push_back(ours.back() / plain_default.back());
+    bound.push_back(PlainRecv(bytes, true));
+    plain_default.push_back(PlainRecv(bytes, false));
+    ours.push_back(SessionSocket(bytes, packets));
+    ratio.push_back(ours.back().seconds / bound.back().seconds);
+    ratio_default.push_back(ours.back().seconds / plain_default.back().seconds);
   }
   auto median = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
   };
+  auto field = [](const std::vector<Run>& runs, double Run::*member) {
+    std::vector<double> v;
+    for (const Run& r : runs) v.push_back(r.*member);
+    return v;
+  };
   std::printf("stream: %.1f MB, %zu packets over loopback, median of %d rounds\n", mb, packets,
               kRounds);
   std::printf("plain recv loop, 4096-byte reads, 16 KiB socket buffers (bound): %8.1f MB/s\n",
-              mb / median(bound));
+              mb / median(field(bound, &Run::seconds)));
   std::printf("plain recv loop, 4096-byte reads, default socket buffers:        %8.1f MB/s\n",
-              mb / median(plain_default));
+              mb / median(field(plain_default, &Run::seconds)));
+  const double ours_seconds = median(field(ours, &Run::seconds));
   std::printf(
       "session socket into the queue:                                   %8.1f MB/s, "
       "%.2f M packets/s\n",
-      mb / median(ours), packets / median(ours) / 1e6);
+      mb / ours_seconds, packets / ours_seconds / 1e6);
   std::printf("ratio session socket time / bound time = %.2f (rounds:", median(ratio));
   for (const double r : ratio) std::printf(" %.2f", r);
   std::printf(")\nratio session socket time / default-buffer loop time = %.2f\n",
               median(ratio_default));
+  // Where the receiving thread's time goes: the bound waits for the sender
+  // part of the time; the session socket has the system calls of a read
+  // event (poll, the readable-byte query, recv) and its own work.
+  std::printf(
+      "receiving thread, s: bound wall %.3f user %.3f system %.3f; "
+      "session socket wall %.3f user %.3f system %.3f\n",
+      median(field(bound, &Run::seconds)), median(field(bound, &Run::user)),
+      median(field(bound, &Run::system)), ours_seconds, median(field(ours, &Run::user)),
+      median(field(ours, &Run::system)));
   PacedLatency(20000, 20);
   return 0;
 }

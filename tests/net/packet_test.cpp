@@ -81,6 +81,12 @@ TEST(PacketRead, FirstElementReadsAsAnyOther) {
   EXPECT_EQ(Packet(std::u16string(u"<PKT><PKT>x</PKT></PKT>")).GetText(u"PKT", u""), u"<PKT>x");
   // A "<" inside the first value: the value runs to the closing tag.
   EXPECT_EQ(Packet(std::u16string(u"<PKT><GBN>1<X></GBN>")).GetText(u"GBN", u""), u"1<X>");
+  // An element named "/A" holds the first "</A>", ahead of the A element.
+  const Packet slash(std::u16string(u"<PKT></A>x<//A><A>v</A></PKT>"));
+  EXPECT_EQ(Packet(slash).GetText(u"A", u"def"), u"");
+  std::u16string_view values[2];
+  EXPECT_EQ(slash.FindEach({u"A", u"GBN"}, values), 1u);
+  EXPECT_EQ(values[0], u"");
   // A tag with a ">": the value starts after the first ">", as in any search.
   EXPECT_EQ(Packet(std::u16string(u"<PKT><G>B>v</G>B></PKT>")).GetText(u"G>B", u""), u"B>v");
 }
@@ -166,6 +172,23 @@ TEST(PacketRead, AgreesWithTheDefinedReadingOnAnyTextAndAfterEveryChange) {
     for (const auto& tag : tags) {
       ASSERT_EQ(p.GetText(tag, u"def"), Reference(p.Text(), tag, u"def"))
           << "round " << round << " tag " << std::string(tag.begin(), tag.end());
+    }
+    // Several tags in one pass, in and out of the order they stand in, with a
+    // tag the pass cannot take and one asked for twice.
+    const Packet fresh(p);
+    for (const auto& asked : {std::vector<std::u16string>{u"A", u"B", u"AB"},
+                              std::vector<std::u16string>{u"B", u"", u"A"},
+                              std::vector<std::u16string>{u"A", u"/A", u"PKT"},
+                              std::vector<std::u16string>{u"B", u"B"}}) {
+      std::u16string_view values[3] = {u"def", u"def", u"def"};
+      const std::uint32_t found =
+          asked.size() == 2 ? fresh.FindEach({asked[0], asked[1]}, values)
+                            : fresh.FindEach({asked[0], asked[1], asked[2]}, values);
+      for (std::size_t k = 0; k < asked.size(); ++k) {
+        const std::u16string want = Reference(p.Text(), asked[k], u"def");
+        ASSERT_EQ(std::u16string(values[k]), want) << "round " << round << " tag " << k;
+        ASSERT_EQ((found >> k & 1) != 0, want != u"def" || p.GetText(asked[k], u"x") == u"def");
+      }
     }
   };
   for (int round = 0; round < 3000; ++round) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "tests/net/utf8_pieces.h"
+
 namespace velloran {
 namespace {
 
@@ -29,6 +33,26 @@ TEST(Utf8Decode, StopsAtNulInFastAndSlowPaths) {
   EXPECT_EQ(Utf8ToUtf16(a), u"0123456789");
   const std::string b("\xEB\x8C\x80\0\xEB\x8C\x80", 7);
   EXPECT_EQ(Utf8ToUtf16(b), u"대");
+}
+
+TEST(Utf8Decode, AnyMixOfPiecesAtAnyOffsetDecodesPieceByPiece) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 4000; ++round) {
+    testing::Utf8Sample s;
+    bool ended = false;
+    const int pieces = static_cast<int>(rng() % 12);
+    for (int i = 0; i < pieces; ++i) {
+      // NULs rarely, so that most texts run to their end.
+      unsigned kind = rng() % 12;
+      if (kind >= testing::kUtf8Nul) ++kind;
+      if (rng() % 16 == 0) kind = testing::kUtf8Nul;
+      testing::AppendUtf8Piece(static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(rng()), s,
+                               ended);
+    }
+    std::u16string out = u"kept";
+    AppendUtf8AsUtf16(s.bytes.data(), s.bytes.size(), out);
+    ASSERT_EQ(out, u"kept" + s.text) << "round " << round;
+  }
 }
 
 TEST(Utf8Encode, RoundTripAndLoneSurrogates) {
