@@ -201,12 +201,13 @@ const Packet::TagIndex& Packet::Index() const {
 
 // Why the walk gives the defined reading: the text it has passed holds, after
 // "<PKT>", only elements "<N>v</N>" (N without "<", ">" and a leading "/", v
-// without "<") and text without "<". Every "<" there starts such a tag, and
-// the first ">" after it ends that tag, so "<T>" occurs there only as "<N>"
-// with N = T ("<PKT>" and the "</N>" are ruled out by T), and "</T>" only as
-// the "</N>" of such an element. The first element named T therefore holds
-// the first "<T>" and the first "</T>". Where a "<" has no ">" after it, or
-// no "<" is left, nothing further can occur.
+// without "<"), text without "<", and closing tags "</M>" on their own where
+// M is none of the tags still looked for. Every "<" there starts such a tag,
+// and the first ">" after it ends that tag, so "<T>" occurs there only as
+// "<N>" with N = T ("<PKT>", "</N>" and "</M>" are ruled out by T), and
+// "</T>" only as the "</N>" of such an element. The first element named T
+// therefore holds the first "<T>" and the first "</T>". Where a "<" has no
+// ">" after it, or no "<" is left, nothing further can occur.
 std::uint32_t Packet::ReadLeading(const std::u16string_view* tags, std::size_t n,
                                   std::u16string_view* values, bool& settled) const {
   constexpr std::u16string_view kStart = u"<PKT>";
@@ -237,7 +238,19 @@ std::uint32_t Packet::ReadLeading(const std::u16string_view* tags, std::size_t n
       while (q < end && *q != u'>' && *q != u'<') ++q;
       if (q == end) break;
       length = static_cast<std::size_t>(q - name);
-      if (*q == u'<' || (length > 0 && *name == u'/')) return found;
+      if (*q == u'<') return found;
+      if (length > 0 && *name == u'/') {
+        // A closing tag on its own (the "</PKT>" at the end) can only be the
+        // first "</T>" of a tag T not found yet; else it is passed over.
+        for (std::size_t k = next; k < n; ++k) {
+          if ((found >> k & 1) == 0 && tags[k].size() + 1 == length &&
+              SameChars(tags[k].data(), name + 1, length - 1)) {
+            return found;
+          }
+        }
+        from = static_cast<std::size_t>(q + 1 - begin);
+        continue;
+      }
       matched = kNone;
       for (std::size_t k = next + 1; k < n && matched == kNone; ++k) {
         if (tags[k].size() == length && (found >> k & 1) == 0 &&

@@ -27,7 +27,8 @@ class CMyQueue {
 
  private:
   // The held bytes are data_[head_, head_ + length_). Keeping a head instead
-  // of copying the remainder down after every packet, and remembering how far
+  // of copying the remainder down after every packet (it moves down once,
+  // before the next append, and only while short), and remembering how far
   // the boundary search has looked, gives the same packets in linear time.
   std::unique_ptr<char[]> data_;
   int head_ = 0;
@@ -36,6 +37,8 @@ class CMyQueue {
   mutable std::mutex lock_;
 
   static constexpr int kFirstEnd = 5;  // the earliest position a boundary NUL may hold
+  // Held bytes up to this many are moved to the front before an append.
+  static constexpr int kCompactBytes = 4096;
 };
 
 }  // namespace velloran

@@ -3,6 +3,7 @@
 #include "app/session_data.h"
 #include "net/message_codes.h"
 #include "net/packet.h"
+#include "net/text_util.h"
 #include "platform/socket_api.h"
 #include "platform/window_messages.h"
 
@@ -78,7 +79,11 @@ void CQZSocket::OnReceive(int error) {
 
 void CQZSocket::Route(std::unique_ptr<Packet> packet) {
   ++packets_received_;
-  const int c = packet->GetInt(u"GBN", 0);
+  // The code and, for a real-time update, its kind and stock stand first in
+  // a packet: all three in one pass. A missing one reads as empty (code 0).
+  std::u16string_view lead[3];
+  const std::uint32_t found = packet->FindEach({u"GBN", u"RES", u"STKCD"}, lead);
+  const int c = (found & 1) != 0 ? ToIntGrouped(lead[0]) : 0;
   switch (c) {
     case code::kOrderBook:
     case code::kChart:
@@ -94,10 +99,7 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
       return;
     }
     case code::kRealtime: {
-      // Both leading elements in one pass; a missing one reads as empty.
-      std::u16string_view found[2];
-      (void)packet->FindEach({u"RES", u"STKCD"}, found);
-      const std::u16string_view res = found[0], stock = found[1];
+      const std::u16string_view res = lead[1], stock = lead[2];
       if (res == u"JIF") break;
       if (IsOrderBookUpdate(res)) {
         if (view_ != nullptr) view_->PushPacket(std::move(packet));
