@@ -38,9 +38,15 @@ TEST_F(WorkerTest, HistoryKeepsTheNewestThousand) {
   session_->StartWorker();
   for (int i = 0; i < 1001; ++i) session_->PushIncoming(BatchEnd(i));
   ASSERT_TRUE(queue_.WaitForPending(1001, std::chrono::seconds(30)));
-  // Once the next packet is posted, the 1001st is in the history and trimmed.
+  // Once the next packet is posted, the 1001st is in the history and
+  // trimmed; the worker files the posted one right after posting it.
   session_->PushIncoming(BatchEnd(1001));
   ASSERT_TRUE(queue_.WaitForPending(1002, std::chrono::seconds(30)));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (session_->history_size() != CSessionData::kHistoryLimit &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   EXPECT_EQ(session_->history_size(), CSessionData::kHistoryLimit);
 }
 
