@@ -74,29 +74,6 @@ class TagCursor {
   std::size_t end_ = 0;
 };
 
-// A tag the walk over the leading elements can read: neither "<" nor ">" in
-// it, no leading "/", not "PKT".
-bool LeadingTag(std::u16string_view tag) {
-  if (tag.empty()) return true;
-  if (tag[0] == u'/' || (tag.size() == 3 && tag[0] == u'P' && tag[1] == u'K' && tag[2] == u'T')) {
-    return false;
-  }
-  for (const char16_t c : tag) {
-    if (c == u'<' || c == u'>') return false;
-  }
-  return true;
-}
-
-// True when no tag is asked for twice (the walk gives each element to one).
-bool Distinct(std::initializer_list<std::u16string_view> tags) {
-  for (auto a = tags.begin(); a != tags.end(); ++a) {
-    for (auto b = a + 1; b != tags.end(); ++b) {
-      if (*a == *b) return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 // The tags of the text, each summed up in a key, so that the first entry that
@@ -390,12 +367,10 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   return true;
 }
 
-std::uint32_t Packet::FindEach(std::initializer_list<std::u16string_view> tags,
-                               std::u16string_view* values) const {
+std::uint32_t Packet::FindEach(const TagSet& tags, std::u16string_view* values) const {
   std::uint32_t found = 0;
   bool settled = false;
-  if (tags.size() <= kMaxLeading && index_.load(std::memory_order_acquire) == nullptr &&
-      std::all_of(tags.begin(), tags.end(), LeadingTag) && Distinct(tags)) {
+  if (tags.walkable() && index_.load(std::memory_order_acquire) == nullptr) {
     (void)CountRead();
     found = ReadLeading(tags.begin(), tags.size(), values, settled);
   }

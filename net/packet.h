@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -38,12 +39,38 @@ class Packet {
   // without a copy. Valid while the packet is unchanged. Safe to call from
   // several threads at once, as every const operation is.
   [[nodiscard]] bool Find(std::u16string_view tag, std::u16string_view& value) const;
+  // Tags read together by FindEach, at most kMax of them. Whether one walk
+  // over the leading elements can read them all is settled where the set is
+  // made: while compiling, for a constexpr set.
+  class TagSet {
+   public:
+    static constexpr std::size_t kMax = 8;
+    constexpr TagSet(std::initializer_list<std::u16string_view> tags) : size_(tags.size()) {
+      if (tags.size() > kMax) throw std::length_error("a tag set holds at most 8 tags");
+      std::size_t k = 0;
+      for (const std::u16string_view tag : tags) {
+        walkable_ = walkable_ && LeadingTag(tag);
+        for (std::size_t j = 0; j < k; ++j) walkable_ = walkable_ && tags_[j] != tag;
+        tags_[k++] = tag;
+      }
+    }
+    [[nodiscard]] constexpr std::size_t size() const { return size_; }
+    [[nodiscard]] constexpr const std::u16string_view* begin() const { return tags_; }
+    [[nodiscard]] constexpr const std::u16string_view* end() const { return tags_ + size_; }
+    // Distinct tags, each one LeadingTag takes.
+    [[nodiscard]] constexpr bool walkable() const { return walkable_; }
+
+   private:
+    std::u16string_view tags_[kMax]{};
+    std::size_t size_;
+    bool walkable_ = true;
+  };
+
   // Several elements in one pass over the text, each read as Find reads
   // it: for the few leading elements a packet is routed by. Bit k of the
-  // result is set when tags[k] was found and values[k] holds its value;
+  // result is set when tag k was found and values[k] holds its value;
   // values of tags not found are left as they were.
-  std::uint32_t FindEach(std::initializer_list<std::u16string_view> tags,
-                         std::u16string_view* values) const;
+  std::uint32_t FindEach(const TagSet& tags, std::u16string_view* values) const;
   [[nodiscard]] bool Contains(std::u16string_view text) const;
 
   [[nodiscard]] const std::u16string& Text() const { return text_; }
@@ -60,12 +87,20 @@ class Packet {
   struct TagIndex;
   static constexpr std::uint32_t kDirectReads = 3;
   [[nodiscard]] const TagIndex& Index() const;
-  // Reads tags[0..n) (n at most kMaxLeading, distinct, each a tag
+  // A tag the walk over the leading elements can read: neither "<" nor ">"
+  // in it, no leading "/", not "PKT".
+  static constexpr bool LeadingTag(std::u16string_view tag) {
+    if (tag == u"PKT" || (!tag.empty() && tag[0] == u'/')) return false;
+    for (const char16_t c : tag) {
+      if (c == u'<' || c == u'>') return false;
+    }
+    return true;
+  }
+  // Reads tags[0..n) (n at most TagSet::kMax, distinct, each a tag
   // LeadingTag takes) by walking the elements the text starts with, until
   // each is found or the text stops being a plain run of elements. Returns
   // the bit mask of FindEach; `settled` tells that a tag not found does not
   // occur at all.
-  static constexpr std::size_t kMaxLeading = 8;
   std::uint32_t ReadLeading(const std::u16string_view* tags, std::size_t n,
                             std::u16string_view* values, bool& settled) const;
   // Counts a read without the index; returns the count before it.

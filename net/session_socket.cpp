@@ -81,8 +81,9 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
   ++packets_received_;
   // The code and, for a real-time update, its kind and stock stand first in
   // a packet: all three in one pass. A missing one reads as empty (code 0).
+  static constexpr Packet::TagSet kLeading{u"GBN", u"RES", u"STKCD"};
   std::u16string_view lead[3];
-  const std::uint32_t found = packet->FindEach({u"GBN", u"RES", u"STKCD"}, lead);
+  const std::uint32_t found = packet->FindEach(kLeading, lead);
   const int c = (found & 1) != 0 ? ToIntGrouped(lead[0]) : 0;
   switch (c) {
     case code::kOrderBook:
