@@ -185,10 +185,12 @@ const Packet::TagIndex& Packet::Index() const {
 // "</T>" only as the "</N>" of such an element. The first element named T
 // therefore holds the first "<T>" and the first "</T>". Where a "<" has no
 // ">" after it, or no "<" is left, nothing further can occur.
-std::uint32_t Packet::ReadLeading(const std::u16string_view* tags, std::size_t n,
-                                  std::u16string_view* values, bool& settled) const {
+std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* values,
+                                  bool& settled) const {
   constexpr std::u16string_view kStart = u"<PKT>";
   constexpr std::size_t kNone = std::u16string_view::npos;
+  const std::u16string_view* const tags = tag_set.begin();
+  const std::size_t n = tag_set.size();
   const std::u16string_view text = text_;
   const char16_t* const begin = text.data();
   const char16_t* const end = begin + text.size();
@@ -197,53 +199,67 @@ std::uint32_t Packet::ReadLeading(const std::u16string_view* tags, std::size_t n
   settled = false;
   if (text.size() < kStart.size() || !SameChars(begin, kStart.data(), kStart.size())) return 0;
   std::size_t from = kStart.size();
+  // The usual packet first: short tags, their elements one right after the
+  // other in the order asked for. The first element that is not the next of
+  // them is left to the general walk below.
+  for (std::size_t k = 0; k < n && tags[k].size() <= TagSet::kShortTag; ++k) {
+    const std::size_t want = tags[k].size();
+    const char16_t* const lt = begin + from;
+    if (end - lt <= 8 || *lt != u'<' || !SameChars8(lt + 1, tag_set.closing(k) + 1, want + 1)) {
+      break;
+    }
+    const std::size_t value_start = from + want + 2;
+    const std::size_t close = FindChar(text, u'<', value_start);
+    if (close == kNone || end - (begin + close) <= 8 ||
+        !SameChars8(begin + close + 1, tag_set.closing(k), want + 2)) {
+      break;
+    }
+    values[k] = std::u16string_view(begin + value_start, close - value_start);
+    found |= 1u << k;
+    from = close + want + 3;
+  }
   while (found != all) {
-    // Elements usually follow one another without a gap.
     const std::size_t open =
         from < text.size() && begin[from] == u'<' ? from : FindChar(text, u'<', from);
     if (open == kNone) break;
-    // The name runs to the first ">"; a "<" before it ends the walk. The
-    // elements usually come in the order asked for, so the first tag not yet
-    // found is tried first, which needs neither a scan nor a search.
+    // The name runs to the first ">"; a "<" before it ends the walk.
     const char16_t* const name = begin + open + 1;
+    const std::size_t name_end = FindEitherChar(text, u'>', u'<', open + 1);
+    if (name_end == kNone) break;
+    if (begin[name_end] == u'<') return found;
+    const std::size_t length = name_end - open - 1;
     const std::size_t next = static_cast<unsigned>(__builtin_ctz(~found));
-    const std::size_t want = tags[next].size();
-    std::size_t length = want, matched = next;
-    if (static_cast<std::size_t>(end - name) <= want || name[want] != u'>' ||
-        !SameChars(name, tags[next].data(), want)) {
-      const char16_t* q = name;
-      while (q < end && *q != u'>' && *q != u'<') ++q;
-      if (q == end) break;
-      length = static_cast<std::size_t>(q - name);
-      if (*q == u'<') return found;
-      if (length > 0 && *name == u'/') {
-        // A closing tag on its own (the "</PKT>" at the end) can only be the
-        // first "</T>" of a tag T not found yet; else it is passed over.
-        for (std::size_t k = next; k < n; ++k) {
-          if ((found >> k & 1) == 0 && tags[k].size() + 1 == length &&
-              SameChars(tags[k].data(), name + 1, length - 1)) {
-            return found;
-          }
+    if (length > 0 && *name == u'/') {
+      // A closing tag on its own (the "</PKT>" at the end) can only be the
+      // first "</T>" of a tag T not found yet; else it is passed over.
+      for (std::size_t k = next; k < n; ++k) {
+        if ((found >> k & 1) == 0 && tags[k].size() + 1 == length &&
+            SameChars(tags[k].data(), name + 1, length - 1)) {
+          return found;
         }
-        from = static_cast<std::size_t>(q + 1 - begin);
-        continue;
       }
-      matched = kNone;
-      for (std::size_t k = next + 1; k < n && matched == kNone; ++k) {
-        if (tags[k].size() == length && (found >> k & 1) == 0 &&
-            SameChars(tags[k].data(), name, length)) {
-          matched = k;
-        }
+      from = name_end + 1;
+      continue;
+    }
+    std::size_t matched = kNone;
+    for (std::size_t k = next; k < n && matched == kNone; ++k) {
+      if (tags[k].size() == length && (found >> k & 1) == 0 &&
+          SameChars(tags[k].data(), name, length)) {
+        matched = k;
       }
     }
-    const std::size_t value_start = open + length + 2;
+    const std::size_t value_start = name_end + 1;
     const std::size_t close = FindChar(text, u'<', value_start);
     if (close == kNone) break;
+    // "</N>" must follow; N and the ">" after it are compared at once where
+    // they fit in one compare.
     const char16_t* const c = begin + close;
-    if (static_cast<std::size_t>(end - c) < length + 3 || c[1] != u'/' || c[2 + length] != u'>' ||
-        !SameChars(c + 2, name, length)) {
-      return found;
-    }
+    const bool closed =
+        static_cast<std::size_t>(end - c) >= length + 3 && c[1] == u'/' &&
+        (length < 8 && end - (c + 2) >= 8
+             ? SameChars8(c + 2, name, length + 1)
+             : c[2 + length] == u'>' && SameChars(c + 2, name, length));
+    if (!closed) return found;
     if (matched != kNone) {
       values[matched] = std::u16string_view(begin + value_start, close - value_start);
       found |= 1u << matched;
@@ -343,7 +359,7 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
       index_.load(std::memory_order_acquire) != nullptr || CountRead() >= kDirectReads;
   if (!indexed && LeadingTag(tag)) {
     bool settled;
-    if (ReadLeading(&tag, 1, &value, settled) != 0) return true;
+    if (ReadLeading(TagSet(TagSet::Single{}, tag), &value, settled) != 0) return true;
     if (settled) return false;
   }
   std::size_t open, close, value_start;
@@ -372,7 +388,7 @@ std::uint32_t Packet::FindEach(const TagSet& tags, std::u16string_view* values) 
   bool settled = false;
   if (tags.walkable() && index_.load(std::memory_order_acquire) == nullptr) {
     (void)CountRead();
-    found = ReadLeading(tags.begin(), tags.size(), values, settled);
+    found = ReadLeading(tags, values, settled);
   }
   if (settled) return found;
   std::size_t k = 0;

@@ -45,13 +45,18 @@ class Packet {
   class TagSet {
    public:
     static constexpr std::size_t kMax = 8;
+    // The longest tag whose "/T>" fits one 8-character compare.
+    static constexpr std::size_t kShortTag = 6;
     constexpr TagSet(std::initializer_list<std::u16string_view> tags) : size_(tags.size()) {
       if (tags.size() > kMax) throw std::length_error("a tag set holds at most 8 tags");
+      for (auto& row : closing_) {
+        for (char16_t& c : row) c = 0;
+      }
       std::size_t k = 0;
       for (const std::u16string_view tag : tags) {
         walkable_ = walkable_ && LeadingTag(tag);
         for (std::size_t j = 0; j < k; ++j) walkable_ = walkable_ && tags_[j] != tag;
-        tags_[k++] = tag;
+        SetTag(k++, tag);
       }
     }
     [[nodiscard]] constexpr std::size_t size() const { return size_; }
@@ -59,9 +64,29 @@ class Packet {
     [[nodiscard]] constexpr const std::u16string_view* end() const { return tags_ + size_; }
     // Distinct tags, each one LeadingTag takes.
     [[nodiscard]] constexpr bool walkable() const { return walkable_; }
+    // For tag k of at most kShortTag characters: "/T>" and zeros, 9 in all,
+    // so that both "/T>" and "T>" can be loaded 8 characters at a time.
+    [[nodiscard]] const char16_t* closing(std::size_t k) const { return closing_[k]; }
 
    private:
-    std::u16string_view tags_[kMax]{};
+    friend class Packet;
+    // A single tag that LeadingTag takes, as Find reads it: nothing to check
+    // and only one row to fill.
+    struct Single {};
+    TagSet(Single, std::u16string_view tag) : size_(1) {
+      for (char16_t& c : closing_[0]) c = 0;
+      SetTag(0, tag);
+    }
+    constexpr void SetTag(std::size_t k, std::u16string_view tag) {
+      tags_[k] = tag;
+      if (tag.size() > kShortTag) return;
+      closing_[k][0] = u'/';
+      for (std::size_t i = 0; i < tag.size(); ++i) closing_[k][1 + i] = tag[i];
+      closing_[k][1 + tag.size()] = u'>';
+    }
+
+    std::u16string_view tags_[kMax];
+    char16_t closing_[kMax][kShortTag + 3];
     std::size_t size_;
     bool walkable_ = true;
   };
@@ -96,13 +121,11 @@ class Packet {
     }
     return true;
   }
-  // Reads tags[0..n) (n at most TagSet::kMax, distinct, each a tag
-  // LeadingTag takes) by walking the elements the text starts with, until
+  // Reads a walkable tag set by walking the elements the text starts with, until
   // each is found or the text stops being a plain run of elements. Returns
   // the bit mask of FindEach; `settled` tells that a tag not found does not
   // occur at all.
-  std::uint32_t ReadLeading(const std::u16string_view* tags, std::size_t n,
-                            std::u16string_view* values, bool& settled) const;
+  std::uint32_t ReadLeading(const TagSet& tags, std::u16string_view* values, bool& settled) const;
   // Counts a read without the index; returns the count before it.
   std::uint32_t CountRead() const;
   void TextChanged();

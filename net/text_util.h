@@ -45,6 +45,20 @@ inline bool SameChars(const char16_t* a, const char16_t* b, std::size_t n) {
   return true;
 }
 
+// SameChars for n of at most 8, in one compare: both a and b must have 8
+// characters that can be read.
+inline bool SameChars8(const char16_t* a, const char16_t* b, std::size_t n) {
+#if defined(__SSE2__)
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+  const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)));
+  const unsigned wanted = (1u << (2 * n)) - 1;
+  return (same & wanted) == wanted;
+#else
+  return SameChars(a, b, n);
+#endif
+}
+
 // C-style decimal conversion to a 32-bit integer: leading blanks and one sign
 // are accepted, conversion stops at the first non-digit, nothing gives 0, and
 // a value out of range is clamped.
@@ -73,6 +87,28 @@ inline std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t fr
 #endif
   for (; i < n; ++i) {
     if (t[i] == c) return i;
+  }
+  return std::u16string_view::npos;
+}
+
+// The first a or b in text at or after from, or npos.
+inline std::size_t FindEitherChar(std::u16string_view text, char16_t a, char16_t b,
+                                  std::size_t from = 0) {
+  const std::size_t n = text.size();
+  const char16_t* t = text.data();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i wa = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i wb = _mm_set1_epi16(static_cast<short>(b));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, wa), _mm_cmpeq_epi16(v, wb))));
+    if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (t[i] == a || t[i] == b) return i;
   }
   return std::u16string_view::npos;
 }

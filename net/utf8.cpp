@@ -58,41 +58,57 @@ inline int SequenceLength(const unsigned char* p, std::size_t avail, char32_t& c
 }
 
 // Each widens the leading run of bytes below 0x80 other than NUL into o and
-// returns its length, looking at whole blocks only: the run may go on in the
-// last n % block bytes. A block is written whole, which stays within the
-// output because no byte decodes to more than one unit.
+// returns its length, a block at a time. A block is written whole, which
+// stays within the output because no byte decodes to more than one unit.
+// Where n is at least a block, the last bytes are taken as one block that
+// ends at n: its part already looked at is plain and widens to the same
+// units again. Only a shorter n leaves a run that may go on in its last
+// bytes.
 std::size_t WidenPlainSse2(const unsigned char* p, std::size_t n, char16_t* o) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
+  const auto block = [&](std::size_t at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + at), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + at + 8), _mm_unpackhi_epi8(v, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(v)) |
+           static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+  };
   for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(v, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(v, zero));
-    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(v)) |
-                             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+    const unsigned special = block(i);
     if (special != 0) return i + static_cast<unsigned>(__builtin_ctz(special));
   }
-#endif
+  if (i == n || n < 16) return i;
+  const unsigned special = block(n - 16);
+  return special != 0 ? n - 16 + static_cast<unsigned>(__builtin_ctz(special)) : n;
+#else
   return i;
+#endif
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target("avx2"))) std::size_t WidenPlainAvx2(const unsigned char* p, std::size_t n,
                                                            char16_t* o) {
   const __m256i zero = _mm256_setzero_si256();
+  const auto block = [&](std::size_t at) __attribute__((target("avx2"))) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + at));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + at),
+                        _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + at + 16),
+                        _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)));
+    return static_cast<unsigned>(_mm256_movemask_epi8(v)) |
+           static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, zero)));
+  };
   std::size_t i = 0;
   for (; i + 32 <= n; i += 32) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + i),
-                        _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + i + 16),
-                        _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)));
-    const unsigned special = static_cast<unsigned>(_mm256_movemask_epi8(v)) |
-                             static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, zero)));
+    const unsigned special = block(i);
     if (special != 0) return i + static_cast<unsigned>(__builtin_ctz(special));
   }
-  return i + WidenPlainSse2(p + i, n - i, o + i);
+  if (i == n) return i;
+  if (n < 32) return WidenPlainSse2(p, n, o);
+  const unsigned special = block(n - 32);
+  return special != 0 ? n - 32 + static_cast<unsigned>(__builtin_ctz(special)) : n;
 }
 #endif
 
