@@ -44,6 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ((found & 4) != 0) != fresh.Find(u"A", one) || ((found & 4) != 0 && values[2] != one)) {
       __builtin_trap();
     }
+    // The same pass in two steps.
+    const velloran::Packet stepped(packet);
+    const velloran::Packet::TagSet tags{u"GBN", wtag, u"A"};
+    velloran::Packet::LeadingReader reader(stepped, tags);
+    const std::uint32_t both = reader.Read(1) | reader.Read(6);
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (((both >> k & 1) != 0) != ((found >> k & 1) != 0) ||
+          ((both >> k & 1) != 0 && reader.value(k) != values[k])) {
+        __builtin_trap();
+      }
+    }
   };
   same_each(p);
   same_reads(p);

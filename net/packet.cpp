@@ -185,8 +185,8 @@ const Packet::TagIndex& Packet::Index() const {
 // "</T>" only as the "</N>" of such an element. The first element named T
 // therefore holds the first "<T>" and the first "</T>". Where a "<" has no
 // ">" after it, or no "<" is left, nothing further can occur.
-std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* values,
-                                  bool& settled) const {
+void Packet::ReadLeading(const TagSet& tag_set, std::uint32_t wanted, std::u16string_view* values,
+                         Walk& walk) const {
   constexpr std::u16string_view kStart = u"<PKT>";
   constexpr std::size_t kNone = std::u16string_view::npos;
   const std::u16string_view* const tags = tag_set.begin();
@@ -194,15 +194,26 @@ std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* va
   const std::u16string_view text = text_;
   const char16_t* const begin = text.data();
   const char16_t* const end = begin + text.size();
-  const std::uint32_t all = (1u << n) - 1;
-  std::uint32_t found = 0;
-  settled = false;
-  if (text.size() < kStart.size() || !SameChars(begin, kStart.data(), kStart.size())) return 0;
-  std::size_t from = kStart.size();
+  std::uint32_t found = walk.found;
+  std::size_t from = walk.from;
+  // Where the walk cannot go on: `settled` tells whether a tag not found by
+  // then occurs at all.
+  const auto stop = [&](bool settled) {
+    walk.found = found;
+    walk.ended = true;
+    walk.settled = settled;
+  };
+  if (from == 0) {
+    if (text.size() < kStart.size() || !SameChars(begin, kStart.data(), kStart.size())) {
+      return stop(false);
+    }
+    from = kStart.size();
+  }
   // The usual packet first: short tags, their elements one right after the
   // other in the order asked for. The first element that is not the next of
   // them is left to the general walk below.
-  for (std::size_t k = 0; k < n && tags[k].size() <= TagSet::kShortTag; ++k) {
+  for (std::size_t k = static_cast<unsigned>(__builtin_ctz(~found));
+       (found & wanted) != wanted && k < n && tags[k].size() <= TagSet::kShortTag; ++k) {
     const std::size_t want = tags[k].size();
     const char16_t* const lt = begin + from;
     if (end - lt <= 8 || *lt != u'<' || !SameChars8(lt + 1, tag_set.closing(k) + 1, want + 1)) {
@@ -218,15 +229,15 @@ std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* va
     found |= 1u << k;
     from = close + want + 3;
   }
-  while (found != all) {
+  while ((found & wanted) != wanted) {
     const std::size_t open =
         from < text.size() && begin[from] == u'<' ? from : FindChar(text, u'<', from);
-    if (open == kNone) break;
+    if (open == kNone) return stop(true);
     // The name runs to the first ">"; a "<" before it ends the walk.
     const char16_t* const name = begin + open + 1;
     const std::size_t name_end = FindEitherChar(text, u'>', u'<', open + 1);
-    if (name_end == kNone) break;
-    if (begin[name_end] == u'<') return found;
+    if (name_end == kNone) return stop(true);
+    if (begin[name_end] == u'<') return stop(false);
     const std::size_t length = name_end - open - 1;
     const std::size_t next = static_cast<unsigned>(__builtin_ctz(~found));
     if (length > 0 && *name == u'/') {
@@ -235,7 +246,7 @@ std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* va
       for (std::size_t k = next; k < n; ++k) {
         if ((found >> k & 1) == 0 && tags[k].size() + 1 == length &&
             SameChars(tags[k].data(), name + 1, length - 1)) {
-          return found;
+          return stop(false);
         }
       }
       from = name_end + 1;
@@ -250,7 +261,7 @@ std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* va
     }
     const std::size_t value_start = name_end + 1;
     const std::size_t close = FindChar(text, u'<', value_start);
-    if (close == kNone) break;
+    if (close == kNone) return stop(true);
     // "</N>" must follow; N and the ">" after it are compared at once where
     // they fit in one compare.
     const char16_t* const c = begin + close;
@@ -259,15 +270,17 @@ std::uint32_t Packet::ReadLeading(const TagSet& tag_set, std::u16string_view* va
         (length < 8 && end - (c + 2) >= 8
              ? SameChars8(c + 2, name, length + 1)
              : c[2 + length] == u'>' && SameChars(c + 2, name, length));
-    if (!closed) return found;
+    if (!closed) return stop(false);
     if (matched != kNone) {
       values[matched] = std::u16string_view(begin + value_start, close - value_start);
       found |= 1u << matched;
     }
     from = close + length + 3;
   }
-  settled = true;
-  return found;
+  walk.found = found;
+  walk.from = from;
+  // Every tag found: nothing is left to settle.
+  if (found == (1u << n) - 1) stop(true);
 }
 
 std::uint32_t Packet::CountRead() const {
@@ -358,9 +371,10 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
   const bool indexed =
       index_.load(std::memory_order_acquire) != nullptr || CountRead() >= kDirectReads;
   if (!indexed && LeadingTag(tag)) {
-    bool settled;
-    if (ReadLeading(TagSet(TagSet::Single{}, tag), &value, settled) != 0) return true;
-    if (settled) return false;
+    Walk walk;
+    ReadLeading(TagSet(TagSet::Single{}, tag), 1, &value, walk);
+    if (walk.found != 0) return true;
+    if (walk.settled) return false;
   }
   std::size_t open, close, value_start;
   if (indexed && tag.find(u'>') == std::u16string_view::npos &&
@@ -384,19 +398,35 @@ bool Packet::Find(std::u16string_view tag, std::u16string_view& value) const {
 }
 
 std::uint32_t Packet::FindEach(const TagSet& tags, std::u16string_view* values) const {
-  std::uint32_t found = 0;
-  bool settled = false;
-  if (tags.walkable() && index_.load(std::memory_order_acquire) == nullptr) {
-    (void)CountRead();
-    found = ReadLeading(tags, values, settled);
-  }
-  if (settled) return found;
-  std::size_t k = 0;
-  for (const std::u16string_view tag : tags) {
-    if ((found >> k & 1) == 0 && Find(tag, values[k])) found |= 1u << k;
-    ++k;
+  LeadingReader reader(*this, tags);
+  const std::uint32_t found = reader.Read((1u << tags.size()) - 1);
+  for (std::size_t k = 0; k < tags.size(); ++k) {
+    if ((found >> k & 1) != 0) values[k] = reader.value(k);
   }
   return found;
+}
+
+Packet::LeadingReader::LeadingReader(const Packet& packet, const TagSet& tags)
+    : packet_(packet), tags_(tags) {
+  (void)packet_.CountRead();
+  // With an index, a tag is read from it directly.
+  if (!tags_.walkable() || packet_.index_.load(std::memory_order_acquire) != nullptr) {
+    walk_.ended = true;
+  }
+}
+
+std::uint32_t Packet::LeadingReader::Read(std::uint32_t wanted) {
+  if (!walk_.ended) packet_.ReadLeading(tags_, wanted, values_, walk_);
+  if (walk_.ended && !walk_.settled) {
+    // The walk could not tell: each tag is read on its own.
+    for (std::size_t k = 0; k < tags_.size(); ++k) {
+      const std::uint32_t bit = 1u << k;
+      if ((wanted & bit) == 0 || (walk_.found & bit) != 0 || (asked_ & bit) != 0) continue;
+      asked_ |= bit;
+      if (packet_.Find(tags_.begin()[k], values_[k])) walk_.found |= bit;
+    }
+  }
+  return walk_.found & wanted;
 }
 
 bool Packet::Contains(std::u16string_view text) const {

@@ -96,6 +96,34 @@ class Packet {
   // result is set when tag k was found and values[k] holds its value;
   // values of tags not found are left as they were.
   std::uint32_t FindEach(const TagSet& tags, std::u16string_view* values) const;
+  // FindEach a few tags at a time: the walk stops once the tags asked for
+  // are found and goes on from there when more are asked for. For a packet
+  // routed by its first element whose next ones matter only for some codes.
+  // Valid while the packet lives unchanged.
+  class LeadingReader {
+   public:
+    // Both are read by reference for the reader's whole life.
+    LeadingReader(const Packet& packet, const TagSet& tags);
+    LeadingReader(const Packet& packet, TagSet&& tags) = delete;
+    // Reads the tags of `wanted` (bit k: tag k) not read yet; returns which
+    // of them are found.
+    std::uint32_t Read(std::uint32_t wanted);
+    // The value of tag k when Read found it, else empty.
+    [[nodiscard]] std::u16string_view value(std::size_t k) const { return values_[k]; }
+
+   private:
+    const Packet& packet_;
+    const TagSet& tags_;
+    struct Walk {
+      std::size_t from = 0;       // where the walk goes on; 0 before "<PKT>"
+      std::uint32_t found = 0;    // bit k: tag k found
+      bool ended = false;         // the walk cannot go on
+      bool settled = false;       // once ended: a tag not found does not occur
+    } walk_;
+    std::uint32_t asked_ = 0;  // tags read on their own
+    std::u16string_view values_[TagSet::kMax];
+    friend class Packet;
+  };
   [[nodiscard]] bool Contains(std::u16string_view text) const;
 
   [[nodiscard]] const std::u16string& Text() const { return text_; }
@@ -121,11 +149,12 @@ class Packet {
     }
     return true;
   }
-  // Reads a walkable tag set by walking the elements the text starts with, until
-  // each is found or the text stops being a plain run of elements. Returns
-  // the bit mask of FindEach; `settled` tells that a tag not found does not
-  // occur at all.
-  std::uint32_t ReadLeading(const TagSet& tags, std::u16string_view* values, bool& settled) const;
+  // Walks on over the elements the text starts with, for a walkable tag
+  // set, until the tags of `wanted` are found or the text stops being a
+  // plain run of elements.
+  using Walk = LeadingReader::Walk;
+  void ReadLeading(const TagSet& tags, std::uint32_t wanted, std::u16string_view* values,
+                   Walk& walk) const;
   // Counts a read without the index; returns the count before it.
   std::uint32_t CountRead() const;
   void TextChanged();

@@ -79,12 +79,12 @@ void CQZSocket::OnReceive(int error) {
 
 void CQZSocket::Route(std::unique_ptr<Packet> packet) {
   ++packets_received_;
-  // The code and, for a real-time update, its kind and stock stand first in
-  // a packet: all three in one pass. A missing one reads as empty (code 0).
+  // The code stands first in a packet and, in a real-time update, its kind
+  // and stock right after it; the walk goes past the code only for a
+  // real-time update. A missing element reads as empty (code 0).
   static constexpr Packet::TagSet kLeading{u"GBN", u"RES", u"STKCD"};
-  std::u16string_view lead[3];
-  const std::uint32_t found = packet->FindEach(kLeading, lead);
-  const int c = (found & 1) != 0 ? ToIntGrouped(lead[0]) : 0;
+  Packet::LeadingReader lead(*packet, kLeading);
+  const int c = lead.Read(0b001) != 0 ? ToIntGrouped(lead.value(0)) : 0;
   switch (c) {
     case code::kOrderBook:
     case code::kChart:
@@ -100,7 +100,8 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
       return;
     }
     case code::kRealtime: {
-      const std::u16string_view res = lead[1], stock = lead[2];
+      (void)lead.Read(0b110);
+      const std::u16string_view res = lead.value(1), stock = lead.value(2);
       if (res == u"JIF") break;
       if (IsOrderBookUpdate(res)) {
         if (view_ != nullptr) view_->PushPacket(std::move(packet));

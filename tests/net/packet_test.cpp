@@ -190,6 +190,18 @@ TEST(PacketRead, AgreesWithTheDefinedReadingOnAnyTextAndAfterEveryChange) {
         ASSERT_EQ((found >> k & 1) != 0, want != u"def" || p.GetText(asked[k], u"x") == u"def");
       }
     }
+    // The same pass stopped after its first tag and taken up again.
+    const Packet again(p);
+    static constexpr Packet::TagSet kSteps{u"B", u"A", u"AB"};
+    Packet::LeadingReader reader(again, kSteps);
+    const std::uint32_t first = reader.Read(0b001);
+    const std::uint32_t rest = reader.Read(0b110);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const std::u16string want = Reference(p.Text(), std::u16string(kSteps.begin()[k]), u"def");
+      const bool found = ((first | rest) >> k & 1) != 0;
+      ASSERT_EQ(found ? std::u16string(reader.value(k)) : u"def", want)
+          << "round " << round << " step tag " << k;
+    }
   };
   for (int round = 0; round < 3000; ++round) {
     Packet p(RandomText(rng));
