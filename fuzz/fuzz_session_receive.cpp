@@ -34,7 +34,7 @@ class CountingSocket : public CQZSocket {
 class View : public OrderBookLink {
  public:
   void PushPacket(std::unique_ptr<Packet> packet) override { (void)packet->GetInt(u"GBN", 0); }
-  std::u16string ShownStockCode() const override { return u"005930"; }
+  std::u16string_view ShownStockCode() const override { return u"005930"; }
   WindowHandle ReplayWindow() const override { return {}; }
 };
 

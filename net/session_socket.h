@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "net/async_socket.h"
 #include "net/receive_buffer.h"
@@ -22,8 +23,10 @@ class OrderBookLink {
   virtual ~OrderBookLink() = default;
   // The view's own queue; ownership passes. Any thread may push.
   virtual void PushPacket(std::unique_ptr<Packet> packet) = 0;
-  // The stock the view shows now (empty when none).
-  [[nodiscard]] virtual std::u16string ShownStockCode() const = 0;
+  // The stock the view shows now (empty when none). Asked on the
+  // user-interface thread, which is where the view changes it, and valid
+  // until it does.
+  [[nodiscard]] virtual std::u16string_view ShownStockCode() const = 0;
   // The replay window opened from the view; a null handle when none.
   [[nodiscard]] virtual WindowHandle ReplayWindow() const = 0;
 };

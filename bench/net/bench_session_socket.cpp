@@ -132,7 +132,7 @@ Run PlainRecv(const std::string& bytes, bool session_buffers) {
 class CountingView : public OrderBookLink {
  public:
   void PushPacket(std::unique_ptr<Packet>) override { ++count; }
-  std::u16string ShownStockCode() const override { return u"------"; }
+  std::u16string_view ShownStockCode() const override { return u"------"; }
   WindowHandle ReplayWindow() const override { return {}; }
   std::size_t count = 0;
 };

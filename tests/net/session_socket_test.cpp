@@ -24,7 +24,7 @@ class ViewStandIn : public OrderBookLink {
     std::lock_guard<std::mutex> hold(lock);
     packets.push_back(packet->Text());
   }
-  std::u16string ShownStockCode() const override { return shown; }
+  std::u16string_view ShownStockCode() const override { return shown; }
   WindowHandle ReplayWindow() const override { return replay; }
 
   std::vector<std::u16string> Packets() {
