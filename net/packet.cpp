@@ -184,7 +184,9 @@ const Packet::TagIndex& Packet::Index() const {
 // "<N>" with N = T ("<PKT>", "</N>" and "</M>" are ruled out by T), and
 // "</T>" only as the "</N>" of such an element. The first element named T
 // therefore holds the first "<T>" and the first "</T>". Where a "<" has no
-// ">" after it, or no "<" is left, nothing further can occur.
+// ">" after it, or no "<" is left, nothing further can occur. A walk that
+// stopped once the tags wanted were found goes on from where it stopped: the
+// text passed keeps that form for every tag of the set not found yet.
 void Packet::ReadLeading(const TagSet& tag_set, std::uint32_t wanted, std::u16string_view* values,
                          Walk& walk) const {
   constexpr std::u16string_view kStart = u"<PKT>";

@@ -282,7 +282,8 @@ int main(int argc, char** argv) {
     bound.push_back(PlainRecv(bytes, true));
     plain_default.push_back(PlainRecv(bytes, false));
     ours.push_back(SessionSocket(bytes, packets));
-    const auto work = std::chrono::nanoseconds(static_cast<long long>(ours.back().user / reads * 1e9));
+    const auto work =
+        std::chrono::nanoseconds(static_cast<long long>(ours.back().user / reads * 1e9));
     busy.push_back(PlainRecv(bytes, true, work));
     ratio.push_back(ours.back().seconds / bound.back().seconds);
     ratio_default.push_back(ours.back().seconds / plain_default.back().seconds);
