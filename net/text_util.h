@@ -70,28 +70,9 @@ std::int32_t ToIntGrouped(std::u16string_view text);
 // C-style conversion to a double ("12.5", "-3", "1e3"); nothing gives 0.0.
 double ToReal(std::u16string_view text);
 
-// The first c in text at or after from, or npos; the same result as
-// std::u16string_view::find, 8 characters at a time. Inline: most searches
-// are of a few characters, where a call would cost as much as the search.
-inline std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from = 0) {
-  const std::size_t n = text.size();
-  const char16_t* t = text.data();
-  std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-  for (; i + 8 <= n; i += 8) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, wanted)));
-    if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
-  }
-#endif
-  for (; i < n; ++i) {
-    if (t[i] == c) return i;
-  }
-  return std::u16string_view::npos;
-}
-
-// The first a or b in text at or after from, or npos.
+// The first a or b in text at or after from, or npos, 8 characters at a
+// time. Inline: most searches are of a few characters, where a call would
+// cost as much as the search.
 inline std::size_t FindEitherChar(std::u16string_view text, char16_t a, char16_t b,
                                   std::size_t from = 0) {
   const std::size_t n = text.size();
@@ -111,6 +92,12 @@ inline std::size_t FindEitherChar(std::u16string_view text, char16_t a, char16_t
     if (t[i] == a || t[i] == b) return i;
   }
   return std::u16string_view::npos;
+}
+
+// The first c in text at or after from, or npos; the same result as
+// std::u16string_view::find. The compiler folds the second, equal compare.
+inline std::size_t FindChar(std::u16string_view text, char16_t c, std::size_t from = 0) {
+  return FindEitherChar(text, c, c, from);
 }
 
 // The pieces between separators one at a time, without building a vector:
