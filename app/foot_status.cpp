@@ -20,7 +20,7 @@ std::u16string LinkStateText(LinkState state) {
 FootTexts MakeFootTexts(const LinkStatus& link, std::int32_t hhmmss,
                         std::uint64_t packets_per_second) {
   FootTexts t;
-  t.link = LinkStateText(link.state);
+  t.link = link.state == LinkState::kLost && link.silent ? u"수신 없음" : LinkStateText(link.state);
   if (link.state == LinkState::kLost && link.seconds_to_retry >= 0) {
     t.link += u" · " + Widen(std::to_string(link.seconds_to_retry)) + u"초 후 재연결";
   }

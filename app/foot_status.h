@@ -11,7 +11,9 @@
 namespace velloran {
 
 struct FootTexts {
-  std::u16string link;         // "연결됨", "연결 중", "연결 끊김 · 3초 후 재연결"
+  // "연결됨", "연결 중", "연결 끊김 · 3초 후 재연결", or "수신 없음 · ..." when
+  // the connection was given up for silence.
+  std::u16string link;
   std::u16string server_time;  // "서버 09:31:05", "서버 --:--:--" before the server said
   std::u16string rate;         // "수신 120건/초"
 };

@@ -6,6 +6,7 @@
 #include "net/decoder.h"
 #include "net/message_codes.h"
 #include "net/text_util.h"
+#include "platform/file_replace.h"
 
 namespace velloran {
 namespace {
@@ -41,6 +42,11 @@ CSessionData::CSessionData(SessionOptions options)
   const std::int64_t now = ToSeconds(clock_.Now());
   SetServerClock(now);
   trading_date_ = LocalDate(now);
+  // A program killed while saving leaves its temporary files behind.
+  if (!data_dir_.empty()) {
+    RemoveStaleTemporary(FilePath(kSettingsFileName));
+    RemoveStaleTemporary(FilePath(kRecentFileName));
+  }
   LoadSettings();
   LoadRecent();
 }
@@ -217,18 +223,31 @@ std::filesystem::path CSessionData::FilePath(const char* name) const {
   return data_dir_.empty() ? std::filesystem::path() : data_dir_ / name;
 }
 
+bool CSessionData::ReadLines(const char* name, std::vector<std::u16string>& lines) {
+  const ReadOutcome outcome = ReadTextFile(FilePath(name), lines);
+  // What could not be read must survive the save that replaces the file.
+  keep_original_[std::string_view(name) == kSettingsFileName ? 0 : 1] =
+      outcome == ReadOutcome::kLossy || outcome == ReadOutcome::kUnreadable;
+  return outcome == ReadOutcome::kRead || outcome == ReadOutcome::kLossy;
+}
+
+void CSessionData::WriteLines(const char* name, const std::vector<std::unique_ptr<Packet>>& list) {
+  std::vector<std::u16string_view> lines;
+  for (const auto& p : list) lines.push_back(p->Text());
+  bool& keep = keep_original_[std::string_view(name) == kSettingsFileName ? 0 : 1];
+  // A failure keeps the old file.
+  if (WriteTextFile(FilePath(name), lines, keep)) keep = false;
+}
+
 void CSessionData::LoadSettings() {
   settings_.clear();
   std::vector<std::u16string> lines;
-  if (data_dir_.empty() || !ReadTextFile(FilePath(kSettingsFileName), lines)) return;
+  if (data_dir_.empty() || !ReadLines(kSettingsFileName, lines)) return;
   for (auto& line : lines) settings_.push_back(std::make_unique<Packet>(std::move(line)));
 }
 
 void CSessionData::SaveSettings() {
-  if (data_dir_.empty()) return;
-  std::vector<std::u16string_view> lines;
-  for (const auto& p : settings_) lines.push_back(p->Text());
-  (void)WriteTextFile(FilePath(kSettingsFileName), lines);  // failure keeps the old file
+  if (!data_dir_.empty()) WriteLines(kSettingsFileName, settings_);
 }
 
 Packet* CSessionData::GetLoginSettings() {
@@ -244,7 +263,7 @@ Packet* CSessionData::GetLoginSettings() {
 void CSessionData::LoadRecent() {
   recent_.clear();
   std::vector<std::u16string> lines;
-  if (data_dir_.empty() || !ReadTextFile(FilePath(kRecentFileName), lines)) return;
+  if (data_dir_.empty() || !ReadLines(kRecentFileName, lines)) return;
   for (auto& line : lines) {
     if (line.empty() || line.find(u"</PKT>") == std::u16string::npos) continue;
     recent_.push_back(std::make_unique<Packet>(std::move(line)));
@@ -252,10 +271,7 @@ void CSessionData::LoadRecent() {
 }
 
 void CSessionData::SaveRecent() {
-  if (data_dir_.empty()) return;
-  std::vector<std::u16string_view> lines;
-  for (const auto& p : recent_) lines.push_back(p->Text());
-  (void)WriteTextFile(FilePath(kRecentFileName), lines);
+  if (!data_dir_.empty()) WriteLines(kRecentFileName, recent_);
 }
 
 void CSessionData::AddRecent(const Packet& master) {

@@ -162,6 +162,10 @@ class CSessionData : public StockContext {
   void TrimHistory();
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
   [[nodiscard]] std::filesystem::path FilePath(const char* name) const;
+  // One of the two settings files: read (false when there is nothing to
+  // read), and written back.
+  [[nodiscard]] bool ReadLines(const char* name, std::vector<std::u16string>& lines);
+  void WriteLines(const char* name, const std::vector<std::unique_ptr<Packet>>& list);
   static void FreeQueue(moodycamel::ConcurrentQueue<Packet*>& queue);
   static void FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*>& queue);
 
@@ -223,6 +227,9 @@ class CSessionData : public StockContext {
   Clock& clock_;
   const CDecoder* decoder_;
   std::filesystem::path data_dir_;
+  // Per file ("qza.cfg", "sch.dat"): its load lost something, so its first
+  // save keeps the original beside it.
+  bool keep_original_[2] = {false, false};
 };
 
 }  // namespace velloran

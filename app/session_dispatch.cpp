@@ -124,6 +124,10 @@ void CSessionData::OnLoginAnswer(const Packet& p) {
     }
   }
 
+  // Each login answer carries the whole closing list and every memo: a
+  // reconnection replaces what the last one brought instead of adding to it.
+  closing_list_.clear();
+  memos_.clear();
   for (const auto line : SplitLines(View(p, u"JONGA"))) {
     const auto f = SplitFields(line);
     auto entry = std::make_unique<Packet>(code::kClosingWatch);

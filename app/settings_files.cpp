@@ -1,8 +1,7 @@
 #include "app/settings_files.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "net/utf8.h"
 #include "platform/file_replace.h"
@@ -11,13 +10,56 @@
 namespace velloran {
 namespace {
 
-std::u16string DecodeUtf16Le(std::string_view bytes) {
-  std::u16string text(bytes.size() / 2, u'\0');  // an odd last byte is dropped
+enum class Encoding { kUtf8, kUtf16Le, kUtf16Be };
+
+std::u16string DecodeUtf16(std::string_view bytes, bool big_endian, bool& lossy) {
+  std::u16string text(bytes.size() / 2, u'\0');
+  const int low = big_endian ? 1 : 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                    (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i + low]) |
+                                    (static_cast<unsigned char>(bytes[2 * i + 1 - low]) << 8));
   }
+  if (bytes.size() % 2 != 0) lossy = true;  // the odd last byte is dropped
   return text;
+}
+
+// UTF-8 read past its NUL bytes, which are dropped; every ill-formed sequence
+// becomes U+FFFD.
+std::u16string DecodeUtf8(std::string_view bytes, bool& lossy) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  std::size_t replacements_sent = 0;  // U+FFFD written as such in the bytes
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t nul = bytes.find('\0', at);
+    if (nul == std::string_view::npos) nul = bytes.size();
+    const std::string_view piece = bytes.substr(at, nul - at);
+    AppendUtf8AsUtf16(piece.data(), piece.size(), text);
+    for (std::size_t k = piece.find("\xEF\xBF\xBD"); k != std::string_view::npos;
+         k = piece.find("\xEF\xBF\xBD", k + 3)) {
+      ++replacements_sent;
+    }
+    if (nul < bytes.size()) lossy = true;
+    at = nul + 1;
+  }
+  const auto replacements = static_cast<std::size_t>(std::count(text.begin(), text.end(), 0xFFFD));
+  if (replacements > replacements_sent) lossy = true;
+  return text;
+}
+
+// Without a mark: UTF-16 text of mostly Latin characters (packet tags) has a
+// NUL in every other byte, UTF-8 text has none but by accident.
+Encoding GuessEncoding(std::string_view bytes) {
+  std::size_t even = 0, odd = 0;
+  const std::size_t n = std::min<std::size_t>(bytes.size(), 1 << 16);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (bytes[i] != '\0') continue;
+    ++((i % 2 == 0) ? even : odd);
+  }
+  if (even + odd == 0) return Encoding::kUtf8;
+  const std::size_t quarter_of_pairs = (n / 2 + 3) / 4;
+  if (odd >= quarter_of_pairs && odd >= 4 * even) return Encoding::kUtf16Le;
+  if (even >= quarter_of_pairs && even >= 4 * odd) return Encoding::kUtf16Be;
+  return Encoding::kUtf8;
 }
 
 void AppendUtf16Le(std::u16string_view text, std::string& out) {
@@ -29,15 +71,21 @@ void AppendUtf16Le(std::u16string_view text, std::string& out) {
 
 }  // namespace
 
-std::vector<std::u16string> DecodeTextLines(std::string_view bytes) {
+StoredText DecodeStoredText(std::string_view bytes) {
+  StoredText out;
   std::u16string text;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    text = DecodeUtf16Le(bytes.substr(2));
+    text = DecodeUtf16(bytes.substr(2), false, out.lossy);
+  } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+    text = DecodeUtf16(bytes.substr(2), true, out.lossy);
+  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    text = DecodeUtf8(bytes.substr(3), out.lossy);
   } else {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    text = Utf8ToUtf16(bytes);
+    const Encoding guess = GuessEncoding(bytes);
+    text = guess == Encoding::kUtf8 ? DecodeUtf8(bytes, out.lossy)
+                                    : DecodeUtf16(bytes, guess == Encoding::kUtf16Be, out.lossy);
   }
-  std::vector<std::u16string> lines;
+  std::vector<std::u16string>& lines = out.lines;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find(u'\n', start);
@@ -48,7 +96,11 @@ std::vector<std::u16string> DecodeTextLines(std::string_view bytes) {
     lines.emplace_back(text, start, cut - start);
     start = next;
   }
-  return lines;
+  return out;
+}
+
+std::vector<std::u16string> DecodeTextLines(std::string_view bytes) {
+  return DecodeStoredText(bytes).lines;
 }
 
 std::string EncodeTextLines(const std::vector<std::u16string_view>& lines) {
@@ -60,18 +112,22 @@ std::string EncodeTextLines(const std::vector<std::u16string_view>& lines) {
   return out;
 }
 
-bool ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines) {
+ReadOutcome ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines) {
   lines.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
-  lines = DecodeTextLines(bytes);
-  return true;
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return ReadOutcome::kMissing;
+  if (ec || status.type() != std::filesystem::file_type::regular) return ReadOutcome::kUnreadable;
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return ReadOutcome::kUnreadable;
+  StoredText text = DecodeStoredText(bytes);
+  lines = std::move(text.lines);
+  return text.lossy ? ReadOutcome::kLossy : ReadOutcome::kRead;
 }
 
 bool WriteTextFile(const std::filesystem::path& path,
-                   const std::vector<std::u16string_view>& lines) {
+                   const std::vector<std::u16string_view>& lines, bool keep_original) {
+  if (keep_original && !KeepBeside(path, ".bad")) return false;
   return ReplaceFileContents(path, EncodeTextLines(lines));
 }
 

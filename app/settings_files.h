@@ -13,20 +13,39 @@ namespace velloran {
 inline constexpr char kSettingsFileName[] = "qza.cfg";
 inline constexpr char kRecentFileName[] = "sch.dat";
 
-// The lines of a stored text. UTF-16LE after its mark; a UTF-8 mark, or no
-// mark, reads as UTF-8. A line ends at LF; the CRs before it are not kept. A
+struct StoredText {
+  std::vector<std::u16string> lines;
+  // Part of the bytes could not be read as text (ill-formed UTF-8, NUL bytes
+  // in UTF-8, an odd last byte of UTF-16): saving the lines would lose it.
+  bool lossy = false;
+};
+
+// The lines of a stored text. UTF-16LE or UTF-16BE after its mark, UTF-8
+// after its mark; without a mark, UTF-16 of either order where its NUL bytes
+// say so, else UTF-8. A line ends at LF; the CRs before it are not kept. A
 // last line without a line end counts, an empty last piece does not.
+[[nodiscard]] StoredText DecodeStoredText(std::string_view bytes);
 [[nodiscard]] std::vector<std::u16string> DecodeTextLines(std::string_view bytes);
 
 // The mark, then every line followed by CR LF, as UTF-16LE.
 [[nodiscard]] std::string EncodeTextLines(const std::vector<std::u16string_view>& lines);
 
-// False when the file cannot be read; lines is then empty.
-[[nodiscard]] bool ReadTextFile(const std::filesystem::path& path,
-                                std::vector<std::u16string>& lines);
-// False when the file could not be written; the old file is then kept.
+enum class ReadOutcome {
+  kRead,        // read whole
+  kLossy,       // read, but part of it was not text (StoredText::lossy)
+  kMissing,     // there is no such file
+  kUnreadable,  // it exists but could not be read (a directory, an I/O error)
+};
+// lines is empty unless the file was read.
+[[nodiscard]] ReadOutcome ReadTextFile(const std::filesystem::path& path,
+                                       std::vector<std::u16string>& lines);
+// False when the file could not be written; the old file is then kept. With
+// keep_original, the file as it is on disk is first copied beside it
+// ("qza.cfg.bad", or ".bad1" ... when that exists) and nothing is written
+// unless the copy succeeded: for a file whose load lost something.
 [[nodiscard]] bool WriteTextFile(const std::filesystem::path& path,
-                                 const std::vector<std::u16string_view>& lines);
+                                 const std::vector<std::u16string_view>& lines,
+                                 bool keep_original = false);
 
 // Where the settings live: override_dir when given (created when missing);
 // else exe_dir when it is writable; else xdg_config_home/velloran, or

@@ -1,5 +1,6 @@
-// The settings files as stored text: any bytes must decode to lines, each
-// line must make a packet, and the lines must survive a save and a load.
+// The settings files as stored text: any bytes (text or not, of any
+// encoding) must decode to lines, each line must make a packet, and the lines
+// must survive a save and a load.
 #include <cstdlib>
 #include <string_view>
 
@@ -10,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velloran;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::u16string> lines = DecodeTextLines(bytes);
+  const StoredText text = DecodeStoredText(bytes);
+  const std::vector<std::u16string>& lines = text.lines;
   std::vector<std::u16string_view> views;
   for (const auto& line : lines) {
     Packet p{std::u16string(line)};
@@ -32,5 +34,12 @@ std::vector<std::string> FuzzSeeds() {
       std::string("\xFF\xFE<\0P\0\r\0\r\0\n\0x", 13),
       "\xEF\xBB\xBF<PKT><GBN>0</GBN></PKT>\r\n\xC3",
       std::string("\xFF\xFE\x00\xD8\n\0", 6),
+      // Not what the program writes: UTF-16 without a mark, big-endian, a
+      // stray NUL in UTF-8, binary noise.
+      std::string("<\0P\0K\0T\0>\0\r\0\n\0", 14),
+      std::string("\xFE\xFF\0<\0P\0\r\0\n", 10),
+      std::string("\0<\0P\0K\0T\0>", 10),
+      std::string("<PKT>\0</PKT>\r\n", 15),
+      std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20),
   };
 }

@@ -33,9 +33,11 @@ LoginResponse Login(const LoginOptions& options, std::u16string_view id,
   // An answer names a server and a port; anything near this size is not one.
   request.max_answer_bytes = 1024 * 1024;
   const HttpPostResult result = HttpPost(request);
+  response.status = result.status;
   // The whole answer is decoded at once, so that a character is never split
-  // between two reads.
-  if (result.status == 200) response.text = Utf8ToUtf16(result.answer);
+  // between two reads. An answer cut off by a reset is no answer.
+  if (result.status == 200 && result.error.empty()) response.text = Utf8ToUtf16(result.answer);
+  if (!result.error.empty()) response.status = 0;
   return response;
 }
 
@@ -46,6 +48,65 @@ LoginAnswer ParseLoginAnswer(std::u16string_view text) {
   answer.ok = answer.message == u"OK";
   answer.server_address = packet.GetText(u"IP", u"");
   answer.server_port = packet.GetInt(u"PORT", 0);
+  return answer;
+}
+
+namespace {
+
+// A host as a login answer may name it: a dotted address or a host name.
+bool UsableHost(std::u16string_view host) {
+  if (host.empty() || host.size() > 253) return false;
+  return std::all_of(host.begin(), host.end(), [](char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'.' || c == u'-';
+  });
+}
+
+// 1 to 65535 written in plain digits, else 0.
+int UsablePort(std::u16string_view text) {
+  if (text.empty() || text.size() > 5) return 0;
+  int port = 0;
+  for (const char16_t c : text) {
+    if (c < u'0' || c > u'9') return 0;
+    port = port * 10 + (c - u'0');
+  }
+  return port <= 65535 ? port : 0;
+}
+
+}  // namespace
+
+LoginAnswer ReadLoginResponse(const LoginResponse& response) {
+  LoginAnswer answer;
+  if (response.body_too_long) {
+    answer.message = kLoginTooLong;
+    return answer;
+  }
+  if (response.status == 0) {
+    answer.message = kLoginNoAnswer;
+    return answer;
+  }
+  if (response.status != 200) {
+    answer.message = kLoginServerError + FormatInt(response.status) + u")";
+    return answer;
+  }
+  const Packet packet{response.text};
+  std::u16string_view rtn;
+  if (!packet.Find(u"RTN", rtn) || rtn.empty()) {
+    answer.message = kLoginNotAnAnswer;
+    return answer;
+  }
+  answer.message.assign(rtn);
+  if (rtn != u"OK") return answer;
+  std::u16string_view ip, port;
+  if (!packet.Find(u"IP", ip)) ip = {};
+  if (!packet.Find(u"PORT", port)) port = {};
+  if (!UsableHost(ip) || UsablePort(port) == 0) {
+    answer.message = kLoginBadServer;
+    return answer;
+  }
+  answer.ok = true;
+  answer.server_address.assign(ip);
+  answer.server_port = UsablePort(port);
   return answer;
 }
 

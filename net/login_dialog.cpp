@@ -149,12 +149,7 @@ void CLoginDlg::OnOK() {
     password_field_.SetFocus();
     return;
   }
-  const LoginResponse response = Login(id, password);
-  if (response.body_too_long) {
-    ShowMessageBox(this, kLoginTooLong);
-    return;
-  }
-  const LoginAnswer answer = ParseLoginAnswer(response.text);
+  const LoginAnswer answer = ReadLoginResponse(Login(id, password));
   if (!answer.ok) {
     ShowMessageBox(this, answer.message);
     return;

@@ -47,6 +47,7 @@ bool CSessionDriver::NextConnectDue(std::chrono::steady_clock::time_point& due) 
 LinkStatus CSessionDriver::Status(std::chrono::steady_clock::time_point now) const {
   LinkStatus status;
   status.packets_received = packets_before_ + (socket_ ? socket_->packets_received() : 0);
+  status.silent = silent_ && !(socket_ && socket_->connected());
   if (socket_ && socket_->connected()) {
     status.state = LinkState::kConnected;
     return status;
@@ -95,7 +96,14 @@ void CSessionDriver::OnConnectTimer() {
 }
 
 void CSessionDriver::OnWatchTimer() {
-  if (!socket_ || socket_->connected()) return;
+  if (!socket_) return;
+  if (socket_->connected()) {
+    silent_ = false;
+    if (std::chrono::steady_clock::now() - socket_->last_receive() < timings_.silence_limit) return;
+    // Open but silent: the server or the path to it is gone without a word.
+    silent_ = true;
+    socket_->Drop();
+  }
   StopTimer(watch_timer_);
   ScheduleConnect(timings_.retry_delay);
 }

@@ -2,7 +2,9 @@
 // CSessionDriver keeps the session alive for the main frame: it starts the
 // dispatcher's worker a second after start, connects 100 ms later, checks the
 // connection every 10 s and replaces a lost socket 1 s after the check found
-// it down, without limit. Every new connection greets the server anew.
+// it down, without limit. A connection on which nothing at all has arrived
+// for two minutes counts as lost too: the server sends at least its minute
+// event every minute. Every new connection greets the server anew.
 
 #include <chrono>
 #include <cstdint>
@@ -21,6 +23,7 @@ struct SessionTimings {
   std::chrono::milliseconds connect_delay{100};  // worker started -> first connect
   std::chrono::milliseconds watch_period{10000};
   std::chrono::milliseconds retry_delay{1000};  // loss found -> new socket
+  std::chrono::milliseconds silence_limit{120000};  // nothing received -> lost
 };
 
 // What the session is doing, for the user to see.
@@ -37,6 +40,9 @@ struct LinkStatus {
   // will be once the watch sees the loss; -1 otherwise.
   int seconds_to_retry = -1;
   std::uint64_t packets_received = 0;  // over every socket so far
+  // The connection was given up because nothing arrived for too long; until
+  // the next connection succeeds.
+  bool silent = false;
 };
 
 struct SessionEndpoint {
@@ -85,6 +91,7 @@ class CSessionDriver {
   std::chrono::steady_clock::time_point connect_due_{};
   std::chrono::steady_clock::time_point watch_start_{};
   std::uint64_t packets_before_ = 0;  // received by the sockets already replaced
+  bool silent_ = false;
 };
 
 }  // namespace velloran

@@ -40,11 +40,21 @@ int CQZSocket::ConnectTo(const std::u16string& host, int port) {
   pending_sent_ = 0;
   connecting_ = false;
   if (!Create()) return -1;
-  // A refused size is no reason to give up the session.
+  // A refused size or keepalive is no reason to give up the session.
   (void)sock::SetBufferSizes(handle(), kSocketBufferBytes, kSocketBufferBytes);
-  const bool started = Connect(host, port);
-  connecting_ = started;
-  return started ? 1 : 0;
+  (void)sock::SetKeepAlive(handle(), kKeepAliveIdleS, kKeepAliveIntervalS, kKeepAliveProbes);
+  const bool now = Connect(host, port);
+  // A connect under way (a dotted address that would block, or a name being
+  // looked up) is reported by OnConnect.
+  connecting_ = now || LastError() == sock::kWouldBlock;
+  last_receive_ = std::chrono::steady_clock::now();
+  return now ? 1 : 0;
+}
+
+void CQZSocket::Drop() {
+  Close();
+  connected_ = false;
+  connecting_ = false;
 }
 
 void CQZSocket::OnConnect(int error) {
@@ -56,10 +66,14 @@ void CQZSocket::OnConnect(int error) {
   // Nothing from the previous session may be dispatched after this one starts.
   session_.ClearIncoming();
   connected_ = true;
+  last_receive_ = std::chrono::steady_clock::now();
   Packet hello(code::kHello);
   hello.AddText(u"ID", user_id_);
   hello.AddInt(u"VER", 2);
-  Send(hello);
+  // Requests sent while the connect was under way wait behind the hello: the
+  // server serves nothing before it.
+  pending_.insert(0, hello.ToWire());
+  if (!Flush()) connected_ = false;
 }
 
 void CQZSocket::OnReceive(int error) {
@@ -69,6 +83,7 @@ void CQZSocket::OnReceive(int error) {
   }
   const long n = Receive(chunk_, kChunkBytes);
   if (n <= 0) return;
+  last_receive_ = std::chrono::steady_clock::now();
   try {
     queue_->Append(chunk_, static_cast<int>(n));
     while (auto packet = queue_->GetPacket()) Route(std::move(packet));
@@ -120,7 +135,7 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
 
 int CQZSocket::Send(const Packet& packet) {
   const std::string wire = packet.ToWire();
-  if (pending_sent_ < pending_.size()) {
+  if (pending_sent_ < pending_.size() || connecting_) {
     // Earlier bytes still wait: these go behind them. A server that takes
     // nothing for this long is as good as lost.
     if (pending_.size() - pending_sent_ + wire.size() > kMaxPendingBytes) {

@@ -4,6 +4,7 @@
 // stream into packets and routes each by its code to the dispatcher's incoming
 // queue, the order-book view's queue or the replay window.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +37,11 @@ class CQZSocket : public CAsyncSocketEx {
   static constexpr int kChunkBytes = 4096;
   static constexpr int kSocketBufferBytes = 16384;
   static constexpr std::size_t kMaxPendingBytes = 16u << 20;
+  // A connection the network lost without a word is found by the system
+  // within about a minute and a half.
+  static constexpr int kKeepAliveIdleS = 60;
+  static constexpr int kKeepAliveIntervalS = 10;
+  static constexpr int kKeepAliveProbes = 3;
 
   CQZSocket(CSessionData& session, std::u16string user_id);
   ~CQZSocket() override;
@@ -45,10 +51,13 @@ class CQZSocket : public CAsyncSocketEx {
   // (Re)creates the socket and starts connecting; -1 when it cannot be
   // created, else the base connect's result. The outcome comes with OnConnect.
   int ConnectTo(const std::u16string& host, int port);
+  // Gives the connection up: closed, and neither connected nor connecting.
+  void Drop();
 
   // Sends one packet as UTF-8 and its NUL. Returns the bytes (text bytes + 1)
   // or -1 on an error, which ends the session. What the network does not take
-  // at once is kept and sent, in order, when it takes more.
+  // at once, and what is sent while the connect is under way, is kept and
+  // sent in order when it can be (after the hello).
   using CAsyncSocketEx::Send;
   int Send(const Packet& packet);
 
@@ -58,6 +67,10 @@ class CQZSocket : public CAsyncSocketEx {
   // Packets cut from the stream since the socket was made.
   [[nodiscard]] std::uint64_t packets_received() const { return packets_received_; }
   [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
+  // When bytes last arrived (or the connect started or completed).
+  [[nodiscard]] std::chrono::steady_clock::time_point last_receive() const {
+    return last_receive_;
+  }
 
   void OnClose(int error) override;
   void OnConnect(int error) override;
@@ -79,6 +92,7 @@ class CQZSocket : public CAsyncSocketEx {
   OrderBookLink* view_ = nullptr;
   std::string pending_;  // bytes accepted by Send but not yet by the network
   std::size_t pending_sent_ = 0;
+  std::chrono::steady_clock::time_point last_receive_{};
 };
 
 }  // namespace velloran

@@ -4,6 +4,7 @@
 // then renamed over the old file.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace velloran {
@@ -11,6 +12,18 @@ namespace velloran {
 // False when any step failed; the old file is then unchanged and the
 // temporary file removed.
 [[nodiscard]] bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes);
+
+// Removes the temporary file a save of path left behind when the program was
+// killed while saving.
+void RemoveStaleTemporary(const std::filesystem::path& path);
+
+// Reads a regular file whole; false on any failure (bytes may then hold part).
+[[nodiscard]] bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
+
+// Copies the file as it is to path + suffix, or path + suffix + "1", "2" ...
+// when that exists, so an earlier copy is never overwritten. True when there
+// was no file to keep or the copy reached the disk.
+[[nodiscard]] bool KeepBeside(const std::filesystem::path& path, std::string_view suffix);
 
 // True when a file can be created in the directory (it is tried and removed).
 [[nodiscard]] bool IsWritableDirectory(const std::filesystem::path& directory);

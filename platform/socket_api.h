@@ -27,6 +27,9 @@ void SetLastError(int error);
 void Close(int fd);
 [[nodiscard]] bool BindAny(int fd);
 [[nodiscard]] bool SetBufferSizes(int fd, int send_bytes, int receive_bytes);
+// Keepalive probes after idle_s seconds of silence, every interval_s, and the
+// connection reported lost after `probes` unanswered ones.
+[[nodiscard]] bool SetKeepAlive(int fd, int idle_s, int interval_s, int probes);
 
 // Dotted IPv4 text ("127.0.0.1") to an address in network order.
 [[nodiscard]] bool ParseDotted(const std::string& host, std::uint32_t& address);

@@ -69,5 +69,26 @@ TEST(DemoProgramTest, RunsUnderXvfbAndPaintsItsWindow) {
   std::filesystem::remove_all(dir);
 }
 
+// The client needs the decoder library only once it has started: without it
+// beside the executable it says so (after the main window) and ends.
+TEST(DemoProgramTest, WithoutTheDecoderLibraryItSaysSoAndEnds) {
+  int status = 0;
+  const std::string needed = RunCommand(std::string("readelf -d ") + VELLORAN_PROGRAM, status);
+  ASSERT_EQ(status, 0) << needed;
+  EXPECT_EQ(needed.find("QZCommDEC"), std::string::npos)
+      << "the system loader must not need the decoder library:\n"
+      << needed;
+  const auto dir = testing::FreshDirectory();
+  const auto program = dir / "velloran";
+  std::filesystem::copy_file(VELLORAN_PROGRAM, program);
+  const std::string out = RunCommand("QT_QPA_PLATFORM=offscreen " + program.string() +
+                                         " --demo --data-dir " + dir.string() +
+                                         " --quit-after 20 2>&1",
+                                     status);
+  EXPECT_NE(status, 0) << out;
+  EXPECT_NE(out.find("libQZCommDEC.so 를 찾을수 없습니다."), std::string::npos) << out;
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace velloran

@@ -82,10 +82,16 @@ TEST_F(DispatchTest, LoginAnswerFillsTheStoreAndTellsTopBarAndWorkArea) {
   Cprc(u"005930", 1000);
   EXPECT_EQ(session_->FindAlarm(u"005930")->first_hit(), 1);
   Posted(hoga_);
-  LoginOk(u"<MYS>9|1|g|x</MYS><ALM>2|005930|d|1200|d1|1300</ALM>");
+  LoginOk(u"<MYS>9|1|g|x</MYS><ALM>2|005930|d|1200|d1|1300</ALM>"
+          u"<JONGA>005930|4|20240105</JONGA><MEMO>" +
+          Encode(u"005930새 메모") + u"</MEMO>");
   EXPECT_EQ(session_->saved_screens().size(), 1u);
   EXPECT_EQ(session_->FindAlarm(u"005930")->first_price(), 1200);
   EXPECT_EQ(session_->FindAlarm(u"005930")->first_hit(), 1);
+  // The closing list and the memos are the new answer's, not added to the old.
+  ASSERT_EQ(session_->closing_list().size(), 1u);
+  EXPECT_EQ(session_->Memo(u"005930"), u"새 메모");
+  EXPECT_EQ(session_->Memo(u"000660"), u"");
   EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kNotify, 1, 0}));
 }
 

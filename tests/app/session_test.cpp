@@ -25,7 +25,7 @@ class SessionDataTest : public testing::SessionTest {
   }
   std::vector<std::u16string> ReadFile(const char* name) {
     std::vector<std::u16string> lines;
-    EXPECT_TRUE(ReadTextFile(dir_ / name, lines));
+    EXPECT_EQ(ReadTextFile(dir_ / name, lines), ReadOutcome::kRead);
     return lines;
   }
   static Packet MasterPacket(int i) {
@@ -120,6 +120,35 @@ TEST_F(SessionDataTest, SettingsLinesStayAsTheyWereIncludingBlankAndForeignOnes)
   EXPECT_THAT(ReadFile(kSettingsFileName),
               ElementsAre(u"<PKT><GBN>0</GBN><CFG>2</CFG></PKT>", u"", u"not a packet 5％",
                           u"<PKT><GBN>0</GBN><CFG>1</CFG><ID>a</ID></PKT>"));
+}
+
+TEST_F(SessionDataTest, FilesThatCannotBeReadWholeSurviveTheExitSave) {
+  session_.reset();
+  // A settings "file" that is a directory: no abort, nothing loaded, and the
+  // save cannot replace it.
+  std::filesystem::remove(dir_ / "qza.cfg");
+  std::filesystem::create_directory(dir_ / "qza.cfg");
+  // A recent list with a stray NUL byte: the lines around it load, and the
+  // file as it was is kept beside the saved one.
+  const std::string damaged = "<PKT><GBN>0</GBN><SHCODE>005930</SHCODE></PKT>\r\n" +
+                              std::string(1, '\0') +
+                              "\x01<PKT><GBN>0</GBN><SHCODE>000660</SHCODE></PKT>\r\n";
+  std::ofstream(dir_ / "sch.dat", std::ios::binary) << damaged;
+  // Left by a save that was killed.
+  std::ofstream(dir_ / "sch.dat.tmp", std::ios::binary) << "half";
+  Open();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "sch.dat.tmp"));
+  EXPECT_THAT(session_->settings(), IsEmpty());
+  EXPECT_THAT(RecentCodes(), ElementsAre(u"005930", u"000660"));
+  Reopen();
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "qza.cfg"));
+  std::ifstream kept(dir_ / "sch.dat.bad", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
+  EXPECT_THAT(ReadFile("sch.dat"), ElementsAre(u"<PKT><GBN>0</GBN><SHCODE>005930</SHCODE></PKT>",
+                                               u"\x01<PKT><GBN>0</GBN><SHCODE>000660</SHCODE></PKT>"));
+  // The file is whole again: the next save keeps nothing more.
+  Reopen();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "sch.dat.bad1"));
 }
 
 TEST_F(SessionDataTest, RecentFileSkipsLinesThatAreNoPacket) {

@@ -42,6 +42,30 @@ TEST(SettingsFilesTest, DecodingCutsLinesAndDropsLineEndCarriageReturns) {
   EXPECT_TRUE(DecodeTextLines("\xFF\xFE").empty());
 }
 
+// Files another program wrote, or a disk damaged: what can be read is read,
+// and whether anything could not be is said.
+TEST(SettingsFilesTest, EveryUtf16OrderWithOrWithoutAMarkAndUtf8PastItsNuls) {
+  const std::u16string packet = u"<PKT><GBN>0</GBN><CFG>1</CFG><ID>가나</ID></PKT>";
+  std::string le, be;
+  for (const char16_t c : packet + u"\r\n" + packet + u"\r\n") {
+    le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  }
+  for (const std::string& bytes : {le, be, "\xFF\xFE" + le, "\xFE\xFF" + be}) {
+    const StoredText text = DecodeStoredText(bytes);
+    EXPECT_THAT(text.lines, ElementsAre(packet, packet));
+    EXPECT_FALSE(text.lossy);
+  }
+  EXPECT_TRUE(DecodeStoredText("\xFF\xFE" + le + "x").lossy);  // an odd last byte
+
+  const StoredText stray = DecodeStoredText(std::string("<A>1</A>\r\n<B>\0\0x</B>\r\n<C/>\r\n", 26));
+  EXPECT_THAT(stray.lines, ElementsAre(u"<A>1</A>", u"<B>x</B>", u"<C/>"));
+  EXPECT_TRUE(stray.lossy);
+  EXPECT_TRUE(DecodeStoredText("ok\n\xC3(\n").lossy);
+  EXPECT_FALSE(DecodeStoredText("\xEF\xBF\xBD is a character\n").lossy);
+  EXPECT_FALSE(DecodeStoredText("plain\r\n").lossy);
+}
+
 class FileReplaceTest : public ::testing::Test {
  protected:
   FileReplaceTest() : dir_(testing::FreshDirectory()) {}

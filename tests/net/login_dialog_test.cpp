@@ -228,9 +228,14 @@ TEST_F(LoginDialogTest, FailuresLeaveTheDialogOpenForAnotherTry) {
   Press(*dlg, sys::kVkReturn);
   service.AnswerText("<PKT><RTN>OK</RTN><IP>10.0.0.1</IP><PORT>7001</PORT></PKT>", 500);
   Press(*dlg, sys::kVkReturn);
-  EXPECT_EQ(boxes_, (std::vector<std::u16string>{u"ok", u"", u""}));
+  // A port that would wrap to another one is no place to send the ID to.
+  service.AnswerText("<PKT><RTN>OK</RTN><IP>10.0.0.1</IP><PORT>99999</PORT></PKT>");
+  Press(*dlg, sys::kVkReturn);
+  EXPECT_EQ(boxes_, (std::vector<std::u16string>{u"ok", kLoginNotAnAnswer,
+                                                 kLoginServerError + std::u16string(u"500)"),
+                                                 kLoginBadServer}));
   EXPECT_EQ(dlg->result(), CLoginDlg::kRunning);
-  ASSERT_EQ(service.Received().size(), 3u);
+  ASSERT_EQ(service.Received().size(), 4u);
   const auto form = server::ParseForm(service.Received()[0].body);
   EXPECT_EQ(server::FormValue(form, "id"), "a&b");
   EXPECT_EQ(server::FormValue(form, "pwd"), "50%=x");
@@ -239,7 +244,7 @@ TEST_F(LoginDialogTest, FailuresLeaveTheDialogOpenForAnotherTry) {
   dlg->SetCredentials(u"a&b", std::u16string(1100, u'x'));
   Press(*dlg, sys::kVkReturn);
   EXPECT_EQ(boxes_, std::vector<std::u16string>{kLoginTooLong});
-  EXPECT_EQ(service.Received().size(), 3u);
+  EXPECT_EQ(service.Received().size(), 4u);
 
   dlg->SetCredentials(u"a&b", u"50%=x");
   service.AnswerText("<PKT><RTN>OK</RTN><IP>10.0.0.1</IP><PORT>7001</PORT></PKT>");
@@ -252,7 +257,7 @@ TEST_F(LoginDialogTest, FailuresLeaveTheDialogOpenForAnotherTry) {
   auto refused = OpenAt("http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/");
   refused->SetCredentials(u"demo", u"demo");
   Click(*refused, refused->login_button());
-  EXPECT_EQ(boxes_, std::vector<std::u16string>{u""});
+  EXPECT_EQ(boxes_, std::vector<std::u16string>{kLoginNoAnswer});
   EXPECT_EQ(refused->result(), CLoginDlg::kRunning);
 }
 

@@ -118,6 +118,35 @@ TEST(LoginExchangeTest, AnswersAreReadWholeAndWaitedForBoundedly) {
   EXPECT_EQ(Login(LoginOptions{}, u"id", u"pw").text, u"");  // no login page configured
 }
 
+TEST(LoginExchangeTest, AFailedExchangeSaysWhatFailed) {
+  LoginTestServer service;
+  const LoginOptions page = At(service.Base());
+  auto shown = [&](const std::string& body, int status = 200) {
+    service.AnswerText(body, status);
+    const LoginAnswer answer = ReadLoginResponse(Login(page, u"id", u"pw"));
+    EXPECT_FALSE(answer.ok) << body;
+    return answer.message;
+  };
+  EXPECT_EQ(shown("", 500), kLoginServerError + std::u16string(u"500)"));
+  EXPECT_EQ(shown(""), kLoginNotAnAnswer);
+  EXPECT_EQ(shown("\x89PNG garbage <html>"), kLoginNotAnAnswer);
+  EXPECT_EQ(shown("<PKT><RTN></RTN></PKT>"), kLoginNotAnAnswer);
+  EXPECT_EQ(shown("<PKT><RTN>점검 중</RTN></PKT>"), u"점검 중");
+  for (const char* bad : {"<IP>10.0.0.1</IP><PORT>99999</PORT>", "<IP>10.0.0.1</IP><PORT>0</PORT>",
+                          "<IP>10.0.0.1</IP><PORT>70a1</PORT>", "<IP>10.0.0.1</IP>",
+                          "<PORT>7001</PORT>", "<IP>10.0.0.1 ; x</IP><PORT>7001</PORT>"}) {
+    EXPECT_EQ(shown(std::string("<PKT><RTN>OK</RTN>") + bad + "</PKT>"), kLoginBadServer) << bad;
+  }
+  service.AnswerText("<PKT><RTN>OK</RTN><IP>data.example</IP><PORT>65535</PORT></PKT>");
+  const LoginAnswer ok = ReadLoginResponse(Login(page, u"id", u"pw"));
+  EXPECT_TRUE(ok.ok);
+  EXPECT_EQ(ok.server_address, u"data.example");
+  EXPECT_EQ(ok.server_port, 65535);
+  const LoginOptions nowhere =
+      At("http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/");
+  EXPECT_EQ(ReadLoginResponse(Login(nowhere, u"id", u"pw")).message, kLoginNoAnswer);
+}
+
 TEST(LoginExchangeTest, HttpsCertificatesAreVerified) {
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("login_tls_" + std::to_string(getpid()));

@@ -9,6 +9,8 @@
 #include "platform/poll_event_loop.h"
 #include "platform/test_window.h"
 #include "platform/window_messages.h"
+#include "app/foot_status.h"
+#include "tests/net/loopback_listen.h"
 #include "tests/net/loopback_server.h"
 
 namespace velloran {
@@ -255,6 +257,52 @@ TEST_F(SessionSocketTest, AHostNameConnectsAfterItsLookup) {
   EXPECT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
 }
 
+// A connect that stays under way: the listener's backlog is full, so the
+// system drops the connect's first attempts until the test accepts.
+TEST_F(SessionSocketTest, RequestsSentWhileConnectingFollowTheHelloOnceConnected) {
+  int port = 0;
+  const int listener = testing::ListenLoopback(0, port);
+  ASSERT_GE(listener, 0);
+  const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  to.sin_port = htons(static_cast<std::uint16_t>(port));
+  ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+
+  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"},
+                        {milliseconds(1), milliseconds(1), milliseconds(60000), milliseconds(1)});
+  driver.Start();
+  ASSERT_TRUE(RunUntil([&] { return driver.socket() != nullptr; }));
+  CQZSocket& socket = *driver.socket();
+  loop.RunUntil([] { return false; }, milliseconds(100));
+  ASSERT_TRUE(socket.connecting());
+  // The foot bar says what is happening: a connect under way, not a loss.
+  const LinkStatus status = driver.Status(std::chrono::steady_clock::now());
+  EXPECT_EQ(status.state, LinkState::kConnecting);
+  EXPECT_EQ(MakeFootTexts(status, 0, 0).link, u"연결 중");
+  Packet request(3014);
+  request.AddInt(u"IDX", 3005);
+  EXPECT_EQ(socket.Send(request), static_cast<int>(request.ToWire().size()));
+
+  ::close(::accept(listener, nullptr, nullptr));  // room for the retried connect
+  const int peer = ::accept(listener, nullptr, nullptr);
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(RunUntil([&] { return socket.connected() && socket.pending_bytes() == 0; }));
+  const std::string expected = HelloWire(u"kim") + request.ToWire();
+  std::string got;
+  while (got.size() < expected.size()) {
+    char buffer[512];
+    const long n = ::recv(peer, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    got.append(buffer, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(got, expected);
+  ::close(peer);
+  ::close(filler);
+  ::close(listener);
+}
+
 // --- the session driver --------------------------------------------------
 
 TEST_F(SessionSocketTest, DriverReconnectsWithANewHelloAfterTheServerDrops) {
@@ -270,6 +318,31 @@ TEST_F(SessionSocketTest, DriverReconnectsWithANewHelloAfterTheServerDrops) {
   ASSERT_TRUE(server.WaitReceived(1, HelloWire(u"kim").size()));
   EXPECT_EQ(server.Received(1), HelloWire(u"kim"));
   EXPECT_EQ(session.socket(), driver.socket());
+}
+
+TEST_F(SessionSocketTest, DriverReplacesASessionOnWhichNothingArrives) {
+  SessionTimings silent{milliseconds(1), milliseconds(1), milliseconds(20), milliseconds(100)};
+  silent.silence_limit = milliseconds(150);
+  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, silent);
+  driver.Start();
+  ASSERT_TRUE(RunUntil([&] { return driver.socket() && driver.socket()->connected(); }));
+  // The server keeps the connection open and says nothing: the driver gives
+  // it up, the foot bar says why, and a new connection greets the server.
+  LinkStatus given_up;
+  ASSERT_TRUE(RunUntil([&] {
+    given_up = driver.Status(std::chrono::steady_clock::now());
+    return given_up.state == LinkState::kLost;
+  }));
+  EXPECT_TRUE(given_up.silent);
+  EXPECT_EQ(MakeFootTexts(given_up, 0, 0).link.rfind(u"수신 없음 · ", 0), 0u);
+  ASSERT_TRUE(RunUntil([&] { return server.Received(1) == HelloWire(u"kim"); }));
+  ASSERT_TRUE(RunUntil([&] { return driver.connect_count() == 2 && driver.socket()->connected(); }));
+  // A session that keeps receiving stays.
+  for (int i = 0; i < 6; ++i) {
+    server.Send(1, Wire(u"<PKT><GBN>999</GBN></PKT>"));
+    loop.RunUntil([] { return false; }, milliseconds(50));
+  }
+  EXPECT_EQ(driver.connect_count(), 2);
 }
 
 TEST_F(SessionSocketTest, DriverKeepsTryingWhileTheServerIsAway) {
