@@ -37,7 +37,7 @@ bool CKOAApp::InitInstance() {
     login_cancelled_ = true;
     return false;
   }
-  login_done_at_ = std::chrono::steady_clock::now();
+  login_done_at_ = UiLoop().clock().Steady();
   user_id_ = login.user_id;
   server_address_ = login.server_address;
   server_port_ = login.server_port;
@@ -54,7 +54,7 @@ bool CKOAApp::InitInstance() {
   }
   main_frame_->ShowNormal();
   main_frame_->UpdateNow();
-  frame_shown_at_ = std::chrono::steady_clock::now();
+  frame_shown_at_ = UiLoop().clock().Steady();
 
   const DecoderLoad loaded = decoder_directory_.empty() ? decoder_.LoadBesideExecutable()
                                                         : decoder_.Load(decoder_directory_);
@@ -84,7 +84,7 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
   login.recovery_page = options_.AccountPage();
   CLoginDlg dialog(session_->GetLoginSettings(), login);
   if (!dialog.Open()) return {};
-  login_shown_at_ = std::chrono::steady_clock::now();
+  login_shown_at_ = UiLoop().clock().Steady();
   if (!preset_id_.empty()) {
     dialog.SetCredentials(preset_id_, preset_password_);
     if (preset_submit_) {

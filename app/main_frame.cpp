@@ -120,7 +120,7 @@ void CMainFrame::OnSize(int width, int height) {
 
 void CMainFrame::OnPaint(DrawContext& dc) {
   if (first_paint_at_ == std::chrono::steady_clock::time_point{}) {
-    first_paint_at_ = std::chrono::steady_clock::now();
+    first_paint_at_ = UiLoop().clock().Steady();
   }
   // The frame's border ring; the bars and panes cover the inside.
   const Rect outer = ClientRect();
@@ -137,14 +137,14 @@ HitCode CMainFrame::HitTest(Point p) {
 
 void CMainFrame::OnTimer(int id) {
   if (id == kStatusTimer) {
-    last_rate_ = rate_.Tick(driver_->Status(std::chrono::steady_clock::now()).packets_received);
+    last_rate_ = rate_.Tick(driver_->Status().packets_received);
     RefreshStatus();
   }
 }
 
 void CMainFrame::RefreshStatus() {
   if (!driver_) return;
-  const LinkStatus link = driver_->Status(std::chrono::steady_clock::now());
+  const LinkStatus link = driver_->Status();
   foot_bar_.SetStatus(link.state, MakeFootTexts(link, session_.server_time_of_day(), last_rate_));
   if (!have_link_ || link.state != last_link_) {
     have_link_ = true;

@@ -34,17 +34,18 @@ void CSessionDriver::StopTimer(int& id) {
 
 void CSessionDriver::ScheduleConnect(std::chrono::milliseconds delay) {
   StopTimer(connect_timer_);
-  connect_due_ = std::chrono::steady_clock::now() + delay;
+  connect_due_ = loop_.clock().Steady() + delay;
   connect_timer_ = loop_.StartTimer(delay, false, [this] { OnConnectTimer(); });
 }
 
-bool CSessionDriver::NextConnectDue(std::chrono::steady_clock::time_point& due) const {
+bool CSessionDriver::NextConnectDue(Clock::SteadyTime& due) const {
   if (connect_timer_ == 0) return false;
   due = connect_due_;
   return true;
 }
 
-LinkStatus CSessionDriver::Status(std::chrono::steady_clock::time_point now) const {
+LinkStatus CSessionDriver::Status() const {
+  const Clock::SteadyTime now = loop_.clock().Steady();
   LinkStatus status;
   status.packets_received = packets_before_ + (socket_ ? socket_->packets_received() : 0);
   status.silent = silent_ && !(socket_ && socket_->connected());
@@ -57,7 +58,7 @@ LinkStatus CSessionDriver::Status(std::chrono::steady_clock::time_point now) con
   } else {
     status.state = socket_->connecting() ? LinkState::kConnecting : LinkState::kLost;
   }
-  std::chrono::steady_clock::time_point due{};
+  Clock::SteadyTime due{};
   if (connect_timer_ != 0) {
     due = connect_due_;
   } else if (watch_timer_ != 0 && status.state == LinkState::kLost) {
@@ -91,7 +92,8 @@ void CSessionDriver::OnConnectTimer() {
   ++connect_count_;
   (void)socket_->ConnectTo(endpoint_.host, endpoint_.port);
   StopTimer(watch_timer_);
-  watch_start_ = std::chrono::steady_clock::now();
+  watch_start_ = arrival_seen_ = loop_.clock().Steady();
+  bytes_seen_ = 0;
   watch_timer_ = loop_.StartTimer(timings_.watch_period, true, [this] { OnWatchTimer(); });
 }
 
@@ -99,7 +101,13 @@ void CSessionDriver::OnWatchTimer() {
   if (!socket_) return;
   if (socket_->connected()) {
     silent_ = false;
-    if (std::chrono::steady_clock::now() - socket_->last_receive() < timings_.silence_limit) return;
+    const Clock::SteadyTime now = loop_.clock().Steady();
+    if (socket_->bytes_received() != bytes_seen_) {
+      bytes_seen_ = socket_->bytes_received();
+      arrival_seen_ = now;
+      return;
+    }
+    if (now - arrival_seen_ < timings_.silence_limit) return;
     // Open but silent: the server or the path to it is gone without a word.
     silent_ = true;
     socket_->Drop();

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "net/session_socket.h"
+#include "platform/clock.h"
 
 namespace velloran {
 
@@ -66,9 +67,10 @@ class CSessionDriver {
   [[nodiscard]] CQZSocket* socket() const { return socket_.get(); }
   // Sockets made so far (1 after the first connect).
   [[nodiscard]] int connect_count() const { return connect_count_; }
-  // When the next connect is due, while one is scheduled.
-  [[nodiscard]] bool NextConnectDue(std::chrono::steady_clock::time_point& due) const;
-  [[nodiscard]] LinkStatus Status(std::chrono::steady_clock::time_point now) const;
+  // When the next connect is due (by the loop's clock), while one is scheduled.
+  [[nodiscard]] bool NextConnectDue(Clock::SteadyTime& due) const;
+  // The state now, by the loop's clock.
+  [[nodiscard]] LinkStatus Status() const;
 
  private:
   void OnStartTimer();
@@ -88,9 +90,12 @@ class CSessionDriver {
   int watch_timer_ = 0;
   bool started_ = false;
   int connect_count_ = 0;
-  std::chrono::steady_clock::time_point connect_due_{};
-  std::chrono::steady_clock::time_point watch_start_{};
+  Clock::SteadyTime connect_due_{};
+  Clock::SteadyTime watch_start_{};
   std::uint64_t packets_before_ = 0;  // received by the sockets already replaced
+  // What the watch last saw arrive on the current socket, and when.
+  std::uint64_t bytes_seen_ = 0;
+  Clock::SteadyTime arrival_seen_{};
   bool silent_ = false;
 };
 

@@ -47,7 +47,6 @@ int CQZSocket::ConnectTo(const std::u16string& host, int port) {
   // A connect under way (a dotted address that would block, or a name being
   // looked up) is reported by OnConnect.
   connecting_ = now || LastError() == sock::kWouldBlock;
-  last_receive_ = std::chrono::steady_clock::now();
   return now ? 1 : 0;
 }
 
@@ -66,7 +65,6 @@ void CQZSocket::OnConnect(int error) {
   // Nothing from the previous session may be dispatched after this one starts.
   session_.ClearIncoming();
   connected_ = true;
-  last_receive_ = std::chrono::steady_clock::now();
   Packet hello(code::kHello);
   hello.AddText(u"ID", user_id_);
   hello.AddInt(u"VER", 2);
@@ -83,7 +81,7 @@ void CQZSocket::OnReceive(int error) {
   }
   const long n = Receive(chunk_, kChunkBytes);
   if (n <= 0) return;
-  last_receive_ = std::chrono::steady_clock::now();
+  bytes_received_ += static_cast<std::uint64_t>(n);
   try {
     queue_->Append(chunk_, static_cast<int>(n));
     while (auto packet = queue_->GetPacket()) Route(std::move(packet));

@@ -4,7 +4,6 @@
 // stream into packets and routes each by its code to the dispatcher's incoming
 // queue, the order-book view's queue or the replay window.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -67,10 +66,8 @@ class CQZSocket : public CAsyncSocketEx {
   // Packets cut from the stream since the socket was made.
   [[nodiscard]] std::uint64_t packets_received() const { return packets_received_; }
   [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
-  // When bytes last arrived (or the connect started or completed).
-  [[nodiscard]] std::chrono::steady_clock::time_point last_receive() const {
-    return last_receive_;
-  }
+  // Bytes received since the socket was made.
+  [[nodiscard]] std::uint64_t bytes_received() const { return bytes_received_; }
 
   void OnClose(int error) override;
   void OnConnect(int error) override;
@@ -92,7 +89,7 @@ class CQZSocket : public CAsyncSocketEx {
   OrderBookLink* view_ = nullptr;
   std::string pending_;  // bytes accepted by Send but not yet by the network
   std::size_t pending_sent_ = 0;
-  std::chrono::steady_clock::time_point last_receive_{};
+  std::uint64_t bytes_received_ = 0;
 };
 
 }  // namespace velloran

@@ -10,8 +10,17 @@ Clock::TimePoint SystemClock::Now() const {
   return std::chrono::system_clock::now();
 }
 
+Clock::SteadyTime SystemClock::Steady() const {
+  return std::chrono::steady_clock::now();
+}
+
 void SystemClock::SleepFor(std::chrono::milliseconds duration) {
   std::this_thread::sleep_for(duration);
+}
+
+SystemClock& SystemClock::Instance() {
+  static SystemClock clock;
+  return clock;
 }
 
 Clock::TimePoint ManualClock::Now() const {
@@ -19,8 +28,13 @@ Clock::TimePoint ManualClock::Now() const {
       std::chrono::duration_cast<TimePoint::duration>(std::chrono::milliseconds(now_ms_.load())));
 }
 
+Clock::SteadyTime ManualClock::Steady() const {
+  return SteadyTime(std::chrono::duration_cast<SteadyTime::duration>(
+      std::chrono::milliseconds(steady_ms_.load())));
+}
+
 void ManualClock::SleepFor(std::chrono::milliseconds duration) {
-  now_ms_.fetch_add(duration.count());
+  Advance(duration);
   slept_ms_.fetch_add(duration.count());
 }
 

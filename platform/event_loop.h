@@ -8,11 +8,18 @@
 // Everything except Push, Post and Quit is called on the loop's own thread;
 // every callback runs there too. A callback may add or remove watches and
 // timers, its own included.
+//
+// Timers run on the loop's clock: the system's, or one a test moves on by
+// hand (platform/clock.h), in which case a timer fires only once the test has
+// moved the clock past it and lets the loop run.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 
+#include "platform/clock.h"
 #include "platform/message_window.h"
 
 namespace velloran {
@@ -58,11 +65,20 @@ class EventLoop : public MessageQueue {
   virtual void UnwatchFd(int fd) = 0;
 
   // A timer firing after period, once or every period. Returns its id (> 0).
-  [[nodiscard]] virtual int StartTimer(std::chrono::milliseconds period, bool repeat,
-                                       TimerCallback callback) = 0;
+  [[nodiscard]] int StartTimer(std::chrono::milliseconds period, bool repeat,
+                               TimerCallback callback);
   // No tick of the timer runs after this returns, even when called from
   // inside that tick. Unknown ids are ignored.
-  virtual void StopTimer(int id) = 0;
+  void StopTimer(int id);
+
+  // The clock the timers run on; the system's unless set. Timers already
+  // started keep the time they had left.
+  [[nodiscard]] Clock& clock() const { return *clock_; }
+  void SetClock(Clock* clock);
+  // For the loop's clock when a test moves it by hand: moves it on by d,
+  // stopping at every timer due on the way to run it (and what is ready),
+  // as the passing of real time would.
+  void Advance(ManualClock& clock, std::chrono::milliseconds d);
 
   // Handles events until Quit.
   virtual void Run() = 0;
@@ -72,8 +88,30 @@ class EventLoop : public MessageQueue {
   virtual void Quit() = 0;
 
   // Handles events until done() is true or timeout has passed; returns done().
-  // For tests and for waiting on a reply without blocking the loop.
+  // For tests and for waiting on a reply without blocking the loop. The
+  // timeout is real time whatever the clock: it only bounds the wait.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+ protected:
+  // Runs every timer the clock has reached, earliest first.
+  void RunDueTimers();
+  // How long until the next timer is due (0 when one is), or -1 when none is
+  // waiting or the clock does not move by itself.
+  [[nodiscard]] std::chrono::milliseconds UntilNextTimer() const;
+  // The set of timers changed: a loop that sleeps until the next one wakes
+  // up earlier if it must.
+  virtual void TimersChanged() {}
+
+ private:
+  struct Timer {
+    Clock::SteadyTime due;
+    std::chrono::milliseconds period;
+    bool repeat;
+    std::shared_ptr<TimerCallback> callback;
+  };
+  Clock* clock_;
+  std::map<int, Timer> timers_;
+  int next_timer_id_ = 1;
 };
 
 }  // namespace velloran

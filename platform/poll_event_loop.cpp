@@ -74,19 +74,6 @@ void PollEventLoop::UnwatchFd(int fd) {
   watches_.erase(fd);
 }
 
-int PollEventLoop::StartTimer(std::chrono::milliseconds period, bool repeat,
-                              TimerCallback callback) {
-  if (period.count() < 0) period = std::chrono::milliseconds(0);
-  const int id = next_timer_id_++;
-  timers_.emplace(id, Timer{std::chrono::steady_clock::now() + period, period, repeat,
-                            std::make_shared<TimerCallback>(std::move(callback))});
-  return id;
-}
-
-void PollEventLoop::StopTimer(int id) {
-  timers_.erase(id);
-}
-
 void PollEventLoop::Run() {
   for (;;) {
     {
@@ -102,15 +89,8 @@ void PollEventLoop::Run() {
 
 int PollEventLoop::PollTimeoutMs(std::chrono::milliseconds max_wait) const {
   long long wait = max_wait.count();  // negative: no limit
-  if (!timers_.empty()) {
-    SteadyTime first = SteadyTime::max();
-    for (const auto& [id, timer] : timers_) first = std::min(first, timer.due);
-    const auto now = std::chrono::steady_clock::now();
-    // Round up so that a timer is not polled for repeatedly just before it is due.
-    const long long until =
-        first <= now ? 0 : std::chrono::ceil<std::chrono::milliseconds>(first - now).count();
-    if (wait < 0 || until < wait) wait = until;
-  }
+  const long long until = UntilNextTimer().count();
+  if (until >= 0 && (wait < 0 || until < wait)) wait = until;
   return wait > 24LL * 3600 * 1000 ? 24 * 3600 * 1000 : static_cast<int>(wait);
 }
 
@@ -189,29 +169,6 @@ void PollEventLoop::RunPosted() {
     }
   }
   batch.clear();
-}
-
-void PollEventLoop::RunDueTimers() {
-  if (timers_.empty()) return;
-  const auto now = std::chrono::steady_clock::now();
-  std::vector<int> due;
-  for (const auto& [id, timer] : timers_) {
-    if (timer.due <= now) due.push_back(id);
-  }
-  for (const int id : due) {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) continue;  // stopped by an earlier tick
-    const auto callback = it->second.callback;
-    if (it->second.repeat) {
-      // Missed periods are not made up: the next tick is a period from now at
-      // the earliest.
-      it->second.due = std::max(it->second.due + it->second.period, now + it->second.period);
-      if (it->second.period.count() == 0) it->second.due = now + std::chrono::milliseconds(1);
-    } else {
-      timers_.erase(it);
-    }
-    (*callback)();
-  }
 }
 
 }  // namespace velloran

@@ -1,7 +1,7 @@
 #pragma once
 // The event loop of a thread without a display: poll() over the watched
 // descriptors and an eventfd that other threads use to wake it for posted
-// messages, tasks and Quit. Timers run on the steady clock.
+// messages, tasks and Quit.
 
 #include <chrono>
 #include <map>
@@ -28,15 +28,11 @@ class PollEventLoop : public EventLoop {
   void WatchFd(int fd, unsigned interest, FdCallback callback) override;
   void SetFdInterest(int fd, unsigned interest) override;
   void UnwatchFd(int fd) override;
-  [[nodiscard]] int StartTimer(std::chrono::milliseconds period, bool repeat,
-                               TimerCallback callback) override;
-  void StopTimer(int id) override;
   void Run() override;
   void ProcessEvents(std::chrono::milliseconds max_wait) override;
   void Quit() override;
 
  private:
-  using SteadyTime = std::chrono::steady_clock::time_point;
   struct Posted {
     WindowHandle target;
     WindowMessage message;
@@ -49,16 +45,8 @@ class PollEventLoop : public EventLoop {
     std::shared_ptr<FdCallback> callback;
     std::uint64_t generation = 0;
   };
-  struct Timer {
-    SteadyTime due;
-    std::chrono::milliseconds period;
-    bool repeat;
-    std::shared_ptr<TimerCallback> callback;
-  };
-
   void Wake();
   void RunPosted();
-  void RunDueTimers();
   [[nodiscard]] int PollTimeoutMs(std::chrono::milliseconds max_wait) const;
 
   int wake_fd_ = -1;
@@ -76,8 +64,6 @@ class PollEventLoop : public EventLoop {
   std::vector<std::uint64_t> generations_;
   std::unordered_map<int, Watch> watches_;
   std::uint64_t next_generation_ = 1;
-  std::map<int, Timer> timers_;
-  int next_timer_id_ = 1;
 };
 
 }  // namespace velloran

@@ -66,17 +66,12 @@ struct QtEventLoop::Impl {
     std::unique_ptr<QSocketNotifier> read;
     std::unique_ptr<QSocketNotifier> write;
   };
-  struct Timer {
-    std::unique_ptr<QTimer> timer;
-    bool repeat = false;
-    std::shared_ptr<TimerCallback> callback;
-  };
-
   std::unique_ptr<Receiver> receiver = std::make_unique<Receiver>();
   std::map<int, Watch> watches;
   std::uint64_t next_generation = 1;
-  std::map<int, Timer> timers;
-  int next_timer_id = 1;
+  // Fires when the loop's next timer is due.
+  std::unique_ptr<QTimer> wake;
+  bool running_timers = false;
   std::vector<QEventLoop*> running;
   std::atomic<bool> quit_pending{false};
 
@@ -114,14 +109,22 @@ struct QtEventLoop::Impl {
   }
 };
 
-QtEventLoop::QtEventLoop() : impl_(std::make_unique<Impl>()) {}
+QtEventLoop::QtEventLoop() : impl_(std::make_unique<Impl>()) {
+  impl_->wake = std::make_unique<QTimer>();
+  impl_->wake->setTimerType(Qt::PreciseTimer);
+  impl_->wake->setSingleShot(true);
+  QObject::connect(impl_->wake.get(), &QTimer::timeout, impl_->receiver.get(), [this] {
+    impl_->running_timers = true;
+    RunDueTimers();
+    impl_->running_timers = false;
+    TimersChanged();
+  });
+}
 
 QtEventLoop::~QtEventLoop() {
   for (auto& [fd, w] : impl_->watches) impl_->Drop(w);
-  for (auto& [id, t] : impl_->timers) {
-    t.timer->stop();
-    Retire(t.timer);
-  }
+  impl_->wake->stop();
+  Retire(impl_->wake);
   // Destroying the receiver deletes the events still waiting for it.
   impl_->receiver.reset();
 }
@@ -162,35 +165,15 @@ void QtEventLoop::UnwatchFd(int fd) {
   impl_->watches.erase(it);
 }
 
-int QtEventLoop::StartTimer(std::chrono::milliseconds period, bool repeat, TimerCallback callback) {
-  const int id = impl_->next_timer_id++;
-  auto& t = impl_->timers[id];
-  t.timer = std::make_unique<QTimer>();
-  t.timer->setTimerType(Qt::PreciseTimer);
-  t.timer->setSingleShot(!repeat);
-  t.repeat = repeat;
-  t.callback = std::make_shared<TimerCallback>(std::move(callback));
-  Impl* impl = impl_.get();
-  QObject::connect(t.timer.get(), &QTimer::timeout, impl->receiver.get(), [impl, id] {
-    const auto it = impl->timers.find(id);
-    if (it == impl->timers.end()) return;
-    const auto callback = it->second.callback;
-    if (!it->second.repeat) {
-      Retire(it->second.timer);
-      impl->timers.erase(it);
-    }
-    (*callback)();
-  });
-  t.timer->start(static_cast<int>(std::max<std::int64_t>(period.count(), 0)));
-  return id;
-}
-
-void QtEventLoop::StopTimer(int id) {
-  const auto it = impl_->timers.find(id);
-  if (it == impl_->timers.end()) return;
-  it->second.timer->stop();
-  Retire(it->second.timer);
-  impl_->timers.erase(it);
+void QtEventLoop::TimersChanged() {
+  // While the timers run, the re-arming waits for them all.
+  if (!impl_ || !impl_->wake || impl_->running_timers) return;
+  const std::chrono::milliseconds next = UntilNextTimer();
+  if (next.count() < 0) {
+    impl_->wake->stop();
+    return;
+  }
+  impl_->wake->start(static_cast<int>(std::min<std::int64_t>(next.count(), 24LL * 3600 * 1000)));
 }
 
 void QtEventLoop::Run() {
@@ -203,6 +186,8 @@ void QtEventLoop::Run() {
 }
 
 void QtEventLoop::ProcessEvents(std::chrono::milliseconds max_wait) {
+  // A clock moved on by hand has made timers due that no Qt timer knows of.
+  RunDueTimers();
   if (max_wait.count() <= 0) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return;

@@ -1,7 +1,8 @@
 #pragma once
 // The event loop of the user-interface thread, backed by Qt: posted messages
-// and tasks become Qt events, watched descriptors Qt socket notifiers, timers
-// Qt timers. Created by Application after Qt itself.
+// and tasks become Qt events, watched descriptors Qt socket notifiers; one Qt
+// timer wakes the loop when the next of its timers is due. Created by
+// Application after Qt itself.
 
 #include <map>
 #include <memory>
@@ -21,12 +22,12 @@ class QtEventLoop : public EventLoop {
   void WatchFd(int fd, unsigned interest, FdCallback callback) override;
   void SetFdInterest(int fd, unsigned interest) override;
   void UnwatchFd(int fd) override;
-  [[nodiscard]] int StartTimer(std::chrono::milliseconds period, bool repeat,
-                               TimerCallback callback) override;
-  void StopTimer(int id) override;
   void Run() override;
   void ProcessEvents(std::chrono::milliseconds max_wait) override;
   void Quit() override;
+
+ protected:
+  void TimersChanged() override;
 
  private:
   struct Impl;

@@ -11,7 +11,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
-#include <QTimerEvent>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
@@ -189,8 +188,7 @@ class WindowWidget : public QWidget {
 
   Window* owner_;
   Size last_size_{-1, -1};
-  std::map<int, int> timers_;     // Qt timer id -> window timer id
-  std::map<int, int> qt_timers_;  // window timer id -> Qt timer id
+  std::map<int, int> timers_;  // window timer id -> the loop's timer id
   Bitmap buffer_;
   // Moving the window by hand where the system cannot (no window manager).
   bool dragging_ = false;
@@ -240,11 +238,6 @@ class WindowWidget : public QWidget {
   }
   void hideEvent(QHideEvent*) override {
     if (owner_) owner_->SetVisible(false);
-  }
-
-  void timerEvent(QTimerEvent* e) override {
-    const auto it = timers_.find(e->timerId());
-    if (it != timers_.end()) Send(sys::kTimer, static_cast<WParam>(it->second), 0);
   }
 
   void MouseButton(QMouseEvent* e) {
@@ -449,8 +442,7 @@ void Window::Detach(bool run_destroy) {
   // in its loop, hidden and deaf until then. Children that are Windows get
   // their own destroy when Qt deletes them.
   widget->owner_ = nullptr;
-  for (auto& [qt_id, timer_id] : widget->timers_) widget->killTimer(qt_id);
-  widget->timers_.clear();
+  StopTimers(*widget);
   widget->hide();
   widget->deleteLater();
 }
@@ -463,6 +455,7 @@ void Window::WidgetGone() {
   }
   if (widget_ == nullptr) return;
   widget_->owner_ = nullptr;
+  StopTimers(*widget_);
   widget_ = nullptr;
   Windows().erase(handle().id());
   SetVisible(false);
@@ -773,22 +766,28 @@ void Window::BeginSystemResize(HitCode edge) {
   if (handle != nullptr) (void)handle->startSystemResize(ToEdges(edge));
 }
 
+// Window timers are the loop's timers, so they run on the loop's clock.
 void Window::SetTimer(int id, int period_ms) {
   if (!widget_) return;
   KillTimer(id);
-  const int qt_id = widget_->startTimer(std::max(period_ms, 0), Qt::PreciseTimer);
-  if (qt_id == 0) return;
-  widget_->timers_[qt_id] = id;
-  widget_->qt_timers_[id] = qt_id;
+  const WindowHandle self = handle();
+  widget_->timers_[id] = UiLoop().StartTimer(
+      std::chrono::milliseconds(std::max(period_ms, 0)), true, [self, id] {
+        if (Window* w = FromHandle(self)) w->Send(sys::kTimer, static_cast<WParam>(id), 0);
+      });
 }
 
 void Window::KillTimer(int id) {
   if (!widget_) return;
-  const auto it = widget_->qt_timers_.find(id);
-  if (it == widget_->qt_timers_.end()) return;
-  widget_->killTimer(it->second);
-  widget_->timers_.erase(it->second);
-  widget_->qt_timers_.erase(it);
+  const auto it = widget_->timers_.find(id);
+  if (it == widget_->timers_.end()) return;
+  UiLoop().StopTimer(it->second);
+  widget_->timers_.erase(it);
+}
+
+void Window::StopTimers(detail::WindowWidget& widget) {
+  for (const auto& [id, loop_id] : widget.timers_) UiLoop().StopTimer(loop_id);
+  widget.timers_.clear();
 }
 
 void Window::Invalidate() {

@@ -176,6 +176,7 @@ class Window : public MessageWindow {
   LResult Deliver(WindowMessage& m);
   void WidgetGone();
   void Detach(bool run_destroy);
+  static void StopTimers(detail::WindowWidget& widget);
   void PaintInto(Bitmap& buffer);
 
   detail::WindowWidget* widget_ = nullptr;

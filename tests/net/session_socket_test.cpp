@@ -51,8 +51,24 @@ std::string HelloWire(const std::u16string& id) {
   return p.ToWire();
 }
 
+// The session's timings as the tests step through them.
+constexpr SessionTimings kSteps = [] {
+  SessionTimings t;
+  t.start_delay = milliseconds(1000);
+  t.connect_delay = milliseconds(100);
+  t.watch_period = milliseconds(10000);
+  t.retry_delay = milliseconds(1000);
+  t.silence_limit = milliseconds(120000);
+  return t;
+}();
+
 class SessionSocketTest : public ::testing::Test {
  protected:
+  SessionSocketTest() { loop.SetClock(&clock); }
+
+  // Moves the clock on and runs what became due (and what is ready now).
+  void Step(milliseconds d) { loop.Advance(clock, d); }
+
   // GBN codes of the packets waiting for the dispatcher, in order.
   std::vector<std::u16string> Incoming() {
     std::vector<std::u16string> out;
@@ -72,6 +88,7 @@ class SessionSocketTest : public ::testing::Test {
     return loop.RunUntil(done, std::chrono::seconds(5));
   }
 
+  ManualClock clock;
   PollEventLoop loop;
   CSessionData session{SessionOptions{}};
   ViewStandIn view;
@@ -183,7 +200,7 @@ TEST_F(SessionSocketTest, RefusedConnectionIsReportedAsNotConnected) {
   }
   CQZSocket socket(session, u"kim");
   ASSERT_GE(socket.ConnectTo(u"127.0.0.1", port), 0);
-  loop.RunUntil([] { return false; }, milliseconds(200));
+  EXPECT_TRUE(RunUntil([&] { return !socket.connecting(); }));
   EXPECT_FALSE(socket.connected());
 }
 
@@ -270,17 +287,16 @@ TEST_F(SessionSocketTest, RequestsSentWhileConnectingFollowTheHelloOnceConnected
   to.sin_port = htons(static_cast<std::uint16_t>(port));
   ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
 
-  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"},
-                        {milliseconds(1), milliseconds(1), milliseconds(60000), milliseconds(1)});
+  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"}, kSteps);
   driver.Start();
-  ASSERT_TRUE(RunUntil([&] { return driver.socket() != nullptr; }));
+  Step(kSteps.start_delay);
+  Step(kSteps.connect_delay);
+  ASSERT_NE(driver.socket(), nullptr);
   CQZSocket& socket = *driver.socket();
-  loop.RunUntil([] { return false; }, milliseconds(100));
   ASSERT_TRUE(socket.connecting());
   // The foot bar says what is happening: a connect under way, not a loss.
-  const LinkStatus status = driver.Status(std::chrono::steady_clock::now());
-  EXPECT_EQ(status.state, LinkState::kConnecting);
-  EXPECT_EQ(MakeFootTexts(status, 0, 0).link, u"연결 중");
+  EXPECT_EQ(driver.Status().state, LinkState::kConnecting);
+  EXPECT_EQ(MakeFootTexts(driver.Status(), 0, 0).link, u"연결 중");
   Packet request(3014);
   request.AddInt(u"IDX", 3005);
   EXPECT_EQ(socket.Send(request), static_cast<int>(request.ToWire().size()));
@@ -303,46 +319,65 @@ TEST_F(SessionSocketTest, RequestsSentWhileConnectingFollowTheHelloOnceConnected
   ::close(listener);
 }
 
-// --- the session driver --------------------------------------------------
+// --- the session driver, on a clock the tests move on ---------------------
 
-TEST_F(SessionSocketTest, DriverReconnectsWithANewHelloAfterTheServerDrops) {
-  SessionTimings fast{milliseconds(10), milliseconds(10), milliseconds(50), milliseconds(20)};
-  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, fast);
+TEST_F(SessionSocketTest, DriverStartsConnectsAndReconnectsAtItsTimes) {
+  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, kSteps);
   driver.Start();
-  ASSERT_TRUE(RunUntil([&] { return driver.socket() && driver.socket()->connected(); }));
+  Step(kSteps.start_delay - milliseconds(1));
+  EXPECT_EQ(driver.socket(), nullptr);
+  Step(milliseconds(1));  // the worker starts; the connect follows
+  Step(kSteps.connect_delay - milliseconds(1));
+  EXPECT_EQ(driver.connect_count(), 0);
+  Step(milliseconds(1));
+  ASSERT_EQ(driver.connect_count(), 1);
+  ASSERT_TRUE(RunUntil([&] { return driver.socket()->connected(); }));
   EXPECT_EQ(session.socket(), driver.socket());
   ASSERT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
+
   server.CloseConnection(0);
-  ASSERT_TRUE(
-      RunUntil([&] { return driver.connect_count() == 2 && driver.socket()->connected(); }));
-  ASSERT_TRUE(server.WaitReceived(1, HelloWire(u"kim").size()));
-  EXPECT_EQ(server.Received(1), HelloWire(u"kim"));
+  ASSERT_TRUE(RunUntil([&] { return !driver.socket()->connected(); }));
+  // The watch sees the loss at its next tick; the new connect comes a retry
+  // delay later, and the foot bar counts down to it.
+  Step(kSteps.watch_period);
+  EXPECT_EQ(driver.Status().state, LinkState::kLost);
+  EXPECT_EQ(driver.Status().seconds_to_retry, 1);
+  EXPECT_EQ(driver.connect_count(), 1);
+  Step(kSteps.retry_delay);
+  ASSERT_EQ(driver.connect_count(), 2);
+  ASSERT_TRUE(RunUntil([&] { return driver.socket()->connected(); }));
+  ASSERT_TRUE(RunUntil([&] { return server.Received(1) == HelloWire(u"kim"); }));
   EXPECT_EQ(session.socket(), driver.socket());
 }
 
 TEST_F(SessionSocketTest, DriverReplacesASessionOnWhichNothingArrives) {
-  SessionTimings silent{milliseconds(1), milliseconds(1), milliseconds(20), milliseconds(100)};
-  silent.silence_limit = milliseconds(150);
-  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, silent);
+  CSessionDriver driver(loop, session, {u"127.0.0.1", server.port(), u"kim"}, kSteps);
   driver.Start();
-  ASSERT_TRUE(RunUntil([&] { return driver.socket() && driver.socket()->connected(); }));
-  // The server keeps the connection open and says nothing: the driver gives
-  // it up, the foot bar says why, and a new connection greets the server.
-  LinkStatus given_up;
-  ASSERT_TRUE(RunUntil([&] {
-    given_up = driver.Status(std::chrono::steady_clock::now());
-    return given_up.state == LinkState::kLost;
-  }));
-  EXPECT_TRUE(given_up.silent);
-  EXPECT_EQ(MakeFootTexts(given_up, 0, 0).link.rfind(u"수신 없음 · ", 0), 0u);
-  ASSERT_TRUE(RunUntil([&] { return server.Received(1) == HelloWire(u"kim"); }));
-  ASSERT_TRUE(RunUntil([&] { return driver.connect_count() == 2 && driver.socket()->connected(); }));
-  // A session that keeps receiving stays.
-  for (int i = 0; i < 6; ++i) {
-    server.Send(1, Wire(u"<PKT><GBN>999</GBN></PKT>"));
-    loop.RunUntil([] { return false; }, milliseconds(50));
+  Step(kSteps.start_delay);
+  Step(kSteps.connect_delay);
+  ASSERT_TRUE(RunUntil([&] { return driver.socket()->connected(); }));
+  ASSERT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
+  // A session that keeps receiving stays, however long.
+  for (int i = 0; i < 30; ++i) {
+    const std::uint64_t before = driver.socket()->bytes_received();
+    server.Send(0, Wire(u"<PKT><GBN>999</GBN></PKT>"));
+    ASSERT_TRUE(RunUntil([&] { return driver.socket()->bytes_received() > before; }));
+    Step(kSteps.watch_period);
   }
-  EXPECT_EQ(driver.connect_count(), 2);
+  EXPECT_EQ(driver.connect_count(), 1);
+  // Open but silent: given up at the first watch past the limit, and the
+  // foot bar says why until the new connection greets the server.
+  for (auto quiet = milliseconds(0); quiet < kSteps.silence_limit; quiet += kSteps.watch_period) {
+    EXPECT_EQ(driver.Status().state, LinkState::kConnected);
+    Step(kSteps.watch_period);
+  }
+  const LinkStatus given_up = driver.Status();
+  EXPECT_EQ(given_up.state, LinkState::kLost);
+  EXPECT_TRUE(given_up.silent);
+  EXPECT_EQ(MakeFootTexts(given_up, 0, 0).link, u"수신 없음 · 1초 후 재연결");
+  Step(kSteps.retry_delay);
+  ASSERT_EQ(driver.connect_count(), 2);
+  ASSERT_TRUE(RunUntil([&] { return server.Received(1) == HelloWire(u"kim"); }));
 }
 
 TEST_F(SessionSocketTest, DriverKeepsTryingWhileTheServerIsAway) {
@@ -351,10 +386,15 @@ TEST_F(SessionSocketTest, DriverKeepsTryingWhileTheServerIsAway) {
     LoopbackServer gone;
     port = gone.port();
   }
-  SessionTimings fast{milliseconds(5), milliseconds(5), milliseconds(20), milliseconds(5)};
-  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"}, fast);
+  CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"}, kSteps);
   driver.Start();
-  EXPECT_TRUE(RunUntil([&] { return driver.connect_count() >= 4; }));
+  Step(kSteps.start_delay);
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    Step(attempt == 1 ? kSteps.connect_delay : kSteps.retry_delay);
+    ASSERT_EQ(driver.connect_count(), attempt);
+    ASSERT_TRUE(RunUntil([&] { return driver.Status().state == LinkState::kLost; }));
+    Step(kSteps.watch_period);
+  }
 }
 
 // --- the notification window's table -------------------------------------
