@@ -3,6 +3,7 @@
 
 #include "app/session_data.h"
 #include "net/message_codes.h"
+#include "net/packet_message.h"
 #include "net/text_util.h"
 #include "platform/window_messages.h"
 

@@ -97,14 +97,6 @@ bool PostMessage(const WindowHandle& target, std::uint32_t message, WParam wpara
   return PostMessage(target, WindowMessage{message, wparam, lparam, nullptr});
 }
 
-bool PostPacket(const WindowHandle& target, std::uint32_t message, std::unique_ptr<Packet> packet,
-                bool as_wparam, std::intptr_t other) {
-  const auto pointer = reinterpret_cast<std::uintptr_t>(packet.get());
-  WindowMessage m{message, as_wparam ? pointer : static_cast<WParam>(other),
-                  as_wparam ? other : static_cast<LParam>(pointer), std::move(packet)};
-  return PostMessage(target, std::move(m));
-}
-
 LResult SendMessage(const WindowHandle& target, std::uint32_t message, WParam wparam,
                     LParam lparam) {
   if (target.IsNull() || target.slot_->owner != std::this_thread::get_id()) return 0;

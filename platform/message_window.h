@@ -10,15 +10,14 @@
 // - PostMessage (any thread) checks that the window still exists and hands the
 //   message to the window's queue; the queue's thread later calls
 //   DeliverMessage, which runs the window procedure if the window still exists.
-// - A message may own a Packet (WindowMessage::owned). Whoever ends up holding
-//   the message frees it: a failed post, a queue dropping it, or a window
-//   procedure that does not TakePacket() all free the packet with the message.
+// - A message may own a value (WindowMessage::owned: a packet, a copy of a
+//   view's state). Whoever ends up holding the message frees it: a failed
+//   post, a queue dropping it, or a window procedure that does not Take() it
+//   all free the value with the message.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-
-#include "net/packet.h"
 
 namespace velloran {
 
@@ -32,17 +31,38 @@ struct WindowSlot;
 
 class MessageQueue;
 
+// What a posted message owns.
+class MessagePayload {
+ public:
+  virtual ~MessagePayload() = default;
+};
+
+template <typename T>
+class OwnedPayload final : public MessagePayload {
+ public:
+  explicit OwnedPayload(std::unique_ptr<T> v) : value(std::move(v)) {}
+  std::unique_ptr<T> value;
+};
+
 // One message as a window procedure sees it.
 struct WindowMessage {
   std::uint32_t message = 0;
   WParam wparam = 0;
   LParam lparam = 0;
-  // A packet the message carries and owns; its pointer is also in wparam or
+  // A value the message carries and owns; its pointer is also in wparam or
   // lparam, as the message's table says. Freed with the message unless the
   // receiver takes it.
-  std::unique_ptr<Packet> owned;
+  std::unique_ptr<MessagePayload> owned;
 
-  [[nodiscard]] std::unique_ptr<Packet> TakePacket() { return std::move(owned); }
+  // The owned value when it is a T, taken from the message; null otherwise.
+  template <typename T>
+  [[nodiscard]] std::unique_ptr<T> Take() {
+    auto* payload = dynamic_cast<OwnedPayload<T>*>(owned.get());
+    if (payload == nullptr) return nullptr;
+    std::unique_ptr<T> value = std::move(payload->value);
+    owned.reset();
+    return value;
+  }
 };
 
 // Names one window. Cheap to copy; copies may be used on any thread (one
@@ -120,10 +140,17 @@ class MessageWindow {
 // names no existing window.
 bool PostMessage(const WindowHandle& target, WindowMessage message);
 bool PostMessage(const WindowHandle& target, std::uint32_t message, WParam wparam, LParam lparam);
-// Posts a message that owns its packet; the packet's pointer is put into the
-// wparam (as_wparam) or the lparam, the other parameter is `other`.
-bool PostPacket(const WindowHandle& target, std::uint32_t message, std::unique_ptr<Packet> packet,
-                bool as_wparam, std::intptr_t other);
+// Posts a message that owns value; its pointer is put into the wparam
+// (as_wparam) or the lparam, the other parameter is `other`.
+template <typename T>
+bool PostOwned(const WindowHandle& target, std::uint32_t message, std::unique_ptr<T> value,
+               bool as_wparam, std::intptr_t other) {
+  const auto pointer = reinterpret_cast<std::uintptr_t>(value.get());
+  WindowMessage m{message, as_wparam ? pointer : static_cast<WParam>(other),
+                  as_wparam ? other : static_cast<LParam>(pointer),
+                  std::make_unique<OwnedPayload<T>>(std::move(value))};
+  return PostMessage(target, std::move(m));
+}
 
 // Runs the window procedure at once. Only on the window's owning thread; from
 // another thread, or for a window that is gone, nothing runs and 0 is returned.

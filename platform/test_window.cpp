@@ -35,7 +35,7 @@ std::size_t ManualMessageQueue::PendingCount() const {
 
 LResult RecordingWindow::WindowProc(WindowMessage& m) {
   received.push_back({m.message, m.wparam, m.lparam});
-  if (auto p = m.TakePacket()) packets.push_back(std::move(p));
+  if (m.owned) payloads.push_back(std::move(m.owned));
   return 0;
 }
 

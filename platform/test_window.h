@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for a window thread in tests and benchmarks: ManualMessageQueue
 // keeps posted messages until its owner pumps them; RecordingWindow remembers
-// every message it was given, and keeps the packets they owned.
+// every message it was given, and keeps the values they owned.
 
 #include <chrono>
 #include <condition_variable>
@@ -47,8 +47,15 @@ class RecordingWindow : public MessageWindow {
   using MessageWindow::MessageWindow;
   LResult WindowProc(WindowMessage& m) override;
 
+  // The value message i of those that owned one owned, when it is a T.
+  template <typename T>
+  [[nodiscard]] T* Owned(std::size_t i) const {
+    auto* payload = i < payloads.size() ? dynamic_cast<OwnedPayload<T>*>(payloads[i].get()) : nullptr;
+    return payload != nullptr ? payload->value.get() : nullptr;
+  }
+
   std::vector<RecordedMessage> received;
-  std::vector<std::unique_ptr<Packet>> packets;  // packets the messages owned
+  std::vector<std::unique_ptr<MessagePayload>> payloads;  // what the messages owned
 };
 
 }  // namespace velloran

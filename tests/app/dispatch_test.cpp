@@ -210,10 +210,11 @@ TEST_F(DispatchTest, AlarmPricesPostAnOwnedPacketToTheOrderBook) {
   Cprc(u"000660", 600);
   const Msgs got = Posted(hoga_);
   ASSERT_EQ(got.size(), 2u);
-  ASSERT_EQ(hoga_.packets.size(), 2u);
+  ASSERT_EQ(hoga_.payloads.size(), 2u);
+  ASSERT_NE(hoga_.Owned<Packet>(1), nullptr);
   EXPECT_EQ(got[0], (RecordedMessage{msg::kAlarmReached,
-                                     reinterpret_cast<WParam>(hoga_.packets[0].get()), 0}));
-  EXPECT_EQ(hoga_.packets[1]->Text(),
+                                     reinterpret_cast<WParam>(hoga_.Owned<Packet>(0)), 0}));
+  EXPECT_EQ(hoga_.Owned<Packet>(1)->Text(),
             u"<PKT><GBN>0</GBN><IDX>3010</IDX><SHCODE>000660</SHCODE><PRC>600</PRC></PKT>");
 
   // Without an order-book view the alarm packet is freed, not leaked.

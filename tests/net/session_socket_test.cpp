@@ -173,9 +173,10 @@ TEST_F(SessionSocketTest, ReplayPacketsArePostedToTheReplayWindowWhenThereIsOne)
   EXPECT_EQ(replay.received[0].message, msg::kNotify);
   EXPECT_EQ(replay.received[0].wparam, 3018u);
   EXPECT_EQ(replay.received[1].wparam, 3001u);
-  ASSERT_EQ(replay.packets.size(), 2u);
-  EXPECT_EQ(replay.received[1].lparam, reinterpret_cast<LParam>(replay.packets[1].get()));
-  EXPECT_EQ(replay.packets[1]->GetInt(u"IX", 0), 4);
+  ASSERT_EQ(replay.payloads.size(), 2u);
+  ASSERT_NE(replay.Owned<Packet>(1), nullptr);
+  EXPECT_EQ(replay.received[1].lparam, reinterpret_cast<LParam>(replay.Owned<Packet>(1)));
+  EXPECT_EQ(replay.Owned<Packet>(1)->GetInt(u"IX", 0), 4);
 }
 
 TEST_F(SessionSocketTest, PacketsLeftFromThePreviousConnectionAreNeverDispatched) {

@@ -39,7 +39,7 @@ void TickerPanel::OnTimer(int id) {
 LResult MessageLog::WindowProc(WindowMessage& m) {
   if (m.message >= sys::kFirstApplicationMessage) {
     received.push_back({m.message, {}, m.wparam, m.lparam});
-    if (auto p = m.TakePacket()) ++packets_taken;
+    if (auto p = m.Take<std::string>()) ++values_taken;
     return static_cast<LResult>(received.size());
   }
   return Window::WindowProc(m);

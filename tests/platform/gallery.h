@@ -53,7 +53,7 @@ class MessageLog : public Window {
  public:
   LResult WindowProc(WindowMessage& m) override;
   std::vector<Seen> received;
-  int packets_taken = 0;
+  int values_taken = 0;
 };
 
 // A frameless top-level window with its own frame, caption and rounded mask.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "platform/test_window.h"
@@ -46,20 +47,20 @@ TEST(MessageWindowTest, HandlesOutliveTheirWindow) {
   EXPECT_TRUE(WindowHandle::FromId(0).IsNull());
 }
 
-// A packet must be freed on every path that does not hand it over; the
+// An owned value must be freed on every path that does not hand it over; the
 // sanitizer builds turn a leak into a failure.
-TEST(MessageWindowTest, OwnedPacketsAreFreedUnlessTaken) {
+TEST(MessageWindowTest, OwnedValuesAreFreedUnlessTaken) {
   ManualMessageQueue queue;
-  auto packet = std::make_unique<Packet>(0);
-  Packet* raw = packet.get();
+  auto packet = std::make_unique<std::string>("taken");
+  std::string* raw = packet.get();
   {
     RecordingWindow gone(queue);
     const WindowHandle h = gone.handle();
-    EXPECT_TRUE(PostPacket(h, msg::kAlarmReached, std::make_unique<Packet>(0), true, 0));
+    EXPECT_TRUE(PostOwned(h, msg::kAlarmReached, std::make_unique<std::string>("0"), true, 0));
   }
   EXPECT_EQ(queue.DispatchPending(), 0);  // dropped with its packet
   EXPECT_FALSE(
-      PostPacket(WindowHandle(), msg::kAlarmReached, std::make_unique<Packet>(0), true, 0));
+      PostOwned(WindowHandle(), msg::kAlarmReached, std::make_unique<std::string>("0"), true, 0));
 
   struct Ignoring : MessageWindow {
     using MessageWindow::MessageWindow;
@@ -70,15 +71,15 @@ TEST(MessageWindowTest, OwnedPacketsAreFreedUnlessTaken) {
     }
   } ignoring(queue);
   EXPECT_TRUE(
-      PostPacket(ignoring.handle(), msg::kAlarmReached, std::make_unique<Packet>(0), true, 0));
+      PostOwned(ignoring.handle(), msg::kAlarmReached, std::make_unique<std::string>("0"), true, 0));
   EXPECT_EQ(queue.DispatchPending(), 1);
   EXPECT_EQ(ignoring.seen, 1);
 
   RecordingWindow taker(queue);
-  EXPECT_TRUE(PostPacket(taker.handle(), msg::kNotify, std::move(packet), false, 3001));
+  EXPECT_TRUE(PostOwned(taker.handle(), msg::kNotify, std::move(packet), false, 3001));
   queue.DispatchPending();
-  ASSERT_EQ(taker.packets.size(), 1u);
-  EXPECT_EQ(taker.packets[0].get(), raw);
+  ASSERT_EQ(taker.payloads.size(), 1u);
+  EXPECT_EQ(taker.Owned<std::string>(0), raw);
   EXPECT_THAT(taker.received,
               ElementsAre(RecordedMessage{msg::kNotify, 3001, reinterpret_cast<LParam>(raw)}));
 }
@@ -123,7 +124,7 @@ TEST(MessageWindowTest, ConcurrentPostsRaceDestruction) {
   for (int t = 0; t < 2; ++t) {
     posters.emplace_back([&, t] {
       while (go.load()) {
-        if (PostPacket(h, msg::kNotify, std::make_unique<Packet>(t), false, 0)) ++accepted;
+        if (PostOwned(h, msg::kNotify, std::make_unique<std::string>("t"), false, 0)) ++accepted;
       }
     });
   }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -93,8 +94,7 @@ TEST_F(WindowTest, MessagesFromThreeThreadsArriveInOrderWithTheirContent) {
     threads.emplace_back([target, t] {
       for (int i = 0; i < kPerThread; ++i) {
         if (i % 50 == 0) {
-          auto p = std::make_unique<Packet>(3007);
-          EXPECT_TRUE(PostPacket(target, 2132, std::move(p), true, t));
+          EXPECT_TRUE(PostOwned(target, 2132, std::make_unique<std::string>("3007"), true, t));
         } else {
           EXPECT_TRUE(PostMessage(target, 2027, static_cast<WParam>(i), t));
         }
@@ -118,7 +118,7 @@ TEST_F(WindowTest, MessagesFromThreeThreadsArriveInOrderWithTheirContent) {
     EXPECT_EQ(m.wparam, static_cast<WParam>(next[t]));
     ++next[t];
   }
-  EXPECT_EQ(frame.log.packets_taken, 18);
+  EXPECT_EQ(frame.log.values_taken, 18);
   // Sent on the UI thread: at once, with the procedure's answer; from another
   // thread: nothing runs.
   EXPECT_EQ(SendMessage(target, 2142, 5, 0), static_cast<LResult>(3 * kPerThread + 1));
@@ -135,11 +135,11 @@ TEST_F(WindowTest, PostsToADestroyedWindowFailAndWaitingOnesAreDropped) {
   EXPECT_TRUE(old.IsWindow());
   // Waiting when the window goes: dropped, its packet freed (the leak checker
   // of the sanitizer build would see it otherwise).
-  EXPECT_TRUE(PostPacket(old, 2132, std::make_unique<Packet>(1), false, 0));
+  EXPECT_TRUE(PostOwned(old, 2132, std::make_unique<std::string>("1"), false, 0));
   doomed->Destroy();
   EXPECT_FALSE(old.IsWindow());
   EXPECT_FALSE(old.IsVisible());
-  EXPECT_FALSE(PostPacket(old, 2132, std::make_unique<Packet>(2), false, 0));
+  EXPECT_FALSE(PostOwned(old, 2132, std::make_unique<std::string>("2"), false, 0));
   EXPECT_FALSE(PostMessage(old, 2027, 1, 0));
   EXPECT_EQ(Window::FromHandle(old), nullptr);
   App().loop().ProcessEvents(milliseconds(10));
