@@ -123,11 +123,7 @@ class Reporter {
     }
     CSessionData* session = app_.session();
     if (session == nullptr || master_reported_) return;
-    std::size_t count = 0;
-    {
-      const auto hold = session->LockRecords();
-      count = session->master_count();
-    }
+    const std::size_t count = session->Read()->master.size();
     if (count > 0 && count == last_master_count_) {
       master_reported_ = true;
       char mib[32];

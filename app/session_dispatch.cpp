@@ -1,9 +1,11 @@
-// CSessionData::Dispatch and its handlers, one per message code.
+// CSessionData::Dispatch and its handlers, one per message code. The store
+// changes under its writer; pauses and posts happen outside it.
 #include <chrono>
 
 #include "app/session_data.h"
 #include "net/message_codes.h"
 #include "net/packet_message.h"
+#include "net/stock_code.h"
 #include "net/text_util.h"
 #include "platform/window_messages.h"
 
@@ -93,9 +95,7 @@ void CSessionData::Dispatch(Packet& packet) {
 
 void CSessionData::SetMarketFlag(std::u16string_view line) {
   const auto fields = SplitFields(line);
-  if (fields.empty()) return;
-  std::lock_guard<std::mutex> hold(flags_lock_);
-  market_flags_[ToInt(Field(fields, 0))] = ToInt(Field(fields, 1));
+  if (!fields.empty()) store_.SetMarketFlag(ToInt(Field(fields, 0)), ToInt(Field(fields, 1)));
 }
 
 void CSessionData::OnLoginAnswer(const Packet& p) {
@@ -104,59 +104,59 @@ void CSessionData::OnLoginAnswer(const Packet& p) {
     PostMessage(w.main_frame, msg::kNotify, 1, 0);
     return;
   }
-  SetServerTime(View(p, u"DT"));
+  store_.SetServerTime(View(p, u"DT"));
   for (const auto line : SplitLines(View(p, u"JIF"))) SetMarketFlag(line);
-
-  const std::u16string_view mys = View(p, u"MYS");
-  if (mys.size() > 5) saved_screens_.clear();
-  for (const auto line : SplitLines(mys)) {
-    const auto f = SplitFields(line);
-    saved_screens_.push_back(SavedScreen(Field(f, 0), Field(f, 1), Field(f, 2), Field(f, 3)));
-  }
-
-  for (const auto line : SplitLines(View(p, u"ALM"))) {
-    CAlmPrcData parsed;
-    parsed.Parse(line);
-    auto& stored = alarms_[parsed.code()];
-    if (stored) {
-      stored->Parse(line);
-    } else {
-      stored = std::make_unique<CAlmPrcData>(parsed);
-    }
-  }
-
-  // Each login answer carries the whole closing list and every memo: a
-  // reconnection replaces what the last one brought instead of adding to it.
-  closing_list_.clear();
-  memos_.clear();
-  for (const auto line : SplitLines(View(p, u"JONGA"))) {
-    const auto f = SplitFields(line);
-    auto entry = std::make_unique<Packet>(code::kClosingWatch);
-    entry->AddText(u"SHCODE", Field(f, 0));
-    entry->AddInt(u"SRT", ToInt(Field(f, 1)));
-    entry->AddText(u"DT", Field(f, 2));
-    closing_list_.push_back(std::move(entry));
-  }
-
   const std::u16string_view memo = View(p, u"MEMO");
-  if (!memo.empty()) {
-    const std::u16string decoded = Decode(std::u16string(memo));
-    for (const auto piece : Split(decoded, u"$@$")) {
+  const std::u16string decoded_memo = memo.empty() ? std::u16string() : Decode(std::u16string(memo));
+  {
+    auto data = store_.Write();
+    const std::u16string_view mys = View(p, u"MYS");
+    if (mys.size() > 5) data->saved_screens.clear();
+    for (const auto line : SplitLines(mys)) {
+      const auto f = SplitFields(line);
+      data->saved_screens.push_back(
+          SavedScreen(Field(f, 0), Field(f, 1), Field(f, 2), Field(f, 3)));
+    }
+
+    for (const auto line : SplitLines(View(p, u"ALM"))) {
+      CAlmPrcData parsed;
+      parsed.Parse(line);
+      auto& stored = data->alarms[parsed.code()];
+      if (stored) {
+        stored->Parse(line);
+      } else {
+        stored = std::make_unique<CAlmPrcData>(parsed);
+      }
+    }
+
+    // Each login answer carries the whole closing list and every memo: a
+    // reconnection replaces what the last one brought instead of adding to it.
+    data->closing_list.clear();
+    data->memos.clear();
+    for (const auto line : SplitLines(View(p, u"JONGA"))) {
+      const auto f = SplitFields(line);
+      auto entry = std::make_unique<Packet>(code::kClosingWatch);
+      entry->AddText(u"SHCODE", Field(f, 0));
+      entry->AddInt(u"SRT", ToInt(Field(f, 1)));
+      entry->AddText(u"DT", Field(f, 2));
+      data->closing_list.push_back(std::move(entry));
+    }
+    for (const auto piece : Split(decoded_memo, u"$@$")) {
       const auto code = piece.substr(0, 6);
-      memos_[std::u16string(code)] = std::u16string(piece.substr(code.size()));
+      data->memos[std::u16string(code)] = std::u16string(piece.substr(code.size()));
     }
   }
 
-  const int first = first_login_.load();
+  const int first = store_.first_login.load();
   PostMessage(w.top_bar, msg::kNotify, 1, first);
   PostMessage(w.qz_view, msg::kNotify, 1, first);
-  first_login_ = 0;
-  logged_in_ = 1;
+  store_.first_login = 0;
+  store_.logged_in = 1;
 }
 
 void CSessionData::OnBatchEnd(const Packet& p) {
   const int end = p.GetInt(u"END", 0);
-  current_date_text_ = p.GetText(u"DT", u"");
+  store_.Write()->current_date_text = p.GetText(u"DT", u"");
   PostMessage(dispatch_windows_.qz_view, msg::kNotify, code::kScreenRequest, end);
 }
 
@@ -166,29 +166,28 @@ void CSessionData::OnStockMaster(const Packet& p) {
     auto entry = std::make_unique<Packet>(std::u16string(line));  // "%" replaced
     std::u16string code = entry->GetText(u"SHCODE", u"");
     if (code.empty()) continue;  // a line that is no stock would only clutter the search list
-    auto hold = LockRecords();
-    auto& stored = master_[code];
+    auto data = store_.Write();
+    auto& stored = data->master[code];
     if (stored) {
       stored->SetWholeText(entry->Text());
     } else {
       stored = std::move(entry);
-      AddToNameList(stored.get());
+      store_.AddToNameList(stored.get());
     }
   }
 }
 
 void CSessionData::OnTradingDates(const Packet& p) {
-  trading_dates_.clear();
-  for (const auto line : SplitLines(View(p, u"DATA"))) {
-    trading_dates_.emplace_back(line.substr(0, 8));
-  }
-  if (!trading_dates_.empty()) trading_date_ = ToInt(trading_dates_.front());
+  std::vector<std::u16string> dates;
+  for (const auto line : SplitLines(View(p, u"DATA"))) dates.emplace_back(line.substr(0, 8));
+  if (!dates.empty()) store_.SetTradingDate(ToInt(dates.front()));
+  store_.Write()->trading_dates = std::move(dates);
 }
 
 void CSessionData::OnServerEvent(const Packet& p) {
   if (View(p, u"EVT") != u"MINUTE") return;
-  current_date_text_ = p.GetText(u"DT", u"");
-  SetServerTime(View(p, u"SVRTIME"));
+  store_.Write()->current_date_text = p.GetText(u"DT", u"");
+  store_.SetServerTime(View(p, u"SVRTIME"));
 }
 
 void CSessionData::OnRealtime(const Packet& p) {
@@ -197,7 +196,8 @@ void CSessionData::OnRealtime(const Packet& p) {
     const auto lines = SplitLines(View(p, u"DATA"));
     if (!lines.empty()) SetMarketFlag(lines.front());
   } else if (res == u"JISU") {
-    auto& stored = index_packets_[p.GetText(u"UPCODE", u"")];
+    auto data = store_.Write();
+    auto& stored = data->index_packets[p.GetText(u"UPCODE", u"")];
     if (stored) {
       stored->SetWholeText(p.Text());
     } else {
@@ -211,90 +211,112 @@ void CSessionData::OnRealtime(const Packet& p) {
 void CSessionData::OnQuote(const Packet& p) {
   const Windows& w = dispatch_windows_;
   const std::u16string_view code = View(p, u"STKCD");
+  std::unique_ptr<Packet> hit;
   {
-    auto hold = LockRecords();
-    if (CQZData* record = FindRecord(code)) {
-      record->UpdatePrice(p, *this);
-      if (display_mode_.load() == 0) {
-        if (record->tile_window().IsVisible()) {
-          PostMessage(record->tile_window(), msg::kNotify, code::kRealtime, 0);
-        }
-      } else if (display_mode_.load() == 1) {
-        PostMessage(w.qz_view, msg::kNotify, code::kRealtime, reinterpret_cast<LParam>(record));
+    auto data = store_.Write();
+    if (CQZData* record = data->FindRecord(code)) {
+      record->UpdatePrice(p, store_);
+      if (store_.display_mode.load() == 0) {
+        const WindowHandle tile = data->TileWindow(code);
+        if (tile.IsVisible()) PostMessage(tile, msg::kNotify, code::kRealtime, 0);
+      } else if (store_.display_mode.load() == 1) {
+        PostMessage(w.qz_view, msg::kNotify, code::kRealtime, PackStockCode(code));
       }
     }
+    if (data->alarms.empty()) return;
+    const auto alarm = data->alarms.find(std::u16string(code));
+    if (alarm == data->alarms.end()) return;
+    hit = alarm->second->Check(p, store_.MasterPrices());
   }
-  if (alarms_.empty()) return;
-  const auto alarm = alarms_.find(std::u16string(code));
-  if (alarm == alarms_.end()) return;
-  if (auto hit = alarm->second->Check(p, MasterPrices())) {
-    // The order-book view frees it; without a view it is freed here.
-    PostPacket(w.hoga_view, msg::kAlarmReached, std::move(hit), true, 0);
-  }
+  // The order-book view frees it; without a view it is freed here.
+  if (hit) PostPacket(w.hoga_view, msg::kAlarmReached, std::move(hit), true, 0);
 }
 
 void CSessionData::OnSavedScreenList(const Packet& p) {
   if (p.GetInt(u"IDX", 0) != code::kSavedScreen) return;
-  saved_screens_.clear();
-  for (const auto line : SplitLines(View(p, u"DATA"))) {
-    const auto f = SplitFields(line);
-    auto entry = std::make_unique<Packet>(code::kSavedScreen);
-    entry->AddInt(u"SRT", ToInt(Field(f, 0)));
-    entry->AddText(u"SEQ", Field(f, 1));
-    entry->AddText(u"GRP", Field(f, 2));
-    entry->AddText(u"SHCODES", Field(f, 3));
-    saved_screens_.push_back(std::move(entry));
+  {
+    auto data = store_.Write();
+    data->saved_screens.clear();
+    for (const auto line : SplitLines(View(p, u"DATA"))) {
+      const auto f = SplitFields(line);
+      auto entry = std::make_unique<Packet>(code::kSavedScreen);
+      entry->AddInt(u"SRT", ToInt(Field(f, 0)));
+      entry->AddText(u"SEQ", Field(f, 1));
+      entry->AddText(u"GRP", Field(f, 2));
+      entry->AddText(u"SHCODES", Field(f, 3));
+      data->saved_screens.push_back(std::move(entry));
+    }
   }
   PostMessage(dispatch_windows_.qz_view, msg::kNotify, code::kSavedScreenList, code::kSavedScreen);
 }
 
 void CSessionData::OnStockDetail(const Packet& p) {
-  auto hold = LockRecords();
+  auto data = store_.Write();
   for (const auto line : SplitLines(View(p, u"DATA"))) {
     const auto f = SplitFields(line);
     const auto value = Field(f, 1);
     if (value.empty()) continue;
-    CQZData* record = FindRecord(Field(f, 0));
+    CQZData* record = data->FindRecord(Field(f, 0));
     if (record == nullptr) continue;
     record->SetReverseDate(std::u16string(value));
-    if (!record->tile_window().IsNull()) {
-      PostMessage(record->tile_window(), msg::kNotify, code::kStockDetail, 0);
-    }
+    const WindowHandle tile = data->TileWindow(record->code());
+    if (!tile.IsNull()) PostMessage(tile, msg::kNotify, code::kStockDetail, 0);
   }
 }
 
 void CSessionData::OnScreenHit(int gbn, const Packet& p) {
   const Windows& w = dispatch_windows_;
   const std::u16string code = p.GetText(u"SHCODE", u"");
-  const auto alarm_it = alarms_.find(code);
-  CAlmPrcData* alarm = alarm_it == alarms_.end() ? nullptr : alarm_it->second.get();
+  const int screen = store_.current_screen.load();
 
   // 1. The record of the shown screen.
+  // 3. An alarm result updates the alarm (and the shown record's prices).
+  bool alarm_known = false, alarm_record_shown = false;
   {
-    auto hold = LockRecords();
-    if (gbn == current_screen_.load() && p.Contains(u"CPKT") && !code.empty()) {
-      auto& record = records_[code];
+    auto data = store_.Write();
+    const auto alarm_it = data->alarms.find(code);
+    CAlmPrcData* alarm = alarm_it == data->alarms.end() ? nullptr : alarm_it->second.get();
+    if (gbn == screen && p.Contains(u"CPKT") && !code.empty()) {
+      auto& record = data->records[code];
       if (record) {
-        record->Update(p, *this);
+        record->Update(p, store_);
       } else {
-        record = std::make_unique<CQZData>(p, *this);
+        record = std::make_unique<CQZData>(p, store_);
       }
       if (gbn == code::kAlarm && alarm) {
         record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
       }
-      record->SetMemo(Memo(code));
+      record->SetMemo(data->Memo(code));
+    }
+    if (gbn == code::kAlarm && p.GetInt(u"SEQ", 0) > 0 && alarm) {
+      alarm_known = true;
+      alarm->Update(p);
+      if (screen == code::kAlarm) {
+        if (CQZData* record = data->FindRecord(code)) {
+          record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
+          alarm_record_shown = true;
+        }
+      }
     }
   }
 
-  // 2. A saved screen's result replaces every entry it belongs to.
+  // 2. A saved screen's result replaces every entry it belongs to, each
+  // followed by a pause and a post (outside the store's lock).
   if (gbn == code::kSavedScreen && p.Contains(u"SHCODES")) {
     const int seq = p.GetInt(u"SEQ", 0);
-    for (const auto& entry : saved_screens_) {
-      const int entry_seq = entry->GetInt(u"SEQ", 0);
-      if (entry_seq != 0 && entry_seq != seq) continue;
-      entry->SetWholeText(p.Text());
+    std::size_t matched = 0;
+    {
+      auto data = store_.Write();
+      for (const auto& entry : data->saved_screens) {
+        const int entry_seq = entry->GetInt(u"SEQ", 0);
+        if (entry_seq != 0 && entry_seq != seq) continue;
+        entry->SetWholeText(p.Text());
+        ++matched;
+      }
+    }
+    for (std::size_t i = 0; i < matched; ++i) {
       clock_.SleepFor(kResultPause);
-      if (current_screen_.load() == code::kSavedScreen) {
+      if (store_.current_screen.load() == code::kSavedScreen) {
         PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
         PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
       } else {
@@ -303,19 +325,9 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
     }
   }
 
-  // 3. An alarm result updates the alarm.
-  if (gbn == code::kAlarm && p.GetInt(u"SEQ", 0) > 0 && alarm) {
-    alarm->Update(p);
-    if (current_screen_.load() == code::kAlarm) {
-      bool shown = false;
-      {
-        auto hold = LockRecords();
-        if (CQZData* record = FindRecord(code)) {
-          record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
-          shown = true;
-        }
-      }
-      if (shown) {
+  if (alarm_known) {
+    if (screen == code::kAlarm) {
+      if (alarm_record_shown) {
         clock_.SleepFor(kResultPause);
         PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
       }

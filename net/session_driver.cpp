@@ -1,11 +1,10 @@
 #include "net/session_driver.h"
 
-#include "app/session_data.h"
 #include "platform/event_loop.h"
 
 namespace velloran {
 
-CSessionDriver::CSessionDriver(EventLoop& loop, CSessionData& session, SessionEndpoint endpoint,
+CSessionDriver::CSessionDriver(EventLoop& loop, SessionStoreLink& session, SessionEndpoint endpoint,
                                SessionTimings timings)
     : loop_(loop), session_(session), endpoint_(std::move(endpoint)), timings_(timings) {}
 

@@ -19,6 +19,16 @@ namespace velloran {
 
 class EventLoop;
 
+// The session store as the driver sees it: where received packets go, the
+// worker it starts, and where the current socket is published for senders.
+class SessionStoreLink : public IncomingQueue {
+ public:
+  virtual void StartWorker() = 0;
+  // The store forgets the old socket (null) before it goes.
+  virtual void SetSocket(CQZSocket* socket) = 0;
+  [[nodiscard]] virtual CQZSocket* socket() const = 0;
+};
+
 struct SessionTimings {
   std::chrono::milliseconds start_delay{1000};   // frame created -> worker started
   std::chrono::milliseconds connect_delay{100};  // worker started -> first connect
@@ -54,7 +64,7 @@ struct SessionEndpoint {
 
 class CSessionDriver {
  public:
-  CSessionDriver(EventLoop& loop, CSessionData& session, SessionEndpoint endpoint,
+  CSessionDriver(EventLoop& loop, SessionStoreLink& session, SessionEndpoint endpoint,
                  SessionTimings timings = {});
   ~CSessionDriver();
   CSessionDriver(const CSessionDriver&) = delete;
@@ -80,7 +90,7 @@ class CSessionDriver {
   void StopTimer(int& id);
 
   EventLoop& loop_;
-  CSessionData& session_;
+  SessionStoreLink& session_;
   const SessionEndpoint endpoint_;
   const SessionTimings timings_;
   OrderBookLink* view_ = nullptr;

@@ -1,6 +1,5 @@
 #include "net/session_socket.h"
 
-#include "app/session_data.h"
 #include "net/message_codes.h"
 #include "net/packet.h"
 #include "net/packet_message.h"
@@ -29,8 +28,8 @@ bool IsOrderBookUpdate(std::u16string_view res) {
 
 }  // namespace
 
-CQZSocket::CQZSocket(CSessionData& session, std::u16string user_id)
-    : session_(session), user_id_(std::move(user_id)), queue_(std::make_unique<CMyQueue>()) {}
+CQZSocket::CQZSocket(IncomingQueue& incoming, std::u16string user_id)
+    : incoming_(incoming), user_id_(std::move(user_id)), queue_(std::make_unique<CMyQueue>()) {}
 
 CQZSocket::~CQZSocket() = default;
 
@@ -64,7 +63,7 @@ void CQZSocket::OnConnect(int error) {
     return;
   }
   // Nothing from the previous session may be dispatched after this one starts.
-  session_.ClearIncoming();
+  incoming_.ClearIncoming();
   connected_ = true;
   Packet hello(code::kHello);
   hello.AddText(u"ID", user_id_);
@@ -129,7 +128,7 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
     default:
       break;
   }
-  session_.PushIncoming(std::move(packet));
+  incoming_.PushIncoming(std::move(packet));
 }
 
 int CQZSocket::Send(const Packet& packet) {

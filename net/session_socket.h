@@ -14,8 +14,18 @@
 
 namespace velloran {
 
-class CSessionData;
 class Packet;
+
+// Where the session socket hands every packet it does not route to the
+// order-book view or the replay window: the dispatcher's incoming queue.
+class IncomingQueue {
+ public:
+  virtual ~IncomingQueue() = default;
+  // Ownership passes. Called on the socket's thread.
+  virtual void PushIncoming(std::unique_ptr<Packet> packet) = 0;
+  // A new connection: frees every packet still waiting.
+  virtual void ClearIncoming() = 0;
+};
 
 // The order-book view as the session socket sees it.
 class OrderBookLink {
@@ -42,7 +52,7 @@ class CQZSocket : public CAsyncSocketEx {
   static constexpr int kKeepAliveIntervalS = 10;
   static constexpr int kKeepAliveProbes = 3;
 
-  CQZSocket(CSessionData& session, std::u16string user_id);
+  CQZSocket(IncomingQueue& incoming, std::u16string user_id);
   ~CQZSocket() override;
 
   void SetOrderBookView(OrderBookLink* view) { view_ = view; }
@@ -79,7 +89,7 @@ class CQZSocket : public CAsyncSocketEx {
   // Sends what is pending; false on an error.
   bool Flush();
 
-  CSessionData& session_;
+  IncomingQueue& incoming_;
   const std::u16string user_id_;
   bool connected_ = false;
   bool connecting_ = false;

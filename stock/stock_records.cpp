@@ -100,14 +100,14 @@ void CQZData::UpdatePrice(const Packet& packet, const StockContext& context) {
   last_price_ = quote_->Price();
 }
 
-bool CQZData::IsImminent() {
+bool CQZData::IsImminent() const {
   if (!quote_ || !quote_->valid()) return false;
   imminence_ = std::fabs((static_cast<double>(quote_->Price()) - first_price_) * 100.0 /
                          static_cast<double>(first_price_));
   return imminence_ <= 1.0;
 }
 
-bool CQZData::IsReverse() {
+bool CQZData::IsReverse() const {
   if (!quote_) return false;
   reverse_ratio_ =
       static_cast<double>(quote_->ask_total()) / static_cast<double>(quote_->bid_total());

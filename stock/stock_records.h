@@ -2,7 +2,7 @@
 // What the client keeps about one stock between packets: CQZData, the
 // screening record of a stock the current screen caught, and CAlmPrcData, a
 // user's two alarm prices. The dispatcher builds and updates both; the
-// user-interface thread reads screening records under the records lock.
+// user-interface thread reads them under the store's lock.
 
 #include <memory>
 #include <string>
@@ -11,7 +11,6 @@
 #include "chart/bar_store.h"
 #include "net/packet.h"
 #include "net/quote.h"
-#include "platform/message_window.h"
 
 namespace velloran {
 
@@ -41,10 +40,11 @@ class CQZData {
   void SetReverseDate(std::u16string date) { reverse_date_ = std::move(date); }
 
   // 임박: within 1 % of the first price; stores the distance in imminence().
-  // A first price of 0 gives a non-finite distance and false.
-  [[nodiscard]] bool IsImminent();
+  // A first price of 0 gives a non-finite distance and false. Readers call
+  // it under the store's lock, which also guards what it stores.
+  [[nodiscard]] bool IsImminent() const;
   // 역상: the ask total exceeds twice the bid total; stores their ratio.
-  [[nodiscard]] bool IsReverse();
+  [[nodiscard]] bool IsReverse() const;
 
   [[nodiscard]] int valid() const { return valid_; }
   [[nodiscard]] const std::u16string& code() const { return code_; }
@@ -65,9 +65,6 @@ class CQZData {
   [[nodiscard]] const CPKT* quote() const { return quote_.get(); }
   [[nodiscard]] int price_changed() const { return price_changed_; }
   [[nodiscard]] std::int32_t last_price() const { return last_price_; }
-  // The tile that shows the record; set by the tile under the records lock.
-  [[nodiscard]] const WindowHandle& tile_window() const { return tile_window_; }
-  void SetTileWindow(WindowHandle tile) { tile_window_ = std::move(tile); }
   [[nodiscard]] CChartData& bars() const { return *bars_; }
   [[nodiscard]] double imminence() const { return imminence_; }
   [[nodiscard]] double reverse_ratio() const { return reverse_ratio_; }
@@ -91,10 +88,9 @@ class CQZData {
   std::unique_ptr<CPKT> quote_;
   int price_changed_ = 0;
   std::int32_t last_price_ = 0;
-  WindowHandle tile_window_;
   std::unique_ptr<CChartData> bars_;
-  double imminence_ = 0.0;
-  double reverse_ratio_ = 0.0;
+  mutable double imminence_ = 0.0;
+  mutable double reverse_ratio_ = 0.0;
   std::uint8_t marker_ = 0;
   std::u16string memo_;
   std::u16string source_;

@@ -34,8 +34,7 @@ const Rect kLargeWork{0, 0, 1920, 1040};
 const Rect kLargeScreen{0, 0, 1920, 1080};
 
 std::size_t MasterCount(const CSessionData& session) {
-  const auto hold = session.LockRecords();
-  return session.master_count();
+  return session.Read()->master.size();
 }
 
 class DemoMarket {

@@ -81,7 +81,7 @@ TEST_F(SessionDataTest, ServerTimeSetsDateLimitAndIgnoresShortTexts) {
   EXPECT_EQ(session_->server_time_of_day(), 153000);
   EXPECT_EQ(session_->date_limit(), 20240201);
   EXPECT_EQ(session_->ServerHour(), 15);
-  EXPECT_EQ(session_->server_time_text(), u"20240130153000");
+  EXPECT_EQ(session_->Read()->server_time_text, u"20240130153000");
   session_->SetServerTime(u"20231231235959xyz");
   EXPECT_EQ(session_->date_limit(), 20240102);
   session_->SetServerTime(u"abcdefghijklmn");  // garbage: no crash, numbers 0

@@ -101,8 +101,8 @@ TEST_F(WorkerTest, StressPushSwitchAndRead) {
   std::int64_t seen = 0;
   std::thread reader([&] {
     while (pushing.load()) {
-      auto hold = session_->LockRecords();
-      for (const auto& [code, record] : session_->records()) {
+      const auto store = session_->Read();
+      for (const auto& [code, record] : store->records) {
         if (record->quote()) seen += record->quote()->Price();
         seen += record->IsImminent() ? 1 : 0;
         seen += record->bars().Count();

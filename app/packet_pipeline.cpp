@@ -1,0 +1,78 @@
+#include "app/packet_pipeline.h"
+
+#include <chrono>
+
+namespace velloran {
+namespace {
+
+template <typename Queue>
+void FreeQueue(Queue& queue) {
+  Packet* p = nullptr;
+  while (queue.try_dequeue(p)) delete p;
+}
+
+}  // namespace
+
+CPacketPipeline::~CPacketPipeline() {
+  Stop();
+  FreeQueue(history_);
+  FreeQueue(incoming_);
+}
+
+void CPacketPipeline::Start(Dispatcher dispatch) {
+  if (run_.exchange(1) != 0) return;
+  dispatch_ = std::move(dispatch);
+  worker_ = std::thread([this] { WorkerProc(); });
+}
+
+void CPacketPipeline::Stop() {
+  if (!worker_.joinable()) return;
+  run_ = 0;
+  incoming_.enqueue(nullptr);  // wakes the worker
+  worker_.join();
+}
+
+void CPacketPipeline::WorkerProc() {
+  while (run_.load() != 0) {
+    Packet* p = nullptr;
+    // Blocks while the queue is empty; the time limit only bounds how late a
+    // stop is seen should its wake-up be taken by a screen switch.
+    if (!incoming_.wait_dequeue_timed(p, std::chrono::milliseconds(100)) || p == nullptr) continue;
+    dispatch_(*p);
+    PushHistory(std::unique_ptr<Packet>(p));
+  }
+}
+
+void CPacketPipeline::PushIncoming(std::unique_ptr<Packet> packet) {
+  if (packet) incoming_.enqueue(packet.release());
+}
+
+void CPacketPipeline::ClearIncoming() {
+  FreeQueue(incoming_);
+}
+
+std::vector<std::unique_ptr<Packet>> CPacketPipeline::TakeIncoming() {
+  std::vector<std::unique_ptr<Packet>> out;
+  out.reserve(incoming_.size_approx());
+  Packet* p = nullptr;
+  while (incoming_.try_dequeue(p)) out.emplace_back(p);
+  return out;
+}
+
+void CPacketPipeline::MoveIncomingToHistory() {
+  Packet* p = nullptr;
+  while (incoming_.try_dequeue(p)) PushHistory(std::unique_ptr<Packet>(p));
+}
+
+void CPacketPipeline::PushHistory(std::unique_ptr<Packet> packet) {
+  if (!packet) return;
+  history_.enqueue(packet.release());
+  TrimHistory();
+}
+
+void CPacketPipeline::TrimHistory() {
+  Packet* p = nullptr;
+  while (history_.size_approx() > kHistoryLimit && history_.try_dequeue(p)) delete p;
+}
+
+}  // namespace velloran

@@ -1,0 +1,63 @@
+#pragma once
+// The way every received packet takes through the store: the incoming queue
+// the session socket fills, the worker thread that takes one packet at a time
+// and hands it to the dispatcher, and the history queue where dispatched
+// packets live until 1000 newer ones have followed them.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <concurrentqueue/blockingconcurrentqueue.h>
+#include <concurrentqueue/concurrentqueue.h>
+
+#include "net/packet.h"
+#include "net/session_socket.h"
+
+namespace velloran {
+
+class CPacketPipeline : public IncomingQueue {
+ public:
+  static constexpr std::size_t kHistoryLimit = 1000;
+  using Dispatcher = std::function<void(Packet&)>;
+
+  CPacketPipeline() = default;
+  // Stops the worker, then frees both queues.
+  ~CPacketPipeline() override;
+  CPacketPipeline(const CPacketPipeline&) = delete;
+  CPacketPipeline& operator=(const CPacketPipeline&) = delete;
+
+  // Starts the worker once; later calls do nothing. The worker blocks while
+  // the incoming queue is empty.
+  void Start(Dispatcher dispatch);
+  // Ends the worker after the packet it is handling; waits for it.
+  void Stop();
+  [[nodiscard]] bool running() const { return run_.load() != 0; }
+
+  void PushIncoming(std::unique_ptr<Packet> packet) override;
+  void ClearIncoming() override;
+  // Every packet waiting, in order, without dispatching (tools and tests
+  // that stand where the worker would).
+  [[nodiscard]] std::vector<std::unique_ptr<Packet>> TakeIncoming();
+  // Moves what waits, undispatched, to the history (a screen switch).
+  void MoveIncomingToHistory();
+  // A packet the store no longer needs; freed once 1000 newer ones follow.
+  void PushHistory(std::unique_ptr<Packet> packet);
+
+  [[nodiscard]] std::size_t history_size() const { return history_.size_approx(); }
+  [[nodiscard]] std::size_t incoming_size() const { return incoming_.size_approx(); }
+
+ private:
+  void WorkerProc();
+  void TrimHistory();
+
+  moodycamel::BlockingConcurrentQueue<Packet*> incoming_;
+  moodycamel::ConcurrentQueue<Packet*> history_;
+  std::thread worker_;
+  std::atomic<int> run_{0};
+  Dispatcher dispatch_;
+};
+
+}  // namespace velloran

@@ -1,0 +1,137 @@
+#pragma once
+// CSessionStore, what the store knows of the market: the stock master, the
+// screening records of the shown screen, alarms, memos, saved screens, index
+// packets, trading dates, market flags and the server clock. The dispatcher's
+// worker writes it; windows read it on the user-interface thread.
+//
+// Windows read the store one way: through Read(), which holds the store's
+// lock and hands out const access, for as long as the reader lives. A window
+// message that names a record or a stock carries the stock code (stock_code.h),
+// and the receiver looks it up again under Read(): never a pointer to trust.
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "net/packet.h"
+#include "platform/clock.h"
+#include "platform/message_window.h"
+#include "stock/stock_records.h"
+
+namespace velloran {
+
+// The store's contents, as the dispatcher writes them and readers see them.
+struct StoreData {
+  using RecordMap = std::map<std::u16string, std::unique_ptr<CQZData>, std::less<>>;
+
+  std::unordered_map<std::u16string, std::unique_ptr<Packet>> master;
+  std::vector<const Packet*> name_list;  // the master's packets by HNAME
+  RecordMap records;
+  std::unordered_map<std::u16string, std::unique_ptr<Packet>> index_packets;
+  std::vector<std::u16string> trading_dates;
+  std::vector<std::unique_ptr<Packet>> saved_screens;
+  std::unordered_map<std::u16string, std::unique_ptr<CAlmPrcData>> alarms;
+  std::unordered_map<std::u16string, std::u16string> memos;
+  std::vector<std::unique_ptr<Packet>> closing_list;
+  std::u16string current_date_text;  // "DT" of the last batch end or minute event
+  std::u16string server_time_text;   // YYYYMMDDhhmmss
+  std::u16string time_machine_time;  // HTIME of the last past-screen request
+  // The tile window that shows each record, by stock code.
+  std::unordered_map<std::u16string, WindowHandle> tile_windows;
+
+  [[nodiscard]] const Packet* FindMaster(std::u16string_view code) const;
+  [[nodiscard]] const CQZData* FindRecord(std::u16string_view code) const;
+  [[nodiscard]] CQZData* FindRecord(std::u16string_view code);
+  [[nodiscard]] const Packet* FindIndex(std::u16string_view upcode) const;
+  [[nodiscard]] const CAlmPrcData* FindAlarm(std::u16string_view code) const;
+  [[nodiscard]] std::u16string Memo(std::u16string_view code) const;
+  [[nodiscard]] WindowHandle TileWindow(std::u16string_view code) const;
+};
+
+class CSessionStore : public StockContext {
+ public:
+  // Holds the store's lock; const access for the user-interface thread.
+  class Reader {
+   public:
+    explicit Reader(const CSessionStore& store) : hold_(store.lock_), data_(store.data_) {}
+    const StoreData& operator*() const { return data_; }
+    const StoreData* operator->() const { return &data_; }
+
+   private:
+    std::unique_lock<std::recursive_mutex> hold_;
+    const StoreData& data_;
+  };
+  // Holds the store's lock; the dispatcher's and the store's own changes.
+  class Writer {
+   public:
+    explicit Writer(CSessionStore& store) : hold_(store.lock_), data_(store.data_) {}
+    StoreData& operator*() const { return data_; }
+    StoreData* operator->() const { return &data_; }
+
+   private:
+    std::unique_lock<std::recursive_mutex> hold_;
+    StoreData& data_;
+  };
+
+  // The server clock and trading date start from the clock.
+  explicit CSessionStore(Clock& clock);
+
+  [[nodiscard]] Reader Read() const { return Reader(*this); }
+  [[nodiscard]] Writer Write() { return Writer(*this); }
+
+  // Drops the screening records and sets the screen; returns "code|" for
+  // each record dropped.
+  [[nodiscard]] std::u16string DropRecords(int screen);
+  // Adds a master packet (owned by the master map) to the name list: in
+  // arrival order at the first login, sorted in by name after it.
+  void AddToNameList(const Packet* packet);
+  // Takes a server time text YYYYMMDDhhmmss; shorter texts are ignored.
+  void SetServerTime(std::u16string_view text);
+  void SetServerClock(std::int64_t seconds);
+  void SetMarketFlag(int key, int value);
+  [[nodiscard]] int MarketFlag(int key, int default_value) const;
+  // True while the market state (flag 1) is 21, 42, 43, 44 or above 60.
+  [[nodiscard]] bool CheckMarketState() const;
+  // The tile that shows a record from now on (null handle: none).
+  void SetTileWindow(std::u16string_view code, WindowHandle tile);
+
+  // StockContext. FindMaster under Read() or Write().
+  [[nodiscard]] const Packet* FindMaster(std::u16string_view code) const override {
+    return data_.FindMaster(code);
+  }
+  [[nodiscard]] std::int32_t TradingDate() const override { return trading_date_.load(); }
+  [[nodiscard]] int ServerHour() const override { return server_hour_.load(); }
+
+  // Flags read and set from any thread.
+  std::atomic<int> current_screen;
+  std::atomic<int> display_mode{0};  // 0 tiles, 1 grid
+  std::atomic<int> screening_check{1};
+  std::atomic<int> market_filter{2};
+  std::atomic<int> first_login{1};
+  std::atomic<int> logged_in{0};
+  void SetTradingDate(std::int32_t date) { trading_date_.store(date); }
+  [[nodiscard]] std::int32_t date_limit() const { return date_limit_.load(); }
+  [[nodiscard]] std::int32_t server_date() const { return server_date_.load(); }
+  [[nodiscard]] std::int32_t server_time_of_day() const { return server_time_of_day_.load(); }
+  [[nodiscard]] std::int64_t server_time() const { return server_time_.load(); }
+
+ private:
+  mutable std::recursive_mutex lock_;
+  StoreData data_;
+  std::atomic<std::int32_t> trading_date_{0};
+  std::atomic<std::int32_t> date_limit_{0};
+  std::atomic<std::int32_t> server_date_{0};
+  std::atomic<std::int32_t> server_time_of_day_{0};
+  std::atomic<std::int64_t> server_time_{0};
+  std::atomic<int> server_hour_{0};  // of server_time_, kept with it
+  mutable std::mutex flags_lock_;
+  std::map<int, int> market_flags_;
+};
+
+}  // namespace velloran
