@@ -144,6 +144,10 @@ DrawContext::DrawContext(Bitmap& target) : state_(std::make_unique<State>(target
 
 DrawContext::~DrawContext() = default;
 
+void DrawContext::Finish() {
+  if (painter().isActive()) painter().end();
+}
+
 QPainter& DrawContext::painter() {
   return state_->painter;
 }

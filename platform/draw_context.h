@@ -154,6 +154,11 @@ class DrawContext {
   void SetAnisotropic(Size window_extent, Size viewport_extent);
   void ResetMapping();
 
+  // Ends drawing: what was drawn is in the target from here on; nothing more
+  // may be drawn with this context.
+  void Finish();
+
+  // For the window layer.
   [[nodiscard]] QPainter& painter();
 
  private:

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "net/text_util.h"
 #include "platform/window_events.h"
 
 namespace velloran {
@@ -101,7 +100,8 @@ void SliderControl::Change(int pos, int code) {
 
 void SliderControl::ShowTip() {
   if (!tip_) return;
-  tip_->SetTipText(FormatInt(pos_));
+  const std::string digits = std::to_string(pos_);
+  tip_->SetTipText(std::u16string(digits.begin(), digits.end()));
   const Rect t = ThumbRect();
   tip_->ShowAt({t.left, t.bottom - 20 + 4});
 }

@@ -1,7 +1,5 @@
 #include "ui/memory_dc.h"
 
-#include <QPainter>
-
 #include "platform/context_pixels.h"
 
 namespace velloran {
@@ -30,7 +28,7 @@ CMemoryDC::CMemoryDC(DrawContext& target, const Rect& rect, bool copy_target, Co
 }
 
 CMemoryDC::~CMemoryDC() {
-  painter().end();  // done drawing before the copy reads the bitmap
+  Finish();  // done drawing before the copy reads the bitmap
   target_.DrawBitmap(bitmap_, rect_.left, rect_.top);
 }
 
