@@ -388,8 +388,7 @@ int DrawContext::DrawText(const std::u16string& text, const Rect& r, unsigned fl
   const QFontMetrics metrics(s.font);
   if (flags & text_flag::kEndEllipsis) {
     QStringList lines = q.split(QLatin1Char('\n'));
-    for (auto& line : lines)
-      line = metrics.elidedText(line, Qt::ElideRight, std::max(r.width(), 0));
+    for (auto& line : lines) line = ElideRight(metrics, line, r.width());
     q = lines.join(QLatin1Char('\n'));
   }
   int align = Qt::AlignLeft;

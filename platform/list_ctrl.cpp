@@ -1,108 +1,13 @@
 #include "platform/list_ctrl.h"
 
-#include <QFontMetrics>
-#include <QImage>
-#include <QPainter>
-#include <QRegion>
-
 #include <algorithm>
-#include <unordered_map>
 
-#include "platform/qt_text.h"
+#include "platform/control_codes.h"
 #include "platform/window_events.h"
 
 namespace velloran {
 
-// Cell texts as painted pictures: a text drawn in a colour over a background
-// colour is kept as the pixels it left, so a repaint copies them instead of
-// laying out and blending glyphs again. A text seen for the first time is
-// drawn as usual and its pixels are taken from the target, when nothing
-// clipped or mapped them. Rows in view repeat their texts from one paint to
-// the next. Pictures live in two generations of kLimit each (a few
-// megabytes): a full young one becomes the old one, whose pictures come back
-// when used and go otherwise; a change of font starts afresh.
-struct ListCtrl::TextCache {
-  static constexpr std::size_t kLimit = 3000;
-
-  void Draw(QPainter& painter, const std::u16string& text, const Rect& box, ColumnAlign align,
-            Color color, Color background) {
-    if (!has_font || painter.font() != font) {
-      font = painter.font();
-      has_font = true;
-      metrics = std::make_unique<QFontMetrics>(font);
-      images.clear();
-      old_images.clear();
-    }
-    const int room = box.width();
-    key.assign(text);
-    key.push_back(u'\0');
-    key.push_back(static_cast<char16_t>(std::clamp(room, 0, 0xFFFF)));
-    key.push_back(static_cast<char16_t>(color.r << 8 | color.g));
-    key.push_back(static_cast<char16_t>(color.b << 8 | background.r));
-    key.push_back(static_cast<char16_t>(background.g << 8 | background.b));
-    const int height = metrics->height();
-    const int y = box.top + (box.height() - height) / 2;
-    const auto place = [&](int width) {
-      if (align == ColumnAlign::kRight) return box.right - width;
-      if (align == ColumnAlign::kCenter) return box.left + (room - width) / 2;
-      return box.left;
-    };
-    auto it = images.find(key);
-    if (it == images.end()) {
-      if (auto node = old_images.extract(key); !node.empty()) {
-        MakeRoom();
-        it = images.insert(std::move(node)).position;
-      }
-    }
-    if (it != images.end()) {
-      painter.drawImage(QPoint(place(it->second.width()), y), it->second);
-      return;
-    }
-    QString shown = ToQString(text);
-    int width = metrics->horizontalAdvance(shown);
-    if (width > room) {
-      shown = metrics->elidedText(shown, Qt::ElideRight, room);
-      width = metrics->horizontalAdvance(shown);
-    }
-    if (width <= 0) return;
-    const QRect spot(place(width), y, width, height);
-    painter.setPen(QColor(color.r, color.g, color.b));
-    painter.drawText(spot.left(), y + metrics->ascent(), shown);
-    if (QImage* target = Unclipped(painter, spot)) {
-      MakeRoom();
-      images.emplace(key, target->copy(spot));
-    }
-  }
-
-  using Images = std::unordered_map<std::u16string, QImage>;
-  void MakeRoom() {
-    if (images.size() < kLimit) return;
-    old_images = std::move(images);
-    images = Images();
-  }
-
-  // The target image when spot lies on it whole, unmapped and unclipped.
-  static QImage* Unclipped(QPainter& painter, const QRect& spot) {
-    QPaintDevice* device = painter.device();
-    if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
-    if (!painter.deviceTransform().isIdentity()) return nullptr;
-    auto* image = static_cast<QImage*>(device);
-    if (!image->rect().contains(spot)) return nullptr;
-    if (painter.hasClipping() && painter.clipRegion().intersected(spot) != QRegion(spot))
-      return nullptr;
-    return image;
-  }
-
-  QFont font;
-  bool has_font = false;
-  std::unique_ptr<QFontMetrics> metrics;
-  Images images;
-  Images old_images;
-  std::u16string key;  // reused
-};
-
-ListCtrl::ListCtrl(const ListStyle& style)
-    : style_(style), text_cache_(std::make_unique<TextCache>()) {
+ListCtrl::ListCtrl(const ListStyle& style) : style_(style) {
   style_.row_height = std::max(style_.row_height, 1);
   style_.header_height = style_.header ? std::max(style_.header_height, 0) : 0;
   SetBackgroundColor(colors_.background);
@@ -120,6 +25,11 @@ int ListCtrl::OnCreate() {
   WindowStyle child;
   child.visible = style_.header;
   if (!header_->Create(this, kHeaderId, {0, 0, 0, style_.header_height}, u"", child)) return -1;
+  WindowStyle hidden;
+  hidden.visible = false;
+  if (!vbar_.Create(this, kVerticalBarId, {}, true, hidden) ||
+      !hbar_.Create(this, kHorizontalBarId, {}, false, hidden))
+    return -1;
   Layout();
   return 0;
 }
@@ -282,22 +192,25 @@ void ListCtrl::Layout() {
   bool need_h = false;
   // A bar takes room from the other direction, so look twice.
   for (int pass = 0; pass < 2; ++pass) {
-    const int width = client.width() - (need_v ? ListScrollBar::kThickness : 0);
-    const int height = client.height() - top - (need_h ? ListScrollBar::kThickness : 0);
+    const int width = client.width() - (need_v ? kBarThickness : 0);
+    const int height = client.height() - top - (need_h ? kBarThickness : 0);
     need_h = total_width > width;
     need_v = rows_height > height;
   }
   rows_area_ = {0, std::min(top, client.bottom),
-                std::max(client.right - (need_v ? ListScrollBar::kThickness : 0), 0),
-                std::max(client.bottom - (need_h ? ListScrollBar::kThickness : 0), 0)};
+                std::max(client.right - (need_v ? kBarThickness : 0), 0),
+                std::max(client.bottom - (need_h ? kBarThickness : 0), 0)};
   if (rows_area_.bottom < rows_area_.top) rows_area_.bottom = rows_area_.top;
-  vbar_.SetRect(need_v ? Rect{rows_area_.right, rows_area_.top, client.right, rows_area_.bottom}
-                       : Rect{});
-  vbar_.SetRange(ItemCount(), CountPerPage());
-  top_index_ = vbar_.SetPos(top_index_);
-  hbar_.SetRect(need_h ? Rect{0, rows_area_.bottom, rows_area_.right, client.bottom} : Rect{});
-  hbar_.SetRange(total_width, rows_area_.width());
-  scroll_x_ = hbar_.SetPos(scroll_x_);
+  top_index_ = std::clamp(top_index_, 0, std::max(ItemCount() - CountPerPage(), 0));
+  scroll_x_ = std::clamp(scroll_x_, 0, std::max(total_width - rows_area_.width(), 0));
+  if (vbar_.IsCreated()) {
+    vbar_.Move({rows_area_.right, rows_area_.top, client.right, rows_area_.bottom});
+    vbar_.SetScrollInfo(0, std::max(ItemCount() - 1, 0), CountPerPage(), top_index_);
+    vbar_.Show(need_v);
+    hbar_.Move({0, rows_area_.bottom, rows_area_.right, client.bottom});
+    hbar_.SetScrollInfo(0, std::max(total_width - 1, 0), rows_area_.width(), scroll_x_);
+    hbar_.Show(need_h);
+  }
   if (header_ && header_->IsCreated()) {
     header_->Move({0, 0, rows_area_.right, top});
     header_->SetOffset(scroll_x_);
@@ -348,8 +261,10 @@ ListCtrl::Hit ListCtrl::HitTestItem(Point p) const {
 
 void ListCtrl::SetTopIndex(int item) {
   const int before = top_index_;
-  top_index_ = vbar_.SetPos(item);
-  if (top_index_ != before) Invalidate();
+  top_index_ = std::clamp(item, 0, std::max(ItemCount() - CountPerPage(), 0));
+  if (top_index_ == before) return;
+  vbar_.SetPos(top_index_);
+  Invalidate();
 }
 
 void ListCtrl::EnsureVisible(int item) {
@@ -362,8 +277,10 @@ void ListCtrl::EnsureVisible(int item) {
 
 void ListCtrl::SetScrollX(int x) {
   const int before = scroll_x_;
-  scroll_x_ = hbar_.SetPos(x);
+  const int total_width = header_ ? header_->TotalWidth() : 0;
+  scroll_x_ = std::clamp(x, 0, std::max(total_width - rows_area_.width(), 0));
   if (scroll_x_ == before) return;
+  hbar_.SetPos(scroll_x_);
   if (header_) header_->SetOffset(scroll_x_);
   Invalidate();
 }
@@ -417,10 +334,11 @@ void ListCtrl::SetFont(const Font& font) {
 
 void ListCtrl::DrawCellText(DrawContext& dc, const std::u16string& text, const Rect& cell,
                             ColumnAlign align, Color color, Color background) {
-  if (text.empty()) return;
-  const Rect box{cell.left + 6, cell.top, cell.right - 6, cell.bottom};
-  if (box.right <= box.left) return;
-  text_cache_->Draw(dc.painter(), text, box, align, color, background);
+  const TextAlign how = align == ColumnAlign::kRight    ? TextAlign::kRight
+                        : align == ColumnAlign::kCenter ? TextAlign::kCenter
+                                                        : TextAlign::kLeft;
+  texts_.Draw(dc, text, {cell.left + 6, cell.top, cell.right - 6, cell.bottom}, how, color,
+              background);
 }
 
 void ListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {
@@ -473,13 +391,10 @@ void ListCtrl::OnPaint(DrawContext& dc) {
     }
   }
   dc.ResetClip();
-  const auto pressed = [this](const ListScrollBar& bar) {
-    return held_bar_ == &bar ? held_part_ : ListScrollBar::Part::kNone;
-  };
-  vbar_.Paint(dc, pressed(vbar_));
-  hbar_.Paint(dc, pressed(hbar_));
-  if (vbar_.visible() && hbar_.visible())
-    dc.FillRect({vbar_.rect().left, hbar_.rect().top, vbar_.rect().right, hbar_.rect().bottom},
+  // The corner between the two bars.
+  const Rect client = ClientRect();
+  if (rows_area_.right < client.right && rows_area_.bottom < client.bottom)
+    dc.FillRect({rows_area_.right, rows_area_.bottom, client.right, client.bottom},
                 Rgb(240, 240, 240));
 }
 
@@ -504,68 +419,54 @@ bool ListCtrl::OnNotify(int id, int code) {
   return true;
 }
 
-void ListCtrl::ScrollBarPress(ListScrollBar& bar, Point p) {
-  const bool vertical = &bar == &vbar_;
-  const ListScrollBar::Part part = bar.PartAt(p);
+LResult ListCtrl::WindowProc(WindowMessage& m) {
+  if (m.message == sys::kVScroll || m.message == sys::kHScroll) {
+    OnScroll(m.message == sys::kVScroll, sys::LowWord(static_cast<LParam>(m.wparam)));
+    return 0;
+  }
+  return Window::WindowProc(m);
+}
+
+void ListCtrl::OnScroll(bool vertical, int code) {
+  const int pos = vertical ? top_index_ : scroll_x_;
   const int line = vertical ? 1 : 20;
-  int pos = bar.pos();
-  switch (part) {
-    case ListScrollBar::Part::kLineBack:
-      pos -= line;
+  const int page = std::max(vertical ? CountPerPage() : rows_area_.width(), 1);
+  int to = pos;
+  switch (code) {
+    case ctl::kLineUp:
+      to = pos - line;
       break;
-    case ListScrollBar::Part::kLineForward:
-      pos += line;
+    case ctl::kLineDown:
+      to = pos + line;
       break;
-    case ListScrollBar::Part::kPageBack:
-      pos -= std::max(bar.page(), 1);
+    case ctl::kPageUp:
+      to = pos - page;
       break;
-    case ListScrollBar::Part::kPageForward:
-      pos += std::max(bar.page(), 1);
+    case ctl::kPageDown:
+      to = pos + page;
       break;
-    case ListScrollBar::Part::kThumb: {
-      const Rect thumb = bar.ThumbRect();
-      thumb_grab_ = vertical ? p.y - thumb.top : p.x - thumb.left;
+    case ctl::kThumbTrack:
+    case ctl::kThumbPosition:
+      // Read from the bar: a message carries only 16 bits of it.
+      to = (vertical ? vbar_ : hbar_).TrackPos();
       break;
-    }
-    case ListScrollBar::Part::kNone:
+    default:
       return;
   }
-  held_bar_ = &bar;
-  held_part_ = part;
-  SetCapture();
-  if (vertical)
-    SetTopIndex(pos);
-  else
-    SetScrollX(pos);
-  Invalidate();
+  if (vertical) {
+    SetTopIndex(to);
+  } else {
+    SetScrollX(to);
+  }
 }
 
 void ListCtrl::OnLButtonDown(Point p, WParam) {
   SetFocus();
-  if (vbar_.rect().Contains(p)) return ScrollBarPress(vbar_, p);
-  if (hbar_.rect().Contains(p)) return ScrollBarPress(hbar_, p);
   if (!rows_area_.Contains(p)) return;
   const Hit hit = HitTestItem(p);
   SelectItem(hit.item);
   EnsureVisible(hit.item);
   Notify(list_notify::kClick, hit.item, hit.sub_item, 0, 0, p);
-}
-
-void ListCtrl::OnLButtonUp(Point, WParam) {
-  if (held_bar_ == nullptr) return;
-  held_bar_ = nullptr;
-  held_part_ = ListScrollBar::Part::kNone;
-  ReleaseCapture();
-  Invalidate();
-}
-
-void ListCtrl::OnMouseMove(Point p, WParam flags) {
-  if (held_bar_ == nullptr || held_part_ != ListScrollBar::Part::kThumb) return;
-  if (!(flags & sys::kLButtonFlag)) return;
-  if (held_bar_ == &vbar_)
-    SetTopIndex(vbar_.PosForThumbAt(p.y - thumb_grab_));
-  else
-    SetScrollX(hbar_.PosForThumbAt(p.x - thumb_grab_));
 }
 
 void ListCtrl::OnLButtonDblClk(Point p, WParam) {

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "platform/header_ctrl.h"
-#include "platform/list_ctrl_scroll.h"
+#include "platform/scroll_bar_control.h"
+#include "platform/text_pictures.h"
 #include "platform/window.h"
 
 namespace velloran {
@@ -76,6 +77,9 @@ struct ListItemPaint {
 class ListCtrl : public Window {
  public:
   static constexpr int kHeaderId = 1;
+  static constexpr int kVerticalBarId = 2;
+  static constexpr int kHorizontalBarId = 3;
+  static constexpr int kBarThickness = 17;
 
   explicit ListCtrl(const ListStyle& style = {});
   ~ListCtrl() override;
@@ -129,8 +133,8 @@ class ListCtrl : public Window {
   void EnsureVisible(int item);
   [[nodiscard]] int ScrollX() const { return scroll_x_; }
   void SetScrollX(int x);
-  [[nodiscard]] const ListScrollBar& VerticalBar() const { return vbar_; }
-  [[nodiscard]] const ListScrollBar& HorizontalBar() const { return hbar_; }
+  [[nodiscard]] const ScrollBarControl& VerticalBar() const { return vbar_; }
+  [[nodiscard]] const ScrollBarControl& HorizontalBar() const { return hbar_; }
 
   void RedrawItem(int item);
   // Reorders the rows by compare(a's data, b's data) < 0 meaning a before b;
@@ -155,7 +159,7 @@ class ListCtrl : public Window {
   // A cell's text inside the cell less 6 pixels left and right, on one line,
   // vertically centred, with an ellipsis when it does not fit, in the
   // context's font. The cell must already be filled with background: the
-  // text is copied with it from a cache of painted texts, which makes
+  // text is copied from its painted picture (TextPictures), which makes
   // repainting rows far cheaper than DrawText.
   void DrawCellText(DrawContext& dc, const std::u16string& text, const Rect& cell,
                     ColumnAlign align, Color color, Color background);
@@ -166,15 +170,14 @@ class ListCtrl : public Window {
   bool OnEraseBackground(DrawContext& dc) override;
   void OnPaint(DrawContext& dc) override;
   void OnLButtonDown(Point p, WParam flags) override;
-  void OnLButtonUp(Point p, WParam flags) override;
   void OnLButtonDblClk(Point p, WParam flags) override;
   void OnRButtonDown(Point p, WParam flags) override;
-  void OnMouseMove(Point p, WParam flags) override;
   void OnMouseWheel(int delta, Point p, WParam flags) override;
   void OnKeyDown(WParam key) override;
   void OnSetFocus() override { Invalidate(); }
   void OnKillFocus() override { Invalidate(); }
   bool OnNotify(int id, int code) override;
+  LResult WindowProc(WindowMessage& m) override;
 
  private:
   struct Row {
@@ -187,7 +190,8 @@ class ListCtrl : public Window {
   void CellRects(int y, std::vector<Rect>& out) const;
   [[nodiscard]] int RowRight() const;
   void Notify(int code, int item, int sub_item, unsigned old_state, unsigned new_state, Point p);
-  void ScrollBarPress(ListScrollBar& bar, Point p);
+  // A scroll bar's request (a ctl:: scroll code).
+  void OnScroll(bool vertical, int code);
   void MoveSelection(int item);
 
   ListStyle style_;
@@ -199,15 +203,10 @@ class ListCtrl : public Window {
   int top_index_ = 0;
   int scroll_x_ = 0;
   Rect rows_area_;
-  ListScrollBar vbar_{true};
-  ListScrollBar hbar_{false};
-  // A scroll bar part held by the left button, and where the thumb was grabbed.
-  ListScrollBar* held_bar_ = nullptr;
-  ListScrollBar::Part held_part_ = ListScrollBar::Part::kNone;
-  int thumb_grab_ = 0;
+  ScrollBarControl vbar_;
+  ScrollBarControl hbar_;
   std::vector<Rect> cells_;  // reused while painting
-  struct TextCache;
-  std::unique_ptr<TextCache> text_cache_;
+  TextPictures texts_;
   ListNotification notification_;
 };
 

@@ -3,8 +3,10 @@
 // Font; used only inside the Qt-backed platform files.
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QString>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/draw_context.h"
@@ -21,5 +23,10 @@ inline std::u16string FromQString(const QString& text) {
 }
 
 QFont ToQFont(const Font& font);
+
+// The text as far as it fits in width pixels, ended by an ellipsis when cut.
+inline QString ElideRight(const QFontMetrics& metrics, const QString& text, int width) {
+  return metrics.elidedText(text, Qt::ElideRight, std::max(width, 0));
+}
 
 }  // namespace velloran

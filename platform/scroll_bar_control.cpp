@@ -8,9 +8,6 @@ namespace velloran {
 
 namespace {
 
-constexpr int kRepeatTimer = 0x7F01;
-constexpr int kFirstRepeatMs = 400;
-constexpr int kRepeatMs = 50;
 constexpr int kMinThumb = 8;
 constexpr Color kTrack = Rgb(240, 240, 240);
 constexpr Color kArrowFace = Rgb(225, 225, 225);
@@ -20,7 +17,7 @@ constexpr Color kThumbHeld = Rgb(166, 166, 166);
 
 }  // namespace
 
-ScrollBarControl::ScrollBarControl() {
+ScrollBarControl::ScrollBarControl() : repeat_(0x7F01, 400, 50) {
   SetBackgroundColor(kTrack);
 }
 
@@ -148,7 +145,7 @@ void ScrollBarControl::OnLButtonDown(Point p, WParam) {
     return;
   }
   Repeat();
-  SetTimer(kRepeatTimer, kFirstRepeatMs);
+  repeat_.Start(*this);
 }
 
 void ScrollBarControl::OnMouseMove(Point p, WParam) {
@@ -171,7 +168,7 @@ void ScrollBarControl::OnMouseMove(Point p, WParam) {
 void ScrollBarControl::OnLButtonUp(Point p, WParam) {
   if (held_ == Part::kNone) return;
   mouse_ = p;
-  KillTimer(kRepeatTimer);
+  repeat_.Stop(*this);
   ReleaseCapture();
   const bool was_dragging = dragging_;
   held_ = Part::kNone;
@@ -182,13 +179,7 @@ void ScrollBarControl::OnLButtonUp(Point p, WParam) {
 }
 
 void ScrollBarControl::OnTimer(int id) {
-  if (id != kRepeatTimer) return;
-  if (held_ == Part::kNone || held_ == Part::kThumb) {
-    KillTimer(kRepeatTimer);
-    return;
-  }
-  SetTimer(kRepeatTimer, kRepeatMs);
-  Repeat();
+  if (repeat_.Tick(*this, id)) Repeat();
 }
 
 void ScrollBarControl::OnPaint(DrawContext& dc) {

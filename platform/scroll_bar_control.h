@@ -5,6 +5,7 @@
 // held); as with the system's scroll bar, the parent moves the thumb with
 // SetPos, except while the thumb is dragged, when it follows the mouse.
 
+#include "platform/auto_repeat.h"
 #include "platform/control_codes.h"
 #include "platform/window.h"
 
@@ -65,6 +66,7 @@ class ScrollBarControl : public Window {
   bool dragging_ = false;
   int track_pos_ = 0;
   int grab_offset_ = 0;  // where on the thumb it was taken
+  AutoRepeat repeat_;
 };
 
 }  // namespace velloran

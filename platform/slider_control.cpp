@@ -9,9 +9,6 @@ namespace velloran {
 
 namespace {
 
-constexpr int kPageTimer = 0x7F21;
-constexpr int kFirstRepeatMs = 400;
-constexpr int kRepeatMs = 100;
 constexpr int kMargin = 8;  // from the ends to the thumb's centre at min and max
 constexpr Color kChannel = Rgb(231, 234, 234);
 constexpr Color kChannelEdge = Rgb(214, 214, 214);
@@ -21,7 +18,7 @@ constexpr Color kTick = Rgb(150, 150, 150);
 
 }  // namespace
 
-SliderControl::SliderControl() {
+SliderControl::SliderControl() : repeat_(0x7F21, 400, 100) {
   SetBackgroundColor(Rgb(240, 240, 240));
 }
 
@@ -130,7 +127,7 @@ void SliderControl::OnLButtonDown(Point p, WParam) {
   }
   paging_ = true;
   PageTowardMouse();
-  SetTimer(kPageTimer, kFirstRepeatMs);
+  repeat_.Start(*this);
 }
 
 void SliderControl::OnMouseMove(Point p, WParam) {
@@ -146,7 +143,7 @@ void SliderControl::OnLButtonUp(Point p, WParam) {
   mouse_ = p;
   if (!dragging_ && !paging_) return;
   ReleaseCapture();
-  KillTimer(kPageTimer);
+  repeat_.Stop(*this);
   const bool was_dragging = dragging_;
   dragging_ = paging_ = false;
   Invalidate();
@@ -156,13 +153,7 @@ void SliderControl::OnLButtonUp(Point p, WParam) {
 }
 
 void SliderControl::OnTimer(int id) {
-  if (id != kPageTimer) return;
-  if (!paging_) {
-    KillTimer(kPageTimer);
-    return;
-  }
-  SetTimer(kPageTimer, kRepeatMs);
-  PageTowardMouse();
+  if (repeat_.Tick(*this, id)) PageTowardMouse();
 }
 
 void SliderControl::OnKeyDown(WParam key) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "platform/auto_repeat.h"
 #include "platform/control_codes.h"
 #include "platform/tool_tip_control.h"
 #include "platform/window.h"
@@ -82,6 +83,7 @@ class SliderControl : public Window {
   int tick_frequency_ = 1;
   bool dragging_ = false;
   bool paging_ = false;
+  AutoRepeat repeat_;
   bool key_held_ = false;
   int grab_offset_ = 0;
   Point mouse_{};

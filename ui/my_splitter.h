@@ -2,7 +2,7 @@
 // A thin bar between two panes of its parent that the user drags. The bar
 // stays within the parent's rectangle less a margin, keeps its position as a
 // ratio of the parent's extent, and tells the parent once the drag is over
-// (message 10779, wParam this bar) so that it lays the panes out anew.
+// (msg::kSplitterMoved, wParam this bar) so that it lays the panes out anew.
 
 #include "platform/window.h"
 

@@ -41,7 +41,7 @@ struct Fixture {
   Bitmap canvas;
 
   Fixture() {
-    const int width = kColumns * kColumnWidth + ListScrollBar::kThickness;
+    const int width = kColumns * kColumnWidth + ListCtrl::kBarThickness;
     const int height = kHeaderHeight + kRowsShown * kRowHeight;
     (void)host.Create(nullptr, 0, {0, 0, width + 20, height + 20}, u"bench",
                       {WindowKind::kTopLevel, false});

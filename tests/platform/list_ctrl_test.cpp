@@ -163,8 +163,8 @@ TEST_F(ListTest, OwnerDrawnRowsGetTheirCellsAndOnlyRowsInViewArePainted) {
   EXPECT_EQ(row2.cells[0], (Rect{100, 56, 160, 74}));
   EXPECT_EQ(row2.cells[2], (Rect{160, 56, 195, 74}));
   EXPECT_EQ(row2.cells[3], (Rect{195, 56, 275, 74}));
-  EXPECT_TRUE(list.VerticalBar().visible());
-  EXPECT_FALSE(list.HorizontalBar().visible());
+  EXPECT_TRUE(list.VerticalBar().IsVisible());
+  EXPECT_FALSE(list.HorizontalBar().IsVisible());
 
   // One wheel notch scrolls three rows; the bar's lower arrow one more.
   list.Send(sys::kMouseWheel, sys::MakeWParam(0, -120), sys::MakeLParam(50, 50));
@@ -178,7 +178,8 @@ TEST_F(ListTest, OwnerDrawnRowsGetTheirCellsAndOnlyRowsInViewArePainted) {
   EXPECT_EQ(list.painted.front().item, 4);
   EXPECT_EQ(list.painted.front().rect.top, 20);
   // The thumb dragged to the bottom shows the last full page.
-  const Rect thumb = list.VerticalBar().ThumbRect();
+  const Point bar_at = list.ScreenToClient(list.VerticalBar().ClientToScreen({0, 0}));
+  const Rect thumb = list.VerticalBar().ThumbRect().Offset(bar_at.x, bar_at.y);
   Drag(At(290, thumb.top + 2), At(290, 400));
   EXPECT_EQ(list.TopIndex(), 2990);
   list.painted.clear();
@@ -196,7 +197,7 @@ TEST_F(ListTest, OwnerDrawnRowsGetTheirCellsAndOnlyRowsInViewArePainted) {
 
   // Narrowed below the columns' width, a horizontal bar appears and moves the cells.
   list.Move({kListAt.x, kListAt.y, kListAt.x + 200, kListAt.y + 200});
-  ASSERT_TRUE(list.HorizontalBar().visible());
+  ASSERT_TRUE(list.HorizontalBar().IsVisible());
   list.SetScrollX(40);
   list.painted.clear();
   (void)list.Render();

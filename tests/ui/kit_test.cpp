@@ -19,8 +19,8 @@
 #include "ui/my_zone.h"
 #include "ui/qz_combo.h"
 #include "ui/qz_combo_box.h"
-#include "ui/qz_scroll_bar.h"
-#include "ui/qz_slider_ctrl.h"
+#include "platform/scroll_bar_control.h"
+#include "platform/slider_control.h"
 #include "ui/round_button.h"
 #include "ui/tip_wnd.h"
 
@@ -382,18 +382,18 @@ TEST_F(KitTest, Gallery) {
   SimulateMouse(host, sys::kLButtonDown, CentreIn(host, *push));
   y += 90;
   // Scroll bars and sliders: at the start and further on.
-  auto* bar = make(new CQZScrollBar);
+  auto* bar = make(new ScrollBarControl);
   ASSERT_TRUE(bar->Create(&host, 111, {8, y, 240, y + 20}, false));
   bar->SetScrollInfo(0, 110, 10, 0);
-  auto* bar_on = make(new CQZScrollBar);
+  auto* bar_on = make(new ScrollBarControl);
   ASSERT_TRUE(bar_on->Create(&host, 112, {250, y, 490, y + 20}, false));
   bar_on->SetScrollInfo(0, 110, 30, 60);
   y += 28;
-  auto* zoom = make(new CQZSliderCtrl);
+  auto* zoom = make(new SliderControl);
   ASSERT_TRUE(zoom->Create(&host, 112, {8, y, 240, y + 24}, {.tool_tips = true}));
   zoom->SetRange(0, 100);
   zoom->SetTicFreq(10);
-  auto* day = make(new CQZSliderCtrl);
+  auto* day = make(new SliderControl);
   day->SetBackgroundColor(Rgb(83, 83, 83));
   ASSERT_TRUE(day->Create(&host, 6564, {250, y, 490, y + 24}, {.tool_tips = true}));
   day->SetRange(0, 28800);

@@ -1,0 +1,103 @@
+#include "platform/text_pictures.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/qt_text.h"
+
+namespace velloran {
+
+// A text seen for the first time is drawn as usual and its pixels are taken
+// from the target, when nothing clipped or mapped them. Rows in view repeat
+// their texts from one paint to the next. Pictures live in two generations of
+// kLimit each (a few megabytes): a full young one becomes the old one, whose
+// pictures come back when used and go otherwise; a change of font starts
+// afresh.
+struct TextPictures::Cache {
+  static constexpr std::size_t kLimit = 3000;
+  using Images = std::unordered_map<std::u16string, QImage>;
+
+  void MakeRoom() {
+    if (images.size() < kLimit) return;
+    old_images = std::move(images);
+    images = Images();
+  }
+
+  // The target image when spot lies on it whole, unmapped and unclipped.
+  static QImage* Unclipped(QPainter& painter, const QRect& spot) {
+    QPaintDevice* device = painter.device();
+    if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
+    if (!painter.deviceTransform().isIdentity()) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    if (!image->rect().contains(spot)) return nullptr;
+    if (painter.hasClipping() && painter.clipRegion().intersected(spot) != QRegion(spot))
+      return nullptr;
+    return image;
+  }
+
+  QFont font;
+  bool has_font = false;
+  std::unique_ptr<QFontMetrics> metrics;
+  Images images;
+  Images old_images;
+  std::u16string key;  // reused
+};
+
+TextPictures::TextPictures() : cache_(std::make_unique<Cache>()) {}
+TextPictures::~TextPictures() = default;
+
+void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect& box,
+                        TextAlign align, Color color, Color background) {
+  if (text.empty() || box.right <= box.left) return;
+  Cache& c = *cache_;
+  QPainter& painter = dc.painter();
+  if (!c.has_font || painter.font() != c.font) {
+    c.font = painter.font();
+    c.has_font = true;
+    c.metrics = std::make_unique<QFontMetrics>(c.font);
+    c.images.clear();
+    c.old_images.clear();
+  }
+  const int room = box.width();
+  c.key.assign(text);
+  c.key.push_back(u'\0');
+  c.key.push_back(static_cast<char16_t>(std::clamp(room, 0, 0xFFFF)));
+  c.key.push_back(static_cast<char16_t>(color.r << 8 | color.g));
+  c.key.push_back(static_cast<char16_t>(color.b << 8 | background.r));
+  c.key.push_back(static_cast<char16_t>(background.g << 8 | background.b));
+  const int height = c.metrics->height();
+  const int y = box.top + (box.height() - height) / 2;
+  const auto place = [&](int width) {
+    if (align == TextAlign::kRight) return box.right - width;
+    if (align == TextAlign::kCenter) return box.left + (room - width) / 2;
+    return box.left;
+  };
+  auto it = c.images.find(c.key);
+  if (it == c.images.end()) {
+    if (auto node = c.old_images.extract(c.key); !node.empty()) {
+      c.MakeRoom();
+      it = c.images.insert(std::move(node)).position;
+    }
+  }
+  if (it != c.images.end()) {
+    painter.drawImage(QPoint(place(it->second.width()), y), it->second);
+    return;
+  }
+  const QString shown = ElideRight(*c.metrics, ToQString(text), room);
+  const int width = c.metrics->horizontalAdvance(shown);
+  if (width <= 0) return;
+  const QRect spot(place(width), y, width, height);
+  painter.setPen(QColor(color.r, color.g, color.b));
+  painter.drawText(spot.left(), y + c.metrics->ascent(), shown);
+  if (QImage* target = Cache::Unclipped(painter, spot)) {
+    c.MakeRoom();
+    c.images.emplace(c.key, target->copy(spot));
+  }
+}
+
+}  // namespace velloran
