@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/placeholder_view.h"
 #include "app/session_data.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
@@ -32,6 +33,30 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
       metrics_(metrics),
       driver_(std::make_unique<CSessionDriver>(UiLoop(), session, std::move(endpoint), timings)) {
   SetBackgroundColor(kFrameColor);
+  MakeViews();
+  driver_->SetStartHook([this] { OnSessionStart(); });
+}
+
+void CMainFrame::MakeViews() {
+  top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
+  hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
+  koa_ = std::make_unique<CPlaceholderView>(u"CKOAView");
+  qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
+  chart_ = std::make_unique<CPlaceholderView>(u"CChartView");
+}
+
+FrameRelations CMainFrame::Relations() const {
+  return {handle(),       top_bar_->handle(), hoga_->handle(),
+          koa_->handle(), qz_->handle(),      chart_->handle()};
+}
+
+void CMainFrame::OnSessionStart() {
+  const FrameRelations relations = Relations();
+  for (Window* w : {top_bar_.get(), hoga_.get(), koa_.get(), qz_.get(), chart_.get()}) {
+    if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetRelations(relations);
+  }
+  // Until the order-book view exists, what the socket would route to it is freed.
+  driver_->SetOrderBookView(dynamic_cast<OrderBookLink*>(hoga_.get()));
 }
 
 CMainFrame::~CMainFrame() {
@@ -50,12 +75,12 @@ bool CMainFrame::CreateFrame(const Rect& work_area, const Rect& screen) {
 
 int CMainFrame::OnCreate() {
   if (!title_bar_.Create(this, kTitleBarId)) return -1;
-  if (!top_bar_.Create(this, kTopBarId, {}, u"")) return -1;
+  if (!top_bar_->Create(this, kTopBarId, {}, u"")) return -1;
   if (!foot_bar_.Create(this, kFootBarId, {}, u"")) return -1;
   if (!CreateClient()) return -1;
   SetText(u"Velloran");
 
-  session_.SetWindows({handle(), hoga_.handle(), qz_.handle(), top_bar_.handle()});
+  session_.SetWindows({handle(), hoga_->handle(), qz_->handle(), top_bar_->handle()});
   press_hook_ = AddPreTranslateHook([this](const WindowHandle& target, const WindowMessage& m) {
     return IsMousePress(m.message) && BeforeMousePress(target);
   });
@@ -73,20 +98,20 @@ bool CMainFrame::CreateClient() {
   if (!right_.CreateStatic(&outer_, 2, 1, kFirstPaneId + 2)) return false;
   outer_.SetPane(0, 0, &left_);
   outer_.SetPane(0, 1, &right_);
-  if (!hoga_.Create(&left_, kFirstPaneId + 10, kLeftPaneRect, u"") ||
-      !koa_.Create(&left_, kFirstPaneId + 11, kLeftPaneRect, u"") ||
-      !qz_.Create(&right_, kFirstPaneId + 12, kRightPaneRect, u"") ||
-      !chart_.Create(&right_, kFirstPaneId + 13, kRightPaneRect, u"")) {
+  if (!hoga_->Create(&left_, kFirstPaneId + 10, kLeftPaneRect, u"") ||
+      !koa_->Create(&left_, kFirstPaneId + 11, kLeftPaneRect, u"") ||
+      !qz_->Create(&right_, kFirstPaneId + 12, kRightPaneRect, u"") ||
+      !chart_->Create(&right_, kFirstPaneId + 13, kRightPaneRect, u"")) {
     return false;
   }
-  left_.SetPane(0, 0, &hoga_);
-  left_.SetPane(1, 0, &koa_);
-  right_.SetPane(0, 0, &qz_);
-  right_.SetPane(1, 0, &chart_);
+  left_.SetPane(0, 0, hoga_.get());
+  left_.SetPane(1, 0, koa_.get());
+  right_.SetPane(0, 0, qz_.get());
+  right_.SetPane(1, 0, chart_.get());
   outer_.SetColumnInfo(0, kOuterLeftIdeal, kOuterLeftMin);
   left_.SetRowInfo(0, kLeftTopIdeal, kTopRowMin);
   right_.SetRowInfo(0, kRightTopIdeal, kTopRowMin);
-  hoga_.SetFocus();  // the order-book view is the active view
+  hoga_->SetFocus();  // the order-book view is the active view
   return true;
 }
 
@@ -105,7 +130,7 @@ void CMainFrame::Layout(int width, int height) {
   int y = inner.top;
   title_bar_.Move({inner.left, y, inner.right, y + CMyTitleBar::kHeight});
   y += CMyTitleBar::kHeight;
-  top_bar_.Move({inner.left, y, inner.right, y + kTopBarHeight});
+  top_bar_->Move({inner.left, y, inner.right, y + kTopBarHeight});
   y += kTopBarHeight;
   const int foot_top = std::max(y, inner.bottom - CFootBar::kHeight);
   foot_bar_.Move({inner.left, foot_top, inner.right, inner.bottom});

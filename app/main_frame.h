@@ -12,7 +12,7 @@
 
 #include "app/frame_foot_bar.h"
 #include "app/frame_geometry.h"
-#include "app/placeholder_view.h"
+#include "app/frame_pane.h"
 #include "net/session_driver.h"
 #include "platform/window.h"
 #include "ui/my_splitter_wnd.h"
@@ -44,14 +44,15 @@ class CMainFrame : public Window {
   [[nodiscard]] const FrameMetrics& metrics() const { return metrics_; }
   [[nodiscard]] CMyTitleBar& title_bar() { return title_bar_; }
   [[nodiscard]] CFrameFootBar& foot_bar() { return foot_bar_; }
-  [[nodiscard]] Window& top_bar() { return top_bar_; }
+  [[nodiscard]] Window& top_bar() { return *top_bar_; }
   [[nodiscard]] CMySplitterWnd& outer_splitter() { return outer_; }
   [[nodiscard]] CMySplitterWnd& left_splitter() { return left_; }
   [[nodiscard]] CMySplitterWnd& right_splitter() { return right_; }
-  [[nodiscard]] Window& hoga_view() { return hoga_; }
-  [[nodiscard]] Window& koa_view() { return koa_; }
-  [[nodiscard]] Window& qz_view() { return qz_; }
-  [[nodiscard]] Window& chart_view() { return chart_; }
+  [[nodiscard]] Window& hoga_view() { return *hoga_; }
+  [[nodiscard]] Window& koa_view() { return *koa_; }
+  [[nodiscard]] Window& qz_view() { return *qz_; }
+  [[nodiscard]] Window& chart_view() { return *chart_; }
+  [[nodiscard]] FrameRelations Relations() const;
   [[nodiscard]] const WindowHandle& popup() const { return popup_; }
 
   // Called on the user-interface thread whenever the link state changes.
@@ -81,6 +82,11 @@ class CMainFrame : public Window {
 
  private:
   [[nodiscard]] bool CreateClient();
+  // The views of the bars and panes; a placeholder where none is built yet.
+  void MakeViews();
+  // The start step, with the session's: the panes learn of each other and
+  // the session socket learns where the order book is.
+  void OnSessionStart();
   void Layout(int width, int height);
   // Closes the registered pop-up when a press goes to another window.
   bool BeforeMousePress(const WindowHandle& target);
@@ -89,15 +95,15 @@ class CMainFrame : public Window {
   const FrameMetrics metrics_;
   std::unique_ptr<CSessionDriver> driver_;
   CMyTitleBar title_bar_;
-  CPlaceholderView top_bar_{u"CTopBar"};
+  std::unique_ptr<Window> top_bar_;
   CFrameFootBar foot_bar_;
   CMySplitterWnd outer_;
   CMySplitterWnd left_;
   CMySplitterWnd right_;
-  CPlaceholderView hoga_{u"CHogaView"};
-  CPlaceholderView koa_{u"CKOAView"};
-  CPlaceholderView qz_{u"CQZView"};
-  CPlaceholderView chart_{u"CChartView"};
+  std::unique_ptr<Window> hoga_;
+  std::unique_ptr<Window> koa_;
+  std::unique_ptr<Window> qz_;
+  std::unique_ptr<Window> chart_;
   WindowHandle popup_;
   int press_hook_ = 0;
   PacketRate rate_;

@@ -75,6 +75,7 @@ LinkStatus CSessionDriver::Status() const {
 
 void CSessionDriver::OnStartTimer() {
   start_timer_ = 0;
+  if (start_hook_) start_hook_();
   ScheduleConnect(timings_.connect_delay);
   session_.StartWorker();
 }

@@ -71,6 +71,9 @@ class CSessionDriver {
   CSessionDriver& operator=(const CSessionDriver&) = delete;
 
   void SetOrderBookView(OrderBookLink* view);
+  // Runs at the start step (a second after Start), before the worker starts
+  // and the first connect is scheduled.
+  void SetStartHook(std::function<void()> hook) { start_hook_ = std::move(hook); }
   // Starts the first timer; later calls do nothing.
   void Start();
 
@@ -94,6 +97,7 @@ class CSessionDriver {
   const SessionEndpoint endpoint_;
   const SessionTimings timings_;
   OrderBookLink* view_ = nullptr;
+  std::function<void()> start_hook_;
   std::unique_ptr<CQZSocket> socket_;
   int start_timer_ = 0;
   int connect_timer_ = 0;

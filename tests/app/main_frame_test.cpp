@@ -10,6 +10,7 @@
 
 #include "app/koa_app.h"
 #include "app/main_frame.h"
+#include "app/placeholder_view.h"
 #include "app/session_data.h"
 #include "net/login_dialog.h"
 #include "net/message_codes.h"
