@@ -72,7 +72,8 @@ void EventLoop::Advance(ManualClock& clock, std::chrono::milliseconds d) {
   for (;;) {
     Clock::SteadyTime next = end;
     for (const auto& [id, timer] : timers_) next = std::min(next, timer.due);
-    if (next > clock.Steady()) clock.Advance(std::chrono::duration_cast<std::chrono::milliseconds>(next - clock.Steady()));
+    // Whole milliseconds, rounded up so that the clock reaches the timer.
+    if (next > clock.Steady()) clock.Advance(std::chrono::ceil<std::chrono::milliseconds>(next - clock.Steady()));
     ProcessEvents(std::chrono::milliseconds(0));
     if (next >= end) return;
   }

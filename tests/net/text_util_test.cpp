@@ -1,4 +1,5 @@
 #include "net/text_util.h"
+#include "net/stock_code.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,25 @@ TEST(TextNumbers, Formats) {
   EXPECT_EQ(FormatNumber(999), u"999");
   EXPECT_EQ(FormatNumber(-1234567), u"1,234,567");
   EXPECT_EQ(FormatNumber(1000), u"1,000");
+}
+
+}  // namespace
+}  // namespace velloran
+
+namespace velloran {
+namespace {
+
+TEST(StockCodeTest, CodesTravelInOneParameterAndNothingElseDoes) {
+  for (const std::u16string code : {u"005930", u"A", u"Q500001", u"KR7005"}) {
+    EXPECT_NE(PackStockCode(code), 0);
+    EXPECT_EQ(UnpackStockCode(PackStockCode(code)), code);
+  }
+  for (const std::u16string bad : {u"", u"12345678", u"00 593", u"삼성전자"}) {
+    EXPECT_EQ(PackStockCode(bad), 0);
+  }
+  EXPECT_EQ(UnpackStockCode(0), u"");
+  EXPECT_EQ(UnpackStockCode(-1), u"");
+  EXPECT_EQ(UnpackStockCode(0x3F), u"");
 }
 
 }  // namespace

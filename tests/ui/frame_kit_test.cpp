@@ -48,7 +48,11 @@ class Panel : public Window {
 
 class FrameKitTest : public ::testing::Test {
  protected:
-  void TearDown() override { Settle(); }
+  void SetUp() override { UiLoop().SetClock(&clock_); }
+  void TearDown() override {
+    Settle();
+    UiLoop().SetClock(nullptr);
+  }
   void Drag(Point from, Point to) {
     SimulateMouse(host, sys::kLButtonDown, from);
     SimulateMouse(host, sys::kMouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2},
@@ -58,10 +62,11 @@ class FrameKitTest : public ::testing::Test {
   }
   // Lets the 10 ms drag timer run for a while.
   void Wait(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    RunUntil([&] { return std::chrono::steady_clock::now() >= end; }, ms + 100);
+    UiLoop().Advance(clock_, std::chrono::milliseconds(ms));
+    Settle();
   }
   Application& app_ = App();  // before the windows
+  ManualClock clock_;
   FrameHost host;
 };
 
@@ -82,7 +87,8 @@ TEST_F(FrameKitTest, SplitterDraggedPastItsLimitsStopsAtTheMarginAndTellsItsPare
   Wait(40);  // the button is still down: nothing is said yet
   EXPECT_TRUE(host.moved.empty());
   SimulateMouse(host, sys::kLButtonUp, {900, 140});
-  ASSERT_TRUE(RunUntil([&] { return !host.moved.empty(); }));
+  Wait(10);  // the drag timer sees the button up
+  ASSERT_FALSE(host.moved.empty());
   Wait(60);
   ASSERT_EQ(host.moved.size(), 1u);
   EXPECT_EQ(host.moved[0], reinterpret_cast<WParam>(&bar));
@@ -93,7 +99,8 @@ TEST_F(FrameKitTest, SplitterDraggedPastItsLimitsStopsAtTheMarginAndTellsItsPare
 
   // Before the near limit it stops at the margin from it.
   Drag({571, 50}, {-200, 50});
-  ASSERT_TRUE(RunUntil([&] { return host.moved.size() == 2; }));
+  Wait(10);
+  ASSERT_EQ(host.moved.size(), 2u);
   Wait(40);
   EXPECT_EQ(host.moved.size(), 2u);
   EXPECT_EQ(ChildRect(bar).left, 30);
@@ -106,7 +113,8 @@ TEST_F(FrameKitTest, SplitterDraggedPastItsLimitsStopsAtTheMarginAndTellsItsPare
   ASSERT_TRUE(rows.Create(&host, SplitterOrientation::kHorizontal, &top, 20, Rgb(128, 128, 128)));
   EXPECT_EQ(ChildRect(rows), (Rect{0, 100, 600, 103}));
   Drag({300, 101}, {350, 250});
-  ASSERT_TRUE(RunUntil([&] { return host.moved.size() == 3; }));
+  Wait(10);
+  ASSERT_EQ(host.moved.size(), 3u);
   EXPECT_EQ(ChildRect(rows), (Rect{0, 249, 600, 252}));  // grabbed 1 pixel inside
   EXPECT_EQ(rows.FirstPaneRect(), (Rect{0, 0, 600, 249}));
 }

@@ -410,7 +410,13 @@ TEST_F(KitTest, Gallery) {
   auto* hline = make(new CMyLine);
   ASSERT_TRUE(hline->Create(&host, 0, false, 1, Rgb(203, 23, 67), 100, 150));
   hline->MoveTo({0, y + 15});
-  RunUntil([] { return false; }, 50);  // the labels' and lines' delayed repaints
+  {
+    // The labels' and lines' delayed repaints, on a clock moved on for them.
+    ManualClock clock;
+    UiLoop().SetClock(&clock);
+    UiLoop().Advance(clock, std::chrono::milliseconds(50));
+    UiLoop().SetClock(nullptr);
+  }
 
   const Bitmap shot = host.Render();
   EXPECT_TRUE(push->IsPressed());
