@@ -106,20 +106,20 @@ TEST(MarketTest, EveryPriceSitsOnTheTickGridWithinTheDayLimits) {
     EXPECT_GE(s.lower_limit, s.prev_close * 0.7);
     int bid_total = 0;
     for (int k = 0; k < 10; ++k) {
-      if (s.ask_price[k]) {
-        EXPECT_TRUE(OnTickGrid(s.ask_price[k], s.market, s.etf));
+      if (s.book.ask_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.book.ask_price[k], s.market, s.etf));
         if (k > 0) {
-          EXPECT_EQ(s.ask_price[k], TickUp(s.ask_price[k - 1], s.market, s.etf));
+          EXPECT_EQ(s.book.ask_price[k], TickUp(s.book.ask_price[k - 1], s.market, s.etf));
         }
       }
-      if (s.bid_price[k]) {
-        EXPECT_TRUE(OnTickGrid(s.bid_price[k], s.market, s.etf));
+      if (s.book.bid_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.book.bid_price[k], s.market, s.etf));
       }
-      bid_total += s.bid_qty[k];
+      bid_total += s.book.bid_qty[k];
     }
     EXPECT_EQ(bid_total, s.quote.bid_total);
-    if (s.ask_price[0] && s.bid_price[0]) {
-      EXPECT_EQ(s.ask_price[0], TickUp(s.bid_price[0], s.market, s.etf));
+    if (s.book.ask_price[0] && s.book.bid_price[0]) {
+      EXPECT_EQ(s.book.ask_price[0], TickUp(s.book.bid_price[0], s.market, s.etf));
     }
   }
 }

@@ -184,7 +184,17 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
   Packet chart(code::kChart);
   chart.AddText(u"STKCD", subscribed);
   ASSERT_TRUE(client.Send(chart));
-  EXPECT_FALSE(client.Next(200));  // requests of the next step get no answer
+  // Answered at once, in order: the snapshot, its memo and ratio samples, the chart.
+  for (int expected_code : {code::kOrderBook, code::kStockText, code::kChartUpdate, code::kChart}) {
+    auto p = client.Next();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->GetInt(u"GBN", 0), expected_code);
+  }
+  // The user's alarm stocks stream their quotes as well.
+  std::set<std::u16string> alarmed;
+  const std::u16string alarm_lines = client.login_answer()->GetText(u"ALM", u"");
+  for (auto line : SplitLines(alarm_lines))
+    alarmed.insert(std::u16string(SplitFields(line)[1]));
 
   server.Advance(120);
   int quotes = 0, minutes = 0;
@@ -194,7 +204,8 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
     const int c = p->GetInt(u"GBN", 0);
     if (c == code::kRealtime && p->GetText(u"RES", u"") == u"CPRC") {
       const std::u16string stock = p->GetText(u"STKCD", u"");
-      EXPECT_TRUE(listed.count(stock) || stock == subscribed) << Utf8(stock);
+      EXPECT_TRUE(listed.count(stock) || alarmed.count(stock) || stock == subscribed)
+          << Utf8(stock);
       subscribed_quote |= stock == subscribed;
       CPKT q;
       EXPECT_TRUE(q.Parse(p->GetText(u"DATA", u"")));
