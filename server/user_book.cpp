@@ -35,8 +35,9 @@ std::vector<int> PickStocks(const Market& market, SimRandom& rng, int count, boo
 }
 
 // Prices a user's alarm is set at: the highest and the lowest price the
-// stock trades at within window seconds of now, so that both are reached;
-// when it will not trade in that time, a few ticks either side of its price.
+// stock trades at within window seconds of now, so that both are reached
+// (the second a tick lower when it trades at one price only); when it will
+// not trade in that time, a few ticks either side of its price.
 void AlarmPrices(const Market& market, int i, int window_s, SimRandom& rng, Alarm& a) {
   const Stock& s = market.stock(i);
   const std::vector<int> ahead = market.PricesAhead(i, window_s);
@@ -44,12 +45,11 @@ void AlarmPrices(const Market& market, int i, int window_s, SimRandom& rng, Alar
   if (!ahead.empty()) {
     a.price = *std::max_element(ahead.begin(), ahead.end());
     a.price2 = *std::min_element(ahead.begin(), ahead.end());
-    if (a.price2 != a.price) return;
-  } else {
-    a.price = s.quote.price;
-    for (int k = up; k > 0; --k) a.price = std::min(TickUp(a.price, s.market, s.etf), s.upper_limit);
+    if (a.price2 == a.price) a.price2 = std::max(TickDown(a.price, s.market, s.etf), s.lower_limit);
+    return;
   }
-  a.price2 = s.quote.price;
+  a.price = a.price2 = s.quote.price;
+  for (int k = up; k > 0; --k) a.price = std::min(TickUp(a.price, s.market, s.etf), s.upper_limit);
   for (int k = down; k > 0; --k)
     a.price2 = std::max(TickDown(a.price2, s.market, s.etf), s.lower_limit);
 }

@@ -70,7 +70,9 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
                             "--fault-stall",    "2",
                             "--fault-garbage",  "--fault-split",
                             "--fault-oversize", "--fault-refuse-login",
-                            "--fault-http-500"},
+                            "--fault-http-500", "--fault-short-book",
+                            "--fault-tiny-book", "--fault-bar-book",
+                            "--fault-bad-maps", "--alarm-now"},
                            error, help);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->bind, "127.0.0.2");
@@ -84,6 +86,8 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
   EXPECT_EQ(o->faults.stall_s, 2);
   EXPECT_TRUE(o->faults.garbage && o->faults.split && o->faults.oversize &&
               o->faults.refuse_login && o->faults.http_500);
+  EXPECT_TRUE(o->faults.short_book && o->faults.tiny_book && o->faults.bar_book &&
+              o->faults.bad_maps && o->alarm_now);
 
   auto defaults = ParseServerArgs({}, error, help);
   ASSERT_TRUE(defaults);
@@ -91,6 +95,7 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
   EXPECT_EQ(defaults->stocks, 2600);
   EXPECT_EQ(defaults->clock, ClockMode::kSim);
   EXPECT_FALSE(defaults->faults.garbage);
+  EXPECT_FALSE(defaults->faults.short_book || defaults->alarm_now);
 
   for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "65536"},
                                        {"--port"},
