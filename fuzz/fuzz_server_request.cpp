@@ -76,7 +76,8 @@ std::vector<std::string> FuzzSeeds() {
   const std::u16string b = velloran::server::Utf16(market.stock(7).code);
   auto wire = [](const std::u16string& text) { return Packet(text).ToWire(); };
   return {
-      wire(u"<PKT><GBN>3014</GBN><P_SHCODES>" + a + u"|</P_SHCODES><IDX>3007</IDX><MARKET>2</"
+      wire(u"<PKT><GBN>3014</GBN><P_SHCODES>" + a +
+           u"|</P_SHCODES><IDX>3007</IDX><MARKET>2</"
            u"MARKET><CHK>1</CHK></PKT>") +
           wire(u"<PKT><GBN>3014</GBN><IDX>3016</IDX><MARKET>0</MARKET><CHK>0</CHK><HTIME>"
                u"20260105093000</HTIME></PKT>"),
@@ -87,12 +88,16 @@ std::vector<std::string> FuzzSeeds() {
           wire(u"<PKT><GBN>3003</GBN><SHCODE>" + b + u"</SHCODE><P_SHOCODE>" + a +
                u"</P_SHOCODE><MARKET>1</MARKET><SOC>2</SOC><KOA>1</KOA></PKT>"),
       wire(u"<PKT><GBN>3003</GBN><SHCODE>999999</SHCODE><P_SHOCODE>" + b + u"</P_SHOCODE></PKT>"),
-      wire(u"<PKT><GBN>3011</GBN><STKCD>" + a + u"</STKCD><TM>m5</TM><CHART_ID>2</CHART_ID><CNT>"
+      wire(u"<PKT><GBN>3011</GBN><STKCD>" + a +
+           u"</STKCD><TM>m5</TM><CHART_ID>2</CHART_ID><CNT>"
            u"400</CNT></PKT>") +
-          wire(u"<PKT><GBN>3011</GBN><STKCD>" + b + u"</STKCD><TM>J</TM><CHART_ID>1</CHART_ID></"
+          wire(u"<PKT><GBN>3011</GBN><STKCD>" + b +
+               u"</STKCD><TM>J</TM><CHART_ID>1</CHART_ID></"
                u"PKT>"),
-      wire(u"<PKT><GBN>3011</GBN><STKCD>" + a + u"</STKCD><TM>D</TM><CHART_ID>1</CHART_ID><CNT>"
+      wire(u"<PKT><GBN>3011</GBN><STKCD>" + a +
+           u"</STKCD><TM>D</TM><CHART_ID>1</CHART_ID><CNT>"
            u"1200</CNT></PKT>") +
-          wire(u"<PKT><GBN>3011</GBN><STKCD>" + b + u"</STKCD><TM>M</TM><CHART_ID>3</CHART_ID><CNT>"
+          wire(u"<PKT><GBN>3011</GBN><STKCD>" + b +
+               u"</STKCD><TM>M</TM><CHART_ID>3</CHART_ID><CNT>"
                u"-1</CNT></PKT>")};
 }

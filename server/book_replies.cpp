@@ -29,7 +29,8 @@ std::u16string FaultyBook(const Book& book, int hhmmss, std::int64_t volume,
 // Lines a client must skip or survive: empty, short, not numbers.
 constexpr const char16_t* kBadLevelLines =
     u"\n1|2\n20260105090000|abc|x|y\n|||||||||||\n20260105090000|5000\n";
-constexpr const char16_t* kBadTradeLines = u"\n1|2|3\n가나다\n0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0\n";
+constexpr const char16_t* kBadTradeLines =
+    u"\n1|2|3\n가나다\n0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0\n";
 
 }  // namespace
 
@@ -112,8 +113,9 @@ Packet BookSnapshot(const Market& market, int index, const FaultOptions& faults)
   p.AddInt(u"KPRC", s.prev_close);
   p.AddText(u"CPKT", QuoteText(s.quote));
   p.AddText(u"HMAP", levels);
-  p.AddText(u"HPKT", FaultyBook(book, HhmmssFromSeconds(static_cast<int>(market.LiveBookSeconds(index))),
-                                s.quote.volume, faults));
+  p.AddText(u"HPKT",
+            FaultyBook(book, HhmmssFromSeconds(static_cast<int>(market.LiveBookSeconds(index))),
+                       s.quote.volume, faults));
   p.AddText(u"MARKET", FormatInt(s.market));
   p.AddInt(u"ETFGUBUN", s.etf ? 1 : 0);
   p.AddText(u"CMAP", trades);

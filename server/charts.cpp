@@ -139,8 +139,8 @@ std::vector<ChartBar> PeriodChart(const Market& market, int index, bool weeks, i
     return days - (Weekday(date) + 6) % 7;  // its Monday
   };
   const int per_bar = weeks ? 5 : 23;
-  const std::vector<DayBar> days = market.DayHistory(
-      index, std::min(Market::kHistoryDays, count * per_bar + per_bar));
+  const std::vector<DayBar> days =
+      market.DayHistory(index, std::min(Market::kHistoryDays, count * per_bar + per_bar));
   std::vector<ChartBar> out;
   const int today = market.date();
   std::size_t d = 0;
@@ -237,9 +237,8 @@ Packet ChartReply(const Market& market, const Packet& request) {
   p.AddText(u"STKCD", PlainCode(code));
   p.AddText(u"TM", PlainCode(tm));
   p.AddInt(u"CHART_ID", request.GetInt(u"CHART_ID", 0));
-  p.AddText(u"DATA", index >= 0 && kind
-                         ? Encode(ChartLines(ChartBars(market, index, *kind, count)))
-                         : std::u16string());
+  p.AddText(u"DATA", index >= 0 && kind ? Encode(ChartLines(ChartBars(market, index, *kind, count)))
+                                        : std::u16string());
   p.AddText(u"CPKT", index >= 0 ? QuoteText(market.stock(index).quote) : std::u16string());
   return p;
 }

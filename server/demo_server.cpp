@@ -326,11 +326,11 @@ void DemoServer::Impl::SendBook(const MarketEvents::BookChange& change) {
   std::shared_ptr<const std::string> wire;
   for (const auto& s : sessions_) {
     if (!s->user || s->closed() || s->subscribed != change.stock) continue;
-    if (!wire)
-      wire = std::make_shared<const std::string>(
-          BookUpdate(*market_, change.stock, change.book, change.seconds, options_.faults,
-                     book_updates_++)
-              .ToWire());
+    if (!wire) {
+      const Packet p = BookUpdate(*market_, change.stock, change.book, change.seconds,
+                                  options_.faults, book_updates_++);
+      wire = std::make_shared<const std::string>(p.ToWire());
+    }
     s->SendWire(wire);
   }
 }
@@ -342,7 +342,8 @@ void DemoServer::Impl::Dispatch(const MarketEvents& events) {
   for (const MarketEvents::Trade& trade : events.trades) {
     for (; b < events.books.size(); ++b) {
       const MarketEvents::BookChange& c = events.books[b];
-      if (c.seconds > trade.seconds || (c.seconds == trade.seconds && c.stock >= trade.stock)) break;
+      if (c.seconds > trade.seconds || (c.seconds == trade.seconds && c.stock >= trade.stock))
+        break;
       SendBook(c);
     }
     SendTrade(trade);
@@ -490,8 +491,8 @@ void DemoServer::Impl::Hello(Session& session, const Packet& packet) {
 }
 
 void DemoServer::Impl::FireAlarmNow(const UserData& user) {
-  const auto alarm = std::find_if(user.alarms.begin(), user.alarms.end(),
-                                  [](const Alarm& a) { return !a.hit; });
+  const auto alarm =
+      std::find_if(user.alarms.begin(), user.alarms.end(), [](const Alarm& a) { return !a.hit; });
   if (alarm == user.alarms.end()) return;
   MarketEvents events;
   market_->ForceTrade(alarm->stock, alarm->price, events);
@@ -602,8 +603,7 @@ std::u16string DemoServer::Impl::NowText() const {
   return DateTimeText(date_, market_->now());
 }
 
-DemoServer::DemoServer(ServerOptions options)
-    : impl_(std::make_unique<Impl>(std::move(options))) {}
+DemoServer::DemoServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 DemoServer::~DemoServer() = default;
 

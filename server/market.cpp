@@ -169,10 +169,14 @@ void Market::StartDay(Stock& s, int index) {
   SimRandom close_rng(MixSeed(config_.seed, static_cast<std::uint64_t>(index), 0xC105E));
   int ask = TickUp(s.prev_close, s.market, s.etf), bid = s.prev_close;
   for (int i = 0; i < 20; ++i) {
-    const int ask_qty = std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
-    const int bid_qty = std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
-    if (ask <= s.upper_limit) s.levels.RecordLevel(ask, LevelHistory::kPreviousDay, 0, ask_qty, s.market, s.etf);
-    if (bid >= s.lower_limit) s.levels.RecordLevel(bid, LevelHistory::kPreviousDay, bid_qty, 0, s.market, s.etf);
+    const int ask_qty =
+        std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
+    const int bid_qty =
+        std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
+    if (ask <= s.upper_limit)
+      s.levels.RecordLevel(ask, LevelHistory::kPreviousDay, 0, ask_qty, s.market, s.etf);
+    if (bid >= s.lower_limit)
+      s.levels.RecordLevel(bid, LevelHistory::kPreviousDay, bid_qty, 0, s.market, s.etf);
     ask = TickUp(ask, s.market, s.etf);
     bid = TickDown(bid, s.market, s.etf);
   }
@@ -312,8 +316,7 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
   UpdateReverse(s, index, t, events);
   // Surging: up 5 % on the day and 2 % within the last ten minutes.
   const int ref = s.closed_minutes >= 10 ? s.minutes[s.closed_minutes - 10].end_price : q.open;
-  if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02)
-    s.surge = Capture{second, price};
+  if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02) s.surge = Capture{second, price};
 
   events.trades.push_back({t, index, q});
   s.next_trade_s = t + std::max(0.05, s.rng.Exponential(s.mean_gap_s));

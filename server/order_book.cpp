@@ -38,17 +38,22 @@ void LevelHistory::RecordLevel(int price, int stamp, int bid_qty, int ask_qty, i
 }
 
 void LevelHistory::Record(const Book& book, int stamp, int market, bool etf) {
-  // The levels of a side are consecutive grid prices: one ordinal a side.
-  if (book.ask_price[0] > 0) {
-    const int first = GridOrdinal(book.ask_price[0], market, etf);
-    for (int i = 0; i < 10 && book.ask_price[i] > 0; ++i)
-      Slot(first + i) = Level{book.ask_price[i], stamp, 0, book.ask_qty[i]};
-  }
-  if (book.bid_price[0] > 0) {
-    const int first = GridOrdinal(book.bid_price[0], market, etf);
-    for (int i = 0; i < 10 && book.bid_price[i] > 0; ++i)
-      Slot(first - i) = Level{book.bid_price[i], stamp, book.bid_qty[i], 0};
-  }
+  // The levels of a side are consecutive grid prices: one ordinal and one
+  // room check a side, then plain stores.
+  auto side = [&](const std::array<int, 10>& prices, const std::array<int, 10>& qtys, int step,
+                  bool ask) {
+    int n = 0;
+    while (n < 10 && prices[n] > 0) ++n;
+    if (n == 0) return;
+    const int first = GridOrdinal(prices[0], market, etf), last = first + step * (n - 1);
+    Slot(std::min(first, last));
+    Slot(std::max(first, last));
+    Level* l = &levels_[first - base_ordinal_];
+    for (int i = 0; i < n; ++i, l += step)
+      *l = ask ? Level{prices[i], stamp, 0, qtys[i]} : Level{prices[i], stamp, qtys[i], 0};
+  };
+  side(book.ask_price, book.ask_qty, 1, true);
+  side(book.bid_price, book.bid_qty, -1, false);
 }
 
 std::vector<LevelHistory::Level> LevelHistory::Levels() const {

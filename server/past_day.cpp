@@ -61,7 +61,9 @@ std::vector<std::int64_t> SplitVolume(std::int64_t volume, SimRandom& rng) {
     out[j] = static_cast<std::int64_t>(std::floor(static_cast<double>(volume) * weight[j] / total));
     placed += out[j];
   }
-  auto largest = [&] { return static_cast<int>(std::max_element(out.begin(), out.end()) - out.begin()); };
+  auto largest = [&] {
+    return static_cast<int>(std::max_element(out.begin(), out.end()) - out.begin());
+  };
   while (placed > volume) {  // rounding of the division, if ever
     --out[largest()];
     --placed;
@@ -136,9 +138,11 @@ PastDay::PastDay(const Market& market, int index, const DayBar& bar, int prev_cl
   // A bridge that stayed on one side of the line leaves that extreme to a
   // minute's inside move.
   const int pick = active[rng.Below(active.size())];
-  if (std::none_of(minutes_.begin(), minutes_.end(), [&](const PastMinute& m) { return m.high == high; }))
+  if (std::none_of(minutes_.begin(), minutes_.end(),
+                   [&](const PastMinute& m) { return m.high == high; }))
     minutes_[pick].high = high;
-  if (std::none_of(minutes_.begin(), minutes_.end(), [&](const PastMinute& m) { return m.low == low; }))
+  if (std::none_of(minutes_.begin(), minutes_.end(),
+                   [&](const PastMinute& m) { return m.low == low; }))
     minutes_[pick].low = low;
 
   TotalsPath totals(market, index, bar.date);

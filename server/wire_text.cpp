@@ -79,10 +79,10 @@ std::u16string Encode(std::u16string_view text) {
 }
 
 std::u16string PlainCode(std::u16string_view text) {
-  const bool plain = text.size() <= 16 && std::all_of(text.begin(), text.end(), [](char16_t c) {
-                       return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-                              (c >= u'a' && c <= u'z');
-                     });
+  const bool plain =
+      text.size() <= 16 && std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+      });
   return plain ? std::u16string(text) : std::u16string();
 }
 

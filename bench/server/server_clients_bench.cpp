@@ -120,7 +120,8 @@ void BM_Clients(benchmark::State& state) {
     std::vector<std::u16string> busy;  // stocks that trade every few seconds
     server.WithMarket([&](const Market& m) {
       for (const Stock& s : m.stocks())
-        if (!s.etf && s.mean_gap_s < 8) busy.push_back(std::u16string(s.code.begin(), s.code.end()));
+        if (!s.etf && s.mean_gap_s < 8)
+          busy.push_back(std::u16string(s.code.begin(), s.code.end()));
     });
     std::vector<Client> clients(count);
     for (std::size_t k = 0; k < clients.size(); ++k) {
@@ -169,9 +170,9 @@ void BM_Clients(benchmark::State& state) {
     state.counters["late_steps"] = static_cast<double>(after.late_steps - before.late_steps);
     if (count == 10) {
       const double steps = static_cast<double>(after.steps - before.steps);
-      g_steps[{speed, books}] = {steps > 0 ? (after.total_step_ms - before.total_step_ms) / steps : 0,
-                                 after.max_step_ms,
-                                 static_cast<double>(after.late_steps - before.late_steps)};
+      g_steps[{speed, books}] = {
+          steps > 0 ? (after.total_step_ms - before.total_step_ms) / steps : 0, after.max_step_ms,
+          static_cast<double>(after.late_steps - before.late_steps)};
     }
     for (Client& c : clients) ::close(c.fd);
     server.Stop();

@@ -82,8 +82,8 @@ class ChartTest : public ::testing::Test {
       const auto f = SplitFields(line);
       EXPECT_EQ(f.size(), 7u) << Utf8(line);
       if (f.size() != 7) continue;
-      bars.push_back({ToInt(f[0]), ToInt(f[1]), ToInt(f[2]), ToInt(f[3]), ToInt(f[4]),
-                      ToInt(f[5]), ToInt(f[6])});
+      bars.push_back({ToInt(f[0]), ToInt(f[1]), ToInt(f[2]), ToInt(f[3]), ToInt(f[4]), ToInt(f[5]),
+                      ToInt(f[6])});
     }
     return reply;
   }
@@ -160,7 +160,8 @@ TEST_F(ChartTest, DaysAgreeWithDay50AndTodaysQuoteAndWeeksAndMonthsAddThemUp) {
     std::vector<ChartBar> got;
     ASSERT_TRUE(Ask(code_, weeks ? u"J" : u"M", 30, got));
     std::vector<ChartBar> expected;
-    if (weeks) expected.push_back({kDate, IsoWeek(kDate), q.Int(6), q.Int(8), q.Int(10), q.Int(4), 0});
+    if (weeks)
+      expected.push_back({kDate, IsoWeek(kDate), q.Int(6), q.Int(8), q.Int(10), q.Int(4), 0});
     auto key = [weeks](int date) {
       return weeks ? DaysFromDate(date) - (Weekday(date) + 6) % 7 : date / 100;
     };
@@ -207,8 +208,8 @@ TEST_F(ChartTest, MinuteBarsHoldTheTradesOfTheirSpan) {
     for (const SeenTrade& t : trades_) {
       const int s = SecondsFromHhmmss(t.time);
       const int start = (s - 1) / (60 * span) * (60 * span);  // T < s <= T + span
-      auto [it, added] = seen.try_emplace(start, ChartBar{kDate, HhmmssFromSeconds(start), t.price,
-                                                          t.price, t.price, t.price, 0});
+      auto [it, added] = seen.try_emplace(
+          start, ChartBar{kDate, HhmmssFromSeconds(start), t.price, t.price, t.price, t.price, 0});
       ChartBar& b = it->second;
       b.high = std::max(b.high, t.price);
       b.low = std::min(b.low, t.price);

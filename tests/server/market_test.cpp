@@ -264,8 +264,10 @@ TEST(MarketTest, APastDayAgreesWithItsDayBarMinuteByMinute) {
       int high = 0, low = INT32_MAX, last = bar.open;
       std::int64_t volume = 0;
       for (const PastMinute& minute : day.minutes()) {
-        ASSERT_TRUE(OnTickGrid(minute.open, s.market, s.etf) && OnTickGrid(minute.high, s.market, s.etf));
-        ASSERT_TRUE(OnTickGrid(minute.low, s.market, s.etf) && OnTickGrid(minute.close, s.market, s.etf));
+        ASSERT_TRUE(OnTickGrid(minute.open, s.market, s.etf) &&
+                    OnTickGrid(minute.high, s.market, s.etf));
+        ASSERT_TRUE(OnTickGrid(minute.low, s.market, s.etf) &&
+                    OnTickGrid(minute.close, s.market, s.etf));
         ASSERT_LE(minute.low, std::min(minute.open, minute.close));
         ASSERT_GE(minute.high, std::max(minute.open, minute.close));
         if (minute.volume == 0) {

@@ -193,8 +193,7 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
   // The user's alarm stocks stream their quotes as well.
   std::set<std::u16string> alarmed;
   const std::u16string alarm_lines = client.login_answer()->GetText(u"ALM", u"");
-  for (auto line : SplitLines(alarm_lines))
-    alarmed.insert(std::u16string(SplitFields(line)[1]));
+  for (auto line : SplitLines(alarm_lines)) alarmed.insert(std::u16string(SplitFields(line)[1]));
 
   server.Advance(120);
   int quotes = 0, minutes = 0;
@@ -287,6 +286,33 @@ TEST(ProtocolTest, TheFirstAlarmIsReachedWithinTwoMinutesAndAlarmNowReachesItAtO
     EXPECT_EQ(s.quote.price, first.price);
     EXPECT_EQ(s.trade_count, 1);  // a real trade of the market, at 09:00:00
   });
+}
+
+TEST(ProtocolTest, TheTimeMachineAnswersAMinuteOfAPastDay) {
+  DemoServer server(Options());
+  std::string error;
+  ASSERT_TRUE(server.Start(error)) << error;
+  TestClient client;
+  ASSERT_TRUE(client.Connect(server.session_port()));
+  ASSERT_TRUE(client.LogIn());
+  Packet request(code::kScreenRequest);
+  request.AddText(u"P_SHCODES", u"");
+  request.AddInt(u"IDX", code::kScreenPastReverse);
+  request.AddInt(u"MARKET", 0);
+  request.AddInt(u"CHK", 0);
+  request.AddText(u"HTIME", u"20251231134200");
+  ASSERT_TRUE(client.Send(request));
+  int hits = 0;
+  while (auto p = client.Next()) {
+    if (p->GetInt(u"GBN", 0) == code::kScreenRequest) break;
+    ASSERT_EQ(p->GetInt(u"GBN", 0), code::kScreenPastReverse);
+    EXPECT_EQ(p->GetText(u"DT", u""), u"20251231134200");
+    EXPECT_EQ(p->GetText(u"REGDT", u""), u"20251231");
+    EXPECT_GT(p->GetInt(u"STOT", 0), 0);
+    EXPECT_EQ(SplitLines(p->GetText(u"DAY50", u"")).size(), 50u);
+    ++hits;
+  }
+  EXPECT_GT(hits, 3);
 }
 
 TEST(ProtocolTest, GarbageAndOneByteWritesStillFrameEveryPacket) {

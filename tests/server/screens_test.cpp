@@ -129,7 +129,8 @@ TEST_F(ScreensTest, PastReverseIsTheReverseRuleAtThatMinute) {
   std::set<int> reversed;
   for (int i = 0; i < static_cast<int>(market_->stocks().size()); ++i) {
     int bid = 0, ask = 0, price = 0;
-    PastDay day(*market_, i, market_->stock(i).recent_days[0], market_->stock(i).recent_days[1].close);
+    PastDay day(*market_, i, market_->stock(i).recent_days[0],
+                market_->stock(i).recent_days[1].close);
     day.StateAt(other_day.past_seconds, bid, ask, price);
     if (ask > 2 * bid) reversed.insert(i);
   }
