@@ -1,11 +1,23 @@
 #include "server/demo_server.h"
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
 #include <future>
+#include <thread>
+
+#include <asio.hpp>
 
 #include "net/message_codes.h"
 #include "net/text_util.h"
+#include "server/book_replies.h"
 #include "server/calendar.h"
+#include "server/charts.h"
+#include "server/http_pages.h"
+#include "server/screens.h"
+#include "server/session.h"
+#include "server/sim_clock.h"
+#include "server/user_book.h"
 #include "server/wire_text.h"
 
 namespace velloran::server {
@@ -13,6 +25,7 @@ namespace {
 
 constexpr int kDatesSent = 20;  // trading dates in the 3012 list
 constexpr int kSavedScreenPeriodS = 300;
+constexpr std::size_t kMaxRecordedCodes = 64;
 constexpr const char16_t* kUnknownId = u"등록되지 않은 아이디입니다.";
 constexpr const char16_t* kHelloRefused = u"지금은 접속할 수 없습니다. 잠시 후 다시 시도하십시오.";
 
@@ -27,13 +40,72 @@ std::u16string JoinCodes(const Market& m, const std::vector<int>& stocks) {
 
 }  // namespace
 
-DemoServer::DemoServer(ServerOptions options) : options_(std::move(options)) {}
+class DemoServer::Impl : private SessionHost {
+ public:
+  explicit Impl(ServerOptions options) : options_(std::move(options)) {}
+  ~Impl() override { Stop(); }
 
-DemoServer::~DemoServer() {
-  Stop();
-}
+  bool Start(std::string& error);
+  void Stop();
+  void Advance(int seconds);
+  ServerStats Stats();
+  void WithMarket(const std::function<void(const Market&)>& fn);
+  std::vector<std::u16string> ReceivedTexts(int code);
 
-bool DemoServer::Start(std::string& error) {
+  std::uint16_t session_port_ = 0, http_port_ = 0;
+  int date_ = 0;
+
+ private:
+  void OnPacket(Session& session, const Packet& packet) override;
+  void OnClosed(Session& session) override;
+
+  void Accept();
+  void ScheduleStep();
+  void Step();
+  void Dispatch(const MarketEvents& events);
+  void SendTrade(const MarketEvents::Trade& trade);
+  void SendBook(const MarketEvents::BookChange& change);
+  void RunOnNetwork(const std::function<void()>& fn);
+  void Record(int code, const Packet& packet);
+
+  void Hello(Session& session, const Packet& packet);
+  void FireAlarmNow(const UserData& user);
+  void ScreenRequested(Session& session, const Packet& packet);
+  void OrderBookRequested(Session& session, const Packet& packet);
+  void Unsubscribe(Session& session);
+  void SendHits(Session& session, const std::vector<Hit>& hits);
+  void SendNewHits(Session& session);
+  void SendSavedResults(Session& session, bool with_list);
+  void CheckAlarms(const MarketEvents::Trade& trade);
+  Packet IndexPacket(int market) const;
+  Packet EndOfBatch() const;
+  std::u16string NowText() const;
+
+  ServerOptions options_;
+  std::unique_ptr<Market> market_;
+  std::unique_ptr<UserBook> users_;
+  std::unique_ptr<SimClock> clock_;
+  SavedResults saved_;
+  std::shared_ptr<const std::string> master_wire_, dates_wire_;
+  // Per stock: (user, alarm) pairs watching it.
+  std::vector<std::vector<std::pair<int, int>>> alarm_watch_;
+
+  asio::io_context io_;
+  asio::ip::tcp::acceptor acceptor_{io_};
+  asio::steady_timer step_timer_{io_};
+  std::chrono::steady_clock::time_point next_step_;
+  std::vector<std::shared_ptr<Session>> sessions_;
+  std::thread network_thread_;
+  HttpPages http_;
+  std::atomic<bool> running_{false};
+  std::uint64_t session_seq_ = 0;
+  std::uint64_t book_updates_ = 0;
+  ServerStats stats_;  // network thread only
+  MarketEvents events_;
+  std::map<int, std::deque<std::u16string>> received_;  // network thread only
+};
+
+bool DemoServer::Impl::Start(std::string& error) {
   if (running_) return true;
   int today = 0, now_s = 0;
   SeoulNow(today, now_s);
@@ -101,7 +173,7 @@ bool DemoServer::Start(std::string& error) {
   return true;
 }
 
-void DemoServer::Stop() {
+void DemoServer::Impl::Stop() {
   if (!running_.exchange(false)) return;
   http_.Stop();
   asio::post(io_, [this] {
@@ -116,7 +188,7 @@ void DemoServer::Stop() {
   sessions_.clear();
 }
 
-void DemoServer::RunOnNetwork(const std::function<void()>& fn) {
+void DemoServer::Impl::RunOnNetwork(const std::function<void()>& fn) {
   if (!running_ || std::this_thread::get_id() == network_thread_.get_id()) {
     fn();
     return;
@@ -129,7 +201,7 @@ void DemoServer::RunOnNetwork(const std::function<void()>& fn) {
   done.get_future().wait();
 }
 
-void DemoServer::Advance(int seconds) {
+void DemoServer::Impl::Advance(int seconds) {
   RunOnNetwork([&] {
     if (!clock_) return;
     clock_->Advance(seconds);
@@ -137,7 +209,7 @@ void DemoServer::Advance(int seconds) {
   });
 }
 
-ServerStats DemoServer::Stats() {
+ServerStats DemoServer::Impl::Stats() {
   ServerStats out;
   RunOnNetwork([&] {
     out = stats_;
@@ -153,13 +225,32 @@ ServerStats DemoServer::Stats() {
   return out;
 }
 
-void DemoServer::WithMarket(const std::function<void(const Market&)>& fn) {
+void DemoServer::Impl::WithMarket(const std::function<void(const Market&)>& fn) {
   RunOnNetwork([&] {
     if (market_) fn(*market_);
   });
 }
 
-void DemoServer::Accept() {
+std::vector<std::u16string> DemoServer::Impl::ReceivedTexts(int code) {
+  std::vector<std::u16string> out;
+  RunOnNetwork([&] {
+    const auto it = received_.find(code);
+    if (it != received_.end()) out.assign(it->second.begin(), it->second.end());
+  });
+  return out;
+}
+
+void DemoServer::Impl::Record(int code, const Packet& packet) {
+  auto it = received_.find(code);
+  if (it == received_.end()) {
+    if (received_.size() >= kMaxRecordedCodes) return;
+    it = received_.emplace(code, std::deque<std::u16string>()).first;
+  }
+  it->second.push_back(packet.Text().substr(0, kMaxKeptChars));
+  if (it->second.size() > kKeptTexts) it->second.pop_front();
+}
+
+void DemoServer::Impl::Accept() {
   acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
     if (!running_ || !acceptor_.is_open()) return;
     if (!ec) {
@@ -174,15 +265,16 @@ void DemoServer::Accept() {
   });
 }
 
-void DemoServer::OnClosed(Session& session) {
+void DemoServer::Impl::OnClosed(Session& session) {
   stats_.packets_sent += session.packets_sent();
+  Unsubscribe(session);
   // Removed later: the caller may be walking the list.
   asio::post(io_, [this] {
     std::erase_if(sessions_, [](const std::shared_ptr<Session>& s) { return s->closed(); });
   });
 }
 
-void DemoServer::ScheduleStep() {
+void DemoServer::Impl::ScheduleStep() {
   next_step_ += kStepPeriod;
   const auto now = std::chrono::steady_clock::now();
   if (next_step_ < now) next_step_ = now;
@@ -194,7 +286,7 @@ void DemoServer::ScheduleStep() {
   });
 }
 
-void DemoServer::Step() {
+void DemoServer::Impl::Step() {
   const auto started = std::chrono::steady_clock::now();
   const int target = clock_->SecondsAt(started);
   if (target <= market_->now()) return;
@@ -209,26 +301,55 @@ void DemoServer::Step() {
   if (ms > kStepPeriod.count()) ++stats_.late_steps;
 }
 
-void DemoServer::Dispatch(const MarketEvents& events) {
+void DemoServer::Impl::SendTrade(const MarketEvents::Trade& trade) {
   const Market& m = *market_;
-  for (const MarketEvents::Trade& trade : events.trades) {
-    CheckAlarms(trade);
-    std::shared_ptr<const std::string> wire;
-    for (const auto& s : sessions_) {
-      if (!s->user || s->closed()) continue;
-      if (!s->listed[trade.stock] && s->subscribed != trade.stock) continue;
-      if (!wire) {
-        Packet p(code::kRealtime);
-        p.AddText(u"RES", u"CPRC");
-        p.AddText(u"STKCD", Utf16(m.stock(trade.stock).code));
-        p.AddText(u"DATA", QuoteText(trade.quote));
-        p.AddInt(u"BTOT", trade.quote.bid_total);
-        p.AddInt(u"STOT", trade.quote.ask_total);
-        wire = std::make_shared<const std::string>(p.ToWire());
-      }
-      s->SendWire(wire);
+  std::shared_ptr<const std::string> wire;
+  for (const auto& s : sessions_) {
+    if (!s->user || s->closed()) continue;
+    if (!s->listed[trade.stock] && !s->alarmed[trade.stock] && s->subscribed != trade.stock)
+      continue;
+    if (!wire) {
+      Packet p(code::kRealtime);
+      p.AddText(u"RES", u"CPRC");
+      p.AddText(u"STKCD", Utf16(m.stock(trade.stock).code));
+      p.AddText(u"DATA", QuoteText(trade.quote));
+      p.AddInt(u"BTOT", trade.quote.bid_total);
+      p.AddInt(u"STOT", trade.quote.ask_total);
+      wire = std::make_shared<const std::string>(p.ToWire());
     }
+    s->SendWire(wire);
   }
+  CheckAlarms(trade);
+}
+
+void DemoServer::Impl::SendBook(const MarketEvents::BookChange& change) {
+  std::shared_ptr<const std::string> wire;
+  for (const auto& s : sessions_) {
+    if (!s->user || s->closed() || s->subscribed != change.stock) continue;
+    if (!wire) {
+      const Packet p = BookUpdate(*market_, change.stock, change.book, change.seconds,
+                                  options_.faults, book_updates_++);
+      wire = std::make_shared<const std::string>(p.ToWire());
+    }
+    s->SendWire(wire);
+  }
+}
+
+void DemoServer::Impl::Dispatch(const MarketEvents& events) {
+  const Market& m = *market_;
+  // Trades and book moves in time order; a trade comes before the book it left.
+  std::size_t b = 0;
+  for (const MarketEvents::Trade& trade : events.trades) {
+    for (; b < events.books.size(); ++b) {
+      const MarketEvents::BookChange& c = events.books[b];
+      if (c.seconds > trade.seconds || (c.seconds == trade.seconds && c.stock >= trade.stock))
+        break;
+      SendBook(c);
+    }
+    SendTrade(trade);
+  }
+  for (; b < events.books.size(); ++b) SendBook(events.books[b]);
+
   if (!events.reverse_changes.empty()) {
     for (const auto& s : sessions_) {
       if (!s->user || s->closed()) continue;
@@ -279,7 +400,7 @@ void DemoServer::Dispatch(const MarketEvents& events) {
   }
 }
 
-void DemoServer::CheckAlarms(const MarketEvents::Trade& trade) {
+void DemoServer::Impl::CheckAlarms(const MarketEvents::Trade& trade) {
   for (const auto& [u, a] : alarm_watch_[trade.stock]) {
     UserData& user = users_->users()[u];
     Alarm& alarm = user.alarms[a];
@@ -309,9 +430,10 @@ void DemoServer::CheckAlarms(const MarketEvents::Trade& trade) {
   }
 }
 
-void DemoServer::OnPacket(Session& session, const Packet& packet) {
+void DemoServer::Impl::OnPacket(Session& session, const Packet& packet) {
   const int code = packet.GetInt(u"GBN", 0);
   ++stats_.received[code];
+  Record(code, packet);
   if (code == code::kHello) {
     Hello(session, packet);
     return;
@@ -320,13 +442,14 @@ void DemoServer::OnPacket(Session& session, const Packet& packet) {
   if (code == code::kScreenRequest) {
     ScreenRequested(session, packet);
   } else if (code == code::kOrderBook) {
-    session.subscribed = market_->Find(Utf8(packet.GetText(u"SHCODE", u"")));
+    OrderBookRequested(session, packet);
+  } else if (code == code::kChart) {
+    session.Send(ChartReply(*market_, packet));
   }
-  // Charts (3011), ratio days (3015), memos (3013) and replay (3001, 3018)
-  // are only counted for now.
+  // Replay requests (3001) are only counted for now.
 }
 
-void DemoServer::Hello(Session& session, const Packet& packet) {
+void DemoServer::Impl::Hello(Session& session, const Packet& packet) {
   const std::string id = Utf8(packet.GetText(u"ID", u""));
   UserData* user = users_->Find(id);
   if (options_.faults.refuse_login || !user) {
@@ -337,10 +460,12 @@ void DemoServer::Hello(Session& session, const Packet& packet) {
     return;
   }
   const Market& m = *market_;
+  Unsubscribe(session);
   session.user = user;
   session.request = ScreenRequest{};
   session.listed.assign(m.stocks().size(), 0);
-  session.subscribed = -1;
+  session.alarmed.assign(m.stocks().size(), 0);
+  for (const Alarm& a : user->alarms) session.alarmed[a.stock] = 1;
 
   Packet answer(code::kHello);
   answer.AddText(u"RTN", u"OK");
@@ -362,9 +487,19 @@ void DemoServer::Hello(Session& session, const Packet& packet) {
   SendSavedResults(session, false);
   ++stats_.logins;
   session.AfterStartup();
+  if (options_.alarm_now) FireAlarmNow(*user);
 }
 
-void DemoServer::ScreenRequested(Session& session, const Packet& packet) {
+void DemoServer::Impl::FireAlarmNow(const UserData& user) {
+  const auto alarm =
+      std::find_if(user.alarms.begin(), user.alarms.end(), [](const Alarm& a) { return !a.hit; });
+  if (alarm == user.alarms.end()) return;
+  MarketEvents events;
+  market_->ForceTrade(alarm->stock, alarm->price, events);
+  Dispatch(events);
+}
+
+void DemoServer::Impl::ScreenRequested(Session& session, const Packet& packet) {
   session.request = ReadScreenRequest(packet, date_);
   session.listed.assign(market_->stocks().size(), 0);
   if (IsServedScreen(session.request.screen))
@@ -372,14 +507,42 @@ void DemoServer::ScreenRequested(Session& session, const Packet& packet) {
   session.Send(EndOfBatch());
 }
 
-void DemoServer::SendHits(Session& session, const std::vector<Hit>& hits) {
+void DemoServer::Impl::OrderBookRequested(Session& session, const Packet& packet) {
+  const std::u16string code = packet.GetText(u"SHCODE", u"");
+  const int index = market_->Find(Utf8(code));
+  const int previous = market_->Find(Utf8(packet.GetText(u"P_SHOCODE", u"")));
+  // The previous code drops its book unless it is the one asked for again.
+  if (session.subscribed >= 0 && previous == session.subscribed && index != previous)
+    Unsubscribe(session);
+  if (index < 0) {
+    session.Send(EmptySnapshot(code));
+    return;
+  }
+  // One book a client: a new stock takes the place of the last.
+  if (session.subscribed != index) {
+    Unsubscribe(session);
+    session.subscribed = index;
+    market_->Watch(index);
+  }
+  session.Send(BookSnapshot(*market_, index, options_.faults));
+  session.Send(MemoPacket(*market_, *session.user, index));
+  session.Send(RatioSamples(*market_, index));
+}
+
+void DemoServer::Impl::Unsubscribe(Session& session) {
+  if (session.subscribed < 0) return;
+  if (market_) market_->Unwatch(session.subscribed);
+  session.subscribed = -1;
+}
+
+void DemoServer::Impl::SendHits(Session& session, const std::vector<Hit>& hits) {
   for (const Hit& h : hits) {
     session.Send(HitPacket(session.request.screen, *market_, h));
     session.listed[h.stock] = 1;
   }
 }
 
-void DemoServer::SendNewHits(Session& session) {
+void DemoServer::Impl::SendNewHits(Session& session) {
   const int screen = session.request.screen;
   // A past moment does not change.
   if (!IsServedScreen(screen) || screen == code::kScreenPastReverse) return;
@@ -390,7 +553,7 @@ void DemoServer::SendNewHits(Session& session) {
   session.Send(EndOfBatch());
 }
 
-void DemoServer::SendSavedResults(Session& session, bool with_list) {
+void DemoServer::Impl::SendSavedResults(Session& session, bool with_list) {
   const Market& m = *market_;
   const UserData& user = *session.user;
   if (with_list) {
@@ -413,7 +576,7 @@ void DemoServer::SendSavedResults(Session& session, bool with_list) {
   }
 }
 
-Packet DemoServer::IndexPacket(int market) const {
+Packet DemoServer::Impl::IndexPacket(int market) const {
   double value = 0, prev = 0;
   market_->IndexValue(market, value, prev);
   const double change = value - prev;
@@ -429,15 +592,47 @@ Packet DemoServer::IndexPacket(int market) const {
   return p;
 }
 
-Packet DemoServer::EndOfBatch() const {
+Packet DemoServer::Impl::EndOfBatch() const {
   Packet p(code::kScreenRequest);
   p.AddInt(u"END", 1);
   p.AddText(u"DT", NowText());
   return p;
 }
 
-std::u16string DemoServer::NowText() const {
+std::u16string DemoServer::Impl::NowText() const {
   return DateTimeText(date_, market_->now());
+}
+
+DemoServer::DemoServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+DemoServer::~DemoServer() = default;
+
+bool DemoServer::Start(std::string& error) {
+  return impl_->Start(error);
+}
+void DemoServer::Stop() {
+  impl_->Stop();
+}
+std::uint16_t DemoServer::session_port() const {
+  return impl_->session_port_;
+}
+std::uint16_t DemoServer::http_port() const {
+  return impl_->http_port_;
+}
+int DemoServer::market_date() const {
+  return impl_->date_;
+}
+void DemoServer::Advance(int seconds) {
+  impl_->Advance(seconds);
+}
+ServerStats DemoServer::Stats() {
+  return impl_->Stats();
+}
+void DemoServer::WithMarket(const std::function<void(const Market&)>& fn) {
+  impl_->WithMarket(fn);
+}
+std::vector<std::u16string> DemoServer::ReceivedTexts(int code) {
+  return impl_->ReceivedTexts(code);
 }
 
 }  // namespace velloran::server

@@ -10,25 +10,21 @@
 //   server.Stop();
 //
 // All market and session work runs on one network thread; the public
-// operations may be called from any other thread.
+// operations may be called from any other thread. The networking stays in
+// demo_server.cpp, so a program that includes this header sees none of it.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <asio.hpp>
 
 #include "server/http_pages.h"
 #include "server/market.h"
 #include "server/screens.h"
 #include "server/server_options.h"
-#include "server/session.h"
 #include "server/sim_clock.h"
 #include "server/user_book.h"
 
@@ -49,12 +45,15 @@ struct ServerStats {
   std::uint64_t late_steps = 0;  // steps that took longer than the step period
 };
 
-class DemoServer : private SessionHost {
+class DemoServer {
  public:
   static constexpr std::chrono::milliseconds kStepPeriod{100};
+  // ReceivedTexts keeps this many texts per code, each cut to kMaxKeptChars.
+  static constexpr std::size_t kKeptTexts = 64;
+  static constexpr std::size_t kMaxKeptChars = 8192;
 
   explicit DemoServer(ServerOptions options);
-  ~DemoServer() override;
+  ~DemoServer();
   DemoServer(const DemoServer&) = delete;
   DemoServer& operator=(const DemoServer&) = delete;
 
@@ -64,9 +63,9 @@ class DemoServer : private SessionHost {
   // Closes every connection and ends the threads; safe to call twice.
   void Stop();
 
-  [[nodiscard]] std::uint16_t session_port() const { return session_port_; }
-  [[nodiscard]] std::uint16_t http_port() const { return http_port_; }
-  [[nodiscard]] int market_date() const { return date_; }
+  [[nodiscard]] std::uint16_t session_port() const;
+  [[nodiscard]] std::uint16_t http_port() const;
+  [[nodiscard]] int market_date() const;
 
   // Moves the simulated clock forward by market seconds and waits until the
   // market has reached it and every update it caused is queued to the clients.
@@ -74,49 +73,13 @@ class DemoServer : private SessionHost {
   [[nodiscard]] ServerStats Stats();
   // Runs fn on the network thread, where the market may be read safely.
   void WithMarket(const std::function<void(const Market&)>& fn);
+  // The texts of the packets received with that code, oldest first: the last
+  // kKeptTexts of them, from every connection.
+  [[nodiscard]] std::vector<std::u16string> ReceivedTexts(int code);
 
  private:
-  void OnPacket(Session& session, const Packet& packet) override;
-  void OnClosed(Session& session) override;
-
-  void Accept();
-  void ScheduleStep();
-  void Step();
-  void Dispatch(const MarketEvents& events);
-  void RunOnNetwork(const std::function<void()>& fn);
-
-  void Hello(Session& session, const Packet& packet);
-  void ScreenRequested(Session& session, const Packet& packet);
-  void SendHits(Session& session, const std::vector<Hit>& hits);
-  void SendNewHits(Session& session);
-  void SendSavedResults(Session& session, bool with_list);
-  void CheckAlarms(const MarketEvents::Trade& trade);
-  Packet IndexPacket(int market) const;
-  Packet EndOfBatch() const;
-  std::u16string NowText() const;
-
-  ServerOptions options_;
-  int date_ = 0;
-  std::unique_ptr<Market> market_;
-  std::unique_ptr<UserBook> users_;
-  std::unique_ptr<SimClock> clock_;
-  SavedResults saved_;
-  std::shared_ptr<const std::string> master_wire_, dates_wire_;
-  // Per stock: (user, alarm) pairs watching it.
-  std::vector<std::vector<std::pair<int, int>>> alarm_watch_;
-
-  asio::io_context io_;
-  asio::ip::tcp::acceptor acceptor_{io_};
-  asio::steady_timer step_timer_{io_};
-  std::chrono::steady_clock::time_point next_step_;
-  std::vector<std::shared_ptr<Session>> sessions_;
-  std::thread network_thread_;
-  HttpPages http_;
-  std::uint16_t session_port_ = 0, http_port_ = 0;
-  std::atomic<bool> running_{false};
-  std::uint64_t session_seq_ = 0;
-  ServerStats stats_;  // network thread only
-  MarketEvents events_;
+  class Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace velloran::server

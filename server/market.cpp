@@ -15,6 +15,7 @@ constexpr double kImbalanceSigma = 0.3;   // stationary spread of the book's log
 constexpr double kImbalanceTauS = 600.0;  // its memory
 constexpr double kNewsRunS = 1200.0;      // news lifts a price for 20 minutes
 constexpr double kNewsLift = 0.10;        // by about 10 %
+constexpr double kDriftGapS = 0.3;        // mean time between a watched book's moves
 
 int Clamp(int v, int lo, int hi) {
   return std::min(std::max(v, lo), hi);
@@ -162,13 +163,32 @@ void Market::StartDay(Stock& s, int index) {
     s.box_low = s.box_low == 0 ? b.low : std::min(s.box_low, b.low);
     s.box_high = std::max(s.box_high, b.high);
   }
+  // Yesterday's closing book, twenty levels a side: the deeper levels a
+  // client can fill before today's trading has shown them. Its own generator
+  // leaves the day's draws as they were.
+  SimRandom close_rng(MixSeed(config_.seed, static_cast<std::uint64_t>(index), 0xC105E));
+  int ask = TickUp(s.prev_close, s.market, s.etf), bid = s.prev_close;
+  for (int i = 0; i < 20; ++i) {
+    const int ask_qty =
+        std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
+    const int bid_qty =
+        std::max(1, static_cast<int>(s.avg_level_qty * close_rng.Uniform(0.4, 1.6)));
+    if (ask <= s.upper_limit)
+      s.levels.RecordLevel(ask, LevelHistory::kPreviousDay, 0, ask_qty, s.market, s.etf);
+    if (bid >= s.lower_limit)
+      s.levels.RecordLevel(bid, LevelHistory::kPreviousDay, bid_qty, 0, s.market, s.etf);
+    ask = TickUp(ask, s.market, s.etf);
+    bid = TickDown(bid, s.market, s.etf);
+  }
   s.imbalance = s.rng.Normal() * kImbalanceSigma;
   s.quote = Quote{};
   s.quote.time = HhmmssFromSeconds(kPreOpen);
   s.quote.price = s.prev_close;
-  s.next_trade_s = kOpen + s.rng.Exponential(s.mean_gap_s * 0.3);
-  s.last_update_s = kPreOpen;
+  // Trades start after 09:00:00, so each one's second lies inside a minute bar of the day.
+  s.next_trade_s = kOpen + 1.0 + s.rng.Exponential(s.mean_gap_s * 0.3);
+  s.last_update_s = s.last_trade_s = kPreOpen;
   RebuildBook(s);
+  s.levels.Record(s.book, kPreOpen, s.market, s.etf);
   s.open_bid_total = s.quote.bid_total;
   s.open_ask_total = s.quote.ask_total;
   s.reversed = s.quote.ask_total > 2 * s.quote.bid_total;
@@ -178,11 +198,11 @@ void Market::StartDay(Stock& s, int index) {
   }
 }
 
-void Market::RebuildBook(Stock& s) {
+void Market::RebuildBook(Stock& s) const {
   Quote& q = s.quote;
+  Book& b = s.book;
   const int p = q.price;
-  const std::array<int, 10> old_ask_price = s.ask_price, old_ask_qty = s.ask_qty;
-  const std::array<int, 10> old_bid_price = s.bid_price, old_bid_qty = s.bid_qty;
+  const Book old = b;
   int ask = q.buy_side ? p : TickUp(p, s.market, s.etf);
   int bid = q.buy_side ? TickDown(p, s.market, s.etf) : p;
   const double ask_scale = std::exp(s.imbalance), bid_scale = std::exp(-s.imbalance);
@@ -191,33 +211,56 @@ void Market::RebuildBook(Stock& s) {
       if (prices[i] == price) return qtys[i];
     return 0;
   };
-  q.ask_total = q.bid_total = 0;
   for (int i = 0; i < 10; ++i) {
     const double u_ask = s.rng.Uniform(0.4, 1.6), u_bid = s.rng.Uniform(0.4, 1.6);
     const bool ask_ok = ask > 0 && ask <= s.upper_limit;
     const bool bid_ok = bid > 0 && bid >= s.lower_limit;
-    s.ask_price[i] = ask_ok ? ask : 0;
-    s.bid_price[i] = bid_ok ? bid : 0;
-    auto level = [&](double target, int old) {
-      const double v = old > 0 ? 0.7 * old + 0.3 * target : target;
+    b.ask_price[i] = ask_ok ? ask : 0;
+    b.bid_price[i] = bid_ok ? bid : 0;
+    auto level = [&](double target, int old_qty) {
+      const double v = old_qty > 0 ? 0.7 * old_qty + 0.3 * target : target;
       return std::max(1, static_cast<int>(std::min(v, 2.0e8)));
     };
-    s.ask_qty[i] = ask_ok ? level(s.avg_level_qty * ask_scale * u_ask,
-                                  carried(old_ask_price, old_ask_qty, ask))
+    b.ask_qty[i] = ask_ok ? level(s.avg_level_qty * ask_scale * u_ask,
+                                  carried(old.ask_price, old.ask_qty, ask))
                           : 0;
-    s.bid_qty[i] = bid_ok ? level(s.avg_level_qty * bid_scale * u_bid,
-                                  carried(old_bid_price, old_bid_qty, bid))
+    b.bid_qty[i] = bid_ok ? level(s.avg_level_qty * bid_scale * u_bid,
+                                  carried(old.bid_price, old.bid_qty, bid))
                           : 0;
-    q.ask_total += s.ask_qty[i];
-    q.bid_total += s.bid_qty[i];
     ask = ask_ok ? TickUp(ask, s.market, s.etf) : 0;
     bid = bid_ok && bid > TickSize(1, s.market, s.etf) ? TickDown(bid, s.market, s.etf) : 0;
   }
-  q.best_ask = s.ask_price[0];
-  q.best_bid = s.bid_price[0];
+  b.SumTotals();
+  q.ask_total = b.ask_total;
+  q.bid_total = b.bid_total;
+  q.best_ask = b.ask_price[0];
+  q.best_bid = b.bid_price[0];
 }
 
-void Market::Trade(Stock& s, int index, double t, MarketEvents& events) {
+void ApplyPrice(Quote& q, const Stock& s, int price) {
+  q.price = price;
+  q.change = price - s.prev_close;
+  q.rate = q.change * 100.0 / s.prev_close;
+  q.sign = price == s.upper_limit   ? 1
+           : price > s.prev_close   ? 2
+           : price == s.prev_close  ? 3
+           : price == s.lower_limit ? 4
+                                    : 5;
+}
+
+namespace {
+
+// Adds flat bars at the last close until bar k exists.
+void ExtendMinutes(Stock& s, int k) {
+  while (static_cast<int>(s.minutes.size()) <= k) {
+    const int c = s.minutes.empty() ? s.prev_close : s.minutes.back().close;
+    s.minutes.push_back(MinuteBar{c, c, c, c, 0, 0, 0, c});
+  }
+}
+
+}  // namespace
+
+void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forced_price) const {
   Quote& q = s.quote;
   const double n_move = s.rng.Normal(), n_qty = s.rng.Normal(), n_imb = s.rng.Normal();
   const double u_side = s.rng.Uniform();
@@ -233,13 +276,19 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events) {
   const int before = first ? s.prev_close : q.price;
   const double target = first ? s.prev_close * std::exp(n_move * s.day_sigma * 0.4)
                               : q.price * std::exp(n_move * s.trade_sigma + drift);
-  const int price = Clamp(RoundToTick(target, s.market, s.etf), s.lower_limit, s.upper_limit);
+  const int price = Clamp(forced_price > 0 ? forced_price : RoundToTick(target, s.market, s.etf),
+                          s.lower_limit, s.upper_limit);
   const std::int64_t qty = std::max<std::int64_t>(
       1, static_cast<std::int64_t>(s.avg_trade_qty * std::exp(n_qty * 0.8 - 0.32)));
 
-  q.time = HhmmssFromSeconds(static_cast<int>(t));
+  const int second = static_cast<int>(t);
+  // The minute bar of the trade's second: (T, T + 60 s] holds it.
+  const int k = std::max(0, (second - 1 - kOpen) / 60);
+  const bool in_session = second <= kClose;
+  if (in_session) ExtendMinutes(s, k);
+
+  q.time = HhmmssFromSeconds(second);
   q.buy_side = price > before || (price == before && u_side < 0.5);
-  q.price = price;
   if (first) q.open = q.high = q.low = price;
   q.high = std::max(q.high, price);
   q.low = std::min(q.low, price);
@@ -247,33 +296,95 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events) {
   q.volume += qty;
   (q.buy_side ? q.buy_volume : q.sell_volume) += qty;
   q.value_won += qty * price;
-  q.change = price - s.prev_close;
-  q.rate = q.change * 100.0 / s.prev_close;
-  q.sign = price == s.upper_limit   ? 1
-           : price > s.prev_close   ? 2
-           : price == s.prev_close  ? 3
-           : price == s.lower_limit ? 4
-                                    : 5;
+  ApplyPrice(q, s, price);
   RebuildBook(s);
+  s.levels.Record(s.book, second, s.market, s.etf);
+  s.trades.Push(TradeRecord{q.time, price, static_cast<int>(std::min<std::int64_t>(qty, INT32_MAX)),
+                            q.high, q.low, q.best_ask, q.best_bid, q.buy_side});
+  ++s.trade_count;
+  s.last_trade_s = t;
 
-  MinuteBar& m = s.current_minute;
-  if (m.open == 0) m.open = m.high = m.low = price;
-  m.high = std::max(m.high, price);
-  m.low = std::min(m.low, price);
-  m.close = price;
-  m.volume += qty;
+  if (in_session) {
+    MinuteBar& m = s.minutes[k];
+    if (m.volume == 0) m.open = m.high = m.low = price;
+    m.high = std::max(m.high, price);
+    m.low = std::min(m.low, price);
+    m.close = price;
+    m.volume += qty;
+  }
 
   UpdateReverse(s, index, t, events);
   // Surging: up 5 % on the day and 2 % within the last ten minutes.
-  const int ref = s.minutes.size() >= 10 ? s.minutes[s.minutes.size() - 10].close : q.open;
-  if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02)
-    s.surge = Capture{static_cast<int>(t), price};
+  const int ref = s.closed_minutes >= 10 ? s.minutes[s.closed_minutes - 10].end_price : q.open;
+  if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02) s.surge = Capture{second, price};
 
   events.trades.push_back({t, index, q});
   s.next_trade_s = t + std::max(0.05, s.rng.Exponential(s.mean_gap_s));
+  if (s.watchers > 0) {
+    ResetDrift(s, index);
+    events.books.push_back({t, index, s.book});
+  }
 }
 
-void Market::UpdateReverse(Stock& s, int index, double t, MarketEvents& events) {
+void Market::ResetDrift(Stock& s, int index) const {
+  s.live = s.book;
+  s.live_s = s.last_trade_s;
+  s.drift_rng = SimRandom(MixSeed(config_.seed ^ 0xB00C, static_cast<std::uint64_t>(index),
+                                  static_cast<std::uint64_t>(config_.date) << 24 | s.trade_count));
+  s.drift_next_s = s.live_s + s.drift_rng.Exponential(kDriftGapS);
+}
+
+void Market::Watch(int index) {
+  if (index < 0 || index >= static_cast<int>(stocks_.size())) return;
+  Stock& s = stocks_[index];
+  if (s.watchers++ > 0) return;
+  // The moves since the last trade, as a watcher from then on would have seen them.
+  ResetDrift(s, index);
+  const double limit = std::min<double>(now_, kClose);
+  while (s.drift_next_s < limit) {
+    s.live_s = s.drift_next_s;
+    DriftBook(s.live, s.book, s.drift_rng);
+    s.drift_next_s += s.drift_rng.Exponential(kDriftGapS);
+  }
+}
+
+void Market::Unwatch(int index) {
+  if (index < 0 || index >= static_cast<int>(stocks_.size())) return;
+  Stock& s = stocks_[index];
+  if (s.watchers > 0) --s.watchers;
+}
+
+const Book& Market::LiveBook(int index) const {
+  const Stock& s = stocks_[index];
+  return s.watchers > 0 ? s.live : s.book;
+}
+
+double Market::LiveBookSeconds(int index) const {
+  const Stock& s = stocks_[index];
+  return s.watchers > 0 ? s.live_s : s.last_trade_s;
+}
+
+void Market::ForceTrade(int index, int price, MarketEvents& events) {
+  if (index < 0 || index >= static_cast<int>(stocks_.size())) return;
+  Stock& s = stocks_[index];
+  Trade(s, index, std::max<double>(now_, s.last_trade_s), events, std::max(1, price));
+}
+
+std::vector<int> Market::PricesAhead(int index, int seconds) const {
+  std::vector<int> prices;
+  if (index < 0 || index >= static_cast<int>(stocks_.size())) return prices;
+  Stock copy = stocks_[index];
+  copy.watchers = 0;
+  MarketEvents scratch;
+  const double limit = std::min<double>(now_ + std::max(0, seconds), kClose);
+  while (copy.next_trade_s < limit) {
+    Trade(copy, index, copy.next_trade_s, scratch);
+    prices.push_back(copy.quote.price);
+  }
+  return prices;
+}
+
+void Market::UpdateReverse(Stock& s, int index, double t, MarketEvents& events) const {
   const bool now_reversed = s.quote.ask_total > 2 * s.quote.bid_total;
   if (now_reversed && !s.reversed) {
     if (!s.reverse.caught()) s.reverse = Capture{static_cast<int>(t), s.quote.price};
@@ -285,13 +396,13 @@ void Market::UpdateReverse(Stock& s, int index, double t, MarketEvents& events) 
   s.reversed = now_reversed;
 }
 
-void Market::CloseMinute(Stock& s, int minute_end) {
-  MinuteBar bar = s.current_minute;
-  if (bar.open == 0) bar.open = bar.high = bar.low = bar.close = s.quote.price;
-  bar.bid_total = s.quote.bid_total;
-  bar.ask_total = s.quote.ask_total;
-  s.minutes.push_back(bar);
-  s.current_minute = MinuteBar{};
+void Market::CloseMinute(Stock& s, int minute_end) const {
+  const int k = (minute_end - kOpen) / 60 - 1;
+  ExtendMinutes(s, k);
+  s.minutes[k].bid_total = s.quote.bid_total;
+  s.minutes[k].ask_total = s.quote.ask_total;
+  s.minutes[k].end_price = s.quote.price;
+  s.closed_minutes = k + 1;
   // Box range: the last 20 days within 12 % and today's price inside them.
   const bool in_box = s.box_low > 0 && s.box_high <= s.box_low * 1.12 &&
                       s.quote.price >= s.box_low && s.quote.price <= s.box_high;
@@ -303,16 +414,37 @@ void Market::AdvanceTo(int seconds, MarketEvents& events) {
   while (now_ < seconds) {
     const int boundary = (now_ / 60 + 1) * 60;
     const int step_end = std::min(seconds, boundary);
-    const std::size_t first = events.trades.size();
+    const std::size_t first = events.trades.size(), first_book = events.books.size();
     const double limit = std::min<double>(step_end, kClose);
     for (int i = 0; i < static_cast<int>(stocks_.size()); ++i) {
       Stock& s = stocks_[i];
-      while (s.next_trade_s < limit) Trade(s, i, s.next_trade_s, events);
+      if (s.watchers == 0) {
+        while (s.next_trade_s < limit) Trade(s, i, s.next_trade_s, events);
+        continue;
+      }
+      // A watched book's moves, in time order with the trades.
+      while (true) {
+        const bool trade = s.next_trade_s <= s.drift_next_s;
+        const double t = trade ? s.next_trade_s : s.drift_next_s;
+        if (t >= limit) break;
+        if (trade) {
+          Trade(s, i, t, events);
+          continue;
+        }
+        s.live_s = t;
+        DriftBook(s.live, s.book, s.drift_rng);
+        s.drift_next_s = t + s.drift_rng.Exponential(kDriftGapS);
+        events.books.push_back({t, i, s.live});
+      }
     }
     std::sort(events.trades.begin() + first, events.trades.end(),
               [](const MarketEvents::Trade& a, const MarketEvents::Trade& b) {
                 return a.seconds != b.seconds ? a.seconds < b.seconds : a.stock < b.stock;
               });
+    std::stable_sort(events.books.begin() + first_book, events.books.end(),
+                     [](const MarketEvents::BookChange& a, const MarketEvents::BookChange& b) {
+                       return a.seconds != b.seconds ? a.seconds < b.seconds : a.stock < b.stock;
+                     });
     now_ = step_end;
     if (now_ % 60 != 0) continue;
     if (now_ > kOpen && now_ <= kClose)
@@ -325,13 +457,13 @@ void Market::AdvanceTo(int seconds, MarketEvents& events) {
 void Market::TotalsAt(int index, int seconds, int& bid_total, int& ask_total, int& price) const {
   const Stock& s = stocks_[index];
   const int k = (std::min(seconds, kClose) - kOpen) / 60;  // minutes complete at that time
-  if (seconds <= kOpen || s.minutes.empty() || k <= 0) {
+  if (seconds <= kOpen || s.closed_minutes == 0 || k <= 0) {
     bid_total = s.open_bid_total;
     ask_total = s.open_ask_total;
     price = s.prev_close;
     return;
   }
-  if (k > static_cast<int>(s.minutes.size())) {
+  if (k > s.closed_minutes) {
     bid_total = s.quote.bid_total;
     ask_total = s.quote.ask_total;
     price = s.quote.price;
@@ -340,7 +472,7 @@ void Market::TotalsAt(int index, int seconds, int& bid_total, int& ask_total, in
   const MinuteBar& bar = s.minutes[k - 1];
   bid_total = bar.bid_total;
   ask_total = bar.ask_total;
-  price = bar.close;
+  price = bar.end_price;
 }
 
 void Market::IndexValue(int market, double& value, double& prev) const {

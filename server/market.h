@@ -3,7 +3,9 @@
 // stocks with their day history, and one trading day of trades and ten-level
 // books on the exchange's tick grid. Everything follows from the seed and the
 // date, and each stock draws from its own generator, so a day comes out the
-// same however finely the clock is stepped.
+// same however finely the clock is stepped. A watched stock's book also moves
+// between its trades; those moves are drawn from the last trade alone, so
+// watching changes nothing else and every watcher sees the same book.
 
 #include <array>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "server/order_book.h"
 #include "server/sim_random.h"
 
 namespace velloran::server {
@@ -27,11 +30,14 @@ struct DayBar {
   std::int64_t volume = 0;
 };
 
-// One minute of the day: the prices traded in it and the book at its end.
+// One minute of the day as a chart shows it: the bar that starts at 09:00 + k
+// minutes (T) holds the trades stamped in (T, T + 60 s], and the book totals
+// at T + 60 s once that time has passed.
 struct MinuteBar {
   int open = 0, high = 0, low = 0, close = 0;
   std::int64_t volume = 0;
   int bid_total = 0, ask_total = 0;
+  int end_price = 0;  // the price at T + 60 s (a trade later in that second is in close)
 };
 
 // The state of a stock that a quote record reports.
@@ -84,15 +90,29 @@ struct Stock {
   Quote quote;
   double imbalance = 0;  // log ratio of ask depth to bid depth, mean-reverting
   double last_update_s = 0;
-  std::array<int, 10> ask_price{}, ask_qty{}, bid_price{}, bid_qty{};
-  std::vector<MinuteBar> minutes;  // minute k starts at 09:00 + k minutes
-  MinuteBar current_minute;
+  Book book;                       // as the last trade (or the pre-open) left it
+  LevelHistory levels;             // every level shown today, and yesterday's close
+  TradeRing trades;                // the last 50 trades
+  int trade_count = 0;             // trades today
+  double last_trade_s = 0;         // time of the last trade, or the pre-open
+  std::vector<MinuteBar> minutes;  // bar k starts at 09:00 + k minutes; the last may be open
+  int closed_minutes = 0;          // minutes whose end has passed
   int open_bid_total = 0, open_ask_total = 0;  // the book at 09:00
   bool reversed = false;                       // the asks exceed twice the bids now
   Capture surge, box, reverse;
   std::vector<DayBar> recent_days;  // the last 60 trading days, newest first
   int box_low = 0, box_high = 0;    // the range of the last 20 days
+
+  // The watched book: the book of the last trade moved by DriftBook.
+  int watchers = 0;
+  Book live;
+  double live_s = 0;  // time of its last move
+  double drift_next_s = 0;
+  SimRandom drift_rng{1};
 };
+
+// Sets a quote's price with its change, rate and sign against the previous close.
+void ApplyPrice(Quote& quote, const Stock& stock, int price);
 
 // What a step of the clock produced, in time order.
 struct MarketEvents {
@@ -101,12 +121,20 @@ struct MarketEvents {
     int stock;
     Quote quote;
   };
+  // A watched stock's book after one of its trades or moves.
+  struct BookChange {
+    double seconds;
+    int stock;
+    Book book;
+  };
   std::vector<Trade> trades;
+  std::vector<BookChange> books;
   std::vector<int> minutes;          // seconds of each minute boundary crossed
   std::vector<int> phase_changes;    // new phase flag values, in order
   std::vector<int> reverse_changes;  // stocks whose reverse date became today
   void Clear() {
     trades.clear();
+    books.clear();
     minutes.clear();
     phase_changes.clear();
     reverse_changes.clear();
@@ -146,6 +174,22 @@ class Market {
   // appending what happened to events.
   void AdvanceTo(int seconds, MarketEvents& events);
 
+  // A client subscribed or dropped the stock's book. While a stock has
+  // watchers its book moves between trades and each move is an event.
+  void Watch(int index);
+  void Unwatch(int index);
+  // The watched book now (the book of the last trade when nobody watches)
+  // and the time it was last set.
+  [[nodiscard]] const Book& LiveBook(int index) const;
+  [[nodiscard]] double LiveBookSeconds(int index) const;
+
+  // A trade of the stock now at exactly price (moved into the day's limits):
+  // a test's way to reach an alarm price at once.
+  void ForceTrade(int index, int price, MarketEvents& events);
+  // The prices the stock will trade at in the next seconds, in time order,
+  // from a copy of it: the market itself does not move.
+  [[nodiscard]] std::vector<int> PricesAhead(int index, int seconds) const;
+
   // The stock's day bars before today, newest first; the same bars however
   // many are asked for.
   [[nodiscard]] std::vector<DayBar> DayHistory(int index, int count) const;
@@ -157,10 +201,12 @@ class Market {
  private:
   void BuildStocks();
   void StartDay(Stock& s, int index);
-  void Trade(Stock& s, int index, double t, MarketEvents& events);
-  void RebuildBook(Stock& s);
-  void CloseMinute(Stock& s, int minute_end);
-  void UpdateReverse(Stock& s, int index, double t, MarketEvents& events);
+  // forced_price 0 draws the price; the stock's own generator is drawn the same either way.
+  void Trade(Stock& s, int index, double t, MarketEvents& events, int forced_price = 0) const;
+  void RebuildBook(Stock& s) const;
+  void CloseMinute(Stock& s, int minute_end) const;
+  void UpdateReverse(Stock& s, int index, double t, MarketEvents& events) const;
+  void ResetDrift(Stock& s, int index) const;
 
   MarketConfig config_;
   std::vector<int> dates_;

@@ -5,6 +5,7 @@
 #include "net/message_codes.h"
 #include "net/text_util.h"
 #include "server/calendar.h"
+#include "server/past_day.h"
 #include "server/wire_text.h"
 
 namespace velloran::server {
@@ -40,6 +41,30 @@ bool NewsListed(const Market& m, const Stock& s, int& date, int& seconds) {
     return true;
   }
   return false;
+}
+
+// The reverse rule at a minute of one of the last 60 trading days, from
+// each stock's path of that day; other days have no answer.
+void PastReverseHits(const Market& m, const ScreenRequest& r, std::vector<Hit>& hits) {
+  const std::vector<int>& dates = m.trading_dates();
+  const auto day = std::find(dates.begin() + 1, dates.begin() + 61, r.past_date);
+  if (day == dates.begin() + 61) return;
+  const int j = static_cast<int>(day - dates.begin());  // recent_days[j - 1] is that day
+  for (int i = 0; i < static_cast<int>(m.stocks().size()); ++i) {
+    const Stock& s = m.stock(i);
+    if (!PassesFilter(s, r) || static_cast<int>(s.recent_days.size()) < j) continue;
+    int bid = 0, ask = 0, price = 0;
+    PastDay::TotalsAt(m, i, r.past_date, r.past_seconds, bid, ask);
+    if (ask <= 2 * bid) continue;
+    const int prev_close = j < static_cast<int>(s.recent_days.size()) ? s.recent_days[j].close : 0;
+    PastDay(m, i, s.recent_days[j - 1], prev_close).StateAt(r.past_seconds, bid, ask, price);
+    Hit h = CurrentHit(m, i);
+    h.date = r.past_date;
+    h.seconds = r.past_seconds;
+    h.price = price;
+    h.reg_date = h.start_date = h.end_date = r.past_date;
+    hits.push_back(h);
+  }
 }
 
 }  // namespace
@@ -169,8 +194,11 @@ std::vector<Hit> ScreenHits(const Market& m, const UserData& user, const SavedRe
       }
       break;
     case code::kScreenPastReverse: {
-      // Only today's book history is kept; another day has no answer.
-      if (r.past_date != m.date() || r.past_seconds < 0) break;
+      if (r.past_seconds < 0) break;
+      if (r.past_date != m.date()) {
+        PastReverseHits(m, r, hits);
+        break;
+      }
       const int at = std::min(r.past_seconds, m.now());
       for (int i = 0; i < n; ++i) {
         int bid = 0, ask = 0, price = 0;

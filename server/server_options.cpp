@@ -45,6 +45,7 @@ std::string ServerUsage() {
          "  --speed X            sim: market seconds per second, 0 frozen (default 1)\n"
          "  --start HHMMSS       sim: time the day starts at, from 083000 (default 090000)\n"
          "  --date YYYYMMDD      sim: the trading day (default today in Seoul)\n"
+         "  --alarm-now          trade each login's first alarm stock at its alarm price at once\n"
          "  --fault-drop N       close every connection every N seconds\n"
          "  --fault-stall S      hold each connection's output for S seconds after start-up\n"
          "  --fault-garbage      random bytes between packets\n"
@@ -52,6 +53,10 @@ std::string ServerUsage() {
          "  --fault-oversize     one packet over 16 MiB after the start-up data\n"
          "  --fault-refuse-login refuse every login\n"
          "  --fault-http-500     answer the login page with status 500\n"
+         "  --fault-short-book   order books with fewer than ten levels a side\n"
+         "  --fault-tiny-book    every third book update shorter than 20 characters\n"
+         "  --fault-bar-book     book texts starting with \"|\"\n"
+         "  --fault-bad-maps     empty and malformed HMAP and CMAP lines in snapshots\n"
          "The first line printed is \"listening session=PORT http=PORT\".\n";
 }
 
@@ -148,6 +153,16 @@ std::optional<ServerOptions> ParseServerArgs(const std::vector<std::string>& arg
       o.faults.refuse_login = true;
     } else if (a == "--fault-http-500") {
       o.faults.http_500 = true;
+    } else if (a == "--fault-short-book") {
+      o.faults.short_book = true;
+    } else if (a == "--fault-tiny-book") {
+      o.faults.tiny_book = true;
+    } else if (a == "--fault-bar-book") {
+      o.faults.bar_book = true;
+    } else if (a == "--fault-bad-maps") {
+      o.faults.bad_maps = true;
+    } else if (a == "--alarm-now") {
+      o.alarm_now = true;
     } else {
       error = "unknown option \"" + a + "\"\n" + ServerUsage();
       return std::nullopt;

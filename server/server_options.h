@@ -21,6 +21,13 @@ struct FaultOptions {
   bool oversize = false;      // one packet of more than 16 MiB after the start-up data
   bool refuse_login = false;  // the login page and the hello refuse everyone
   bool http_500 = false;      // the login page answers with status 500
+  // Order books: fewer than ten levels a side; every third update's text cut
+  // under 20 characters; book texts that start with "|"; empty and malformed
+  // lines among the snapshot's HMAP and CMAP lines.
+  bool short_book = false;
+  bool tiny_book = false;
+  bool bar_book = false;
+  bool bad_maps = false;
 };
 
 struct ServerOptions {
@@ -34,6 +41,10 @@ struct ServerOptions {
   double speed = 1.0;      // sim: market seconds per wall second; 0 moves only by Advance
   int start_time = 90000;  // sim: hhmmss the day starts at (08:30:00 to 23:59:59)
   int date = 0;            // sim: YYYYMMDD; 0 is today in Seoul (a weekend gives the Friday)
+  // After a login's start-up data, the market trades the user's first alarm
+  // stock whose first price has not been reached at exactly that price: the
+  // alarm fires at once (for tests).
+  bool alarm_now = false;
   FaultOptions faults;
 };
 

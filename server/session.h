@@ -50,9 +50,10 @@ class Session : public std::enable_shared_from_this<Session> {
 
   // What the host keeps for this client.
   UserData* user = nullptr;
-  ScreenRequest request;             // the last screening request; screen 0 before any
-  std::vector<std::uint8_t> listed;  // per stock: sent as a hit of the current screen
-  int subscribed = -1;               // stock of the last 3003, or -1
+  ScreenRequest request;              // the last screening request; screen 0 before any
+  std::vector<std::uint8_t> listed;   // per stock: sent as a hit of the current screen
+  std::vector<std::uint8_t> alarmed;  // per stock: one of the user's alarm stocks
+  int subscribed = -1;                // stock whose book the client watches, or -1
 
  private:
   struct Out {

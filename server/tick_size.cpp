@@ -48,4 +48,19 @@ int TickDown(int price, int market, bool etf) {
   return std::max(down, TickSize(1, market, etf));
 }
 
+int GridOrdinal(int price, int market, bool etf) {
+  if (etf || (market != 1 && market != 2)) return price / 5;
+  // The lower bounds of the bands above the first, whose tick is 1.
+  static constexpr int kBands[] = {1000, 5000, 10000, 50000, 100000, 500000};
+  int ordinal = 0, from = 0;
+  for (int bound : kBands) {
+    if (market == 2 && bound > 50000) break;
+    const int tick = TickSize(from, market, etf);
+    if (price < bound) return ordinal + (price - from) / tick;
+    ordinal += (bound - from) / tick;
+    from = bound;
+  }
+  return ordinal + (price - from) / TickSize(from, market, etf);
+}
+
 }  // namespace velloran::server

@@ -18,5 +18,8 @@ int TickDown(int price, int market, bool etf);
 // The highest grid price not above value / the lowest not below it.
 int FloorToTick(int value, int market, bool etf);
 int CeilToTick(int value, int market, bool etf);
+// The position of a grid price on its grid (consecutive grid prices have
+// consecutive ordinals), for tables kept per price level.
+int GridOrdinal(int price, int market, bool etf);
 
 }  // namespace velloran::server

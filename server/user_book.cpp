@@ -10,22 +10,48 @@
 namespace velloran::server {
 namespace {
 
+// The alarms' stocks trade at least every 15 s on average, and the market
+// reaches the first alarm's prices within two minutes of the start.
+constexpr double kBusyGapS = 15;
+constexpr int kAlarmWindowsS[] = {120, 300, 900, 1800, 3600};
+
 std::uint64_t HashId(std::string_view id) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (unsigned char c : id) h = (h ^ c) * 1099511628211ull;
   return h;
 }
 
-// Distinct non-ETF stocks drawn for a user.
-std::vector<int> PickStocks(const Market& market, SimRandom& rng, int count) {
+// Distinct stocks drawn for a user: non-ETF stocks, and busy ones when asked.
+std::vector<int> PickStocks(const Market& market, SimRandom& rng, int count, bool busy = false) {
   std::vector<int> picked;
   const int n = static_cast<int>(market.stocks().size());
   for (int tries = 0; static_cast<int>(picked.size()) < count && tries < 50 * count; ++tries) {
     const int i = static_cast<int>(rng.Below(n));
-    if (market.stock(i).etf && tries < 40 * count) continue;
+    const Stock& s = market.stock(i);
+    if ((s.etf || (busy && s.mean_gap_s > kBusyGapS)) && tries < 40 * count) continue;
     if (std::find(picked.begin(), picked.end(), i) == picked.end()) picked.push_back(i);
   }
   return picked;
+}
+
+// Prices a user's alarm is set at: the highest and the lowest price the
+// stock trades at within window seconds of now, so that both are reached
+// (the second a tick lower when it trades at one price only); when it will
+// not trade in that time, a few ticks either side of its price.
+void AlarmPrices(const Market& market, int i, int window_s, SimRandom& rng, Alarm& a) {
+  const Stock& s = market.stock(i);
+  const std::vector<int> ahead = market.PricesAhead(i, window_s);
+  const int up = 1 + static_cast<int>(rng.Below(4)), down = 1 + static_cast<int>(rng.Below(4));
+  if (!ahead.empty()) {
+    a.price = *std::max_element(ahead.begin(), ahead.end());
+    a.price2 = *std::min_element(ahead.begin(), ahead.end());
+    if (a.price2 == a.price) a.price2 = std::max(TickDown(a.price, s.market, s.etf), s.lower_limit);
+    return;
+  }
+  a.price = a.price2 = s.quote.price;
+  for (int k = up; k > 0; --k) a.price = std::min(TickUp(a.price, s.market, s.etf), s.upper_limit);
+  for (int k = down; k > 0; --k)
+    a.price2 = std::max(TickDown(a.price2, s.market, s.etf), s.lower_limit);
 }
 
 }  // namespace
@@ -69,19 +95,13 @@ UserBook::UserBook(std::vector<std::pair<std::string, std::string>> users, const
     u.screens = {{1, 1, u"상승률 상위", SavedRule::kTopRate},
                  {2, 2, u"거래량 상위", SavedRule::kTopVolume},
                  {3, 3, u"코스닥 역상", SavedRule::kKosdaqReverse}};
-    // Alarms a few ticks either side of the previous close, so the day reaches some.
+    // Alarms the day reaches, the first within minutes of the start.
     int seq = 1;
-    for (int i : PickStocks(market, rng, 5)) {
-      const Stock& s = market.stock(i);
+    for (int i : PickStocks(market, rng, 5, true)) {
       Alarm a;
-      a.seq = seq++;
       a.stock = i;
-      a.price = s.prev_close;
-      for (int k = 1 + static_cast<int>(rng.Below(4)); k > 0; --k)
-        a.price = std::min(TickUp(a.price, s.market, s.etf), s.upper_limit);
-      a.price2 = s.prev_close;
-      for (int k = 1 + static_cast<int>(rng.Below(4)); k > 0; --k)
-        a.price2 = std::max(TickDown(a.price2, s.market, s.etf), s.lower_limit);
+      AlarmPrices(market, i, kAlarmWindowsS[seq - 1], rng, a);
+      a.seq = seq++;
       a.time = a.time2 = DateTimeText(yesterday, 15 * 3600 + 40 * 60);
       u.alarms.push_back(a);
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "decoder/qz_comm_dec.h"
+#include "decoder/codec.h"
 #include "net/packet.h"
 #include "net/quote.h"
 #include "net/text_util.h"
@@ -70,8 +70,20 @@ std::u16string DayBarText(const std::vector<DayBar>& bars, std::size_t count) {
 }
 
 std::u16string Encode(std::u16string_view text) {
-  const std::u16string copy(text);  // GB_ENC reads a NUL-terminated text
-  return std::u16string(GB_ENC(copy.c_str()));
+  // What the decoder library's GB_ENC gives: zlib over UTF-8, then Base64.
+  std::string bytes, stream;
+  AppendUtf16AsUtf8(text, bytes);
+  std::u16string out;
+  if (codec::Deflate(bytes, stream)) codec::Base64Encode(stream, out);
+  return out;
+}
+
+std::u16string PlainCode(std::u16string_view text) {
+  const bool plain =
+      text.size() <= 16 && std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+      });
+  return plain ? std::u16string(text) : std::u16string();
 }
 
 std::u16string Utf16(std::string_view bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 // The texts the demo server puts into packets: quote records, stock master
-// lines, day bars, and values passed through the decoder library's encoder.
+// lines, day bars, and the encoded values the client decodes with its decoder
+// library.
 
 #include <string>
 #include <string_view>
@@ -16,9 +17,12 @@ std::u16string QuoteText(const Quote& quote);
 std::u16string MasterLine(const Stock& stock);
 // Day bars as "date|open|high|low|close|volume" lines, newest first.
 std::u16string DayBarText(const std::vector<DayBar>& bars, std::size_t count);
-// The value encoded by the decoder library's GB_ENC.
+// The value encoded as the decoder library's GB_ENC encodes it.
 std::u16string Encode(std::u16string_view text);
 std::u16string Utf16(std::string_view ascii_or_utf8);
+// The text when it is a plain code (letters and digits, at most 16), else
+// empty: what an answer may echo of a request.
+std::u16string PlainCode(std::u16string_view text);
 std::string Utf8(std::u16string_view text);
 
 }  // namespace velloran::server

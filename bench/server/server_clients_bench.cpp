@@ -1,9 +1,11 @@
 // The demo server under many clients on loopback: each client logs in, asks
-// for the current-reverse screen of the whole market and then only reads for a
-// fixed time while the simulated clock runs fast. Reported per client: packets
-// per second; for the server: how far the market got against its clock and its
-// slowest step. The one-client run is the baseline; the ratio of the
-// per-client rates shows what many clients cost each other.
+// for the current-reverse screen of the whole market (and, in the book runs,
+// subscribes a busy stock's order book, a different one each) and then only
+// reads for a fixed time while the simulated clock runs fast. Reported per
+// client: packets per second; for the server: how far the market got against
+// its clock and its slowest step. The one-client run is the baseline; the
+// ratio of the per-client rates shows what many clients cost each other, and
+// the ratio of the step times with and without books what the books cost.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -94,10 +96,15 @@ void ReadAll(std::vector<Client>& clients, std::chrono::steady_clock::time_point
 }
 
 std::map<std::pair<int, int>, double> g_rate;  // (clients, speed) -> packets/s per client
+struct StepTimes {
+  double mean_ms = 0, max_ms = 0, late = 0;
+};
+std::map<std::pair<int, bool>, StepTimes> g_steps;  // (speed, books) -> steps, 10 clients
 
 void BM_Clients(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   const int speed = static_cast<int>(state.range(1));
+  const bool books = state.range(2) != 0;
   for (auto _ : state) {
     ServerOptions o;
     o.seed = 1;
@@ -110,8 +117,15 @@ void BM_Clients(benchmark::State& state) {
       state.SkipWithError(error.c_str());
       return;
     }
+    std::vector<std::u16string> busy;  // stocks that trade every few seconds
+    server.WithMarket([&](const Market& m) {
+      for (const Stock& s : m.stocks())
+        if (!s.etf && s.mean_gap_s < 8)
+          busy.push_back(std::u16string(s.code.begin(), s.code.end()));
+    });
     std::vector<Client> clients(count);
-    for (Client& c : clients) {
+    for (std::size_t k = 0; k < clients.size(); ++k) {
+      Client& c = clients[k];
       c.fd = Connect(server.session_port());
       Packet hello(code::kHello);
       hello.AddText(u"ID", u"demo");
@@ -123,6 +137,12 @@ void BM_Clients(benchmark::State& state) {
       screen.AddInt(u"MARKET", 0);
       screen.AddInt(u"CHK", 0);
       SendPacket(c.fd, screen);
+      if (books && !busy.empty()) {
+        Packet book(code::kOrderBook);
+        book.AddText(u"SHCODE", busy[k * 7 % busy.size()]);
+        book.AddText(u"P_SHOCODE", u"");
+        SendPacket(c.fd, book);
+      }
     }
     // The start-up data and the first batch first, then the measured stretch.
     ReadAll(clients, std::chrono::steady_clock::now() + std::chrono::seconds(30), true);
@@ -148,13 +168,20 @@ void BM_Clients(benchmark::State& state) {
     state.counters["mean_step_ms"] =
         after.steps ? after.total_step_ms / static_cast<double>(after.steps) : 0.0;
     state.counters["late_steps"] = static_cast<double>(after.late_steps - before.late_steps);
+    if (count == 10) {
+      const double steps = static_cast<double>(after.steps - before.steps);
+      g_steps[{speed, books}] = {
+          steps > 0 ? (after.total_step_ms - before.total_step_ms) / steps : 0, after.max_step_ms,
+          static_cast<double>(after.late_steps - before.late_steps)};
+    }
     for (Client& c : clients) ::close(c.fd);
     server.Stop();
   }
 }
 BENCHMARK(BM_Clients)
-    ->ArgsProduct({{1, 50}, {10, 60}})
-    ->ArgNames({"clients", "speed"})
+    ->ArgsProduct({{1, 50}, {10, 60}, {0}})
+    ->ArgsProduct({{10}, {1, 10, 60}, {0, 1}})
+    ->ArgNames({"clients", "speed", "books"})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
@@ -169,6 +196,16 @@ int main(int argc, char** argv) {
     if (one != g_rate.end() && many != g_rate.end() && one->second > 0)
       std::printf("speed %dx: per-client packet rate, 50 clients / 1 client = %.3f\n", speed,
                   many->second / one->second);
+  }
+  for (int speed : {1, 10, 60}) {
+    const auto without = g_steps.find({speed, false}), with = g_steps.find({speed, true});
+    if (without == g_steps.end() || with == g_steps.end() || without->second.mean_ms <= 0) continue;
+    std::printf(
+        "speed %dx, 10 clients: mean step with a book each / without = %.3f (%.3f / %.3f ms; "
+        "slowest %.1f / %.1f ms; late steps %.0f / %.0f)\n",
+        speed, with->second.mean_ms / without->second.mean_ms, with->second.mean_ms,
+        without->second.mean_ms, with->second.max_ms, without->second.max_ms, with->second.late,
+        without->second.late);
   }
   benchmark::Shutdown();
   return 0;

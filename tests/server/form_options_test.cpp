@@ -84,6 +84,12 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
   EXPECT_EQ(o->faults.stall_s, 2);
   EXPECT_TRUE(o->faults.garbage && o->faults.split && o->faults.oversize &&
               o->faults.refuse_login && o->faults.http_500);
+  auto books = ParseServerArgs({"--fault-short-book", "--fault-tiny-book", "--fault-bar-book",
+                                "--fault-bad-maps", "--alarm-now"},
+                               error, help);
+  ASSERT_TRUE(books) << error;
+  EXPECT_TRUE(books->faults.short_book && books->faults.tiny_book && books->faults.bar_book &&
+              books->faults.bad_maps && books->alarm_now);
 
   auto defaults = ParseServerArgs({}, error, help);
   ASSERT_TRUE(defaults);
@@ -91,6 +97,7 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
   EXPECT_EQ(defaults->stocks, 2600);
   EXPECT_EQ(defaults->clock, ClockMode::kSim);
   EXPECT_FALSE(defaults->faults.garbage);
+  EXPECT_FALSE(defaults->faults.short_book || defaults->alarm_now);
 
   for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "65536"},
                                        {"--port"},

@@ -4,7 +4,9 @@
 
 #include <set>
 
+#include "server/book_replies.h"
 #include "server/calendar.h"
+#include "server/past_day.h"
 #include "server/tick_size.h"
 #include "server/wire_text.h"
 
@@ -106,20 +108,20 @@ TEST(MarketTest, EveryPriceSitsOnTheTickGridWithinTheDayLimits) {
     EXPECT_GE(s.lower_limit, s.prev_close * 0.7);
     int bid_total = 0;
     for (int k = 0; k < 10; ++k) {
-      if (s.ask_price[k]) {
-        EXPECT_TRUE(OnTickGrid(s.ask_price[k], s.market, s.etf));
+      if (s.book.ask_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.book.ask_price[k], s.market, s.etf));
         if (k > 0) {
-          EXPECT_EQ(s.ask_price[k], TickUp(s.ask_price[k - 1], s.market, s.etf));
+          EXPECT_EQ(s.book.ask_price[k], TickUp(s.book.ask_price[k - 1], s.market, s.etf));
         }
       }
-      if (s.bid_price[k]) {
-        EXPECT_TRUE(OnTickGrid(s.bid_price[k], s.market, s.etf));
+      if (s.book.bid_price[k]) {
+        EXPECT_TRUE(OnTickGrid(s.book.bid_price[k], s.market, s.etf));
       }
-      bid_total += s.bid_qty[k];
+      bid_total += s.book.bid_qty[k];
     }
     EXPECT_EQ(bid_total, s.quote.bid_total);
-    if (s.ask_price[0] && s.bid_price[0]) {
-      EXPECT_EQ(s.ask_price[0], TickUp(s.bid_price[0], s.market, s.etf));
+    if (s.book.ask_price[0] && s.book.bid_price[0]) {
+      EXPECT_EQ(s.book.ask_price[0], TickUp(s.book.bid_price[0], s.market, s.etf));
     }
   }
 }
@@ -165,6 +167,143 @@ TEST(MarketTest, TotalsAtAPastMinuteAreTheBookAtThatMinute) {
     EXPECT_EQ(price, then.stock(i).quote.price);
     later.TotalsAt(i, 8 * 3600, bid, ask, price);
     EXPECT_EQ(bid, later.stock(i).open_bid_total);
+  }
+}
+
+TEST(MarketTest, AWatchedBookIsTheSameWheneverWatchingStartedAndChangesNothingElse) {
+  Market early(Config(6)), late(Config(6)), unwatched(Config(6));
+  MarketEvents events, scratch;
+  const int busy = [&] {
+    for (int i = 0; i < 300; ++i)
+      if (early.stock(i).mean_gap_s < 10 && !early.stock(i).etf) return i;
+    return 0;
+  }();
+  early.Watch(busy);
+  early.AdvanceTo(9 * 3600 + 600, events);
+  late.AdvanceTo(9 * 3600 + 600, scratch);
+  late.Watch(busy);
+  unwatched.AdvanceTo(9 * 3600 + 600, scratch);
+  EXPECT_EQ(early.LiveBook(busy), late.LiveBook(busy));
+  EXPECT_EQ(early.LiveBookSeconds(busy), late.LiveBookSeconds(busy));
+  EXPECT_NE(early.LiveBook(busy), early.stock(busy).book);  // it moved since the last trade
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(QuoteText(early.stock(i).quote), QuoteText(unwatched.stock(i).quote));
+    ASSERT_EQ(early.stock(i).book, unwatched.stock(i).book);
+  }
+  // Only the watched stock's book moves, several times a second, in time
+  // order; between trades its prices stay those of the last trade.
+  ASSERT_GT(events.books.size(), 1500u);
+  std::size_t t = 0;
+  Book traded = events.books.front().book;  // the pre-open book, before any trade
+  int last_trade_count = 0;
+  for (std::size_t k = 0; k < events.books.size(); ++k) {
+    const MarketEvents::BookChange& c = events.books[k];
+    ASSERT_EQ(c.stock, busy);
+    if (k > 0) {
+      ASSERT_GE(c.seconds, events.books[k - 1].seconds);
+    }
+    while (t < events.trades.size() && events.trades[t].seconds <= c.seconds) {
+      if (events.trades[t].stock == busy) {
+        const Quote& q = events.trades[t].quote;
+        EXPECT_EQ(c.seconds >= events.trades[t].seconds, true);
+        traded.ask_price[0] = q.best_ask;
+        traded.bid_price[0] = q.best_bid;
+        ++last_trade_count;
+      }
+      ++t;
+    }
+    EXPECT_EQ(c.book.ask_price[0], traded.ask_price[0]);
+    EXPECT_EQ(c.book.bid_price[0], traded.bid_price[0]);
+    int asks = 0;
+    for (int q : c.book.ask_qty) asks += q;
+    EXPECT_EQ(asks, c.book.ask_total);
+  }
+  EXPECT_GT(last_trade_count, 30);
+  early.Unwatch(busy);
+  early.AdvanceTo(9 * 3600 + 660, events);
+  EXPECT_EQ(early.LiveBook(busy), early.stock(busy).book);
+}
+
+TEST(MarketTest, TheLevelHistoryHoldsTheCurrentBookAndTheTradeListRebuildsEachQuote) {
+  Market m(Config(2));
+  MarketEvents events;
+  m.AdvanceTo(9 * 3600 + 1200, events);
+  std::vector<Quote> sent;  // the quotes of stock 7 as they went out
+  const int busy = events.trades.front().stock;
+  for (const MarketEvents::Trade& t : events.trades)
+    if (t.stock == busy) sent.push_back(t.quote);
+  const Stock& s = m.stock(busy);
+  for (int k = 0; k < 10; ++k) {
+    const LevelHistory::Level* ask = s.levels.Find(s.book.ask_price[k], s.market, s.etf);
+    const LevelHistory::Level* bid = s.levels.Find(s.book.bid_price[k], s.market, s.etf);
+    ASSERT_TRUE(ask && bid);
+    EXPECT_EQ(ask->ask_qty, s.book.ask_qty[k]);
+    EXPECT_EQ(bid->bid_qty, s.book.bid_qty[k]);
+    EXPECT_EQ(ask->stamp, static_cast<int>(s.last_trade_s));
+  }
+  // Yesterday's deeper levels stay until today's book reaches them.
+  int previous_day = 0;
+  for (const LevelHistory::Level& l : s.levels.Levels())
+    previous_day += l.stamp == LevelHistory::kPreviousDay;
+  EXPECT_GT(previous_day, 0);
+  const std::vector<Quote> rebuilt = RecentQuotes(s);
+  ASSERT_EQ(rebuilt.size(), std::min<std::size_t>(50, sent.size()));
+  for (std::size_t k = 0; k < rebuilt.size(); ++k)
+    EXPECT_EQ(QuoteText(rebuilt[k]), QuoteText(sent[sent.size() - 1 - k])) << k;
+}
+
+TEST(MarketTest, APastDayAgreesWithItsDayBarMinuteByMinute) {
+  Market m(Config(12, 60));
+  for (int i = 0; i < 60; i += 2) {
+    const std::vector<DayBar> days = m.DayHistory(i, 12);
+    const Stock& s = m.stock(i);
+    for (std::size_t d = 0; d + 1 < days.size(); ++d) {
+      const DayBar& bar = days[d];
+      const PastDay day(m, i, bar, days[d + 1].close);
+      ASSERT_EQ(day.minutes().size(), 390u);
+      int high = 0, low = INT32_MAX, last = bar.open;
+      std::int64_t volume = 0;
+      for (const PastMinute& minute : day.minutes()) {
+        ASSERT_TRUE(OnTickGrid(minute.open, s.market, s.etf) &&
+                    OnTickGrid(minute.high, s.market, s.etf));
+        ASSERT_TRUE(OnTickGrid(minute.low, s.market, s.etf) &&
+                    OnTickGrid(minute.close, s.market, s.etf));
+        ASSERT_LE(minute.low, std::min(minute.open, minute.close));
+        ASSERT_GE(minute.high, std::max(minute.open, minute.close));
+        if (minute.volume == 0) {
+          ASSERT_EQ(minute.open, last);  // no trade, no move
+          ASSERT_EQ(minute.high, minute.low);
+        }
+        ASSERT_GT(minute.bid_total, 0);
+        high = std::max(high, minute.high);
+        low = std::min(low, minute.low);
+        volume += minute.volume;
+        last = minute.close;
+      }
+      EXPECT_EQ(day.minutes().front().open, bar.open);
+      EXPECT_GT(day.minutes().front().volume, 0);
+      EXPECT_EQ(last, bar.close);
+      EXPECT_EQ(high, bar.high);
+      EXPECT_EQ(low, bar.low);
+      EXPECT_EQ(volume, bar.volume);
+
+      // The same path every time; the totals alone agree with it.
+      const PastDay again(m, i, bar, days[d + 1].close);
+      EXPECT_EQ(again.minutes().back().ask_total, day.minutes().back().ask_total);
+      for (int t : {8 * 3600, 9 * 3600 + 59, 11 * 3600 + 30 * 60, 16 * 3600}) {
+        int bid = 0, ask = 0, price = 0, bid_alone = 0, ask_alone = 0;
+        day.StateAt(t, bid, ask, price);
+        PastDay::TotalsAt(m, i, bar.date, t, bid_alone, ask_alone);
+        EXPECT_EQ(bid, bid_alone);
+        EXPECT_EQ(ask, ask_alone);
+        if (t < 9 * 3600 + 60) {
+          EXPECT_EQ(price, days[d + 1].close);
+        }
+        if (t >= 15 * 3600 + 30 * 60) {
+          EXPECT_EQ(price, bar.close);
+        }
+      }
+    }
   }
 }
 

@@ -184,7 +184,16 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
   Packet chart(code::kChart);
   chart.AddText(u"STKCD", subscribed);
   ASSERT_TRUE(client.Send(chart));
-  EXPECT_FALSE(client.Next(200));  // requests of the next step get no answer
+  // Answered at once, in order: the snapshot, its memo and ratio samples, the chart.
+  for (int expected_code : {code::kOrderBook, code::kStockText, code::kChartUpdate, code::kChart}) {
+    auto p = client.Next();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->GetInt(u"GBN", 0), expected_code);
+  }
+  // The user's alarm stocks stream their quotes as well.
+  std::set<std::u16string> alarmed;
+  const std::u16string alarm_lines = client.login_answer()->GetText(u"ALM", u"");
+  for (auto line : SplitLines(alarm_lines)) alarmed.insert(std::u16string(SplitFields(line)[1]));
 
   server.Advance(120);
   int quotes = 0, minutes = 0;
@@ -194,7 +203,8 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
     const int c = p->GetInt(u"GBN", 0);
     if (c == code::kRealtime && p->GetText(u"RES", u"") == u"CPRC") {
       const std::u16string stock = p->GetText(u"STKCD", u"");
-      EXPECT_TRUE(listed.count(stock) || stock == subscribed) << Utf8(stock);
+      EXPECT_TRUE(listed.count(stock) || alarmed.count(stock) || stock == subscribed)
+          << Utf8(stock);
       subscribed_quote |= stock == subscribed;
       CPKT q;
       EXPECT_TRUE(q.Parse(p->GetText(u"DATA", u"")));
@@ -214,6 +224,95 @@ TEST(ProtocolTest, AScreenRequestGetsItsHitsThenTheEndAndLiveQuotesFollow) {
   EXPECT_EQ(stats.received.at(code::kOrderBook), 1u);
   EXPECT_EQ(stats.received.at(code::kChart), 1u);
   EXPECT_EQ(stats.market_seconds, 9 * 3600 + 32 * 60);
+}
+
+struct FirstAlarm {
+  std::u16string code;
+  int price = 0, price2 = 0;
+};
+
+FirstAlarm ReadFirstAlarm(const TestClient& client) {
+  const std::u16string lines = client.login_answer()->GetText(u"ALM", u"");
+  const auto f = SplitFields(SplitLines(lines).at(0));
+  return {std::u16string(f.at(1)), ToInt(f.at(3)), ToInt(f.at(5))};
+}
+
+// Reads until quiet: the trades of the stock at price, and the alarm hits of seq 1.
+void ReadAlarm(TestClient& client, const FirstAlarm& alarm, int& trades_at, int& hits,
+               int timeout_ms) {
+  while (auto p = client.Next(timeout_ms)) {
+    if (p->GetText(u"RES", u"") == u"CPRC" && p->GetText(u"STKCD", u"") == alarm.code) {
+      CPKT q;
+      ASSERT_TRUE(q.Parse(p->GetText(u"DATA", u"")));
+      trades_at += q.Int(4) == alarm.price || q.Int(4) == alarm.price2;
+    } else if (p->GetInt(u"GBN", 0) == code::kAlarm && p->GetInt(u"SEQ", 0) == 1) {
+      EXPECT_EQ(p->GetText(u"SHCODE", u""), alarm.code);
+      EXPECT_EQ(p->GetInt(u"PRC", 0), alarm.price);
+      EXPECT_EQ(p->GetInt(u"PRC1", 0), alarm.price2);
+      EXPECT_EQ(trades_at, hits + 1);  // the trade's quote came first
+      ++hits;
+    }
+  }
+}
+
+TEST(ProtocolTest, TheFirstAlarmIsReachedWithinTwoMinutesAndAlarmNowReachesItAtOnce) {
+  DemoServer server(Options());
+  std::string error;
+  ASSERT_TRUE(server.Start(error)) << error;
+  TestClient client;
+  ASSERT_TRUE(client.Connect(server.session_port()));
+  ASSERT_TRUE(client.LogIn());
+  const FirstAlarm alarm = ReadFirstAlarm(client);
+  EXPECT_NE(alarm.price, alarm.price2);
+  server.Advance(120);
+  int trades_at = 0, hits = 0;
+  ReadAlarm(client, alarm, trades_at, hits, 300);
+  EXPECT_EQ(hits, 2);  // both prices, each once
+
+  ServerOptions o = Options();
+  o.alarm_now = true;
+  DemoServer now(o);
+  ASSERT_TRUE(now.Start(error)) << error;
+  TestClient tester;
+  ASSERT_TRUE(tester.Connect(now.session_port()));
+  ASSERT_TRUE(tester.LogIn());
+  const FirstAlarm first = ReadFirstAlarm(tester);
+  trades_at = hits = 0;
+  ReadAlarm(tester, first, trades_at, hits, 300);
+  EXPECT_EQ(trades_at, 1);
+  EXPECT_EQ(hits, 1);
+  now.WithMarket([&](const Market& m) {
+    const Stock& s = m.stock(m.Find(Utf8(first.code)));
+    EXPECT_EQ(s.quote.price, first.price);
+    EXPECT_EQ(s.trade_count, 1);  // a real trade of the market, at 09:00:00
+  });
+}
+
+TEST(ProtocolTest, TheTimeMachineAnswersAMinuteOfAPastDay) {
+  DemoServer server(Options());
+  std::string error;
+  ASSERT_TRUE(server.Start(error)) << error;
+  TestClient client;
+  ASSERT_TRUE(client.Connect(server.session_port()));
+  ASSERT_TRUE(client.LogIn());
+  Packet request(code::kScreenRequest);
+  request.AddText(u"P_SHCODES", u"");
+  request.AddInt(u"IDX", code::kScreenPastReverse);
+  request.AddInt(u"MARKET", 0);
+  request.AddInt(u"CHK", 0);
+  request.AddText(u"HTIME", u"20251231134200");
+  ASSERT_TRUE(client.Send(request));
+  int hits = 0;
+  while (auto p = client.Next()) {
+    if (p->GetInt(u"GBN", 0) == code::kScreenRequest) break;
+    ASSERT_EQ(p->GetInt(u"GBN", 0), code::kScreenPastReverse);
+    EXPECT_EQ(p->GetText(u"DT", u""), u"20251231134200");
+    EXPECT_EQ(p->GetText(u"REGDT", u""), u"20251231");
+    EXPECT_GT(p->GetInt(u"STOT", 0), 0);
+    EXPECT_EQ(SplitLines(p->GetText(u"DAY50", u"")).size(), 50u);
+    ++hits;
+  }
+  EXPECT_GT(hits, 3);
 }
 
 TEST(ProtocolTest, GarbageAndOneByteWritesStillFrameEveryPacket) {

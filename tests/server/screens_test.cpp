@@ -7,6 +7,8 @@
 #include "net/message_codes.h"
 #include "net/quote.h"
 #include "net/text_util.h"
+#include "server/calendar.h"
+#include "server/past_day.h"
 #include "server/wire_text.h"
 
 namespace velloran::server {
@@ -117,10 +119,34 @@ TEST_F(ScreensTest, PastReverseIsTheReverseRuleAtThatMinute) {
   for (int i = 0; i < static_cast<int>(then.stocks().size()); ++i)
     if (then.stock(i).quote.ask_total > 2 * then.stock(i).quote.bid_total) expected.insert(i);
   EXPECT_EQ(Stocks(Hits(code::kScreenPastReverse, 0, 0, 9 * 3600 + 45 * 60)), expected);
+
+  // A past day answers from each stock's path of that day, at any minute.
   ScreenRequest other_day;
   other_day.screen = code::kScreenPastReverse;
   other_day.past_date = 20260102;
-  other_day.past_seconds = 10 * 3600;
+  other_day.past_seconds = 14 * 3600 + 7 * 60;
+  const std::vector<Hit> past = ScreenHits(*market_, *users_->Find("demo"), {}, other_day);
+  std::set<int> reversed;
+  for (int i = 0; i < static_cast<int>(market_->stocks().size()); ++i) {
+    int bid = 0, ask = 0, price = 0;
+    PastDay day(*market_, i, market_->stock(i).recent_days[0],
+                market_->stock(i).recent_days[1].close);
+    day.StateAt(other_day.past_seconds, bid, ask, price);
+    if (ask > 2 * bid) reversed.insert(i);
+  }
+  ASSERT_FALSE(reversed.empty());
+  EXPECT_EQ(Stocks(past), reversed);
+  for (const Hit& h : past) {
+    const DayBar& bar = market_->stock(h.stock).recent_days[0];
+    EXPECT_EQ(h.date, 20260102);
+    EXPECT_EQ(h.seconds, other_day.past_seconds);
+    EXPECT_EQ(h.reg_date, 20260102);
+    EXPECT_GE(h.price, bar.low);
+    EXPECT_LE(h.price, bar.high);
+    EXPECT_NE(DateTimeText(h.date, h.seconds), DateTimeText(kDate, h.seconds));
+  }
+  // Only the last 60 trading days are kept.
+  other_day.past_date = market_->trading_dates()[61];
   EXPECT_TRUE(ScreenHits(*market_, *users_->Find("demo"), {}, other_day).empty());
 }
 

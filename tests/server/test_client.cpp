@@ -102,7 +102,11 @@ bool TestClient::LogIn(const std::string& id) {
   if (!Send(hello)) return false;
   // The start-up data ends with one 3009 per saved screen; the last is SEQ 3.
   while (auto p = Next()) {
-    if (p->GetInt(u"GBN", 0) == code::kHello && p->GetText(u"RTN", u"") != u"OK") return false;
+    if (p->GetInt(u"GBN", 0) == code::kHello) {
+      if (p->GetText(u"RTN", u"") != u"OK") return false;
+      login_answer_ = std::move(p);
+      continue;
+    }
     if (p->GetInt(u"GBN", 0) == code::kSavedScreen && p->GetInt(u"SEQ", 0) == 3) return true;
   }
   return false;

@@ -23,6 +23,8 @@ class TestClient {
   std::unique_ptr<Packet> NextWithCode(int code, int timeout_ms = 5000);
   // Sends the hello and reads up to the end of the start-up data.
   [[nodiscard]] bool LogIn(const std::string& id = "demo");
+  // The hello's answer of the last LogIn, or none.
+  [[nodiscard]] const Packet* login_answer() const { return login_answer_.get(); }
   [[nodiscard]] bool eof() const { return eof_; }
   [[nodiscard]] long long bytes_received() const { return bytes_; }
   // Waits until the server closes the connection; false on time-out.
@@ -34,6 +36,7 @@ class TestClient {
   bool eof_ = false;
   long long bytes_ = 0;
   CMyQueue queue_;
+  std::unique_ptr<Packet> login_answer_;
 };
 
 struct HttpReply {
