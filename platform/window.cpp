@@ -803,6 +803,14 @@ void Window::UpdateNow() {
   if (widget_) widget_->repaint();
 }
 
+void Window::SetMouseTransparent(bool transparent) {
+  if (widget_) widget_->setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
+}
+
+bool Window::IsInActiveWindow() const {
+  return widget_ != nullptr && widget_->window()->isActiveWindow();
+}
+
 void Window::SetBackgroundColor(Color c) {
   background_ = c;
 }
