@@ -39,6 +39,7 @@ void CQZChartCandle::DrawAll(DrawContext& dc) {
 
 void CQZChartCandle::DrawSeries(DrawContext& dc) {
   CQZBaseChart::DrawSeries(dc);
+  if (view().count == 0) return;
   DrawLegend(dc);
   DrawCandles(dc);
 }

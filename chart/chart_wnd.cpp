@@ -243,7 +243,6 @@ void CQZChartWnd::SetCode(std::u16string code) {
   last_price_ = 0;
   ClearCrossHair();
   tip_.SetText(u"");
-  ResetSlider();
   ResetScrollBar();
   RedrawPanes();
 }

@@ -22,13 +22,15 @@ constexpr int kTimeLabelAbove = 18;  // above the candle pane's bottom
 constexpr int kTipOffset = 5;
 constexpr int kTipLeftOffset = 155;
 constexpr int kBandWidth = 2;
+constexpr int kTipLines = 6;
 constexpr double kHoldMargin = 0.00001;
 
-int LabelWidth(const std::u16string& text) {
+// The size of a text in the labels' font.
+Size LabelTextSize(const std::u16string& text) {
   Bitmap probe(1, 1);
   DrawContext dc(probe);
   dc.SetFont(Font::Points(u"굴림", 8));
-  return dc.TextExtent(text).width + 6;
+  return dc.TextExtent(text);
 }
 
 }  // namespace
@@ -76,6 +78,9 @@ void CQZChartWnd::OnPaneMouse(CQZBaseChart& pane, PaneMouse what, Point p, WPara
 void CQZChartWnd::MouseOverPane(CQZBaseChart& pane, Point at) {
   // Only while the frame holding the chart is in front.
   if (!IsInActiveWindow()) return;
+  // The system repeats the last point when windows appear under the mouse:
+  // the mouse still rests.
+  if (over_ == &pane && at == mouse_) return;
   over_ = &pane;
   mouse_ = at;
   // The tip waits for the mouse to rest again.
@@ -103,7 +108,7 @@ void CQZChartWnd::MouseOverPane(CQZBaseChart& pane, Point at) {
   const std::u16string text = TimeLabelText(data_.Bar(index));
   const int top = ChildRect(candle_).bottom - kTimeLabelAbove;
   const int left = at.x - kTimeLabelLeft;
-  time_label_.Move({left, top, left + LabelWidth(text), top + kLabelHeight});
+  time_label_.Move({left, top, left + LabelTextSize(text).width + 6, top + kLabelHeight});
   time_label_.SetText(text);
 }
 
@@ -158,7 +163,11 @@ void CQZChartWnd::ShowTipAtRest() {
   int x = mouse_.x + kTipOffset;
   if (x + kTipWidth > ClientRect().right) x = mouse_.x - kTipLeftOffset;
   const Point screen = ClientToScreen({x, mouse_.y + kTipOffset});
-  tip_.Move({screen.x, screen.y, screen.x + kTipWidth, screen.y + kTipHeight});
+  // Six lines; a font taller than the one the size was chosen for gets the
+  // height it needs.
+  const int height =
+      std::max(kTipHeight, kTipLines * LabelTextSize(u"가").height + 2 * tip_.inset() + 2);
+  tip_.Move({screen.x, screen.y, screen.x + kTipWidth, screen.y + height});
   tip_.SetText(TipText(bar));
 }
 

@@ -808,7 +808,13 @@ void Window::SetMouseTransparent(bool transparent) {
 }
 
 bool Window::IsInActiveWindow() const {
-  return widget_ != nullptr && widget_->window()->isActiveWindow();
+  if (widget_ == nullptr) return false;
+  // A pop-up the frame owns (a tip, a list) counts as the frame.
+  const QWidget* frame = widget_->window();
+  for (const QWidget* w = QApplication::activeWindow(); w != nullptr; w = w->parentWidget()) {
+    if (w->window() == frame) return true;
+  }
+  return false;
 }
 
 void Window::SetBackgroundColor(Color c) {
