@@ -130,6 +130,9 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   [[nodiscard]] CTipWnd& data_tip() { return tip_; }
   [[nodiscard]] bool dragging() const { return dragging_; }
 
+  // Scroll events of the slider and the scroll bar, and splitter moves.
+  LResult WindowProc(WindowMessage& m) override;
+
  protected:
   int OnCreate() override;
   void OnSize(int width, int height) override;
@@ -137,7 +140,6 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   void OnTimer(int id) override;
   void OnMouseMove(Point p, WParam flags) override;
   bool OnCommand(int id, int code, const WindowHandle& child) override;
-  LResult WindowProc(WindowMessage& m) override;
 
  private:
   struct PendingRequest {

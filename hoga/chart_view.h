@@ -50,10 +50,12 @@ class CChartView : public Window {
   [[nodiscard]] CQZChartWnd& right() { return right_; }
   [[nodiscard]] CMySplitter& splitter() { return splitter_; }
 
+  // Replies (2027 with 3011) and the bar's moves (10779).
+  LResult WindowProc(WindowMessage& m) override;
+
  protected:
   int OnCreate() override;
   void OnSize(int width, int height) override;
-  LResult WindowProc(WindowMessage& m) override;
 
  private:
   void Layout();

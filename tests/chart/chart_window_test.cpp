@@ -391,6 +391,53 @@ TEST_F(ChartWindowTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
   EXPECT_TRUE(tick(93800, 1060));
 }
 
+TEST_F(ChartWindowTest, MinuteChartMarksHoursAndTheNewDayAndCrowdedLabelsGiveWay) {
+  // Two sessions of one-minute bars, 09:00 to 15:30.
+  std::vector<BarLine> bars;
+  for (const std::int32_t date : {20250314, 20250313}) {
+    for (int m = 15 * 60 + 30; m >= 9 * 60; --m)
+      bars.push_back({date, m / 60 * 10000 + m % 60 * 100, 5000, 5020, 4980, 5000 + m % 7, 10});
+  }
+  chart.SetType(u"m1");
+  chart.SetData(DataText(bars), u"");
+  ASSERT_EQ(chart.data().End(), 400);
+  const Bitmap b = chart.candle().Render();
+  ASSERT_TRUE(chart.SaveScreenshot(PicturePath("chart_window_minutes.png")));
+  CQZChartCandle& c = chart.candle();
+  const auto centre = [&](int i) { return static_cast<int>(c.BarLeft(Shown(i)) + c.pitch() / 2); };
+  const auto label_at = [&](int x) {
+    return AnyDark(b, {x - 15, c.time_axis().top, x + 15, c.time_axis().bottom});
+  };
+  // The session's first bar (index 390) starts a new day: line and MM/DD.
+  EXPECT_EQ(chart.data().Bar(390).time, 90000);
+  EXPECT_EQ(b.PixelAt(centre(390), c.frame().top + 3), CQZBaseChart::kGridColor);
+  EXPECT_TRUE(label_at(centre(390)));
+  // Each new hour: 10:00 is index 330.
+  EXPECT_EQ(b.PixelAt(centre(330), c.frame().top + 3), CQZBaseChart::kGridColor);
+  EXPECT_TRUE(label_at(centre(330)));
+  EXPECT_EQ(b.PixelAt(centre(329), c.frame().top + 3), kWhite);
+
+  // Five years of days: month lines 14 pixels apart, so a label gives way
+  // to the one before it and only every third month is named.
+  chart.SetType(u"D");
+  chart.SetData(DataText(DayWalk(1300, sys_days{2025y / March / 14}, 40000)), u"");
+  chart.slider().Send(sys::kKeyDown, sys::kVkEnd, 0);
+  ASSERT_EQ(chart.data().End(), 1300);
+  const Bitmap years = chart.candle().Render();
+  ASSERT_TRUE(chart.SaveScreenshot(PicturePath("chart_window_years.png")));
+  int lines = 0, named = 0;
+  for (int i = 0; i + 1 < 1300; ++i) {
+    if (chart.data().Bar(i).date / 100 == chart.data().Bar(i + 1).date / 100) continue;
+    const int x = static_cast<int>(c.BarLeft(Shown(i)) + c.pitch() / 2);
+    ++lines;
+    // A label's own middle column has ink only where it was drawn.
+    named += AnyDark(years, {x - 1, c.time_axis().top, x + 2, c.time_axis().bottom});
+  }
+  EXPECT_GT(lines, 55);
+  EXPECT_LT(named, lines / 2);
+  EXPECT_GE(named, lines / 4);
+}
+
 TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   chart.SetType(u"D");
   chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 10000)), u"");
