@@ -155,7 +155,12 @@ void CQZBaseChart::DrawSeries(DrawContext& dc) {
 }
 
 void CQZBaseChart::PaintTimeGrid(DrawContext& dc) {
-  if (time_axis_.height() > 1) dc.FillRect(time_axis_, kAxisColor);
+  // The pane is white where no part of the layout lies: the edge left and
+  // above the frame, and a time axis too thin to fill.
+  const Rect client = ClientRect();
+  dc.FillRect({client.left, client.top, frame_.left, frame_.bottom}, kWhite);
+  dc.FillRect({frame_.left, client.top, frame_.right, frame_.top}, kWhite);
+  dc.FillRect(time_axis_, time_axis_.height() > 1 ? kAxisColor : kWhite);
   dc.FillRect(frame_, kWhite);
   const int n = ShownCount();
   if (n == 0 || pitch_ <= 0) return;

@@ -94,6 +94,8 @@ class CQZBaseChart : public Window {
     std::array<bool, CChartData::kPeriods.size()> averages{};
   };
 
+  // DrawAll paints every pixel; filling the pane first would fill it twice.
+  bool OnEraseBackground(DrawContext&) override { return true; }
   void OnPaint(DrawContext& dc) override { DrawAll(dc); }
   void OnMouseMove(Point p, WParam flags) override;
   void OnLButtonDown(Point p, WParam flags) override;

@@ -59,7 +59,6 @@ void CQZChartCandle::DrawLegend(DrawContext& dc) {
 }
 
 void CQZChartCandle::DrawCandles(DrawContext& dc) {
-  dc.IntersectClip(frame());
   // A doji takes the colour of the last candle that had one.
   Color last = kRise;
   const int n = ShownCount();
@@ -78,12 +77,13 @@ void CQZChartCandle::DrawCandles(DrawContext& dc) {
       const int top = std::min(y_open, y_close);
       body = {left, top, right, std::max(std::max(y_open, y_close), top + 1)};
     }
-    dc.FillRect(body, last);
+    // Kept inside the frame by hand: a clip would slow every fill.
+    dc.FillRect(body.Intersect(frame()), last);
     const int wick = static_cast<int>(x + pitch() / 2);
     const int y_high = ValueToY(bar.high);
-    dc.FillRect({wick, y_high, wick + 1, std::max(ValueToY(bar.low) + 1, y_high + 1)}, last);
+    const Rect line{wick, y_high, wick + 1, std::max(ValueToY(bar.low) + 1, y_high + 1)};
+    dc.FillRect(line.Intersect(frame()), last);
   }
-  dc.ResetClip();
 }
 
 void CQZChartCandle::DrawAverages(DrawContext& dc) {

@@ -672,7 +672,13 @@ Point Window::ScreenToClient(Point p) const {
 }
 
 void Window::Show(bool visible) {
-  if (widget_) widget_->setVisible(visible);
+  if (!widget_) return;
+  // A pop-up meant to show without activation that the system activated all
+  // the same hands activation back to its owner's frame as it goes.
+  const bool give_back = !visible && style_.no_activate && parent_ != nullptr &&
+                         parent_->widget_ != nullptr && widget_->isActiveWindow();
+  widget_->setVisible(visible);
+  if (give_back) parent_->widget_->window()->activateWindow();
 }
 
 void Window::ShowNoActivate() {

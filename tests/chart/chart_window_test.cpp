@@ -163,6 +163,14 @@ TEST_F(ChartWindowTest, DayChartDrawsCandlesAveragesGridAxesAndVolumes) {
   EXPECT_TRUE(has_colour(CQZChartCandle::kAverageColors[2]));
   EXPECT_FALSE(has_colour(CQZChartCandle::kAverageColors[1]));
   EXPECT_FALSE(has_colour(CQZChartCandle::kAverageColors[3]));
+  // The 20-bar line, drawn last, passes through every shown bar's centre at
+  // its average (the line's last point is left out, as a line's end is).
+  for (int i = 1; i < 60; ++i) {
+    const TICK bar = chart.data().Bar(i);
+    ASSERT_GT(bar.ma20, 0);
+    const int x = static_cast<int>(c.BarLeft(Shown(i)) + c.pitch() / 2);
+    EXPECT_EQ(candles.PixelAt(x, c.ValueToY(bar.ma20)), CQZChartCandle::kAverageColors[2]) << i;
+  }
 
   // Volume bars: red above the bar before, blue otherwise; the oldest shown
   // is compared with the reference bar.
