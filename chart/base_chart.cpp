@@ -136,12 +136,10 @@ void CQZBaseChart::TakeCopy() {
 }
 
 void CQZBaseChart::DrawAll(DrawContext& dc) {
-  if (data_ != nullptr) {
+  {
     // Layout and copy under one hold, so that the numbers fit the bars.
-    auto hold = data_->Hold();
-    CalcLayout();
-    TakeCopy();
-  } else {
+    std::unique_lock<std::recursive_mutex> hold;
+    if (data_ != nullptr) hold = data_->Hold();
     CalcLayout();
     TakeCopy();
   }

@@ -13,7 +13,7 @@ namespace velloran {
 namespace {
 
 constexpr std::array<const char16_t*, 4> kPeriodCaptions = {u"월", u"주", u"일", u"분"};
-constexpr std::array<const char16_t*, 4> kPeriodTypes = {u"M", u"J", u"D", u""};
+constexpr std::array<const char16_t*, 3> kPeriodTypes = {u"M", u"J", u"D"};
 constexpr std::array<const char16_t*, 5> kAverageCaptions = {u"5일선", u"10일선", u"20일선",
                                                              u"60일선", u"120일선"};
 constexpr std::array<const char16_t*, 6> kMinuteItems = {u"1분",  u"3분",  u"5분",
@@ -58,7 +58,6 @@ bool CQZChartWnd::Create(Window* parent, int id, const Rect& rect) {
 
 int CQZChartWnd::OnCreate() {
   const Rect c = ClientRect();
-  const WindowStyle hidden{.visible = false};
   if (!candle_.Create(this, kCandleId, {0, kTopStrip, c.right, c.bottom}) ||
       !volume_.Create(this, kVolumeId, {0, c.bottom, c.right, c.bottom}))
     return -1;
@@ -93,7 +92,14 @@ int CQZChartWnd::OnCreate() {
   slider_.SetTicFreq(10);
   slider_.SetLineSize(1);
   slider_.SetPageSize(10);
+  if (!CreateOverlays()) return -1;
+  SyncTypeButtons();
+  Layout();
+  return 0;
+}
 
+bool CQZChartWnd::CreateOverlays() {
+  const WindowStyle hidden{.visible = false};
   // Lines, band and labels lie over the panes; the mouse goes through them
   // to the pane the user points at.
   if (!horizontal_.Create(this, 0, false, 1, kCrossColor, 1, 0) ||
@@ -101,7 +107,7 @@ int CQZChartWnd::OnCreate() {
       !band_.Create(this, kBandId, true) ||
       !time_label_.Create(this, kTimeLabelId, {0, 0, 0, 0}, u"", hidden) ||
       !value_label_.Create(this, kValueLabelId, {0, 0, 0, 0}, u"", hidden))
-    return -1;
+    return false;
   for (Window* w : std::initializer_list<Window*>{&horizontal_, &vertical_, &band_, &time_label_,
                                                   &value_label_})
     w->SetMouseTransparent(true);
@@ -117,14 +123,12 @@ int CQZChartWnd::OnCreate() {
                     .frameless = true,
                     .tool = true,
                     .no_activate = true}))
-    return -1;
+    return false;
   tip_.SetMouseTransparent(true);
   tip_.SetBkColor(kTipColor);
   tip_.SetTextColor(Rgb(0, 0, 0));
   tip_.SetInset(kTipInset);
-  SyncTypeButtons();
-  Layout();
-  return 0;
+  return true;
 }
 
 void CQZChartWnd::OnSize(int, int) {

@@ -148,6 +148,8 @@ class CQZChartWnd : public Window, private PaneMouseSink {
     std::uint64_t connection = 0;
   };
 
+  // The cross-hair lines, the band and the three labels.
+  bool CreateOverlays();
   void Layout();
   // The type without touching the visible end (the period commands).
   void ChangeType(std::u16string type);
