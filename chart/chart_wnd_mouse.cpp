@@ -86,6 +86,10 @@ void CQZChartWnd::MouseOverPane(CQZBaseChart& pane, Point at) {
   // The tip waits for the mouse to rest again.
   tip_.SetText(u"");
   SetTimer(kRestTimer, kRestMs);
+  if (data_.Count() == 0) {  // no bars: nothing to point at
+    ClearCrossHair();
+    return;
+  }
   const Point p = InPane(pane, at);
   const int axis_left = ChildRect(pane).left + pane.value_axis().left;
   const std::int64_t value = pane.ValueAtCursor(p);

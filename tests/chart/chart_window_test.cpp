@@ -268,6 +268,10 @@ TEST_F(ChartWindowTest, DragZoomsAndShortDragsDoNothing) {
     SimulateMouse(host, sys::kLButtonUp, FromCandle({x1, y}));
   };
 
+  // Left of the oldest shown bar is that bar, not the hidden one before it.
+  EXPECT_EQ(c.BarAtX(c.plot().left - 50), 59);
+  EXPECT_EQ(c.BarAtX(c.plot().right + 50), 0);
+
   // Under 3 pixels: nothing.
   drag(300, 302);
   EXPECT_EQ(chart.data().End(), 60);
