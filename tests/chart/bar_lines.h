@@ -3,6 +3,7 @@
 // (newest first, date|time|open|high|low|close|volume), from a seeded walk
 // or written out bar by bar.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <random>
