@@ -348,6 +348,14 @@ std::vector<TICK> CChartData::Bars() const {
   return bars_;
 }
 
+std::vector<TICK> CChartData::Bars(int from, int to) const {
+  Guard g(lock_);
+  const int count = static_cast<int>(bars_.size());
+  from = std::clamp(from, 0, count);
+  to = std::clamp(to, from, count);
+  return std::vector<TICK>(bars_.begin() + from, bars_.begin() + to);
+}
+
 TICK CChartData::Bar(int i) const {
   Guard g(lock_);
   if (i < 0 || i >= static_cast<int>(bars_.size())) return TICK{};

@@ -76,6 +76,9 @@ class CChartData {
   [[nodiscard]] std::unique_lock<std::recursive_mutex> Hold() const;
   // A copy of every bar, index 0 the newest.
   [[nodiscard]] std::vector<TICK> Bars() const;
+  // A copy of bars from .. to - 1 (0 the newest), cut to the bars there are:
+  // what a pane draws, without copying the whole history.
+  [[nodiscard]] std::vector<TICK> Bars(int from, int to) const;
   // A copy of bar i (0 the newest); a zero bar when i is out of range.
   [[nodiscard]] TICK Bar(int i) const;
   // Replaces bar i when it exists (owners that extend the newest bar).

@@ -285,10 +285,60 @@ void DrawContext::Polygon(const std::vector<Point>& points) {
   state_->painter.drawPolygon(polygon);
 }
 
+namespace {
+
+// The pixels of a one-pixel line from a to b in device space, stepping from
+// pixel to pixel and leaving out b, so that joined lines do not overlap.
+void AppendLinePixels(QPolygon& pixels, QPoint a, QPoint b) {
+  int x0 = a.x(), y0 = a.y();
+  const int dx = std::abs(b.x() - x0), dy = -std::abs(b.y() - y0);
+  const int step_x = x0 < b.x() ? 1 : -1, step_y = y0 < b.y() ? 1 : -1;
+  int error = dx + dy;
+  while (x0 != b.x() || y0 != b.y()) {
+    pixels << QPoint(x0, y0);
+    const int e2 = 2 * error;
+    if (e2 >= dy) {
+      error += dy;
+      x0 += step_x;
+    }
+    if (e2 <= dx) {
+      error += dx;
+      y0 += step_y;
+    }
+  }
+}
+
+}  // namespace
+
+void DrawContext::DrawDevicePixels(const QPolygon& pixels) {
+  if (pixels.isEmpty()) return;
+  auto& s = *state_;
+  s.painter.save();
+  s.painter.setTransform(QTransform());
+  s.painter.setPen(QPen(ToQColor(s.pen.color), 0));
+  s.painter.drawPoints(pixels);
+  s.painter.restore();
+}
+
 void DrawContext::Polyline(const std::vector<Point>& points) {
   if (points.empty()) return;
-  MoveTo(points[0].x, points[0].y);
-  for (std::size_t i = 1; i < points.size(); ++i) LineTo(points[i].x, points[i].y);
+  auto& s = *state_;
+  if (points.size() < 2 || s.pen.style == PenStyle::kNone || !SimplePen(s.pen)) {
+    MoveTo(points[0].x, points[0].y);
+    for (std::size_t i = 1; i < points.size(); ++i) LineTo(points[i].x, points[i].y);
+    return;
+  }
+  // The pixels LineTo would set segment by segment, set in one go.
+  const QTransform t = s.painter.transform();
+  QPolygon pixels;
+  QPoint from = t.map(QPointF(points[0].x, points[0].y)).toPoint();
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    const QPoint to = t.map(QPointF(points[i].x, points[i].y)).toPoint();
+    AppendLinePixels(pixels, from, to);
+    from = to;
+  }
+  s.position = points.back();
+  DrawDevicePixels(pixels);
 }
 
 void DrawContext::MoveTo(int x, int y) {
@@ -305,34 +355,11 @@ void DrawContext::LineTo(int x, int y) {
     s.painter.drawLine(QPointF(from.x + 0.5, from.y + 0.5), QPointF(x + 0.5, y + 0.5));
     return;
   }
-  // One-pixel solid lines step from pixel to pixel in device space, leaving
-  // out the end point, so that joined lines do not overlap.
   const QTransform t = s.painter.transform();
-  const QPoint a = t.map(QPointF(from.x, from.y)).toPoint();
-  const QPoint b = t.map(QPointF(x, y)).toPoint();
-  int x0 = a.x(), y0 = a.y();
-  const int dx = std::abs(b.x() - x0), dy = -std::abs(b.y() - y0);
-  const int step_x = x0 < b.x() ? 1 : -1, step_y = y0 < b.y() ? 1 : -1;
-  int error = dx + dy;
   QPolygon pixels;
-  while (x0 != b.x() || y0 != b.y()) {
-    pixels << QPoint(x0, y0);
-    const int e2 = 2 * error;
-    if (e2 >= dy) {
-      error += dy;
-      x0 += step_x;
-    }
-    if (e2 <= dx) {
-      error += dx;
-      y0 += step_y;
-    }
-  }
-  if (pixels.isEmpty()) return;
-  s.painter.save();
-  s.painter.setTransform(QTransform());
-  s.painter.setPen(QPen(ToQColor(s.pen.color), 0));
-  s.painter.drawPoints(pixels);
-  s.painter.restore();
+  AppendLinePixels(pixels, t.map(QPointF(from.x, from.y)).toPoint(),
+                   t.map(QPointF(x, y)).toPoint());
+  DrawDevicePixels(pixels);
 }
 
 void DrawContext::SetPixel(int x, int y, Color c) {

@@ -13,6 +13,7 @@
 
 class QImage;
 class QPainter;
+class QPolygon;
 
 namespace velloran {
 
@@ -164,6 +165,8 @@ class DrawContext {
  private:
   void ApplyTransform();
   void ApplyPen();
+  // Device pixels in the pen's colour, past the mapping and clipped.
+  void DrawDevicePixels(const QPolygon& pixels);
   struct State;
   std::unique_ptr<State> state_;
 };

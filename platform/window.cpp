@@ -665,7 +665,13 @@ Point Window::ScreenToClient(Point p) const {
 }
 
 void Window::Show(bool visible) {
-  if (widget_) widget_->setVisible(visible);
+  if (!widget_) return;
+  // A pop-up meant to show without activation that the system activated all
+  // the same hands activation back to its owner's frame as it goes.
+  const bool give_back = !visible && style_.no_activate && parent_ != nullptr &&
+                         parent_->widget_ != nullptr && widget_->isActiveWindow();
+  widget_->setVisible(visible);
+  if (give_back) parent_->widget_->window()->activateWindow();
 }
 
 void Window::ShowNoActivate() {
@@ -800,6 +806,20 @@ void Window::Invalidate(const Rect& rect) {
 
 void Window::UpdateNow() {
   if (widget_) widget_->repaint();
+}
+
+void Window::SetMouseTransparent(bool transparent) {
+  if (widget_) widget_->setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
+}
+
+bool Window::IsInActiveWindow() const {
+  if (widget_ == nullptr) return false;
+  // A pop-up the frame owns (a tip, a list) counts as the frame.
+  const QWidget* frame = widget_->window();
+  for (const QWidget* w = QApplication::activeWindow(); w != nullptr; w = w->parentWidget()) {
+    if (w->window() == frame) return true;
+  }
+  return false;
 }
 
 void Window::SetBackgroundColor(Color c) {

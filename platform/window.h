@@ -92,6 +92,12 @@ class Window : public MessageWindow {
   [[nodiscard]] bool HasCapture() const;
   // The cursor shown over the client area (OnSetCursor may choose another).
   void SetCursor(CursorKind cursor);
+  // The mouse passes through to what lies beneath (lines and labels drawn
+  // over the window the user points at).
+  void SetMouseTransparent(bool transparent);
+  // True while the top-level window this window lies in, or a pop-up it
+  // owns, is the active one.
+  [[nodiscard]] bool IsInActiveWindow() const;
   // Only the inside of a rounded rectangle (ellipse_width x ellipse_height
   // corners) or a rectangle stays visible and receives the mouse.
   void SetRoundRectMask(const Rect& rect, int ellipse_width, int ellipse_height);
