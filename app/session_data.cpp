@@ -36,6 +36,11 @@ void CSessionData::SetWindows(Windows windows) {
   windows_version_.fetch_add(1);
 }
 
+void CSessionData::SetSocket(CQZSocket* socket) {
+  socket_ = socket;
+  if (socket != nullptr) ++connections_;
+}
+
 bool CSessionData::Send(const Packet& packet) {
   return socket_ != nullptr && socket_->Send(packet) >= 0;
 }

@@ -24,6 +24,7 @@
 #include "app/packet_pipeline.h"
 #include "app/session_store.h"
 #include "app/settings_lists.h"
+#include "chart/chart_context.h"
 #include "net/lock_wrappers.h"
 #include "net/session_driver.h"
 #include "platform/clock.h"
@@ -41,7 +42,7 @@ struct SessionOptions {
   const CDecoder* decoder = nullptr;  // null: encoded values decode to nothing
 };
 
-class CSessionData : public SessionStoreLink {
+class CSessionData : public SessionStoreLink, public ChartContext {
  public:
   static constexpr std::size_t kHistoryLimit = CPacketPipeline::kHistoryLimit;
   static constexpr std::size_t kRecentLimit = CSettingsLists::kRecentLimit;
@@ -73,12 +74,12 @@ class CSessionData : public SessionStoreLink {
   [[nodiscard]] std::u16string SwitchScreen(int code);
   void AddToNameList(const Packet* packet) { store_.AddToNameList(packet); }
   void SetServerTime(std::u16string_view text) { store_.SetServerTime(text); }
-  [[nodiscard]] bool CheckMarketState() const { return store_.CheckMarketState(); }
+  [[nodiscard]] bool CheckMarketState() const override { return store_.CheckMarketState(); }
   [[nodiscard]] int MarketFlag(int key, int default_value) const {
     return store_.MarketFlag(key, default_value);
   }
-  [[nodiscard]] std::int32_t TradingDate() const { return store_.TradingDate(); }
-  [[nodiscard]] int ServerHour() const { return store_.ServerHour(); }
+  [[nodiscard]] std::int32_t TradingDate() const override { return store_.TradingDate(); }
+  [[nodiscard]] int ServerHour() const override { return store_.ServerHour(); }
   [[nodiscard]] int current_screen() const { return store_.current_screen.load(); }
   [[nodiscard]] int display_mode() const { return store_.display_mode.load(); }
   void set_display_mode(int mode) { store_.display_mode.store(mode); }
@@ -119,10 +120,14 @@ class CSessionData : public SessionStoreLink {
     WindowHandle top_bar;
   };
   void SetWindows(Windows windows);
-  void SetSocket(CQZSocket* socket) override { socket_ = socket; }
+  void SetSocket(CQZSocket* socket) override;
   [[nodiscard]] CQZSocket* socket() const override { return socket_; }
   // Sends through the current socket; false without one.
   bool Send(const Packet& packet);
+  // ChartContext: a chart's request goes out as any other.
+  bool SendRequest(const Packet& request) override { return Send(request); }
+  // Counts the sockets made: a reply never crosses from one to the next.
+  [[nodiscard]] std::uint64_t Connection() const override { return connections_; }
 
  private:
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
@@ -147,6 +152,7 @@ class CSessionData : public SessionStoreLink {
   CSettingsLists lists_;
   CMyMutex dispatch_mutex_;  // one packet at a time
   CQZSocket* socket_ = nullptr;
+  std::uint64_t connections_ = 0;
   std::mutex windows_lock_;
   Windows windows_;  // under windows_lock_
   std::atomic<unsigned> windows_version_{0};
