@@ -103,6 +103,9 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   // The user picked this stock master packet.
   void AddRecent(const Packet& master) { lists_.AddRecent(master); }
   [[nodiscard]] CSettingsLists& lists() { return lists_; }
+  // Where the settings files live (the grid's column layouts too); empty:
+  // nothing is kept on disk.
+  [[nodiscard]] const std::filesystem::path& data_dir() const { return lists_.data_dir(); }
   [[nodiscard]] const std::vector<std::unique_ptr<Packet>>& settings() const {
     return lists_.settings();
   }

@@ -35,6 +35,7 @@ class CSettingsLists {
   // The user picked this stock (a master packet, or a recent entry).
   void AddRecent(const Packet& master);
 
+  [[nodiscard]] const std::filesystem::path& data_dir() const { return data_dir_; }
   [[nodiscard]] const std::vector<std::unique_ptr<Packet>>& settings() const { return settings_; }
   [[nodiscard]] const std::vector<std::unique_ptr<Packet>>& recent() const { return recent_; }
   // The newest recent entry with this code, or null.

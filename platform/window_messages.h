@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kReplaySeek = 2032;  // wParam seek time hhmmss
 inline constexpr std::uint32_t kScreenChanged =
     2127;  // saved-screen or alarm result of the shown screen
 inline constexpr std::uint32_t kAlarmReached = 2132;    // carries an owned alarm packet
+inline constexpr std::uint32_t kOpenReplay = 2140;      // the top bar's PLAY, to the order-book view
 inline constexpr std::uint32_t kTilePricePress = 2139;  // wParam price, lParam CQZData*
 inline constexpr std::uint32_t kRegisterPopup =
     2142;  // wParam WindowHandle::id() of the pop-up, or 0
