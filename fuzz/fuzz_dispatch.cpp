@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)rig->session->CheckMarketState();
   rig->queue.DispatchPending();
   rig->window.received.clear();
-  rig->window.packets.clear();
+  rig->window.payloads.clear();
   if (++rig->runs % 512 == 0) (void)rig->session->SwitchScreen(3004 + rig->runs % 7);
   return 0;
 }

@@ -4,12 +4,17 @@
 #   scripts/fuzz.sh [seconds] [target ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/build_env.sh
 
 seconds=${1:-600}
 shift || true
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz >/dev/null
+# Quiet unless the build fails, then its last lines say why.
+if ! built=$(cmake --build --preset fuzz 2>&1); then
+  echo "$built" | tail -40 >&2
+  exit 1
+fi
 
 targets=("$@")
 if ((${#targets[@]} == 0)); then

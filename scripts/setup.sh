@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-dev
+  cmake ninja-build g++ clang libclang-rt-dev ccache
   qt6-base-dev libcurl4-openssl-dev zlib1g-dev libconcurrentqueue-dev libmimalloc-dev
   libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev

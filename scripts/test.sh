@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+source scripts/build_env.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j2
