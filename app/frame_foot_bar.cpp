@@ -1,5 +1,7 @@
 #include "app/frame_foot_bar.h"
 
+#include "net/text_util.h"
+
 namespace velloran {
 
 void CFrameFootBar::SetStatus(LinkState state, const FootTexts& texts) {
@@ -10,6 +12,29 @@ void CFrameFootBar::SetStatus(LinkState state, const FootTexts& texts) {
   state_ = state;
   texts_ = texts;
   Invalidate();
+}
+
+void CFrameFootBar::SetAlarms(std::size_t waiting, std::size_t total) {
+  if (waiting == alarms_waiting_ && total == alarms_total_) return;
+  alarms_waiting_ = waiting;
+  alarms_total_ = total;
+  Invalidate();
+}
+
+Rect CFrameFootBar::AlarmRect() const {
+  const Rect r = ClientRect();
+  return {r.right - 360, 2, r.right - 262, r.bottom - 2};
+}
+
+std::u16string CFrameFootBar::AlarmText() const {
+  if (alarms_waiting_ > 0) {
+    return u"알람 " + FormatInt(static_cast<std::int64_t>(alarms_waiting_)) + u"건 확인 대기";
+  }
+  return u"알람 " + FormatInt(static_cast<std::int64_t>(alarms_total_)) + u"건";
+}
+
+void CFrameFootBar::OnLButtonDown(Point p, WParam) {
+  if (AlarmRect().Contains(p)) CommandParent(kAlarmsPressed);
 }
 
 void CFrameFootBar::OnPaint(DrawContext& dc) {
@@ -27,6 +52,10 @@ void CFrameFootBar::OnPaint(DrawContext& dc) {
   dc.DrawText(texts_.rate, {r.right - 120, 0, r.right - 8, r.bottom}, kLine | text_flag::kRight);
   dc.DrawText(texts_.server_time, {r.right - 250, 0, r.right - 128, r.bottom},
               kLine | text_flag::kRight);
+  const Rect alarm = AlarmRect();
+  if (alarms_waiting_ > 0) dc.FillRect(alarm, Rgb(110, 30, 30));
+  dc.SetTextColor(alarms_waiting_ > 0 ? kAlarm : kText);
+  dc.DrawText(AlarmText(), alarm, kLine | text_flag::kCenter);
 }
 
 }  // namespace velloran

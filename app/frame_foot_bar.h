@@ -15,16 +15,28 @@ class CFrameFootBar : public CFootBar {
   static constexpr Color kPending = Rgb(230, 180, 40);
   static constexpr Color kDown = Rgb(230, 60, 50);
 
+  static constexpr Color kAlarm = Rgb(255, 120, 100);
+  // The code of the command the bar gives its parent when its alarm mark is
+  // pressed (the day's alarm list opens or closes).
+  static constexpr int kAlarmsPressed = 1;
+
   // Repaints only when something shown changed.
   void SetStatus(LinkState state, const FootTexts& texts);
   [[nodiscard]] const FootTexts& texts() const { return texts_; }
+  // The reached alarms of the day and how many wait to be acknowledged.
+  void SetAlarms(std::size_t waiting, std::size_t total);
+  [[nodiscard]] Rect AlarmRect() const;
+  [[nodiscard]] std::u16string AlarmText() const;
 
  protected:
   void OnPaint(DrawContext& dc) override;
+  void OnLButtonDown(Point p, WParam flags) override;
 
  private:
   LinkState state_ = LinkState::kWaiting;
   FootTexts texts_;
+  std::size_t alarms_waiting_ = 0;
+  std::size_t alarms_total_ = 0;
 };
 
 }  // namespace velloran

@@ -1,7 +1,9 @@
 #include "app/main_frame.h"
 
 #include "app/placeholder_view.h"
+#include "net/packet_message.h"
 #include "app/session_data.h"
+#include "hoga/koa_view.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 
@@ -38,9 +40,10 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 }
 
 void CMainFrame::MakeViews() {
+  alarms_ = std::make_unique<CAlarmCenter>(session_);
   top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
   hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
-  koa_ = std::make_unique<CPlaceholderView>(u"CKOAView");
+  koa_ = std::make_unique<CKOAView>(session_);
   qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
   chart_ = std::make_unique<CPlaceholderView>(u"CChartView");
 }
@@ -52,6 +55,7 @@ FrameRelations CMainFrame::Relations() const {
 
 void CMainFrame::OnSessionStart() {
   const FrameRelations relations = Relations();
+  alarms_->SetTopBar(relations.top_bar);
   for (Window* w : {top_bar_.get(), hoga_.get(), koa_.get(), qz_.get(), chart_.get()}) {
     if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetRelations(relations);
   }
@@ -78,6 +82,10 @@ int CMainFrame::OnCreate() {
   if (!top_bar_->Create(this, kTopBarId, {}, u"")) return -1;
   if (!foot_bar_.Create(this, kFootBarId, {}, u"")) return -1;
   if (!CreateClient()) return -1;
+  if (!alarms_->Create(*this)) return -1;
+  alarms_->SetOnChange([this] {
+    foot_bar_.SetAlarms(alarms_->book().waiting(), alarms_->book().entries().size());
+  });
   SetText(u"Velloran");
 
   session_.SetWindows({handle(), hoga_->handle(), qz_->handle(), top_bar_->handle()});
@@ -135,6 +143,7 @@ void CMainFrame::Layout(int width, int height) {
   const int foot_top = std::max(y, inner.bottom - CFootBar::kHeight);
   foot_bar_.Move({inner.left, foot_top, inner.right, inner.bottom});
   outer_.Move({inner.left, y, inner.right, foot_top});
+  alarms_->Layout(inner, foot_top);
 }
 
 void CMainFrame::OnSize(int width, int height) {
@@ -153,6 +162,12 @@ void CMainFrame::OnPaint(DrawContext& dc) {
   dc.ExcludeClip(inner);
   dc.FillRect(outer, kFrameColor);
   dc.ResetClip();
+}
+
+bool CMainFrame::OnCommand(int id, int code, const WindowHandle&) {
+  if (id != kFootBarId || code != CFrameFootBar::kAlarmsPressed) return false;
+  alarms_->ToggleList();
+  return true;
 }
 
 HitCode CMainFrame::HitTest(Point p) {
@@ -190,6 +205,9 @@ bool CMainFrame::BeforeMousePress(const WindowHandle& target) {
 
 LResult CMainFrame::WindowProc(WindowMessage& m) {
   switch (m.message) {
+    case msg::kAlarmReached:
+      if (const std::unique_ptr<Packet> alarm = TakePacket(m)) alarms_->OnAlarm(*alarm);
+      return 0;
     case msg::kRegisterPopup:
       popup_ = WindowHandle::FromId(static_cast<std::uint64_t>(m.wparam));
       return 0;

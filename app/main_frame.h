@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/alarm_center.h"
 #include "app/frame_foot_bar.h"
 #include "app/frame_geometry.h"
 #include "app/frame_pane.h"
@@ -54,6 +55,7 @@ class CMainFrame : public Window {
   [[nodiscard]] Window& chart_view() { return *chart_; }
   [[nodiscard]] FrameRelations Relations() const;
   [[nodiscard]] const WindowHandle& popup() const { return popup_; }
+  [[nodiscard]] CAlarmCenter& alarms() { return *alarms_; }
 
   // Called on the user-interface thread whenever the link state changes.
   void SetLinkObserver(std::function<void(const LinkStatus&)> observer) {
@@ -79,6 +81,7 @@ class CMainFrame : public Window {
   void OnPaint(DrawContext& dc) override;
   void OnTimer(int id) override;
   HitCode HitTest(Point p) override;
+  bool OnCommand(int id, int code, const WindowHandle& child) override;
 
  private:
   [[nodiscard]] bool CreateClient();
@@ -104,6 +107,7 @@ class CMainFrame : public Window {
   std::unique_ptr<Window> koa_;
   std::unique_ptr<Window> qz_;
   std::unique_ptr<Window> chart_;
+  std::unique_ptr<CAlarmCenter> alarms_;
   WindowHandle popup_;
   int press_hook_ = 0;
   PacketRate rate_;

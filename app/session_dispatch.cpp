@@ -228,8 +228,8 @@ void CSessionData::OnQuote(const Packet& p) {
     if (alarm == data->alarms.end()) return;
     hit = alarm->second->Check(p, store_.MasterPrices());
   }
-  // The order-book view frees it; without a view it is freed here.
-  if (hit) PostPacket(w.hoga_view, msg::kAlarmReached, std::move(hit), true, 0);
+  // The main frame shows it to the trader; without a frame it is freed here.
+  if (hit) PostPacket(w.main_frame, msg::kAlarmReached, std::move(hit), true, 0);
 }
 
 void CSessionData::OnSavedScreenList(const Packet& p) {

@@ -176,6 +176,26 @@ std::int32_t ToInt(std::u16string_view text) { return ParseDecimal(text, false);
 
 std::int32_t ToIntGrouped(std::u16string_view text) { return ParseDecimal(text, true); }
 
+std::int64_t ToInt64(std::u16string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  std::uint64_t value = 0;
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;  // past it, the value is clamped
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    const auto d = static_cast<std::uint64_t>(text[i] - u'0');
+    value = value > (kLimit - d) / 10 ? kLimit : value * 10 + d;
+  }
+  if (negative) return value == kLimit ? std::numeric_limits<std::int64_t>::min()
+                                       : -static_cast<std::int64_t>(value);
+  return value >= kLimit ? std::numeric_limits<std::int64_t>::max()
+                         : static_cast<std::int64_t>(value);
+}
+
 namespace {
 
 // The usual quote and bar text: digits with at most one ".", at most 15

@@ -67,6 +67,9 @@ std::int32_t ToInt(std::u16string_view text);
 // As ToInt, after removing every "," (the reading of integer packet values).
 std::int32_t ToIntGrouped(std::u16string_view text);
 
+// As ToInt, to a 64-bit integer (date-and-time keys, large totals).
+std::int64_t ToInt64(std::u16string_view text);
+
 // C-style conversion to a double ("12.5", "-3", "1e3"); nothing gives 0.0.
 double ToReal(std::u16string_view text);
 

@@ -9,6 +9,7 @@ packages=(
   libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   fonts-nanum fonts-liberation xvfb xauth
+  alsa-utils
 )
 
 missing=()

@@ -201,22 +201,24 @@ TEST_F(DispatchTest, QuotesReachTheRecordAndTheWindowOfTheMode) {
   EXPECT_EQ(record->last_price(), 1040);
 }
 
-TEST_F(DispatchTest, AlarmPricesPostAnOwnedPacketToTheOrderBook) {
+TEST_F(DispatchTest, AlarmPricesPostAnOwnedPacketToTheMainFrame) {
   LoginOk(u"<ALM>1|000660|d|500|d1|600</ALM>");
+  Posted(main_frame_);
   Cprc(u"000660", 500);
   Cprc(u"000660", 500);
   Cprc(u"000660", 600);
-  const Msgs got = Posted(hoga_);
+  const Msgs got = Posted(main_frame_);
   ASSERT_EQ(got.size(), 2u);
-  ASSERT_EQ(hoga_.payloads.size(), 2u);
-  ASSERT_NE(hoga_.Owned<Packet>(1), nullptr);
+  ASSERT_EQ(main_frame_.payloads.size(), 2u);
+  ASSERT_NE(main_frame_.Owned<Packet>(1), nullptr);
   EXPECT_EQ(got[0], (RecordedMessage{msg::kAlarmReached,
-                                     reinterpret_cast<WParam>(hoga_.Owned<Packet>(0)), 0}));
-  EXPECT_EQ(hoga_.Owned<Packet>(1)->Text(),
+                                     reinterpret_cast<WParam>(main_frame_.Owned<Packet>(0)), 0}));
+  EXPECT_EQ(main_frame_.Owned<Packet>(1)->Text(),
             u"<PKT><GBN>0</GBN><IDX>3010</IDX><SHCODE>000660</SHCODE><PRC>600</PRC></PKT>");
+  EXPECT_THAT(Posted(hoga_), IsEmpty());
 
-  // Without an order-book view the alarm packet is freed, not leaked.
-  session_->SetWindows({main_frame_.handle(), {}, qz_.handle(), top_.handle()});
+  // Without a frame the alarm packet is freed, not leaked.
+  session_->SetWindows({{}, hoga_.handle(), qz_.handle(), top_.handle()});
   LoginOk(u"<ALM>2|000270|d|700|d1|800</ALM>");
   Cprc(u"000270", 700);
   EXPECT_EQ(session_->Read()->FindAlarm(u"000270")->first_hit(), 1);

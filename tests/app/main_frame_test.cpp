@@ -17,6 +17,7 @@
 #include "platform/input_simulation.h"
 #include "platform/window_messages.h"
 #include "server/demo_server.h"
+#include "tests/app/frame_rig.h"
 #include "tests/app/session_fixture.h"
 #include "tests/platform/control_host.h"
 
@@ -24,70 +25,17 @@ namespace velloran {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::DemoMarket;
+using testing::FrameRig;
+using testing::kLargeScreen;
+using testing::kLargeWork;
+using testing::MasterCount;
 using testing_host::App;
 using testing_host::RunUntil;
 
 // Fast timings for the tests that run on the system's clock.
 constexpr SessionTimings kFast{milliseconds(30), milliseconds(20), milliseconds(200),
                                milliseconds(50)};
-constexpr SessionTimings kReal{};
-const Rect kLargeWork{0, 0, 1920, 1040};
-const Rect kLargeScreen{0, 0, 1920, 1080};
-
-std::size_t MasterCount(const CSessionData& session) {
-  return session.Read()->master.size();
-}
-
-class DemoMarket {
- public:
-  explicit DemoMarket(server::FaultOptions faults = {}, int stocks = 2600) {
-    server::ServerOptions o;
-    o.stocks = stocks;
-    o.speed = 0;  // the market moves only when a test says so
-    o.faults = faults;
-    server_ = std::make_unique<server::DemoServer>(o);
-    std::string error;
-    started_ = server_->Start(error);
-    EXPECT_TRUE(started_) << error;
-  }
-  ~DemoMarket() { server_->Stop(); }
-  server::DemoServer& operator*() { return *server_; }
-  server::DemoServer* operator->() { return server_.get(); }
-  [[nodiscard]] std::uint64_t hellos() { return server_->Stats().received[code::kHello]; }
-  [[nodiscard]] SessionEndpoint endpoint() const {
-    return {u"127.0.0.1", server_->session_port(), u"demo"};
-  }
-
- private:
-  std::unique_ptr<server::DemoServer> server_;
-  bool started_ = false;
-};
-
-// A frame on a clock the test moves on: its timers fire only when the test
-// steps the clock past them.
-struct FrameRig {
-  explicit FrameRig(const SessionEndpoint& endpoint, SessionTimings timings = kReal)
-      : session(SessionOptions{dir, nullptr, &decoder}), frame(session, endpoint, timings) {
-    EXPECT_EQ(decoder.Load(VELLORAN_DECODER_DIR), DecoderLoad::kOk);
-  }
-  ~FrameRig() {
-    if (frame.IsCreated()) frame.Destroy();
-    UiLoop().SetClock(nullptr);
-    std::filesystem::remove_all(dir);
-  }
-  // Moves the clock on and handles what became due and what is ready.
-  void Step(milliseconds d) {
-    UiLoop().Advance(clock, d);
-    testing_host::Settle();
-  }
-  Application& app = App();  // before any window
-  ManualClock clock;
-  bool clock_set = (UiLoop().SetClock(&clock), true);
-  std::filesystem::path dir = testing::FreshDirectory();
-  CDecoder decoder;
-  CSessionData session;
-  CMainFrame frame;
-};
 
 TEST(MainFrameTest, OpensTheSessionAtItsTimesAndFillsTheStore) {
   DemoMarket market;

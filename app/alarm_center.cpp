@@ -1,0 +1,281 @@
+#include "app/alarm_center.h"
+
+#include <algorithm>
+
+#include "app/session_data.h"
+#include "net/stock_code.h"
+#include "net/text_util.h"
+#include "platform/sound.h"
+#include "platform/window_events.h"
+#include "platform/window_messages.h"
+
+namespace velloran {
+namespace {
+
+constexpr Color kText = Rgb(50, 50, 50);
+constexpr Color kRise = Rgb(207, 0, 0);
+constexpr Color kFaded = Rgb(150, 150, 150);
+constexpr Color kWaitingRow = Rgb(255, 243, 205);
+constexpr Color kSelectedRow = Rgb(226, 206, 237);
+constexpr unsigned kLine = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis;
+
+std::u16string TimeText(std::int32_t hhmmss) {
+  if (hhmmss <= 0) return u"--:--:--";
+  const std::u16string t = FormatInt06(hhmmss);
+  return t.substr(0, 2) + u":" + t.substr(2, 2) + u":" + t.substr(4, 2);
+}
+
+std::u16string StockText(const ReachedAlarm& a) {
+  return a.name == a.code ? a.code : a.name + u"(" + a.code + u")";
+}
+
+}  // namespace
+
+// --- the notice -------------------------------------------------------------
+
+void CAlarmNotice::ShowAlarm(const ReachedAlarm& alarm, std::size_t waiting) {
+  alarm_ = alarm;
+  waiting_ = waiting;
+  Show(true);
+  BringToTop();
+  Invalidate();
+}
+
+void CAlarmNotice::OnPaint(DrawContext& dc) {
+  const Rect r = ClientRect();
+  dc.FillRect(r, kBackground);
+  dc.FrameRect(r, kBorder);
+  dc.FillRect({0, 0, 5, r.bottom}, kBorder);
+  dc.SetTransparentBackground(true);
+  dc.SetFont(Font::Points(u"굴림", 9, 700));
+  dc.SetTextColor(kBorder);
+  std::u16string title = u"알람 도달";
+  if (waiting_ > 1) title += u" (대기 " + FormatInt(static_cast<std::int64_t>(waiting_)) + u"건)";
+  dc.DrawText(title, {14, 6, r.right - 70, 24}, kLine);
+  dc.SetFont(Font::Points(u"굴림", 9));
+  dc.SetTextColor(kText);
+  dc.DrawText(TimeText(alarm_.time), {r.right - 70, 6, r.right - 8, 24}, kLine | text_flag::kRight);
+  dc.SetFont(Font::Points(u"굴림", 10, 700));
+  dc.DrawText(StockText(alarm_), {14, 26, r.right - 8, 46}, kLine);
+  dc.SetFont(Font::Points(u"굴림", 9));
+  dc.DrawText(u"알람가 " + FormatNumber(alarm_.alarm_price), {14, 48, r.right / 2 + 4, 66}, kLine);
+  dc.SetTextColor(kRise);
+  dc.DrawText(u"현재가 " + FormatNumber(alarm_.price_now), {r.right / 2 + 4, 48, r.right - 8, 66},
+              kLine);
+  dc.SetTextColor(kFaded);
+  dc.DrawText(u"누르면 확인하고 종목을 엽니다", {14, 68, r.right - 8, 86}, kLine);
+}
+
+// --- the list ---------------------------------------------------------------
+
+void CAlarmListWnd::SetMuted(bool muted) {
+  muted_ = muted;
+  Invalidate();
+}
+
+void CAlarmListWnd::Select(int row) {
+  const int count = static_cast<int>(book_.entries().size());
+  selected_ = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+  Invalidate();
+}
+
+int CAlarmListWnd::Height() const {
+  const int rows = std::clamp(static_cast<int>(book_.entries().size()), 1, kMaxRows);
+  return kHeaderHeight + rows * kRowHeight + 2;
+}
+
+Rect CAlarmListWnd::SoundRect() const {
+  const Rect r = ClientRect();
+  return {r.right - 90, 3, r.right - 6, kHeaderHeight - 3};
+}
+
+// Newest first, as many as fit.
+Rect CAlarmListWnd::RowRect(std::size_t index) const {
+  const int count = static_cast<int>(book_.entries().size());
+  const int position = count - 1 - static_cast<int>(index);
+  if (position < 0 || position >= kMaxRows) return {};
+  const int top = kHeaderHeight + position * kRowHeight;
+  return {1, top, ClientRect().right - 1, top + kRowHeight};
+}
+
+void CAlarmListWnd::OnPaint(DrawContext& dc) {
+  const Rect r = ClientRect();
+  dc.FillRect(r, Rgb(255, 255, 255));
+  dc.FrameRect(r, Rgb(58, 58, 58));
+  dc.FillRect({1, 1, r.right - 1, kHeaderHeight}, Rgb(238, 227, 197));
+  dc.SetTransparentBackground(true);
+  dc.SetFont(Font::Points(u"굴림", 9, 700));
+  dc.SetTextColor(kText);
+  dc.DrawText(u"오늘 도달한 알람 " + FormatInt(static_cast<std::int64_t>(book_.entries().size())) +
+                  u"건",
+              {8, 0, r.right - 100, kHeaderHeight}, kLine);
+  const Rect sound = SoundRect();
+  dc.FillRect(sound, muted_ ? Rgb(216, 216, 216) : Rgb(217, 198, 158));
+  dc.FrameRect(sound, Rgb(161, 131, 77));
+  dc.SetFont(Font::Points(u"굴림", 9));
+  dc.DrawText(muted_ ? u"소리 꺼짐" : u"소리 켜짐", sound, kLine | text_flag::kCenter);
+  const auto& entries = book_.entries();
+  if (entries.empty()) {
+    dc.SetTextColor(kFaded);
+    dc.DrawText(u"도달한 알람이 없습니다", {8, kHeaderHeight, r.right - 8, kHeaderHeight + kRowHeight},
+                kLine);
+    return;
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Rect row = RowRect(i);
+    if (row.IsEmpty()) continue;
+    const ReachedAlarm& a = entries[i];
+    if (static_cast<int>(i) == selected_) {
+      dc.FillRect(row, kSelectedRow);
+    } else if (!a.acknowledged) {
+      dc.FillRect(row, kWaitingRow);
+    }
+    dc.SetFont(Font::Points(u"굴림", 9, a.acknowledged ? 400 : 700));
+    dc.SetTextColor(a.acknowledged ? kFaded : kText);
+    dc.DrawText(TimeText(a.time), {row.left + 6, row.top, row.left + 66, row.bottom}, kLine);
+    dc.DrawText(StockText(a), {row.left + 70, row.top, row.left + 230, row.bottom}, kLine);
+    dc.DrawText(FormatNumber(a.alarm_price), {row.left + 230, row.top, row.left + 320, row.bottom},
+                kLine | text_flag::kRight);
+    dc.SetTextColor(a.acknowledged ? kFaded : kRise);
+    dc.DrawText(FormatNumber(a.price_now), {row.left + 320, row.top, row.right - 8, row.bottom},
+                kLine | text_flag::kRight);
+  }
+}
+
+void CAlarmListWnd::OnLButtonDown(Point p, WParam) {
+  if (SoundRect().Contains(p)) {
+    if (actions_.toggle_sound) actions_.toggle_sound();
+    return;
+  }
+  for (std::size_t i = 0; i < book_.entries().size(); ++i) {
+    if (!RowRect(i).Contains(p)) continue;
+    Select(static_cast<int>(i));
+    if (actions_.pick) actions_.pick(i);
+    return;
+  }
+}
+
+LResult CAlarmListWnd::WindowProc(WindowMessage& m) {
+  if (m.message == msg::kClosePopup) {
+    Show(false);
+    return 0;
+  }
+  return Window::WindowProc(m);
+}
+
+void CAlarmListWnd::OnKeyDown(WParam key) {
+  if (key == sys::kVkReturn && selected_ >= 0) {
+    if (actions_.acknowledge) actions_.acknowledge(static_cast<std::size_t>(selected_));
+  } else if (key == sys::kVkUp) {
+    Select(selected_ + 1);  // rows run newest first
+  } else if (key == sys::kVkDown) {
+    Select(selected_ - 1);
+  } else if (key == sys::kVkEscape) {
+    Show(false);
+  }
+}
+
+// --- the center -------------------------------------------------------------
+
+CAlarmCenter::CAlarmCenter(CSessionData& session)
+    : session_(session), notice_([this] {
+        const int newest = book_.NewestWaiting();
+        if (newest >= 0) AcknowledgeAndPick(static_cast<std::size_t>(newest));
+      }) {}
+
+bool CAlarmCenter::Create(Window& frame) {
+  frame_ = &frame;
+  WindowStyle hidden;
+  hidden.visible = false;
+  return notice_.Create(&frame, 0, {0, 0, CAlarmNotice::kWidth, CAlarmNotice::kHeight}, u"",
+                        hidden);
+}
+
+void CAlarmCenter::Layout(const Rect& client, int foot_top) {
+  client_ = client;
+  foot_top_ = foot_top;
+  if (!notice_.IsCreated()) return;
+  const int right = client.right - 8;
+  const int bottom = foot_top - 8;
+  notice_.Move({right - CAlarmNotice::kWidth, bottom - CAlarmNotice::kHeight, right, bottom});
+  if (list_ && list_->IsCreated()) {
+    const Point corner = frame_->ClientToScreen({client.right - 8, foot_top - 4});
+    list_->Move({corner.x - CAlarmListWnd::kWidth, corner.y - list_->Height(), corner.x, corner.y});
+  }
+}
+
+Packet* CAlarmCenter::Settings() const {
+  return session_.lists().GetSettings(kSettingsRecord);
+}
+
+bool CAlarmCenter::muted() const {
+  return Settings()->GetInt(u"MUTE", 0) == 1;
+}
+
+void CAlarmCenter::SetMuted(bool muted) {
+  Settings()->SetInt(u"MUTE", muted ? 1 : 0);
+  if (list_) list_->SetMuted(muted);
+}
+
+void CAlarmCenter::OnAlarm(const Packet& alarm) {
+  book_.Add(CAlarmBook::FromPacket(alarm, *session_.Read(), session_.TradingDate()));
+  if (!muted()) (void)PlayAlertSound();
+  Refresh();
+}
+
+void CAlarmCenter::Acknowledge(std::size_t index) {
+  book_.Acknowledge(index);
+  Refresh();
+}
+
+void CAlarmCenter::AcknowledgeAndPick(std::size_t index) {
+  if (index >= book_.entries().size()) return;
+  const std::u16string code = book_.entries()[index].code;
+  Acknowledge(index);
+  PostMessage(top_bar_, msg::kSelectStock, static_cast<WParam>(PackStockCode(code)), 0);
+}
+
+void CAlarmCenter::ToggleList() {
+  if (list_ && list_->IsVisible()) {
+    list_->Show(false);
+    return;
+  }
+  if (!list_) {
+    list_ = std::make_unique<CAlarmListWnd>(
+        book_, CAlarmListWnd::Actions{[this](std::size_t i) { AcknowledgeAndPick(i); },
+                                      [this](std::size_t i) { Acknowledge(i); },
+                                      [this] { SetMuted(!muted()); }});
+    WindowStyle popup;
+    popup.kind = WindowKind::kPopup;
+    popup.tool = true;
+    popup.visible = false;
+    if (!list_->Create(frame_, 0, {0, 0, CAlarmListWnd::kWidth, 100}, u"", popup)) {
+      list_.reset();
+      return;
+    }
+  }
+  list_->SetMuted(muted());
+  list_->Select(book_.NewestWaiting() >= 0 ? book_.NewestWaiting()
+                                           : static_cast<int>(book_.entries().size()) - 1);
+  Layout(client_, foot_top_);
+  list_->Show(true);
+  list_->SetFocus();
+  // A press anywhere else closes it, as with the other pop-ups.
+  PostMessage(frame_->handle(), msg::kRegisterPopup, list_->handle().id(), 0);
+}
+
+void CAlarmCenter::Refresh() {
+  const int newest = book_.NewestWaiting();
+  if (newest >= 0) {
+    notice_.ShowAlarm(book_.entries()[static_cast<std::size_t>(newest)], book_.waiting());
+  } else {
+    notice_.Show(false);
+  }
+  if (list_ && list_->IsCreated()) {
+    Layout(client_, foot_top_);
+    list_->Invalidate();
+  }
+  if (on_change_) on_change_();
+}
+
+}  // namespace velloran

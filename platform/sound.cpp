@@ -1,0 +1,130 @@
+#include "platform/sound.h"
+
+#include <QApplication>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+extern char** environ;
+
+namespace velloran {
+namespace {
+
+std::function<void()>& Handler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
+// Two short rising tones, 16-bit mono PCM in a WAV file.
+std::string AlertWave() {
+  constexpr int kRate = 22050;
+  std::string samples;
+  for (const double hz : {880.0, 1320.0}) {
+    const int n = kRate * 12 / 100;
+    for (int i = 0; i < n; ++i) {
+      const double fade = std::min(1.0, std::min(i, n - i) / 200.0);
+      const auto v = static_cast<std::int16_t>(12000 * fade * std::sin(2 * M_PI * hz * i / kRate));
+      samples.push_back(static_cast<char>(v & 0xFF));
+      samples.push_back(static_cast<char>((v >> 8) & 0xFF));
+    }
+  }
+  auto u32 = [](std::uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  auto u16 = [](std::uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+  const auto size = static_cast<std::uint32_t>(samples.size());
+  return "RIFF" + u32(36 + size) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(kRate) +
+         u32(kRate * 2) + u16(2) + u16(16) + "data" + u32(size) + samples;
+}
+
+bool HasSoundCard() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/snd", ec)) {
+    if (entry.path().filename().string().rfind("pcm", 0) == 0) return true;
+  }
+  return false;
+}
+
+std::string FindProgram(const char* name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+// The sound written once to a file of this user's for the player to read.
+std::string WaveFile() {
+  static std::once_flag once;
+  static std::string file;
+  std::call_once(once, [] {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::filesystem::path dir = runtime != nullptr && *runtime != '\0'
+                                          ? std::filesystem::path(runtime)
+                                          : std::filesystem::temp_directory_path();
+    const auto path = dir / ("velloran-alert-" + std::to_string(::getuid()) + ".wav");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << AlertWave();
+    if (out) file = path.string();
+  });
+  return file;
+}
+
+bool SpawnPlayer(const std::string& player, const std::string& file) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const char* argv[] = {player.c_str(), "-q", file.c_str(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, player.c_str(), &actions, nullptr,
+                             const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  // The player ends by itself; its end is collected off the caller's thread.
+  std::thread([pid] {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+  }).detach();
+  return true;
+}
+
+}  // namespace
+
+void SetSoundHandler(std::function<void()> handler) {
+  Handler() = std::move(handler);
+}
+
+SoundPath PlayAlertSound() {
+  if (Handler()) {
+    Handler()();
+    return SoundPath::kPlayer;
+  }
+  if (HasSoundCard()) {
+    const std::string player = FindProgram("aplay");
+    const std::string file = player.empty() ? std::string() : WaveFile();
+    if (!file.empty() && SpawnPlayer(player, file)) return SoundPath::kPlayer;
+  }
+  QApplication::beep();
+  return SoundPath::kBell;
+}
+
+}  // namespace velloran

@@ -1,0 +1,120 @@
+// A price alarm the demo market makes reach, end to end: the notice in the
+// main window, its sound, the day's list behind the foot bar, and what
+// acknowledging does.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/alarm_center.h"
+#include "app/settings_files.h"
+#include "net/packet_message.h"
+#include "net/stock_code.h"
+#include "platform/input_simulation.h"
+#include "platform/sound.h"
+#include "platform/test_window.h"
+#include "platform/window_events.h"
+#include "platform/window_messages.h"
+#include "tests/app/frame_rig.h"
+
+namespace velloran {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::DemoMarket;
+using testing::FrameRig;
+using testing_host::RunUntil;
+
+class AlarmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetSoundHandler([this] { ++sounds; });
+    ASSERT_TRUE(rig.frame.CreateFrame(testing::kLargeWork, testing::kLargeScreen));
+    rig.frame.ShowNormal();
+    rig.Step(milliseconds(1100));  // the session starts
+    // The top bar stands in for the one a pick goes to.
+    rig.frame.alarms().SetTopBar(top_bar.handle());
+  }
+  void TearDown() override { SetSoundHandler(nullptr); }
+  std::vector<std::u16string> Picked() {
+    std::vector<std::u16string> codes;
+    for (const RecordedMessage& m : top_bar.received) {
+      if (m.message == msg::kSelectStock) codes.push_back(UnpackStockCode(static_cast<LParam>(m.wparam)));
+    }
+    return codes;
+  }
+  void ClickFootBarAlarms() {
+    CFrameFootBar& bar = rig.frame.foot_bar();
+    const Rect r = bar.AlarmRect();
+    const Point at = rig.frame.ScreenToClient(bar.ClientToScreen({r.left + 5, r.top + 5}));
+    SimulateMouse(rig.frame, sys::kLButtonDown, at);
+    SimulateMouse(rig.frame, sys::kLButtonUp, at);
+    testing_host::Settle();
+  }
+
+  DemoMarket market{{}, 300, /*alarm_now=*/true};
+  FrameRig rig{market.endpoint()};
+  int sounds = 0;
+  RecordingWindow top_bar{UiLoop()};
+};
+
+TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
+  CAlarmCenter& alarms = rig.frame.alarms();
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().waiting() == 1; }, 10000));
+  const ReachedAlarm reached = alarms.book().entries().front();
+  EXPECT_EQ(sounds, 1);
+  EXPECT_TRUE(alarms.notice().IsVisible());
+  EXPECT_NE(reached.name, reached.code);  // the name from the stock master
+  EXPECT_EQ(reached.price_now, reached.alarm_price);
+  EXPECT_GE(reached.time, 90000);
+  EXPECT_EQ(rig.frame.foot_bar().AlarmText(), u"알람 1건 확인 대기");
+  testing_host::Settle();
+  ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "alarm_notice.png"));
+  // The notice stands in the lower right corner, above the foot bar.
+  const Rect notice = alarms.notice().WindowRect();
+  const Rect foot = rig.frame.foot_bar().WindowRect();
+  EXPECT_LE(notice.bottom, foot.top);
+  EXPECT_GT(notice.left, rig.frame.WindowRect().left + rig.frame.WindowRect().width() / 2);
+
+  // The foot bar opens the day's list; Enter acknowledges the waiting row.
+  ClickFootBarAlarms();
+  ASSERT_NE(alarms.list(), nullptr);
+  EXPECT_TRUE(alarms.list()->IsVisible());
+  EXPECT_EQ(alarms.list()->selected(), 0);
+  ASSERT_TRUE(alarms.list()->SaveScreenshot(::testing::TempDir() + "alarm_list.png"));
+  SimulateKey(*alarms.list(), sys::kVkReturn);
+  testing_host::Settle();
+  EXPECT_EQ(alarms.book().waiting(), 0u);
+  EXPECT_FALSE(alarms.notice().IsVisible());
+  EXPECT_EQ(rig.frame.foot_bar().AlarmText(), u"알람 1건");
+  EXPECT_TRUE(Picked().empty());
+  ClickFootBarAlarms();  // closes it again
+  EXPECT_FALSE(alarms.list()->IsVisible());
+
+  // Muted, the next alarm is shown but not sounded; a click on its notice
+  // acknowledges it and picks its stock. The setting is kept in qza.cfg.
+  alarms.SetMuted(true);
+  auto again = std::make_unique<Packet>(0);
+  again->AddInt(u"IDX", 3010);
+  again->AddText(u"SHCODE", reached.code);
+  again->AddInt(u"PRC", reached.alarm_price + 5);
+  ASSERT_TRUE(PostPacket(rig.frame.handle(), msg::kAlarmReached, std::move(again), true, 0));
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().waiting() == 1; }));
+  EXPECT_EQ(sounds, 1);
+  const Point centre = testing_host::CentreIn(rig.frame, alarms.notice());
+  SimulateMouse(rig.frame, sys::kLButtonDown, centre);
+  SimulateMouse(rig.frame, sys::kLButtonUp, centre);
+  testing_host::Settle();
+  EXPECT_EQ(alarms.book().waiting(), 0u);
+  EXPECT_EQ(alarms.book().entries().size(), 2u);
+  EXPECT_EQ(Picked(), std::vector<std::u16string>{reached.code});
+  rig.frame.Destroy();
+  rig.session.SaveSettings();
+  std::vector<std::u16string> lines;
+  ASSERT_EQ(ReadTextFile(rig.dir / "qza.cfg", lines), ReadOutcome::kRead);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      u"<PKT><GBN>0</GBN><CFG>2</CFG><MUTE>1</MUTE></PKT>"),
+            lines.end());
+}
+
+}  // namespace
+}  // namespace velloran
