@@ -2,6 +2,7 @@
 
 #include "app/placeholder_view.h"
 #include "app/session_data.h"
+#include "grid/top_bar.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 
@@ -38,7 +39,7 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 }
 
 void CMainFrame::MakeViews() {
-  top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
+  top_bar_ = std::make_unique<CTopBar>(session_);
   hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
   koa_ = std::make_unique<CPlaceholderView>(u"CKOAView");
   qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
