@@ -1,5 +1,6 @@
 #include "stock/stk_list_wnd.h"
 
+#include "platform/application.h"
 #include "platform/window_messages.h"
 #include "stock/stk_wnd.h"
 
@@ -38,7 +39,11 @@ void CStkListCtrl::AddRow(const std::u16string& name, const std::u16string& code
 
 void CStkListCtrl::OnKillFocus() {
   ListCtrl::OnKillFocus();
-  if (auto* owner = dynamic_cast<CStkListWnd*>(parent())) owner->Close();
+  // Where the focus went is known once the change is over: a press on the
+  // list's own scroll bar keeps the list.
+  UiLoop().Post([owner = parent() != nullptr ? parent()->handle() : WindowHandle()] {
+    if (auto* list = dynamic_cast<CStkListWnd*>(Window::FromHandle(owner))) list->OnFocusLeft();
+  });
 }
 
 bool CStkListWnd::Create() {
@@ -98,6 +103,11 @@ void CStkListWnd::HideNow() {
   closing_ = false;
   Show(false);
   Register(false);
+}
+
+void CStkListWnd::OnFocusLeft() {
+  if (!list_.HasFocus() && !list_.VerticalBar().HasFocus() && !list_.HorizontalBar().HasFocus())
+    Close();
 }
 
 void CStkListWnd::ClearRows() {

@@ -62,6 +62,8 @@ class CStkListWnd : public Window {
   [[nodiscard]] CStkListCtrl& list() { return list_; }
   [[nodiscard]] int selected() const { return selected_; }
   void ClearRows();
+  // The list's rows lost the focus: the list closes unless its scroll bar took it.
+  void OnFocusLeft();
   // Up, Down, PageUp, PageDown, Home, End.
   void MoveSelection(WParam key);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "net/text_util.h"
 #include "tests/stock/search_fixture.h"
 
 namespace velloran {
@@ -190,6 +191,21 @@ TEST_F(StockSearchTest, RowsArePickedByClickAndTheListClosesBelowThem) {
   rig.Step(milliseconds(200));
   EXPECT_FALSE(list.IsShown());
   EXPECT_EQ(rig.host.picks.size(), 1u);
+
+  // More rows than fit: a press on the list's scroll bar scrolls and keeps it.
+  for (int i = 0; i < 15; ++i) AddMaster(rig.session, u"9000" + FormatInt(10 + i), u"대한" + FormatInt(i));
+  box.edit().SetSel(0, -1);
+  Type(box.edit(), u"대");
+  ASSERT_EQ(box.rows().size(), 15u);
+  list.list().SetFocus();
+  const Rect bar = list.list().VerticalBar().WindowRect();
+  ASSERT_FALSE(bar.IsEmpty());
+  const Point trough = list.ScreenToClient({(bar.left + bar.right) / 2, bar.bottom - 25});
+  SimulateMouse(list, sys::kLButtonDown, trough);
+  SimulateMouse(list, sys::kLButtonUp, trough);
+  rig.Step(milliseconds(200));
+  EXPECT_TRUE(list.IsShown());
+  EXPECT_GT(list.list().TopIndex(), 0);
 }
 
 TEST_F(StockSearchTest, DnShowsTheRecentStocksNewestFirstAndASecondPressClosesThem) {
