@@ -7,8 +7,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "platform/window.h"
 #include "platform/qt_text.h"
+#include "platform/window.h"
 #include "platform/window_events.h"
 
 namespace velloran {
@@ -117,10 +117,6 @@ void SimulateKey(Window& window, WParam key, char16_t text) {
   QKeyEvent release(QEvent::KeyRelease, QtKey(key), Qt::NoModifier, typed);
   QApplication::sendEvent(target, &release);
 }
-
-}  // namespace velloran
-
-namespace velloran {
 
 void SimulateInputMethod(Window& window, const std::u16string& preedit,
                          const std::u16string& commit) {

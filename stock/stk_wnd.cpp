@@ -119,7 +119,9 @@ void CStkWnd::Search(const std::u16string& text) {
       return;
     }
   }
-  if (session_ != nullptr) {
+  // An empty text lists nothing: composing over a selection clears the
+  // text first, which must not flash every stock of the market.
+  if (session_ != nullptr && !key.empty()) {
     RefreshIndex();
     for (const StockName& e : index_.Find(key)) rows_.push_back({e.name, e.code});
   }

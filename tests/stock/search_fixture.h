@@ -78,8 +78,8 @@ inline void Type(Window& field, std::u16string_view text) {
 
 class SearchRig {
  public:
-  SearchRig() {
-    EXPECT_TRUE(host.Open(500, 320));
+  explicit SearchRig(int width = 500) {
+    EXPECT_TRUE(host.Open(width, 320));
     UiLoop().SetClock(&clock);
   }
   ~SearchRig() { UiLoop().SetClock(nullptr); }

@@ -1,7 +1,6 @@
 // The stock search box as the user works it under the offscreen platform:
-// typing names and codes (and Korean through the input method), the keys,
-// the pick with its timers, the recent stocks behind "DN", and the
-// message hook closing the list.
+// typing names and codes (Korean through the input method), the keys and
+// clicks of the list, the pick with its timers, and "DN".
 
 #include <gtest/gtest.h>
 
@@ -13,193 +12,133 @@ namespace {
 
 using std::chrono::milliseconds;
 using testing::AddMaster;
-using testing::SearchRig;
 using testing::Type;
 using testing_host::Settle;
+using Codes = std::vector<std::u16string>;
 
 class StockSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Raw names sort "SKC" < "SK텔레콤" < "SNT" < "Sk하이닉스"; the search
-    // compares upper case, where the three SK names lie together.
-    AddMaster(rig.session, u"005930", u"삼성전자");
-    AddMaster(rig.session, u"006400", u"삼성SDI");
-    AddMaster(rig.session, u"028260", u"삼성물산");
-    AddMaster(rig.session, u"003230", u"삼양식품");
-    AddMaster(rig.session, u"011790", u"SKC");
-    AddMaster(rig.session, u"017670", u"SK텔레콤");
-    AddMaster(rig.session, u"036530", u"SNT");
-    AddMaster(rig.session, u"000660", u"Sk하이닉스");
-    // A name that starts with another stock's code, sorted before it.
-    AddMaster(rig.session, u"900001", u"123456스팩");
-    AddMaster(rig.session, u"123456", u"한빛전자");
-    AddMaster(rig.session, u"777777", u"");  // a master line without a name
+    // Raw names sort "SKC" < "SK텔레콤" < "SNT" < "Sk하이닉스"; compared in
+    // upper case the three SK names lie together.
+    for (const auto& [code, name] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {u"005930", u"삼성전자"}, {u"006400", u"삼성SDI"}, {u"028260", u"삼성물산"},
+             {u"003230", u"삼양식품"}, {u"011790", u"SKC"}, {u"017670", u"SK텔레콤"},
+             {u"036530", u"SNT"}, {u"000660", u"Sk하이닉스"},
+             // A name that starts with another stock's code, sorted before it.
+             {u"900001", u"123456스팩"}, {u"123456", u"한빛전자"},
+             {u"777777", u""}}) {  // a master line without a name
+      AddMaster(rig.session, code, name);
+    }
     ASSERT_TRUE(box.Create({20, 20, 110, 38}, &rig.host, 2540, 338, 337));
     box.SetSources(&rig.session);
-    Settle();
   }
-  void TearDown() override {
-    box.Destroy();
-    Settle();
-  }
-  std::vector<std::u16string> RowCodes() const {
-    std::vector<std::u16string> codes;
+  void TearDown() override { box.Destroy(); }
+  Codes RowCodes() const {
+    Codes codes;
     for (const auto& r : box.rows()) codes.push_back(r.code);
     return codes;
   }
+  void Retype(std::u16string_view text) {
+    box.edit().SetSel(0, -1);
+    Type(box.edit(), text);
+  }
 
-  SearchRig rig;
+  testing::SearchRig rig;
   CStkWnd box;
 };
 
-TEST_F(StockSearchTest, TypingShowsContiguousMatchesAndACodePicksAtOnce) {
-  // Lower-case Latin in a name does not hide it.
+TEST_F(StockSearchTest, TypingFindsEveryNameOfThePrefixAndACodePicksAtOnce) {
   Type(box.edit(), u"sk");
   EXPECT_EQ(box.edit().Text(), u"SK");
-  EXPECT_EQ(RowCodes(), (std::vector<std::u16string>{u"011790", u"017670", u"000660"}));
-  ASSERT_TRUE(box.list().IsShown());
+  EXPECT_EQ(RowCodes(), (Codes{u"011790", u"017670", u"000660"}));
   EXPECT_EQ(box.list().list().ItemText(2, 0), u"Sk하이닉스");
-  EXPECT_EQ(box.list().list().ItemText(2, 1), u"000660");
-  // The list sits 3 pixels under the edit, 230 x 200, and is registered.
   const Rect edit = box.edit().WindowRect();
   EXPECT_EQ(box.list().WindowRect(),
             (Rect{edit.left, edit.bottom + 3, edit.left + 230, edit.bottom + 203}));
-  Settle();
   EXPECT_EQ(rig.host.popups, (std::vector<WParam>{box.list().handle().id()}));
-
-  // Nothing matches: the list goes at once.
   Type(box.edit(), u"X");
   EXPECT_FALSE(box.list().IsShown());
-  EXPECT_TRUE(box.rows().empty());
 
-  // A code picks at once, though a name starts with the same characters;
-  // the Enter that follows picks nothing more.
+  // Korean: composing over the selection empties the text and lists
+  // nothing; the commit searches.
   box.edit().SetSel(0, -1);
-  Type(box.edit(), u"123456");
-  SimulateKey(box.edit(), sys::kVkReturn);
-  Settle();
-  EXPECT_EQ(rig.host.picks, (std::vector<std::u16string>{u"123456"}));
-  EXPECT_EQ(rig.host.pick_lparams, (std::vector<LParam>{0}));
-  EXPECT_EQ(box.edit().Text(), u"123456");
+  SimulateInputMethod(box.edit(), u"사", u"");
   EXPECT_FALSE(box.list().IsShown());
-  // The edit gets the focus back 200 ms later with its text selected.
+  EXPECT_TRUE(box.rows().empty());
+  SimulateInputMethod(box.edit(), u"", u"삼");
+  EXPECT_EQ(RowCodes(), (Codes{u"006400", u"028260", u"005930", u"003230"}));
+
+  // A code picks at once though a name starts with it; its Enter picks
+  // nothing more; the edit has the focus back 200 ms later.
   EditControl elsewhere;
   ASSERT_TRUE(elsewhere.Create(&rig.host, 1, {300, 20, 380, 38}));
+  Retype(u"123456");
   elsewhere.SetFocus();
-  ASSERT_TRUE(elsewhere.HasFocus());
+  SimulateKey(box.edit(), sys::kVkReturn);
+  Settle();
+  EXPECT_EQ(rig.host.picks, (Codes{u"123456"}));
+  EXPECT_FALSE(box.list().IsShown());
   rig.Step(milliseconds(199));
   EXPECT_FALSE(box.edit().HasFocus());
   rig.Step(milliseconds(1));
   EXPECT_TRUE(box.edit().HasFocus());
-  EXPECT_EQ(box.edit().SelectionStart(), 0);
-  EXPECT_EQ(box.edit().SelectionEnd(), 6);
-
-  // A stock without a name is never picked, not even by its code.
-  box.edit().SetSel(0, -1);
-  Type(box.edit(), u"777777");
-  Settle();
+  EXPECT_EQ(box.edit().SelectionEnd() - box.edit().SelectionStart(), 6);
+  // A stock without a name is never picked.
+  Retype(u"777777");
   EXPECT_EQ(rig.host.picks.size(), 1u);
 }
 
-TEST_F(StockSearchTest, KoreanComesThroughTheInputMethodAndSearchesOnCommit) {
-  box.edit().SetFocus();
-  // Composing changes no text: no search yet.
-  SimulateInputMethod(box.edit(), u"ㅅ", u"");
-  SimulateInputMethod(box.edit(), u"사", u"");
-  EXPECT_FALSE(box.list().IsShown());
-  SimulateInputMethod(box.edit(), u"", u"삼");
-  EXPECT_EQ(box.edit().Text(), u"삼");
-  EXPECT_EQ(RowCodes(), (std::vector<std::u16string>{u"006400", u"028260", u"005930", u"003230"}));
-  SimulateInputMethod(box.edit(), u"", u"성");
-  EXPECT_EQ(box.rows().size(), 3u);
-  // The ASCII the field upper-cases comes through the same way.
-  SimulateInputMethod(box.edit(), u"", u"s");
-  EXPECT_EQ(box.edit().Text(), u"삼성S");
-  EXPECT_EQ(RowCodes(), (std::vector<std::u16string>{u"006400"}));
-}
-
-TEST_F(StockSearchTest, KeysWorkTheListOnlyWhileItShows) {
-  // Enter with no list picks nothing.
-  SimulateKey(box.edit(), sys::kVkReturn);
-  Settle();
-  EXPECT_TRUE(rig.host.picks.empty());
-
+TEST_F(StockSearchTest, KeysAndClicksWorkTheListOnlyWhileItShows) {
+  SimulateKey(box.edit(), sys::kVkReturn);  // no list: nothing
   Type(box.edit(), u"삼");
-  ASSERT_EQ(box.rows().size(), 4u);
-  // Down selects row 0, then 1; the edit shows the name without searching.
   SimulateKey(box.edit(), sys::kVkDown);
   SimulateKey(box.edit(), sys::kVkDown);
   EXPECT_EQ(box.list().selected(), 1);
-  EXPECT_EQ(box.edit().Text(), u"삼성물산");
+  EXPECT_EQ(box.edit().Text(), u"삼성물산");  // shown, not searched
   EXPECT_EQ(box.rows().size(), 4u);
-  SimulateKey(box.edit(), sys::kVkEnd);
+  for (const WParam key : {sys::kVkEnd, sys::kVkPageDown}) SimulateKey(box.edit(), key);
   EXPECT_EQ(box.list().selected(), 3);
-  SimulateKey(box.edit(), sys::kVkPageDown);  // not past the last row
-  EXPECT_EQ(box.list().selected(), 3);
-  SimulateKey(box.edit(), sys::kVkHome);
-  SimulateKey(box.edit(), sys::kVkPageUp);  // not above the first
-  EXPECT_EQ(box.list().selected(), 0);
-  SimulateKey(box.edit(), sys::kVkDown);
-  SimulateKey(box.edit(), sys::kVkUp);
-  SimulateKey(box.edit(), sys::kVkDown);
+  for (const WParam key : {sys::kVkHome, sys::kVkPageUp, sys::kVkDown})
+    SimulateKey(box.edit(), key);
   SimulateKey(box.edit(), sys::kVkReturn);
-  Settle();
-  EXPECT_EQ(rig.host.picks, (std::vector<std::u16string>{u"028260"}));
-  EXPECT_EQ(box.edit().Text(), u"028260");
-  // Every close waits 200 ms; a second Enter meanwhile picks nothing.
-  EXPECT_TRUE(box.list().IsShown());
-  SimulateKey(box.edit(), sys::kVkReturn);
+  SimulateKey(box.edit(), sys::kVkReturn);  // the list is on its way out
   rig.Step(milliseconds(200));
+  EXPECT_EQ(rig.host.picks, (Codes{u"028260"}));
   EXPECT_FALSE(box.list().IsShown());
-  EXPECT_EQ(rig.host.picks.size(), 1u);
   EXPECT_EQ(rig.host.popups.back(), 0u);
 
-  // Enter with no selection picks the first row.
-  box.edit().SetSel(0, -1);
-  Type(box.edit(), u"삼성");
+  // Enter with no selection picks the first row; Escape closes.
+  Retype(u"삼성");
   SimulateKey(box.edit(), sys::kVkReturn);
-  Settle();
+  Retype(u"삼");
+  SimulateKey(box.edit(), sys::kVkEscape);
+  rig.Step(milliseconds(200));
+  EXPECT_FALSE(box.list().IsShown());
   EXPECT_EQ(rig.host.picks.back(), u"006400");
 
-  // Closed, the arrows are the edit's own again: the caret moves.
-  rig.Step(milliseconds(200));
-  box.edit().SetCaretPosition(6);
-  SimulateKey(box.edit(), sys::kVkHome);
-  EXPECT_EQ(box.edit().CaretPosition(), 0);
-}
-
-TEST_F(StockSearchTest, RowsArePickedByClickAndTheListClosesBelowThem) {
-  Type(box.edit(), u"삼");
+  // A click picks its row; a press below the last row closes.
+  Retype(u"삼");
   CStkListWnd& list = box.list();
-  const Rect row2 = list.list().ItemRect(2);
-  const Point in_list = list.ScreenToClient(list.list().ClientToScreen({10, row2.top + 5}));
-  SimulateMouse(list, sys::kLButtonDown, in_list);
-  SimulateMouse(list, sys::kLButtonUp, in_list);
+  auto at = [&](int y) { return list.ScreenToClient(list.list().ClientToScreen({10, y})); };
+  SimulateMouse(list, sys::kLButtonDown, at(2 * 20 + 5));
+  SimulateMouse(list, sys::kLButtonUp, at(2 * 20 + 5));
   Settle();
-  EXPECT_EQ(rig.host.picks, (std::vector<std::u16string>{u"005930"}));
+  EXPECT_EQ(rig.host.picks.back(), u"005930");
+  rig.Step(milliseconds(200));
+  Retype(u"삼성");
+  SimulateMouse(list, sys::kLButtonDown, at(3 * 20 + 10));
+  SimulateMouse(list, sys::kLButtonUp, at(3 * 20 + 10));
   rig.Step(milliseconds(200));
   EXPECT_FALSE(list.IsShown());
-  EXPECT_TRUE(box.edit().HasFocus());
+  EXPECT_EQ(rig.host.picks.size(), 3u);
 
-  // A press below the last row (rows are 20 pixels) closes without a pick.
-  box.edit().SetSel(0, -1);
-  Type(box.edit(), u"삼성");
-  ASSERT_TRUE(list.IsShown());
-  const Point below = list.ScreenToClient(list.list().ClientToScreen({10, 3 * 20 + 10}));
-  SimulateMouse(list, sys::kLButtonDown, below);
-  SimulateMouse(list, sys::kLButtonUp, below);
-  rig.Step(milliseconds(200));
-  EXPECT_FALSE(list.IsShown());
-  EXPECT_EQ(rig.host.picks.size(), 1u);
-
-  // More rows than fit: a press on the list's scroll bar scrolls and keeps it.
-  for (int i = 0; i < 15; ++i) AddMaster(rig.session, u"9000" + FormatInt(10 + i), u"대한" + FormatInt(i));
-  box.edit().SetSel(0, -1);
-  Type(box.edit(), u"대");
-  ASSERT_EQ(box.rows().size(), 15u);
+  // A press on the list's own scroll bar scrolls and keeps it.
+  for (int i = 0; i < 15; ++i)
+    AddMaster(rig.session, u"9000" + FormatInt(10 + i), u"대한" + FormatInt(i));
+  Retype(u"대");
   list.list().SetFocus();
   const Rect bar = list.list().VerticalBar().WindowRect();
-  ASSERT_FALSE(bar.IsEmpty());
   const Point trough = list.ScreenToClient({(bar.left + bar.right) / 2, bar.bottom - 25});
   SimulateMouse(list, sys::kLButtonDown, trough);
   SimulateMouse(list, sys::kLButtonUp, trough);
@@ -209,89 +148,35 @@ TEST_F(StockSearchTest, RowsArePickedByClickAndTheListClosesBelowThem) {
 }
 
 TEST_F(StockSearchTest, DnShowsTheRecentStocksNewestFirstAndASecondPressClosesThem) {
-  rig.session.AddRecent(*testing::MasterPacket(u"005930", u"삼성전자"));
-  rig.session.AddRecent(*testing::MasterPacket(u"017670", u"SK텔레콤"));
-  rig.session.AddRecent(*testing::MasterPacket(u"888888", u""));  // no name
+  for (const auto& [code, name] : std::vector<std::pair<std::u16string, std::u16string>>{
+           {u"005930", u"삼성전자"}, {u"017670", u"SK텔레콤"}, {u"888888", u""}})
+    rig.session.AddRecent(*testing::MasterPacket(code, name));
   CBitButton& dn = *box.list_button();
   rig.Click(dn, {5, 5});
-  Settle();
-  ASSERT_TRUE(box.list().IsShown());
-  EXPECT_EQ(RowCodes(), (std::vector<std::u16string>{u"888888", u"017670", u"005930"}));
+  EXPECT_EQ(RowCodes(), (Codes{u"888888", u"017670", u"005930"}));
 
   // A slow second press: the main frame's 1034 for it comes while the button
-  // is held and is ignored; the click closes the list and does not reopen it.
-  const Point at = rig.host.ScreenToClient(dn.ClientToScreen({5, 5}));
-  SimulateMouse(rig.host, sys::kLButtonDown, at);
+  // is held and is ignored; the click closes the list, not reopening it.
+  const Point p = rig.host.ScreenToClient(dn.ClientToScreen({5, 5}));
+  SimulateMouse(rig.host, sys::kLButtonDown, p);
   PostMessage(box.list().handle(), msg::kClosePopup, 0, 0);
   rig.Step(milliseconds(300));
   EXPECT_TRUE(box.list().IsShown());
-  SimulateMouse(rig.host, sys::kLButtonUp, at);
+  SimulateMouse(rig.host, sys::kLButtonUp, p);
   rig.Step(milliseconds(200));
   EXPECT_FALSE(box.list().IsShown());
-  // 1034 carrying the button's handle is the button's too.
+  // 1034 carrying the button's own handle is the button's business too.
   rig.Click(dn, {5, 5});
   SendMessage(box.list().handle(), msg::kClosePopup, dn.handle().id(), 0);
   rig.Step(milliseconds(200));
-  EXPECT_TRUE(box.list().IsShown());
+  ASSERT_TRUE(box.list().IsShown());
 
-  // The entry without a name cannot be picked.
+  // The entry without a name (the first row) is not picked.
   SimulateKey(box.edit(), sys::kVkReturn);
   rig.Step(milliseconds(200));
   EXPECT_TRUE(rig.host.picks.empty());
-  EXPECT_FALSE(box.list().IsShown());
-  rig.Click(dn, {5, 5});
-  SimulateKey(box.edit(), sys::kVkDown);
-  SimulateKey(box.edit(), sys::kVkDown);
-  SimulateKey(box.edit(), sys::kVkReturn);
-  Settle();
-  EXPECT_EQ(rig.host.picks, (std::vector<std::u16string>{u"017670"}));
-
-  // "SCH" tells the owner.
   rig.Click(*box.search_button(), {5, 5});
   EXPECT_EQ(rig.host.search_presses, 1);
-}
-
-TEST_F(StockSearchTest, TheHookClosesTheListOnEscapeAndOnWorkElsewhere) {
-  testing_host::ControlHost other_host;
-  ASSERT_TRUE(other_host.Open(200, 100));
-  Type(box.edit(), u"삼");
-  ASSERT_TRUE(box.list().IsShown());
-  SimulateKey(box.edit(), sys::kVkEscape);
-  rig.Step(milliseconds(200));
-  EXPECT_FALSE(box.list().IsShown());
-
-  // The wheel or a right press in the list itself keeps it.
-  box.edit().SetSel(0, -1);
-  Type(box.edit(), u"삼");
-  SimulateMouse(box.list(), sys::kRButtonDown, {20, 10});
-  SimulateMouse(box.list(), sys::kRButtonUp, {20, 10});
-  rig.Step(milliseconds(200));
-  EXPECT_TRUE(box.list().IsShown());
-  // A right press in another window closes it.
-  SimulateMouse(other_host, sys::kRButtonDown, {20, 20});
-  SimulateMouse(other_host, sys::kRButtonUp, {20, 20});
-  rig.Step(milliseconds(200));
-  EXPECT_FALSE(box.list().IsShown());
-  other_host.Destroy();
-}
-
-TEST_F(StockSearchTest, ANameBoxHidesItselfAfterAPickAndOnLosingTheFocus) {
-  CStkWnd name_box;
-  ASSERT_TRUE(name_box.Create({120, 20, 210, 38}, &rig.host, 2539, 0, 0));
-  name_box.SetSources(&rig.session);
-  name_box.SetShowCode(false, 7);
-  Type(name_box.edit(), u"005930");
-  Settle();
-  EXPECT_EQ(rig.host.picks, (std::vector<std::u16string>{u"005930"}));
-  EXPECT_EQ(rig.host.pick_lparams, (std::vector<LParam>{7}));
-  EXPECT_EQ(name_box.edit().Text(), u"삼성전자");
-  EXPECT_FALSE(name_box.IsVisible());
-
-  name_box.Show(true);
-  name_box.edit().SetFocus();
-  box.edit().SetFocus();
-  EXPECT_FALSE(name_box.IsVisible());
-  name_box.Destroy();
 }
 
 }  // namespace
