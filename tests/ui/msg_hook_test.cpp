@@ -29,6 +29,7 @@ class CloseTarget : public Window {
 };
 
 TEST(MsgHookTest, ClosesOnKeysInsideAndWorkElsewhereUnlessADropDownIsOpen) {
+  App();  // before any window
   ControlHost host;
   ASSERT_TRUE(host.Open(400, 300));
   Window panel, outside;
