@@ -175,6 +175,16 @@ TEST_F(StockSearchTest, DnShowsTheRecentStocksNewestFirstAndASecondPressClosesTh
   SimulateKey(box.edit(), sys::kVkReturn);
   rig.Step(milliseconds(200));
   EXPECT_TRUE(rig.host.picks.empty());
+  // The rows are the list's own: picks that push the shown entries out of
+  // the recent list leave them as they were.
+  rig.Click(dn, {5, 5});
+  for (int i = 0; i < 30; ++i)
+    rig.session.AddRecent(*testing::MasterPacket(FormatInt(100000 + i), u"새 종목"));
+  SimulateKey(box.edit(), sys::kVkDown);
+  SimulateKey(box.edit(), sys::kVkDown);
+  SimulateKey(box.edit(), sys::kVkReturn);
+  Settle();
+  EXPECT_EQ(rig.host.picks, (Codes{u"017670"}));
   rig.Click(*box.search_button(), {5, 5});
   EXPECT_EQ(rig.host.search_presses, 1);
 }
