@@ -3,6 +3,7 @@
 #include "app/placeholder_view.h"
 #include "net/packet_message.h"
 #include "app/session_data.h"
+#include "grid/top_bar.h"
 #include "hoga/koa_view.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
@@ -41,7 +42,7 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 
 void CMainFrame::MakeViews() {
   alarms_ = std::make_unique<CAlarmCenter>(session_);
-  top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
+  top_bar_ = std::make_unique<CTopBar>(session_);
   hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
   koa_ = std::make_unique<CKOAView>(session_);
   qz_ = std::make_unique<CPlaceholderView>(u"CQZView");

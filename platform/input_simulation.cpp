@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
+#include "platform/qt_text.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
 
@@ -44,6 +46,14 @@ int QtKey(WParam key) {
       return Qt::Key_Down;
     case sys::kVkDelete:
       return Qt::Key_Delete;
+    case sys::kVkPageUp:
+      return Qt::Key_PageUp;
+    case sys::kVkPageDown:
+      return Qt::Key_PageDown;
+    case sys::kVkHome:
+      return Qt::Key_Home;
+    case sys::kVkEnd:
+      return Qt::Key_End;
     default:
       return Qt::Key_unknown;
   }
@@ -106,6 +116,17 @@ void SimulateKey(Window& window, WParam key, char16_t text) {
   QApplication::sendEvent(target, &press);
   QKeyEvent release(QEvent::KeyRelease, QtKey(key), Qt::NoModifier, typed);
   QApplication::sendEvent(target, &release);
+}
+
+void SimulateInputMethod(Window& window, const std::u16string& preedit,
+                         const std::u16string& commit) {
+  QWidget* w = WidgetOf(&window);
+  if (w == nullptr) return;
+  // The widget that takes the text: a field's own editor behind its window.
+  QWidget* target = w->focusProxy() != nullptr ? w->focusProxy() : w;
+  QInputMethodEvent event(ToQString(preedit), {});
+  if (!commit.empty()) event.setCommitString(ToQString(commit));
+  QApplication::sendEvent(target, &event);
 }
 
 }  // namespace velloran

@@ -4,6 +4,7 @@
 // under the point, with the coordinates mapped into it).
 
 #include <cstdint>
+#include <string>
 
 #include "platform/geometry.h"
 #include "platform/message_window.h"
@@ -19,5 +20,9 @@ void SimulateMouse(Window& top, std::uint32_t message, Point point, WParam flags
 // A key press and release addressed to window; text is what the key types
 // (0 for none).
 void SimulateKey(Window& window, WParam key, char16_t text = 0);
+// An input method's event to the window (an edit field's editor): the text
+// being composed, and the text it commits (empty: none yet).
+void SimulateInputMethod(Window& window, const std::u16string& preedit,
+                         const std::u16string& commit);
 
 }  // namespace velloran

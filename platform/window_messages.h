@@ -14,9 +14,10 @@ inline constexpr std::uint32_t kSocketEventBase = 1026;   // + slot: wParam hand
 inline constexpr std::uint32_t kClosePopup = 1034;    // wParam 1 when Enter was pressed
 inline constexpr std::uint32_t kSearchButton = 2025;  // no receiver acts on it
 inline constexpr std::uint32_t kSelectStock =
-    2026;  // wParam master Packet* (store-owned), lParam grid type
+    2026;  // wParam the stock's code (PackStockCode), lParam grid type
 inline constexpr std::uint32_t kNotify = 2027;  // wParam says what changed (1, 3014, 2002, ...)
-inline constexpr std::uint32_t kHogaChanged = 2028;  // wParam CHogaView*
+inline constexpr std::uint32_t kHogaChanged =
+    2028;  // wParam an owned copy of the order book's quote (BookQuote)
 inline constexpr std::uint32_t kReplayClosed =
     2031;                                           // the order-book view forgets the replay frame
 inline constexpr std::uint32_t kReplaySeek = 2032;  // wParam seek time hhmmss

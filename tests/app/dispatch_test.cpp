@@ -128,6 +128,8 @@ TEST_F(DispatchTest, StockMasterIsKeptByCodeAndSortedAfterTheFirstLogin) {
   ASSERT_EQ(session_->Read()->name_list.size(), 2u);  // before the login: in arrival order
   EXPECT_EQ(session_->Read()->name_list[0]->GetText(u"SHCODE", u""), u"000002");
   EXPECT_EQ(session_->Read()->FindMaster(u"000001")->GetText(u"HNAME", u""), u"가 100％");
+  // The top bar hears of it: a stock the login answer named may be in now.
+  EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kNotify, 3002, 0}));
 
   LoginOk();
   Master(

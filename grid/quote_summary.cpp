@@ -1,0 +1,72 @@
+#include "grid/quote_summary.h"
+
+#include "net/text_util.h"
+
+namespace velloran {
+namespace {
+
+constexpr int kPriceHeight = 18;
+constexpr int kSmallHeight = 12;
+constexpr int kSmallDrop = 3;  // the small texts stand this much lower
+constexpr int kAfterPrice = 12;
+constexpr int kAfterItem = 10;
+
+const char16_t* SignMark(int sign) {
+  switch (sign) {
+    case 1:
+      return u"↑";
+    case 2:
+      return u"▲";
+    case 4:
+      return u"↓";
+    case 5:
+      return u"▼";
+    default:
+      return u" ";
+  }
+}
+
+Color SignColor(int sign) {
+  if (sign == 1 || sign == 2) return kRiseColor;
+  if (sign == 4 || sign == 5) return kFallColor;
+  return Rgb(0, 0, 0);
+}
+
+}  // namespace
+
+QuoteSummary MakeQuoteSummary(const CPKT& quote, std::int32_t previous_volume) {
+  QuoteSummary s;
+  s.color = SignColor(quote.Sign());
+  s.price = FormatNumber(quote.Price());
+  s.change = SignMark(quote.Sign()) + FormatNumber(quote.Change());
+  s.rate = (quote.Rate() > 0 ? u"+" : u"") + FormatReal2(quote.Rate()) + u"%";
+  s.volume = FormatNumber(quote.Volume());
+  if (previous_volume > 0)
+    s.ratio = FormatReal2(quote.Volume() * 100.0 / previous_volume) + u"％";
+  return s;
+}
+
+void PaintQuoteSummary(DrawContext& dc, const QuoteSummary& s, int x, int y, const Rect& clip) {
+  dc.IntersectClip(clip);
+  dc.SetTransparentBackground(true);
+  dc.SetFont(Font::Pixels(u"굴림", kPriceHeight, static_cast<int>(FontWeight::kBold)));
+  dc.SetTextColor(s.color);
+  dc.TextOut(x, y, s.price);
+  x += dc.TextExtent(s.price).width + kAfterPrice;
+
+  dc.SetFont(Font::Pixels(u"굴림", kSmallHeight));
+  const int small_y = y + kSmallDrop;
+  auto item = [&](const std::u16string& text, Color c) {
+    if (text.empty()) return;
+    dc.SetTextColor(c);
+    dc.TextOut(x, small_y, text);
+    x += dc.TextExtent(text).width + kAfterItem;
+  };
+  item(s.change, s.color);
+  item(s.rate, s.color);
+  item(s.volume, kVolumeColor);
+  item(s.ratio, kRatioColor);
+  dc.ResetClip();
+}
+
+}  // namespace velloran

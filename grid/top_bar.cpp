@@ -1,0 +1,393 @@
+#include "grid/top_bar.h"
+
+#include "app/session_data.h"
+#include "grid/quote_summary.h"
+#include "net/message_codes.h"
+#include "net/packet.h"
+#include "net/stock_code.h"
+#include "platform/bitmap_resources.h"
+#include "platform/child_rect.h"
+#include "platform/window_messages.h"
+
+namespace velloran {
+namespace {
+
+constexpr int kBackgroundBitmap = 311;
+constexpr int kPlayBitmap = 336;
+constexpr int kSearchBitmap = 338;
+constexpr int kDropBitmap = 337;
+constexpr Rect kPlayRect{3, 7, 73, 25};
+constexpr Rect kCodeBoxRect{78, 9, 168, 27};
+constexpr Rect kNameBoxRect{171, 9, 261, 27};
+constexpr Rect kCodeFrame{77, 8, 169, 28};
+constexpr Rect kNameFrame{170, 8, 262, 28};
+constexpr int kButtonTop = 7;
+constexpr int kFilterTop = 8;
+constexpr int kListGap = 2;
+constexpr int kFilterAfterLists = 5;
+constexpr int kFilterWidth = 65;
+constexpr int kFilterHeight = 20;
+constexpr int kCheckAfterFilter = 70;
+constexpr int kCheckWidth = 100;
+constexpr int kCheckHeight = 20;
+constexpr int kTileAfterCheck = 115;
+constexpr int kGridAfterTile = 32;
+constexpr int kSeparatorTop = 8;
+constexpr int kSeparatorBottomGap = 12;
+constexpr int kSummaryX = 273;
+constexpr int kSummaryY = 8;
+
+struct ListButtonSpec {
+  int id;
+  int screen;
+  const char16_t* text;
+  int normal;
+  int pressed;
+};
+constexpr ListButtonSpec kListButtons[] = {
+    {CTopBar::kSurgingId, code::kScreenSurging, u"SKY", 332, 333},
+    {CTopBar::kBoxRangeId, code::kScreenBoxRange, u"BOX", 328, 329},
+    {CTopBar::kNewsId, code::kScreenNews, u"SOC", 334, 335},
+    {CTopBar::kReverseId, code::kScreenReverse, u"SOC", 330, 331},
+};
+
+}  // namespace
+
+CTopBar::CTopBar(CSessionData& session) : session_(session) {}
+
+CTopBar::~CTopBar() = default;
+
+void CTopBar::SetRelations(const FrameRelations& relations) {
+  relations_ = relations;
+}
+
+CBitButton& CTopBar::list_button(int screen) {
+  switch (screen) {
+    case code::kScreenSurging:
+      return surging_;
+    case code::kScreenBoxRange:
+      return box_range_;
+    case code::kScreenNews:
+      return news_;
+    default:
+      return reverse_;
+  }
+}
+
+int CTopBar::OnCreate() {
+  background_ = LoadBitmapResource(kBackgroundBitmap);
+  if (!play_.Create(u"PLAY", {}, kPlayRect, this, kPlayId)) return -1;
+  play_.LoadBitmap(kPlayBitmap);
+  if (!code_box_.Create(kCodeBoxRect, this, kCodeBoxId, kSearchBitmap, kDropBitmap) ||
+      !name_box_.Create(kNameBoxRect, this, kNameBoxId, 0, 0))
+    return -1;
+  code_box_.SetShowCode(true);
+  name_box_.SetShowCode(true);
+  code_box_.SetTabPartner(&name_box_);
+  name_box_.SetTabPartner(&code_box_);
+
+  for (const ListButtonSpec& spec : kListButtons) {
+    CBitButton& b = list_button(spec.screen);
+    if (!b.Create(spec.text, {}, {0, 0, kListButtonWidth, 22}, this, spec.id)) return -1;
+    b.SetToggleBitmaps(spec.normal, spec.pressed);
+    b.LoadBitmap(spec.normal);
+  }
+  if (!tile_.Create(u"TILE", {}, {0, 0, 30, 20}, this, kTileId) ||
+      !grid_.Create(u"GRID", {}, {0, 0, 30, 20}, this, kGridId))
+    return -1;
+  tile_.SetToggleBitmaps(315, 314);
+  tile_.LoadBitmap(315);
+  grid_.SetToggleBitmaps(317, 316);
+  grid_.LoadBitmap(317);
+
+  ButtonStyle check_style;
+  check_style.kind = ButtonKind::kCheckBox;
+  check_style.auto_check = false;  // the bar flips it, before its request
+  check_style.transparent = true;
+  if (!check_.Create(this, kCheckId, {0, 0, kCheckWidth, kCheckHeight}, u"매수강도적용",
+                     check_style))
+    return -1;
+  check_.SetFont(Font::Points(u"굴림", 9));
+
+  if (!filter_.Create(this, kFilterId, {0, 0, kFilterWidth, kFilterHeight})) return -1;
+  filter_.SetFont(Font::Points(u"굴림", 9));
+  for (const char16_t* item : {u"전체", u"코스피", u"코스닥"}) filter_.AddString(item);
+  filter_.SetCurSel(2);
+
+  SetTimer(kStartTimer, kStartDelayMs);
+  Layout();
+  return 0;
+}
+
+void CTopBar::Layout() {
+  if (!filter_.IsCreated()) return;
+  const Rect c = ClientRect();
+  int x = c.width() - kRightGroup;
+  for (const ListButtonSpec& spec : kListButtons) {
+    CBitButton& b = list_button(spec.screen);
+    b.Move({x, kButtonTop, x + kListButtonWidth, kButtonTop + ChildRect(b).height()});
+    x += kListButtonWidth + kListGap;
+  }
+  x += kFilterAfterLists - kListGap;
+  filter_.Move({x, kFilterTop, x + kFilterWidth, kFilterTop + kFilterHeight});
+  x += kCheckAfterFilter;
+  check_.Move({x, kFilterTop, x + kCheckWidth, kFilterTop + kCheckHeight});
+  x += kTileAfterCheck;
+  for (CBitButton* b : {&tile_, &grid_}) {
+    const Rect r = ChildRect(*b);
+    b->Move({x, kButtonTop, x + r.width(), kButtonTop + r.height()});
+    x += kGridAfterTile;
+  }
+}
+
+void CTopBar::OnSize(int, int) {
+  Layout();
+  Invalidate();
+}
+
+Rect CTopBar::SummaryRect() const {
+  const int right = surging_.IsCreated() ? ChildRect(surging_).left - 1 : ClientRect().right;
+  return {kSummaryLeft, 0, std::max(right, kSummaryLeft), ClientRect().bottom};
+}
+
+bool CTopBar::OnEraseBackground(DrawContext& dc) {
+  const Rect c = ClientRect();
+  if (background_.IsNull()) return Window::OnEraseBackground(dc);
+  dc.StretchBitmap(background_, {0, 0, background_.width(), background_.height()}, c);
+  return true;
+}
+
+void CTopBar::OnPaint(DrawContext& dc) {
+  const Rect c = ClientRect();
+  const int sx = c.right - kSeparatorFromRight;
+  const int bottom = c.bottom - kSeparatorBottomGap;
+  if (bottom > kSeparatorTop) {
+    dc.FillRect({sx, kSeparatorTop, sx + 1, bottom}, kSeparatorDark);
+    dc.FillRect({sx + 1, kSeparatorTop, sx + 2, bottom}, kSeparatorLight);
+  }
+  dc.FrameRect(kCodeFrame, kBoxFrame);
+  dc.FrameRect(kNameFrame, kBoxFrame);
+  if (quote_) {
+    PaintQuoteSummary(dc, MakeQuoteSummary(quote_->quote, PreviousVolume()), kSummaryX, kSummaryY,
+                      SummaryRect());
+  }
+}
+
+void CTopBar::OnTimer(int id) {
+  if (id != kStartTimer) return;
+  KillTimer(id);
+  Layout();
+  SetListGroup(session_.current_screen());
+  SetModeGroup(session_.display_mode());
+  check_.SetCheck(session_.screening_check() != 0);
+}
+
+LResult CTopBar::WindowProc(WindowMessage& m) {
+  switch (m.message) {
+    case msg::kSelectStock:
+      SelectStock(UnpackStockCode(static_cast<std::intptr_t>(m.wparam)));
+      return 0;
+    case msg::kNotify:
+      if (m.wparam == 1) {
+        OnLogin(m.lparam != 0);
+      } else if (m.wparam == static_cast<WParam>(code::kStockMaster)) {
+        OnMasterArrived();
+      }
+      return 0;
+    case msg::kHogaChanged:
+      if (auto q = m.Take<BookQuote>()) {
+        quote_ = std::move(*q);
+        Invalidate(SummaryRect());
+      }
+      return 0;
+    default:
+      return Window::WindowProc(m);
+  }
+}
+
+bool CTopBar::OnCommand(int id, int code, const WindowHandle&) {
+  switch (id) {
+    case kPlayId:
+      if (code == ctl::kButtonClicked) OnPlay();
+      return true;
+    case kSurgingId:
+    case kBoxRangeId:
+    case kNewsId:
+    case kReverseId:
+      if (code == ctl::kButtonClicked) {
+        for (const ListButtonSpec& spec : kListButtons)
+          if (spec.id == id) OnListButton(spec.screen);
+      }
+      return true;
+    case kTileId:
+    case kGridId:
+      if (code == ctl::kButtonClicked) OnDisplayMode(id == kTileId ? 0 : 1);
+      return true;
+    case kCheckId:
+      if (code == ctl::kButtonClicked) {
+        check_.SetCheck(!check_.IsChecked());
+        OnFilterChanged();
+      }
+      return true;
+    case kFilterId:
+      if (code == ctl::kComboSelChange) OnFilterChanged();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- selection
+
+std::optional<CTopBar::Selection> CTopBar::FindStock(const std::u16string& code) {
+  std::unique_ptr<Packet> copy;
+  {
+    const auto data = session_.Read();
+    if (const Packet* master = data->FindMaster(code)) copy = std::make_unique<Packet>(*master);
+  }
+  // Before the master came (or for a stock it lacks), the recent entry.
+  if (!copy) {
+    if (const Packet* recent = session_.lists().FindRecent(code))
+      copy = std::make_unique<Packet>(*recent);
+  }
+  if (!copy) return std::nullopt;
+  Selection s;
+  s.code = copy->GetText(u"SHCODE", u"");
+  s.name = copy->GetText(u"HNAME", u"");
+  s.market = copy->GetText(u"MARKET", u"");
+  s.previous_volume = copy->GetInt(u"JNILVOL", 0);
+  s.packet = std::move(copy);
+  return s;
+}
+
+void CTopBar::SelectStock(const std::u16string& code) {
+  if (code.empty()) return;
+  std::optional<Selection> s = FindStock(code);
+  if (!s) return;
+  pending_code_.clear();
+  shown_code_ = s->code;
+  shown_market_ = s->market;
+  previous_volume_ = s->previous_volume;
+  code_box_.ShowText(s->code);
+  name_box_.ShowText(s->name);
+  if (session_.socket() == nullptr) return;
+  SendOrderBookRequest(s->code, previous_code_, s->market);
+  previous_code_ = s->code;
+  session_.AddRecent(*s->packet);
+}
+
+void CTopBar::SendOrderBookRequest(const std::u16string& code, const std::u16string& previous,
+                                   const std::u16string& market) {
+  Packet p(code::kOrderBook);
+  p.AddText(u"SHCODE", code);
+  p.AddText(u"P_SHOCODE", previous);
+  p.AddText(u"MARKET", market);
+  p.AddInt(u"SOC", 1);
+  p.AddInt(u"KOA", 1);
+  session_.Send(p);
+}
+
+std::int32_t CTopBar::PreviousVolume() const {
+  if (previous_volume_ > 0 || shown_code_.empty()) return previous_volume_;
+  // The master may have come after the selection.
+  const auto data = session_.Read();
+  const Packet* master = data->FindMaster(shown_code_);
+  return master != nullptr ? master->GetInt(u"JNILVOL", 0) : 0;
+}
+
+void CTopBar::OnLogin(bool first_login) {
+  code_box_.SetSources(&session_);
+  name_box_.SetSources(&session_);
+  const auto& recent = session_.recent();
+  if (code_box_.Text().empty() && !recent.empty()) {
+    const std::u16string code = recent.back()->GetText(u"SHCODE", u"");
+    bool in_master = false;
+    {
+      const auto data = session_.Read();
+      in_master = data->FindMaster(code) != nullptr;
+    }
+    // The master follows the login answer: the stock is selected once it is in.
+    if (in_master) {
+      PostMessage(handle(), msg::kSelectStock, static_cast<WParam>(PackStockCode(code)), 0);
+    } else {
+      pending_code_ = code;
+    }
+    return;
+  }
+  // A new session streams nothing yet: ask again for the book on show.
+  if (!first_login && !shown_code_.empty() && session_.socket() != nullptr) {
+    SendOrderBookRequest(shown_code_, u"", shown_market_);
+    previous_code_ = shown_code_;
+  }
+}
+
+void CTopBar::OnMasterArrived() {
+  if (pending_code_.empty()) return;
+  {
+    const auto data = session_.Read();
+    if (data->FindMaster(pending_code_) == nullptr) return;
+  }
+  const std::u16string code = std::move(pending_code_);
+  pending_code_.clear();
+  PostMessage(handle(), msg::kSelectStock, static_cast<WParam>(PackStockCode(code)), 0);
+}
+
+// ---- lists, filter, modes
+
+void CTopBar::OnListButton(int screen) {
+  std::lock_guard<std::recursive_mutex> hold(lock_);
+  if (screen == session_.current_screen()) return;
+  const std::u16string dropped = session_.SwitchScreen(screen);
+  SendScreenRequest(dropped, screen);
+  StoreFilter();
+  SetListGroup(screen);
+}
+
+void CTopBar::OnFilterChanged() {
+  const int screen = session_.current_screen();
+  const std::u16string dropped = session_.SwitchScreen(screen);
+  StoreFilter();
+  SendScreenRequest(dropped, screen);
+}
+
+void CTopBar::StoreFilter() {
+  session_.set_screening_check(check_.IsChecked() ? 1 : 0);
+  session_.set_market_filter(filter_.GetCurSel());
+}
+
+void CTopBar::SendScreenRequest(const std::u16string& dropped, int screen) {
+  if (session_.socket() == nullptr) return;
+  Packet p(code::kScreenRequest);
+  p.AddText(u"P_SHCODES", dropped);
+  p.AddInt(u"IDX", screen);
+  p.AddInt(u"MARKET", filter_.GetCurSel());
+  p.AddInt(u"CHK", check_.IsChecked() ? 1 : 0);
+  session_.Send(p);
+}
+
+void CTopBar::SetListGroup(int screen) {
+  CBitButton& pressed = list_button(screen);
+  for (const ListButtonSpec& spec : kListButtons) {
+    CBitButton& b = list_button(spec.screen);
+    b.SetToggle(&b == &pressed ? 1 : 0);
+  }
+}
+
+void CTopBar::SetModeGroup(int mode) {
+  tile_.SetToggle(mode == 0 ? 1 : 0);
+  grid_.SetToggle(mode == 1 ? 1 : 0);
+}
+
+void CTopBar::OnDisplayMode(int mode) {
+  std::lock_guard<std::recursive_mutex> hold(lock_);
+  session_.set_display_mode(mode);
+  SetModeGroup(mode);
+  PostMessage(relations_.qz_view, msg::kNotify, static_cast<WParam>(code::kScreenRequest), 0);
+}
+
+void CTopBar::OnPlay() {
+  if (quote_ && relations_.hoga_view.IsWindow())
+    PostMessage(relations_.hoga_view, msg::kOpenReplay, 0, 0);
+}
+
+}  // namespace velloran

@@ -1,0 +1,230 @@
+// The top bar in the main frame against the demo market on 127.0.0.1: what
+// the market receives as the user picks stocks and switches screens, the
+// filter and the check box; the stock on show asked for again after the
+// market drops the session; the start-up stock; a picture of the bar with
+// the search list open.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/book_quote.h"
+#include "app/main_frame.h"
+#include "grid/top_bar.h"
+#include "net/message_codes.h"
+#include "net/text_util.h"
+#include "server/demo_server.h"
+#include "server/wire_text.h"
+#include "tests/app/session_fixture.h"
+#include "tests/stock/search_fixture.h"
+
+namespace velloran {
+namespace {
+
+using std::chrono::milliseconds;
+using testing_host::RunUntil;
+
+// The demo market at 11:00 (its screens have caught stocks) and the main
+// frame on a clock the test moves, logged in to it.
+struct Rig {
+  explicit Rig(server::FaultOptions faults = {}) {
+    server::ServerOptions o;
+    o.stocks = 300;
+    o.speed = 0;
+    o.start_time = 110000;
+    o.faults = faults;
+    market = std::make_unique<server::DemoServer>(o);
+    std::string error;
+    EXPECT_TRUE(market->Start(error)) << error;
+    EXPECT_EQ(decoder.Load(VELLORAN_DECODER_DIR), DecoderLoad::kOk);
+    frame = std::make_unique<CMainFrame>(
+        session, SessionEndpoint{u"127.0.0.1", market->session_port(), u"demo"});
+  }
+  ~Rig() {
+    frame.reset();
+    market->Stop();
+    UiLoop().SetClock(nullptr);
+    std::filesystem::remove_all(dir);
+  }
+  void Step(milliseconds d) {
+    UiLoop().Advance(clock, d);
+    testing_host::Settle();
+  }
+  bool Start() {
+    if (!frame->CreateFrame({0, 0, 1920, 1040}, {0, 0, 1920, 1080})) return false;
+    frame->ShowNormal();
+    Step(milliseconds(1100));
+    return RunUntil([&] { return session.Read()->master.size() == 300; }, 30000);
+  }
+  CTopBar& bar() { return dynamic_cast<CTopBar&>(frame->top_bar()); }
+  void Click(Window& w) {
+    const Point p = testing_host::CentreIn(*frame, w);
+    SimulateMouse(*frame, sys::kLButtonDown, p);
+    SimulateMouse(*frame, sys::kLButtonUp, p);
+    testing_host::Settle();
+  }
+  std::vector<Packet> Received(int code) {
+    std::vector<Packet> out;
+    for (auto& text : market->ReceivedTexts(code)) out.emplace_back(text);
+    return out;
+  }
+  bool AwaitReceived(int code, std::size_t n) {
+    return RunUntil([&] { return market->ReceivedTexts(code).size() == n; }, 5000);
+  }
+  // Code and name of the i-th stock of the name list.
+  std::pair<std::u16string, std::u16string> Stock(std::size_t i) {
+    const Packet* p = session.Read()->name_list.at(i);
+    return {p->GetText(u"SHCODE", u""), p->GetText(u"HNAME", u"")};
+  }
+
+  Application& app = testing_host::App();
+  ManualClock clock;
+  bool clock_set = (UiLoop().SetClock(&clock), true);
+  std::filesystem::path dir = testing::FreshDirectory();
+  CDecoder decoder;
+  CSessionData session{SessionOptions{dir, nullptr, &decoder}};
+  std::unique_ptr<server::DemoServer> market;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+TEST(TopBarMarketTest, ACodeThenANamePrefixSubscribeInTurn) {
+  Rig rig;
+  ASSERT_TRUE(rig.Start());
+  const auto [a, a_name] = rig.Stock(10);
+  const auto [b, b_name] = rig.Stock(200);
+  testing::Type(rig.bar().code_box().edit(), a);
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 1));
+  EXPECT_EQ(rig.Received(code::kOrderBook)[0].Text(),
+            u"<PKT><GBN>3003</GBN><SHCODE>" + a + u"</SHCODE><P_SHOCODE></P_SHOCODE><MARKET>" +
+                rig.session.Read()->FindMaster(a)->GetText(u"MARKET", u"") +
+                u"</MARKET><SOC>1</SOC><KOA>1</KOA></PKT>");
+  EXPECT_EQ(rig.bar().name_box().Text(), a_name);
+
+  // B from the name box's list: its first syllable, Down to its row, Enter.
+  CStkWnd& names = rig.bar().name_box();
+  rig.Click(names.edit());
+  testing::Type(names.edit(), b_name.substr(0, 1));
+  const auto& rows = names.rows();
+  const auto row = std::find_if(rows.begin(), rows.end(), [&](auto& r) { return r.code == b; });
+  ASSERT_NE(row, rows.end());
+  for (auto i = rows.begin(); i <= row; ++i) SimulateKey(names.edit(), sys::kVkDown);
+  SimulateKey(names.edit(), sys::kVkReturn);
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 2));
+  EXPECT_EQ(rig.Received(code::kOrderBook)[1].GetText(u"SHCODE", u""), b);
+  EXPECT_EQ(rig.Received(code::kOrderBook)[1].GetText(u"P_SHOCODE", u""), a);
+  EXPECT_EQ(rig.bar().code_box().Text(), b);
+  EXPECT_EQ(names.Text(), b_name);
+
+  // "DN": the recent stocks newest first; a press elsewhere closes the list.
+  rig.Click(*rig.bar().code_box().list_button());
+  const auto& recent = rig.bar().code_box().rows();
+  ASSERT_EQ(recent.size(), 2u);
+  EXPECT_EQ(recent[0].code + recent[1].code, b + a);
+  rig.Click(rig.frame->qz_view());
+  rig.Step(milliseconds(200));
+  EXPECT_FALSE(rig.bar().code_box().list().IsShown());
+}
+
+TEST(TopBarMarketTest, ScreensFilterAndCheckBoxAskTheMarket) {
+  Rig rig;
+  ASSERT_TRUE(rig.Start());
+  rig.Step(milliseconds(1000));
+  CTopBar& bar = rig.bar();
+  rig.Click(bar.list_button(code::kScreenSurging));
+  ASSERT_TRUE(RunUntil([&] { return !rig.session.Read()->current_date_text.empty(); }));
+  ASSERT_TRUE(RunUntil([&] { return rig.session.incoming_size() == 0; }));
+  std::u16string held;
+  for (const auto& [code, record] : rig.session.Read()->records) held += code + u"|";
+  ASSERT_FALSE(held.empty());
+
+  // 박스권 while 급등주 shows: one request listing every held code; again: nothing.
+  rig.Click(bar.list_button(code::kScreenBoxRange));
+  rig.Click(bar.list_button(code::kScreenBoxRange));
+  // The check box flipped before its request; the filter up twice to 전체.
+  rig.Click(bar.check_box());
+  bar.filter().SetFocus();
+  SimulateKey(bar.filter(), sys::kVkUp);
+  SimulateKey(bar.filter(), sys::kVkUp);
+  ASSERT_TRUE(rig.AwaitReceived(code::kScreenRequest, 5));
+  const auto sent = rig.Received(code::kScreenRequest);
+  EXPECT_EQ(sent[1].Text(), u"<PKT><GBN>3014</GBN><P_SHCODES>" + held +
+                                u"</P_SHCODES><IDX>3005</IDX><MARKET>2</MARKET><CHK>1</CHK></PKT>");
+  EXPECT_EQ(sent[2].GetInt(u"CHK", -1), 0);
+  EXPECT_EQ(sent[2].GetInt(u"IDX", 0), 3005);
+  EXPECT_EQ(sent[4].GetInt(u"MARKET", -1), 0);
+  EXPECT_EQ(rig.session.market_filter(), 0);
+}
+
+TEST(TopBarMarketTest, TheStockOnShowIsAskedForAgainAfterTheMarketDropsTheSession) {
+  server::FaultOptions faults;
+  faults.drop_every_s = 2;
+  Rig rig(faults);
+  ASSERT_TRUE(rig.Start());
+  const std::u16string shown = rig.Stock(5).first;
+  PostMessage(rig.bar().handle(), msg::kSelectStock, PackStockCode(shown), 0);
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 1));
+  ASSERT_TRUE(RunUntil([&] { return !rig.frame->driver().socket()->connected(); }, 5000));
+  rig.Step(milliseconds(10000));  // the frame's watch sees the loss
+  rig.Step(milliseconds(1000));   // and a new socket logs in
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 2));
+  const Packet again = rig.Received(code::kOrderBook)[1];
+  EXPECT_EQ(again.GetText(u"SHCODE", u""), shown);
+  EXPECT_EQ(again.GetText(u"P_SHOCODE", u"-"), u"");
+  EXPECT_EQ(rig.market->Stats().received[code::kHello], 2u);
+}
+
+TEST(TopBarMarketTest, TheNewestRecentStockIsSelectedOnceTheMasterIsIn) {
+  Rig rig;
+  std::u16string code;
+  rig.market->WithMarket([&](const server::Market& m) { code = Widen(m.stocks().at(7).code); });
+  rig.session.AddRecent(*testing::MasterPacket(code, u"옛 이름"));
+  // The login answer comes before the master.
+  ASSERT_TRUE(rig.Start());
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 1));
+  EXPECT_EQ(rig.Received(code::kOrderBook)[0].GetText(u"SHCODE", u""), code);
+  EXPECT_EQ(rig.bar().code_box().Text(), code);
+  EXPECT_EQ(rig.bar().name_box().Text(),
+            rig.session.Read()->FindMaster(code)->GetText(u"HNAME", u""));
+}
+
+TEST(TopBarMarketTest, PictureOfTheBarWithTheSearchListOpen) {
+  Rig rig;
+  ASSERT_TRUE(rig.Start());
+  rig.Step(milliseconds(1000));
+  CStkWnd& box = rig.bar().code_box();
+  // A stock on show, with the quote the order-book view would hand over.
+  const std::u16string shown = rig.Stock(120).first;
+  testing::Type(box.edit(), shown);
+  auto quote = std::make_unique<BookQuote>();
+  rig.market->WithMarket([&](const server::Market& m) {
+    for (const auto& s : m.stocks())
+      if (Widen(s.code) == shown) quote->quote.Parse(server::QuoteText(s.quote));
+  });
+  PostOwned(rig.bar().handle(), msg::kHogaChanged, std::move(quote), true, 0);
+  rig.Click(box.edit());
+  testing::Type(box.edit(), rig.Stock(30).second.substr(0, 1));
+  ASSERT_TRUE(box.list().IsShown());
+  SimulateKey(box.edit(), sys::kVkDown);
+  SimulateKey(box.edit(), sys::kVkDown);
+  testing_host::Settle();
+
+  // The frame's top with the pop-up drawn where it stands.
+  const Bitmap frame = rig.frame->Render();
+  const Rect bar = rig.bar().WindowRect();
+  const Rect list = box.list().WindowRect();
+  const Point origin = rig.frame->ScreenToClient({bar.left, bar.top});
+  Bitmap picture(bar.width(), list.bottom - bar.top + 8);
+  DrawContext dc(picture);
+  dc.StretchBitmap(frame, {origin.x, origin.y, origin.x + picture.width(), origin.y + picture.height()},
+                   {0, 0, picture.width(), picture.height()});
+  dc.DrawBitmap(box.list().Render(), list.left - bar.left, list.top - bar.top);
+  dc.Finish();
+  ASSERT_TRUE(picture.SavePng(::testing::TempDir() + "top_bar_search.png"));
+  const Rect row = box.list().list().ItemRect(1);  // selected: white on blue
+  EXPECT_EQ(picture.PixelAt(list.left - bar.left + 1 + row.left + 150,
+                            list.top - bar.top + 1 + row.top + 2),
+            Rgb(51, 153, 255));
+}
+
+}  // namespace
+}  // namespace velloran
