@@ -2,6 +2,8 @@
 
 #include "app/placeholder_view.h"
 #include "app/session_data.h"
+#include "hoga/chart_view.h"
+#include "hoga/hoga_view.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 
@@ -39,10 +41,15 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 
 void CMainFrame::MakeViews() {
   top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
-  hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
+  hoga_ = std::make_unique<CHogaView>(session_);
   koa_ = std::make_unique<CPlaceholderView>(u"CKOAView");
   qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
-  chart_ = std::make_unique<CPlaceholderView>(u"CChartView");
+  // Without a decoder the charts' replies decode to nothing.
+  static const CDecoder kNoDecoder;
+  auto chart = std::make_unique<CChartView>(session_.decoder() != nullptr ? *session_.decoder()
+                                                                          : kNoDecoder);
+  chart->SetContext(&session_);
+  chart_ = std::move(chart);
 }
 
 FrameRelations CMainFrame::Relations() const {

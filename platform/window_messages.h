@@ -16,7 +16,7 @@ inline constexpr std::uint32_t kSearchButton = 2025;  // no receiver acts on it
 inline constexpr std::uint32_t kSelectStock =
     2026;  // wParam master Packet* (store-owned), lParam grid type
 inline constexpr std::uint32_t kNotify = 2027;  // wParam says what changed (1, 3014, 2002, ...)
-inline constexpr std::uint32_t kHogaChanged = 2028;  // wParam CHogaView*
+inline constexpr std::uint32_t kHogaChanged = 2028;  // wParam an owned BookQuote (app/book_quote.h)
 inline constexpr std::uint32_t kReplayClosed =
     2031;                                           // the order-book view forgets the replay frame
 inline constexpr std::uint32_t kReplaySeek = 2032;  // wParam seek time hhmmss
@@ -24,6 +24,7 @@ inline constexpr std::uint32_t kScreenChanged =
     2127;  // saved-screen or alarm result of the shown screen
 inline constexpr std::uint32_t kAlarmReached = 2132;    // carries an owned alarm packet
 inline constexpr std::uint32_t kOpenReplay = 2140;      // the top bar's PLAY, to the order-book view
+inline constexpr std::uint32_t kHogaBook = 2141;  // the order-book view's thread to its window: an owned copy of the book
 inline constexpr std::uint32_t kTilePricePress = 2139;  // wParam price, lParam CQZData*
 inline constexpr std::uint32_t kRegisterPopup =
     2142;  // wParam WindowHandle::id() of the pop-up, or 0
