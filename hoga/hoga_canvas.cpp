@@ -42,6 +42,16 @@ std::u16string ClockText(std::u16string_view hhmmss) {
   return out;
 }
 
+// Whether a row shows the same: its price, quantity and change, and when
+// there is no change, the same stamp text (the ten levels' book times are
+// not shown, so a new book time alone changes nothing there).
+bool SameRow(const HOGA& a, const HOGA& b, bool ask, int level, std::u16string_view date) {
+  if (a.price != b.price || a.change != b.change) return false;
+  if ((ask ? a.ask : a.bid) != (ask ? b.ask : b.bid)) return false;
+  if (a.change != 0 || a.stamp == b.stamp) return true;
+  return StampText(a.stamp, level, date) == StampText(b.stamp, level, date);
+}
+
 Color SignColor(std::int64_t v) {
   return v > 0 ? CHogaCanvas::kRise : CHogaCanvas::kFall;
 }
@@ -89,7 +99,8 @@ int CHogaCanvas::TextWidth(DrawContext& dc, const std::u16string& text) {
 
 void CHogaCanvas::Text(DrawContext& dc, const std::u16string& text, const Rect& box,
                        TextAlign align, Color color, Color background) {
-  pictures_.Draw(dc, text, box, align, color, background);
+  // Mapped text is laid out anew each time: a picture would be scaled as pixels.
+  (mapped_ ? mapped_pictures_ : pictures_).Draw(dc, text, box, align, color, background);
 }
 
 void CHogaCanvas::PaintLevel(DrawContext& dc, const BookFrame& f, const HOGA& h, const Rect& row,
@@ -171,7 +182,6 @@ void CHogaCanvas::PaintAskRow(DrawContext& dc, const BookFrame& f, int index) {
   HOGA h = f.asks[index];
   h.level = level;
   if (h.price > 0) PaintLevel(dc, f, h, row, true);
-  ++rows_painted_;
 }
 
 void CHogaCanvas::PaintBidRow(DrawContext& dc, const BookFrame& f, int index) {
@@ -184,7 +194,6 @@ void CHogaCanvas::PaintBidRow(DrawContext& dc, const BookFrame& f, int index) {
   HOGA h = f.bids[index];
   h.level = level;
   if (h.price > 0) PaintLevel(dc, f, h, row, false);
-  ++rows_painted_;
 }
 
 void CHogaCanvas::PaintPanel(DrawContext& dc, const BookFrame& f) {
@@ -262,8 +271,7 @@ void CHogaCanvas::PaintLines(DrawContext& dc) {
   dc.FillRect({0, 30 * kRow, kWidth, 30 * kRow + 1}, kGreyLine);
 }
 
-void CHogaCanvas::PaintAll(const BookFrame& frame) {
-  DrawContext dc(bitmap_);
+void CHogaCanvas::DrawAll(DrawContext& dc, const BookFrame& frame) {
   dc.SetFont(font_);
   dc.FillRect({0, 0, kWidth, kHeight}, kWhite);
   for (int i = 0; i < 20; ++i) PaintAskRow(dc, frame, i);
@@ -271,10 +279,25 @@ void CHogaCanvas::PaintAll(const BookFrame& frame) {
   PaintPanel(dc, frame);
   PaintTotals(dc, frame);
   PaintLines(dc);
+}
+
+void CHogaCanvas::PaintAll(const BookFrame& frame) {
+  DrawContext dc(bitmap_);
+  DrawAll(dc, frame);
   dc.Finish();
   shown_ = frame;
   painted_ = true;
   ++full_paints_;
+  rows_painted_ += 40;
+}
+
+void CHogaCanvas::PaintScaled(DrawContext& dc, const Rect& target) {
+  dc.SetAnisotropic({kWidth, kHeight}, {target.width(), target.height()});
+  dc.SetViewportOrigin(target.left, target.top);
+  mapped_ = true;
+  DrawAll(dc, shown_);
+  mapped_ = false;
+  dc.ResetMapping();
 }
 
 std::vector<Rect> CHogaCanvas::PaintChanges(const BookFrame& f) {
@@ -297,15 +320,19 @@ std::vector<Rect> CHogaCanvas::PaintChanges(const BookFrame& f) {
   DrawContext dc(bitmap_);
   dc.SetFont(font_);
   for (int i = 0; i < 20; ++i) {
-    if (every_row || !(f.asks[i] == s.asks[i]) || marked(f.asks[i].price) ||
+    if (every_row || !SameRow(f.asks[i], s.asks[i], true, i + 1, f.trading_date) ||
+        marked(f.asks[i].price) ||
         marked(s.asks[i].price)) {
       PaintAskRow(dc, f, i);
       painted.push_back(AskRowRect(i + 1));
+      ++rows_painted_;
     }
-    if (every_row || !(f.bids[i] == s.bids[i]) || marked(f.bids[i].price) ||
+    if (every_row || !SameRow(f.bids[i], s.bids[i], false, i + 1, f.trading_date) ||
+        marked(f.bids[i].price) ||
         marked(s.bids[i].price)) {
       PaintBidRow(dc, f, i);
       painted.push_back(BidRowRect(i + 1));
+      ++rows_painted_;
     }
   }
   if (f.quote.Open() != s.quote.Open() || marks_moved) {

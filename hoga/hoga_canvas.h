@@ -58,6 +58,9 @@ class CHogaCanvas {
 
   // Paints the whole picture.
   void PaintAll(const BookFrame& frame);
+  // Draws what is shown onto target of another context, scaled to it: the
+  // texts laid out at that size rather than the picture's pixels stretched.
+  void PaintScaled(DrawContext& dc, const Rect& target);
   // Paints the rows, the totals and the panel where frame differs from what
   // is shown (every level row when the bars' scale changed); returns the
   // rectangles painted. Anything else that differs paints the whole picture.
@@ -75,6 +78,7 @@ class CHogaCanvas {
   [[nodiscard]] static const HOGA* PriceLevelAt(const BookFrame& frame, Point canvas_point);
 
  private:
+  void DrawAll(DrawContext& dc, const BookFrame& f);
   void PaintAskRow(DrawContext& dc, const BookFrame& f, int index);
   void PaintBidRow(DrawContext& dc, const BookFrame& f, int index);
   void PaintLevel(DrawContext& dc, const BookFrame& f, const HOGA& level, const Rect& row,
@@ -90,6 +94,8 @@ class CHogaCanvas {
   Bitmap bitmap_;
   Font font_;
   TextPictures pictures_;
+  TextPictures mapped_pictures_;  // never keeps a picture: nothing drawn mapped is kept
+  bool mapped_ = false;
   std::unordered_map<std::u16string, int> widths_;
   BookFrame shown_;
   bool painted_ = false;

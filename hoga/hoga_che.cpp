@@ -7,6 +7,8 @@
 namespace velloran {
 namespace {
 
+constexpr int kTimeMarginGain = 4;
+
 ListStyle TradeListStyle() {
   ListStyle style;
   style.row_height = 18;
@@ -69,7 +71,10 @@ void CHogaChe::DrawItem(DrawContext& dc, const ListItemPaint& row) {
     if (row.highlighted) text = c.selected_text;
     else if (i == 1) text = PriceColor(row.item);
     else if (i == 2) text = VolumeColor(row.item);
-    DrawCellText(dc, ItemText(row.item, i), row.cells[i],
+    // The time ("hh:mm:ss") needs more of its 60 pixels than the usual margins leave.
+    Rect cell = row.cells[i];
+    if (i == 0) cell = cell.Deflated(-kTimeMarginGain, 0);
+    DrawCellText(dc, ItemText(row.item, i), cell,
                  i == 0 ? ColumnAlign::kLeft : ColumnAlign::kRight, text, fill);
   }
 }

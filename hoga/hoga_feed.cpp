@@ -96,7 +96,8 @@ void CHogaFeed::HandlePacket(std::unique_ptr<Packet> packet) {
       break;
     case code::kChart: {
       const HogaTargets t = Targets();
-      PassOn(packet->GetInt(u"CHART_ID", 0) >= 3 ? t.replay : t.chart_view, c, std::move(packet));
+      const WindowHandle target = packet->GetInt(u"CHART_ID", 0) >= 3 ? t.replay : t.chart_view;
+      PassOn(target, c, std::move(packet));
       break;
     }
     case code::kReplayData:

@@ -88,6 +88,7 @@ LResult CHogaView::WindowProc(WindowMessage& m) {
 }
 
 void CHogaView::Take(std::unique_ptr<HogaChange> change) {
+  ++changes_;
   switch (change->kind) {
     case HogaChange::Kind::kSnapshot: {
       shown_code_ = change->frame.code;
@@ -235,7 +236,7 @@ void CHogaView::OnPaint(DrawContext& dc) {
   if (scale_ >= 1.0) {
     dc.DrawBitmap(canvas_.bitmap(), 0, 0);
   } else {
-    dc.StretchBitmap(canvas_.bitmap(), full, ToClient(full));
+    canvas_.PaintScaled(dc, ToClient(full));
   }
 }
 
