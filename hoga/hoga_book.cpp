@@ -16,6 +16,11 @@ std::int32_t IntAt(const std::vector<std::u16string_view>& fields, std::size_t i
   return ToInt(FieldAt(fields, i));
 }
 
+std::int32_t Clamp32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
 }  // namespace
 
 void CHogaBook::StartStock(std::u16string_view level_lines) {
@@ -66,7 +71,9 @@ void CHogaBook::TakeLevel(std::array<HOGA, kLevels>& side, int& count, int k, in
     HOGA& known = it->second;
     // A level last set by a snapshot's line (a full date stamp) shows no
     // change on its first update: its quantity then is not the one just before.
-    if (known.stamp.size() <= 6) level.change = quantity - (ask_side ? known.ask : known.bid);
+    if (known.stamp.size() <= 6) {
+      level.change = Clamp32(std::int64_t{quantity} - (ask_side ? known.ask : known.bid));
+    }
     known.stamp = book_time_;
     known.ask = ask_side ? quantity : 0;
     known.bid = ask_side ? 0 : quantity;
@@ -101,18 +108,14 @@ bool CHogaBook::Apply(std::u16string_view text, const CPKT& quote, const MasterI
     TakeLevel(asks_, ask_count_, k, ask_price, ask_qty, true);
     TakeLevel(bids_, bid_count_, k, bid_price, bid_qty, false);
   }
-  const auto clamp32 = [](std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-  };
   const std::size_t after = 1 + 4 * kServerLevels;
   std::int32_t ask_total = IntAt(f, after);
-  if (ask_total < 1) ask_total = clamp32(ask_sum);
+  if (ask_total < 1) ask_total = Clamp32(ask_sum);
   std::int32_t bid_total = IntAt(f, after + 1);
-  if (bid_total <= 0) bid_total = clamp32(bid_sum);
+  if (bid_total <= 0) bid_total = Clamp32(bid_sum);
   // The first book of a stock has nothing of its own to differ from.
-  total_ask_change_ = fresh_ ? 0 : clamp32(std::int64_t{ask_total} - total_ask_);
-  total_bid_change_ = fresh_ ? 0 : clamp32(std::int64_t{bid_total} - total_bid_);
+  total_ask_change_ = fresh_ ? 0 : Clamp32(std::int64_t{ask_total} - total_ask_);
+  total_bid_change_ = fresh_ ? 0 : Clamp32(std::int64_t{bid_total} - total_bid_);
   total_ask_ = ask_total;
   total_bid_ = bid_total;
   extra_ = IntAt(f, after + 2);

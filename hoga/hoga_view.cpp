@@ -162,10 +162,11 @@ void CHogaView::PaintFrame() {
   if (full_pending_) {
     canvas_.PaintAll(latest_);
     full_pending_ = false;
-    Invalidate();
+  } else if (canvas_.PaintChanges(latest_).empty()) {
     return;
   }
-  for (const Rect& r : canvas_.PaintChanges(latest_)) Invalidate(ToClient(r));
+  // To the screen in this frame, not at the loop's next pass.
+  UpdateNow();
 }
 
 void CHogaView::OnTimer(int id) {
@@ -238,6 +239,7 @@ void CHogaView::OnPaint(DrawContext& dc) {
   } else {
     canvas_.PaintScaled(dc, ToClient(full));
   }
+  screen_book_time_ = canvas_.shown().book_time;
 }
 
 // ---- the price tip

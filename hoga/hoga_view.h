@@ -68,6 +68,8 @@ class CHogaView : public Window, public FramePane, public OrderBookLink {
   [[nodiscard]] const CQZData* own_record() const { return record_.get(); }
   [[nodiscard]] CReplayStandIn* replay() { return replay_.get(); }
   [[nodiscard]] double scale() const { return scale_; }
+  // The book time of the frame the window last put on the screen.
+  [[nodiscard]] const std::u16string& screen_book_time() const { return screen_book_time_; }
   // Changes the thread handed the window since creation.
   [[nodiscard]] long changes() const { return changes_; }
   // Frames painted since creation, and whether one waits for its time.
@@ -112,6 +114,7 @@ class CHogaView : public Window, public FramePane, public OrderBookLink {
   bool full_pending_ = true;
   bool frame_pending_ = false;
   std::chrono::steady_clock::time_point last_frame_{};
+  std::u16string screen_book_time_;
   long changes_ = 0;
   long frames_ = 0;
   double scale_ = 1.0;
