@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ManualMessageQueue queue;
   RecordingWindow view(queue), others(queue);
   CHogaFeed feed(rig->store);
-  feed.SetTargets({view.handle(), others.handle(), others.handle(), others.handle(),
-                   others.handle()});
+  feed.SetTargets(
+      {view.handle(), others.handle(), others.handle(), others.handle(), others.handle()});
   const std::u16string codes[] = {u"000100", u"200100", u"300100", u"999999"};
   if (data[0] % 2 == 0) {
     const std::vector<std::u16string_view> parts = SplitAll(text, u'\x01');
@@ -104,14 +104,15 @@ std::vector<std::string> FuzzSeeds() {
     book += "|" + std::to_string(50100 + 100 * k) + "|" + std::to_string(50000 - 100 * k) + "|" +
             std::to_string(100 + k) + "|" + std::to_string(200 + k);
   book += "|0|0|12345";
-  const std::string quote = "93000|2|150|1.23|50050|0|49900|0|50200|0|49800|+|10|345678|7|200|9|"
-                            "300|11|0.5|12|50100|50000|t|24|t";
+  const std::string quote =
+      "93000|2|150|1.23|50050|0|49900|0|50200|0|49800|+|10|345678|7|200|9|"
+      "300|11|0.5|12|50100|50000|t|24|t";
   const std::string levels = "20240104153000|49000|5|0\n20240105100000|51200|0|7\n|||||||||||\n";
-  return {std::string("\x00", 1) + levels + "\x01" + book + "\x01" + quote + "\n\n1|2\n\x01" +
-              quote + "\x01" + book + "\x01" + quote,
-          std::string("\x02", 1) + levels + "\x01|" + book + "\x01\x01\x01" + book.substr(0, 19),
-          "\x01<PKT><GBN>2002</GBN><RES>HOGA</RES><STKCD>000100</STKCD><DATA>" + book +
-              "</DATA></PKT>",
-          "\x03<PKT><GBN>3011</GBN><CHART_ID>4</CHART_ID></PKT>",
-          "\x05<PKT><GBN>3013</GBN><SHCODE>000100</SHCODE><DATA>memo</DATA></PKT>"};
+  return {
+      std::string("\x00", 1) + levels + "\x01" + book + "\x01" + quote + "\n\n1|2\n\x01" + quote +
+          "\x01" + book + "\x01" + quote,
+      std::string("\x02", 1) + levels + "\x01|" + book + "\x01\x01\x01" + book.substr(0, 19),
+      "\x01<PKT><GBN>2002</GBN><RES>HOGA</RES><STKCD>000100</STKCD><DATA>" + book + "</DATA></PKT>",
+      "\x03<PKT><GBN>3011</GBN><CHART_ID>4</CHART_ID></PKT>",
+      "\x05<PKT><GBN>3013</GBN><SHCODE>000100</SHCODE><DATA>memo</DATA></PKT>"};
 }

@@ -58,7 +58,7 @@ struct MasterInfo {
 struct BookFrame {
   static constexpr int kLevels = 20;
 
-  std::u16string code;  // empty before the first snapshot
+  std::u16string code;               // empty before the first snapshot
   std::array<HOGA, kLevels> asks{};  // index 0 is level 1; price 0: an empty level
   std::array<HOGA, kLevels> bids{};
   int largest = 0;  // the largest quantity of levels 1-10: the scale of the bars

@@ -127,9 +127,9 @@ bool CHogaBook::Apply(std::u16string_view text, const CPKT& quote, const MasterI
 void CHogaBook::FillFromMap(const CPKT& quote, const MasterInfo& master) {
   constexpr std::int64_t kMaxPrice = std::numeric_limits<std::int32_t>::max();
   // Bids downwards from below the last level (or from the best bid).
-  std::int64_t price = bid_count_ > 0
-                           ? bids_[bid_count_ - 1].price - TickSize(bids_[bid_count_ - 1].price, master)
-                           : quote.BestBid();
+  std::int64_t price =
+      bid_count_ > 0 ? bids_[bid_count_ - 1].price - TickSize(bids_[bid_count_ - 1].price, master)
+                     : quote.BestBid();
   for (int step = 0; step < kMaxFillSteps && bid_count_ < kLevels && price > 0; ++step) {
     const auto it = map_.find(static_cast<int>(price));
     if (it != map_.end() && it->second.bid >= 1) {
@@ -140,11 +140,11 @@ void CHogaBook::FillFromMap(const CPKT& quote, const MasterInfo& master) {
     price -= TickSize(price, master);
   }
   // Asks upwards from above the last level (or from the best ask).
-  price = ask_count_ > 0
-              ? asks_[ask_count_ - 1].price + std::int64_t{TickSize(asks_[ask_count_ - 1].price, master)}
-              : quote.BestAsk();
-  for (int step = 0; step < kMaxFillSteps && ask_count_ < kLevels && price > 0 && price <= kMaxPrice;
-       ++step) {
+  price = ask_count_ > 0 ? asks_[ask_count_ - 1].price +
+                               std::int64_t{TickSize(asks_[ask_count_ - 1].price, master)}
+                         : quote.BestAsk();
+  for (int step = 0;
+       step < kMaxFillSteps && ask_count_ < kLevels && price > 0 && price <= kMaxPrice; ++step) {
     const auto it = map_.find(static_cast<int>(price));
     if (it != map_.end() && it->second.ask >= 1) {
       asks_[ask_count_] = it->second;

@@ -22,8 +22,8 @@ constexpr int kBidQuantityRight = 457;
 constexpr int kBidChangeRight = 577;
 constexpr int kPad = 3;
 
-constexpr const char16_t* kLabels[] = {u"시가",   u"고가",   u"저가", u"기준가", u"상한가",
-                                       u"하한가", u"",       u"PER",  u"PBR",    u"ROE"};
+constexpr const char16_t* kLabels[] = {u"시가",   u"고가", u"저가", u"기준가", u"상한가",
+                                       u"하한가", u"",     u"PER",  u"PBR",    u"ROE"};
 
 // The bar of a quantity: its share of the largest, in pixels of a column,
 // kept inside the room its cell has.
@@ -58,8 +58,7 @@ Color SignColor(std::int64_t v) {
 
 }  // namespace
 
-CHogaCanvas::CHogaCanvas()
-    : bitmap_(kWidth, kHeight, kWhite), font_(Font::Points(u"굴림", 9)) {}
+CHogaCanvas::CHogaCanvas() : bitmap_(kWidth, kHeight, kWhite), font_(Font::Points(u"굴림", 9)) {}
 
 Rect CHogaCanvas::AskRowRect(int level) {
   const int top = (20 - level) * kRow + (level <= 10 ? 1 : 0);
@@ -321,15 +320,13 @@ std::vector<Rect> CHogaCanvas::PaintChanges(const BookFrame& f) {
   dc.SetFont(font_);
   for (int i = 0; i < 20; ++i) {
     if (every_row || !SameRow(f.asks[i], s.asks[i], true, i + 1, f.trading_date) ||
-        marked(f.asks[i].price) ||
-        marked(s.asks[i].price)) {
+        marked(f.asks[i].price) || marked(s.asks[i].price)) {
       PaintAskRow(dc, f, i);
       painted.push_back(AskRowRect(i + 1));
       ++rows_painted_;
     }
     if (every_row || !SameRow(f.bids[i], s.bids[i], false, i + 1, f.trading_date) ||
-        marked(f.bids[i].price) ||
-        marked(s.bids[i].price)) {
+        marked(f.bids[i].price) || marked(s.bids[i].price)) {
       PaintBidRow(dc, f, i);
       painted.push_back(BidRowRect(i + 1));
       ++rows_painted_;

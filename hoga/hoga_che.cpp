@@ -68,14 +68,17 @@ void CHogaChe::DrawItem(DrawContext& dc, const ListItemPaint& row) {
   dc.FillRect(row.rect, fill);
   for (int i = 0; i < static_cast<int>(row.cells.size()) && i < 3; ++i) {
     Color text = c.text;
-    if (row.highlighted) text = c.selected_text;
-    else if (i == 1) text = PriceColor(row.item);
-    else if (i == 2) text = VolumeColor(row.item);
+    if (row.highlighted)
+      text = c.selected_text;
+    else if (i == 1)
+      text = PriceColor(row.item);
+    else if (i == 2)
+      text = VolumeColor(row.item);
     // The time ("hh:mm:ss") needs more of its 60 pixels than the usual margins leave.
     Rect cell = row.cells[i];
     if (i == 0) cell = cell.Deflated(-kTimeMarginGain, 0);
-    DrawCellText(dc, ItemText(row.item, i), cell,
-                 i == 0 ? ColumnAlign::kLeft : ColumnAlign::kRight, text, fill);
+    DrawCellText(dc, ItemText(row.item, i), cell, i == 0 ? ColumnAlign::kLeft : ColumnAlign::kRight,
+                 text, fill);
   }
 }
 

@@ -13,8 +13,8 @@ namespace velloran {
 class CHogaChe : public ListCtrl {
  public:
   static constexpr int kMaxRows = 50;
-  static constexpr Color kUp = Rgb(244, 35, 6);    // change sign 1-2
-  static constexpr Color kFlat = Rgb(50, 50, 50);  // 3
+  static constexpr Color kUp = Rgb(244, 35, 6);     // change sign 1-2
+  static constexpr Color kFlat = Rgb(50, 50, 50);   // 3
   static constexpr Color kDown = Rgb(18, 73, 192);  // 4-5
   static constexpr Color kBuy = Rgb(231, 17, 14);   // a trade at the ask ("+")
   static constexpr Color kSell = Rgb(30, 40, 235);

@@ -61,8 +61,8 @@ void CHogaView::SetRelations(const FrameRelations& relations) {
 }
 
 void CHogaView::UpdateTargets() {
-  feed_.SetTargets({handle(), relations_.top_bar, relations_.chart_view, relations_.koa_view,
-                    ReplayWindow()});
+  feed_.SetTargets(
+      {handle(), relations_.top_bar, relations_.chart_view, relations_.koa_view, ReplayWindow()});
 }
 
 LResult CHogaView::WindowProc(WindowMessage& m) {
@@ -196,8 +196,9 @@ void CHogaView::OpenReplay() {
     const auto data = session_.Read();
     known = data->FindMaster(shown_code_) != nullptr;
   }
-  if (known) SendMessage(replay_->handle(), msg::kSelectStock,
-                         static_cast<WParam>(PackStockCode(shown_code_)), 0);
+  if (known)
+    SendMessage(replay_->handle(), msg::kSelectStock,
+                static_cast<WParam>(PackStockCode(shown_code_)), 0);
 }
 
 // ---- layout and painting

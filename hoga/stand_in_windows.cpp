@@ -29,8 +29,8 @@ void CTileStandIn::OnPaint(DrawContext& dc) {
   dc.SetFont(Font::Points(u"굴림", 9));
   dc.SetTransparentBackground(true);
   dc.SetTextColor(kText);
-  const unsigned flags = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis |
-                         text_flag::kNoPrefix;
+  const unsigned flags =
+      text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis | text_flag::kNoPrefix;
   dc.DrawText(record_->name() + u"(" + record_->code() + u")",
               {4, r.bottom - 40, r.right - 4, r.bottom - 22}, flags);
   if (const CPKT* q = record_->quote()) {

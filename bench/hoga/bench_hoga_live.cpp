@@ -34,9 +34,9 @@
 #include <vector>
 
 #include "app/main_frame.h"
-#include "net/decoder.h"
 #include "app/session_data.h"
 #include "hoga/hoga_view.h"
+#include "net/decoder.h"
 #include "net/message_codes.h"
 #include "net/session_socket.h"
 #include "net/text_util.h"
@@ -52,7 +52,9 @@ namespace {
 using namespace testing_book;
 using Steady = std::chrono::steady_clock;
 
-double Ms(Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Steady::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
 
 struct Percentiles {
   double p50 = 0, p99 = 0, max = 0;
@@ -108,8 +110,12 @@ class Writer {
     if (fd < 0) return;
     server::Book book = Ladder(36750, 36700, 50, 3000);
     book.ask_qty[0] = 90000;  // the largest stays: no update rescales the bars
-    SendAll(fd, Snapshot(u"000100", QuoteLine({.price = 36700, .high = 36900, .low = 36400,
-                                               .best_ask = 36750, .best_bid = 36700}),
+    SendAll(fd, Snapshot(u"000100",
+                         QuoteLine({.price = 36700,
+                                    .high = 36900,
+                                    .low = 36400,
+                                    .best_ask = 36750,
+                                    .best_bid = 36700}),
                          u"", BookLine(book, 0))
                     ->ToWire());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -224,8 +230,8 @@ class MarketProcess {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const std::string count = std::to_string(stocks);
-    const char* args[] = {VELLORAN_SERVER_PROGRAM, "--speed", speed, "--stocks", count.c_str(),
-                          nullptr};
+    const char* args[] = {VELLORAN_SERVER_PROGRAM, "--speed", speed, "--stocks",
+                          count.c_str(),           nullptr};
     if (posix_spawn(&pid_, VELLORAN_SERVER_PROGRAM, &actions, nullptr,
                     const_cast<char* const*>(args), environ) != 0)
       pid_ = -1;

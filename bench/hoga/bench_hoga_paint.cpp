@@ -42,8 +42,12 @@ struct Books {
                           900 + 411 * i % 5000, 0);
     }
     feed.HandlePacket(Snapshot(u"000100",
-                               QuoteLine({.price = 36700, .open = 36500, .high = 36750,
-                                          .low = 36400, .best_ask = 36750, .best_bid = 36700}),
+                               QuoteLine({.price = 36700,
+                                          .open = 36500,
+                                          .high = 36750,
+                                          .low = 36400,
+                                          .best_ask = 36750,
+                                          .best_bid = 36700}),
                                levels, BookLine(b, 93000)));
     for (int i = 0; i < 10; i += 3) {
       b.ask_qty[i] += 37;
@@ -86,7 +90,8 @@ std::vector<std::pair<Rect, Color>> PlainRects(const BookFrame& f) {
     out.push_back({{342, b.top + 1, 342 + bid_len, b.bottom - 1}, C::kBidBar});
   }
   for (int r = 0; r < 10; ++r)
-    out.push_back({{341, 180 + r * 18, 580, 198 + r * 18}, r % 2 ? C::kPanelWhite : C::kPanelShade});
+    out.push_back(
+        {{341, 180 + r * 18, 580, 198 + r * 18}, r % 2 ? C::kPanelWhite : C::kPanelShade});
   out.push_back({{0, C::kTotalsTop, C::kWidth, C::kHeight}, C::kTotals});
   out.push_back({{240, 0, 241, 720}, C::kLine});
   out.push_back({{340, 0, 341, 720}, C::kLine});
@@ -146,8 +151,8 @@ void BM_PaintChanges(benchmark::State& state) {
     benchmark::DoNotOptimize(canvas.PaintChanges(++i % 2 ? TheBooks().full : TheBooks().next));
     rows += canvas.rows_painted() - before;
   }
-  state.counters["rows"] = benchmark::Counter(static_cast<double>(rows),
-                                              benchmark::Counter::kAvgIterations);
+  state.counters["rows"] =
+      benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_PaintChanges)->Unit(benchmark::kMicrosecond);
 

@@ -122,10 +122,14 @@ TEST(HogaEndToEndTest, APickedStockShowsItsLiveBookAndRepaintsOnlyWhatMoved) {
   pick.AddInt(u"SOC", 1);
   pick.AddInt(u"KOA", 1);
   ASSERT_TRUE(rig.session->Send(pick));
-  ASSERT_TRUE(RunUntil([&] {
-    return view.book().code == code && view.memo().Text() == memo && view.trades().ItemCount() > 1;
-  }, 10000)) << Utf16ToUtf8(view.book().code) << " memo [" << Utf16ToUtf8(view.memo().Text())
-              << "] want [" << Utf16ToUtf8(memo) << "] trades " << view.trades().ItemCount();
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        return view.book().code == code && view.memo().Text() == memo &&
+               view.trades().ItemCount() > 1;
+      },
+      10000))
+      << Utf16ToUtf8(view.book().code) << " memo [" << Utf16ToUtf8(view.memo().Text()) << "] want ["
+      << Utf16ToUtf8(memo) << "] trades " << view.trades().ItemCount();
   EXPECT_EQ(view.ShownStockCode(), code);
   EXPECT_TRUE(Shows(view.canvas().shown(), LiveBook(*rig.market, code)));
   // Levels 11-20 come from the day's level lines.
@@ -137,7 +141,9 @@ TEST(HogaEndToEndTest, APickedStockShowsItsLiveBookAndRepaintsOnlyWhatMoved) {
 
   // The side charts asked for the stock and show the replies passed on.
   ASSERT_TRUE(RunUntil(
-      [&] { return rig.chart().left().data().Count() > 0 && rig.chart().right().data().Count() > 0; },
+      [&] {
+        return rig.chart().left().data().Count() > 0 && rig.chart().right().data().Count() > 0;
+      },
       10000));
   EXPECT_EQ(rig.chart().left().code(), code);
   const auto requests = rig.market->ReceivedTexts(code::kChart);

@@ -96,7 +96,7 @@ TEST_F(FeedTest, DeepLevelsStepByEachMarketsTickOnlyWhereTheMapHoldsQuantity) {
   EXPECT_EQ(b.bid_count(), 12);
   EXPECT_EQ(Prices(b.bids()),
             (std::vector<int>{51000, 50900, 50800, 50700, 50600, 50500, 50400, 50300, 50200, 50100,
-                              50000, 49850, 0, 0, 0, 0, 0, 0, 0, 0}));
+                              50000, 49850, 0,     0,     0,     0,     0,     0,     0,     0}));
   EXPECT_EQ(b.bids()[10].bid, 10);
   EXPECT_EQ(b.bids()[11].level, 12);
   EXPECT_EQ(b.ask_count(), 12);
@@ -105,10 +105,10 @@ TEST_F(FeedTest, DeepLevelsStepByEachMarketsTickOnlyWhereTheMapHoldsQuantity) {
   EXPECT_TRUE(feed.Frame().MasterShown());
 
   // KOSDAQ at 600,000 steps by 100 (a KOSPI stock by 1,000).
-  Handle(Snapshot(u"200100", QuoteLine({.price = 600000, .best_ask = 600100, .best_bid = 600000}),
-                  LevelLine(y, 599000, 1, 0) + LevelLine(y, 598950, 1, 0) +
-                      LevelLine(y, 598900, 1, 0),
-                  BookLine(Ladder(600100, 600000, 100), 100000)));
+  Handle(
+      Snapshot(u"200100", QuoteLine({.price = 600000, .best_ask = 600100, .best_bid = 600000}),
+               LevelLine(y, 599000, 1, 0) + LevelLine(y, 598950, 1, 0) + LevelLine(y, 598900, 1, 0),
+               BookLine(Ladder(600100, 600000, 100), 100000)));
   EXPECT_EQ(feed.book().bids()[10].price, 599000);
   EXPECT_EQ(feed.book().bids()[11].price, 598900);
   EXPECT_EQ(feed.book().bid_count(), 12);
@@ -211,16 +211,16 @@ TEST_F(FeedTest, ShortTextsOtherStocksAndOtherKindsChangeNothing) {
   // Before any snapshot a book update has no stock to belong to.
   Handle(BookUpdate(u"000100", BookLine(book, 100000)));
   EXPECT_TRUE(view.received.empty());
-  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}),
-                  u"", BookLine(book, 100000)));
+  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}), u"",
+                  BookLine(book, 100000)));
   const BookFrame before = feed.Frame();
   Forget();
 
   Handle(BookUpdate(u"000100", u"100001|51100|51000|1"));  // 20 characters apply
   EXPECT_EQ(view.received.size(), 1u);
   EXPECT_EQ(feed.Frame().asks[0].ask, 1);
-  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}),
-                  u"", BookLine(book, 100000)));
+  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}), u"",
+                  BookLine(book, 100000)));
   Forget();
   Handle(BookUpdate(u"000100", u"100001|51100|51000|"));  // 19 do not
   Handle(BookUpdate(u"000200", BookLine(Ladder(9100, 9000, 10), 100002)));
@@ -244,10 +244,11 @@ TEST_F(FeedTest, FollowersGetTheirOwnCopiesAndRepliesArePassedOn) {
                                 u"1|2|3\n" + ZeroFields(25) + u"\n" +
                                 QuoteLine({.time = 95900, .price = 0}) + u"\n" +
                                 QuoteLine({.time = 95800, .price = 50800, .buy = false}) + u"\n";
-  Handle(Snapshot(u"000100",
-                  QuoteLine({.price = 51000, .high = 51200, .low = 50700, .best_ask = 51100,
-                             .best_bid = 51000}),
-                  u"", BookLine(Ladder(51100, 51000, 100), 100000), trades));
+  Handle(Snapshot(
+      u"000100",
+      QuoteLine(
+          {.price = 51000, .high = 51200, .low = 50700, .best_ask = 51100, .best_bid = 51000}),
+      u"", BookLine(Ladder(51100, 51000, 100), 100000), trades));
   ASSERT_EQ(chart.received.size(), 1u);
   EXPECT_EQ(chart.received[0],
             (RecordedMessage{msg::kNotify, code::kOrderBook, PackStockCode(u"000100")}));
@@ -323,8 +324,8 @@ TEST_F(FeedTest, FollowersGetTheirOwnCopiesAndRepliesArePassedOn) {
 }
 
 TEST_F(FeedTest, TheThreadBlocksOnItsQueueAndStopsWithPacketsLeft) {
-  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}),
-                  u"", BookLine(Ladder(51100, 51000, 100), 100000)));
+  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}), u"",
+                  BookLine(Ladder(51100, 51000, 100), 100000)));
   queue.DispatchPending();
   Forget();
   feed.Start();

@@ -87,7 +87,9 @@ Rect BidChangeBox(int level) {
   const Rect r = C::BidRowRect(level);
   return {463, r.top + 1, 577, r.bottom - 1};
 }
-int MidY(const Rect& r) { return (r.top + r.bottom) / 2; }
+int MidY(const Rect& r) {
+  return (r.top + r.bottom) / 2;
+}
 
 class HogaViewTest : public ::testing::Test {
  protected:
@@ -129,12 +131,16 @@ class HogaViewTest : public ::testing::Test {
     b.ask_qty[2] = 250;
     b.SumTotals();
     book = b;
-    const std::u16string levels =
-        LevelLine(u"20240105103107", 52500, 0, 5000) + LevelLine(u"20231228140500", 52300, 0, 40) +
-        LevelLine(u"20240105090100", 50000, 70, 0);
+    const std::u16string levels = LevelLine(u"20240105103107", 52500, 0, 5000) +
+                                  LevelLine(u"20231228140500", 52300, 0, 40) +
+                                  LevelLine(u"20240105090100", 50000, 70, 0);
     Feed(Snapshot(u"000100",
-                  QuoteLine({.price = 51000, .open = 50800, .high = 51200, .low = 50700,
-                             .best_ask = 51100, .best_bid = 51000}),
+                  QuoteLine({.price = 51000,
+                             .open = 50800,
+                             .high = 51200,
+                             .low = 50700,
+                             .best_ask = 51100,
+                             .best_bid = 51000}),
                   levels, BookLine(b, 103000)));
   }
 
@@ -211,10 +217,10 @@ TEST_F(HogaViewTest, TheCanvasShowsRowsBoxesBarsChangesAndStamps) {
   Feed(BookUpdate(u"000100", BookLine(book, 103005)));
   NextFrame();
   const Bitmap& next = view.canvas().bitmap();
-  EXPECT_TRUE(SameIn(next, TextAlone(u"200", BidChangeBox(2), C::kRise, C::kBidNear),
-                     BidChangeBox(2)));
-  EXPECT_TRUE(SameIn(next, TextAlone(u"200", BidChangeBox(3), C::kFall, C::kBidNear),
-                     BidChangeBox(3)));
+  EXPECT_TRUE(
+      SameIn(next, TextAlone(u"200", BidChangeBox(2), C::kRise, C::kBidNear), BidChangeBox(2)));
+  EXPECT_TRUE(
+      SameIn(next, TextAlone(u"200", BidChangeBox(3), C::kFall, C::kBidNear), BidChangeBox(3)));
   EXPECT_EQ(Ink(next, BidChangeBox(4), C::kRise, 40), 0);
 
   // The panel: master values for the stock shown, none for a stock without one.
@@ -270,12 +276,20 @@ TEST_F(HogaViewTest, OnlyChangedRowsRepaintOncePerFrame) {
 TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   std::u16string lines;
   for (int k = 0; k < 49; ++k)
-    lines += QuoteLine({.time = 102959 - k, .price = 51000 - k, .sign = k % 2 == 0 ? 2 : 5,
-                        .trade_volume = k + 1, .buy = k % 3 != 0}) +
+    lines += QuoteLine({.time = 102959 - k,
+                        .price = 51000 - k,
+                        .sign = k % 2 == 0 ? 2 : 5,
+                        .trade_volume = k + 1,
+                        .buy = k % 3 != 0}) +
              u"\n";
   Feed(Snapshot(u"000100",
-                QuoteLine({.time = 103000, .price = 51000, .high = 51200, .low = 50700,
-                           .best_ask = 51100, .best_bid = 51000, .sign = 3}),
+                QuoteLine({.time = 103000,
+                           .price = 51000,
+                           .high = 51200,
+                           .low = 50700,
+                           .best_ask = 51100,
+                           .best_bid = 51000,
+                           .sign = 3}),
                 u"", BookLine(Ladder(51100, 51000, 100), 103000), lines));
   CHogaChe& list = view.trades();
   ASSERT_EQ(list.ItemCount(), 50);
@@ -289,8 +303,10 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   EXPECT_EQ(list.ItemText(49, 0), u"10:29:11");
 
   // The 51st trade pushes the oldest out.
-  Feed(Trade(u"000100", QuoteLine({.time = 103001, .price = 51100, .high = 51200, .low = 50700,
-                                   .trade_volume = 77})));
+  Feed(Trade(
+      u"000100",
+      QuoteLine(
+          {.time = 103001, .price = 51100, .high = 51200, .low = 50700, .trade_volume = 77})));
   ASSERT_EQ(list.ItemCount(), 50);
   EXPECT_EQ(list.ItemText(0, 2), u"77");
   EXPECT_EQ(list.ItemText(49, 0), u"10:29:12");
@@ -318,7 +334,8 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   // The memo, then another stock: a record of its own.
   Feed(Memo(u"000100", u"목표가 55,000\n손절 49,000"));
   EXPECT_EQ(view.memo().Text(), u"목표가 55,000\n손절 49,000");
-  Feed(Snapshot(u"100100", QuoteLine({.price = 10000}), u"", BookLine(Ladder(10050, 10000, 50), 1)));
+  Feed(
+      Snapshot(u"100100", QuoteLine({.price = 10000}), u"", BookLine(Ladder(10050, 10000, 50), 1)));
   ASSERT_NE(view.own_record(), nullptr);
   EXPECT_EQ(view.own_record()->code(), u"100100");
   EXPECT_EQ(view.tile().data(), view.own_record());
