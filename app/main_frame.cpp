@@ -4,6 +4,8 @@
 #include "net/packet_message.h"
 #include "app/session_data.h"
 #include "grid/top_bar.h"
+#include "hoga/chart_view.h"
+#include "hoga/hoga_view.h"
 #include "hoga/koa_view.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
@@ -43,10 +45,15 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 void CMainFrame::MakeViews() {
   alarms_ = std::make_unique<CAlarmCenter>(session_);
   top_bar_ = std::make_unique<CTopBar>(session_);
-  hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
+  hoga_ = std::make_unique<CHogaView>(session_);
   koa_ = std::make_unique<CKOAView>(session_);
   qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
-  chart_ = std::make_unique<CPlaceholderView>(u"CChartView");
+  // Without a decoder the charts' replies decode to nothing.
+  static const CDecoder kNoDecoder;
+  auto chart = std::make_unique<CChartView>(session_.decoder() != nullptr ? *session_.decoder()
+                                                                          : kNoDecoder);
+  chart->SetContext(&session_);
+  chart_ = std::move(chart);
 }
 
 FrameRelations CMainFrame::Relations() const {

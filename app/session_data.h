@@ -131,6 +131,8 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   bool SendRequest(const Packet& request) override { return Send(request); }
   // Counts the sockets made: a reply never crosses from one to the next.
   [[nodiscard]] std::uint64_t Connection() const override { return connections_; }
+  // What encoded values pass through (chart replies too); null: nothing decodes.
+  [[nodiscard]] const CDecoder* decoder() const { return decoder_; }
 
  private:
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;

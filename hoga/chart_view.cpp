@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "app/book_quote.h"
 #include "net/message_codes.h"
 #include "net/packet_message.h"
+#include "net/stock_code.h"
 #include "platform/window_messages.h"
 
 namespace velloran {
@@ -59,6 +61,17 @@ LResult CChartView::WindowProc(WindowMessage& m) {
   if (m.message == msg::kNotify && m.wparam == static_cast<WParam>(code::kChart)) {
     // The reply is ours to free, installed or not.
     if (const std::unique_ptr<Packet> reply = TakePacket(m)) InstallReply(*reply);
+    return 0;
+  }
+  if (m.message == msg::kNotify && m.wparam == static_cast<WParam>(code::kOrderBook)) {
+    // The order book took a new stock (its code packed in lParam).
+    if (std::u16string code = UnpackStockCode(m.lparam); !code.empty()) SetStock(std::move(code));
+    return 0;
+  }
+  if (m.message == msg::kHogaChanged) {
+    // A trade of the book's stock, as a copy the message owns.
+    if (const auto q = m.Take<BookQuote>(); q && q->change == BookQuote::Change::kTrade)
+      ApplyQuote(q->quote);
     return 0;
   }
   if (m.message == msg::kSplitterMoved) {

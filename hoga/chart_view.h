@@ -50,7 +50,9 @@ class CChartView : public Window {
   [[nodiscard]] CQZChartWnd& right() { return right_; }
   [[nodiscard]] CMySplitter& splitter() { return splitter_; }
 
-  // Replies (2027 with 3011) and the bar's moves (10779).
+  // A new stock of the order book (2027 with 3003, the packed code in
+  // lParam), its trades (2028 with an owned BookQuote), the chart replies it
+  // passes on (2027 with 3011) and the bar's moves (10779).
   LResult WindowProc(WindowMessage& m) override;
 
  protected:

@@ -25,6 +25,7 @@ inline constexpr std::uint32_t kScreenChanged =
     2127;  // saved-screen or alarm result of the shown screen
 inline constexpr std::uint32_t kAlarmReached = 2132;    // carries an owned alarm packet
 inline constexpr std::uint32_t kOpenReplay = 2140;      // the top bar's PLAY, to the order-book view
+inline constexpr std::uint32_t kHogaBook = 2141;  // the order-book view's thread to its window: an owned copy of the book
 inline constexpr std::uint32_t kTilePricePress = 2139;  // wParam price, lParam CQZData*
 inline constexpr std::uint32_t kRegisterPopup =
     2142;  // wParam WindowHandle::id() of the pop-up, or 0

@@ -11,6 +11,7 @@
 
 #include "app/main_frame.h"
 #include "app/placeholder_view.h"
+#include "hoga/hoga_canvas.h"
 #include "platform/draw_context.h"
 #include "tests/app/session_fixture.h"
 
@@ -52,18 +53,23 @@ TEST(DemoProgramTest, RunsUnderXvfbAndPaintsItsWindow) {
   // The frame ring at the left and right edges.
   EXPECT_EQ(png.PixelAt(2, 500), CMainFrame::kFrameColor);
   EXPECT_EQ(png.PixelAt(png.width() - 3, 500), CMainFrame::kFrameColor);
-  // Every pane is painted: its own background, and its caption in the middle.
+  // Every pane is painted: the panes still to come their background with a
+  // caption, the order book its empty rows and totals.
   int background = 0;
   int caption = 0;
+  int book = 0;
   for (int y = 100; y < 900; y += 2) {
     for (int x = 10; x < 1270; x += 2) {
       const Color c = png.PixelAt(x, y);
       if (c == CPlaceholderView::kBackground) ++background;
       if (c.r > 80 && c.r == c.g && c.g == c.b) ++caption;
+      if (c == CHogaCanvas::kAskFar || c == CHogaCanvas::kBidFar || c == CHogaCanvas::kTotals)
+        ++book;
     }
   }
-  EXPECT_GT(background, 200000);
+  EXPECT_GT(background, 50000);
   EXPECT_GT(caption, 20);
+  EXPECT_GT(book, 15000);
   // The settings file was written at exit.
   EXPECT_TRUE(std::filesystem::exists(dir / "qza.cfg"));
   std::filesystem::remove_all(dir);

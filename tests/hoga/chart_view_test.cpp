@@ -10,9 +10,11 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/book_quote.h"
 #include "decoder/qz_comm_dec.h"
 #include "net/message_codes.h"
 #include "net/packet_message.h"
+#include "net/stock_code.h"
 #include "platform/child_rect.h"
 #include "platform/input_simulation.h"
 #include "platform/window_events.h"
@@ -174,6 +176,37 @@ TEST_F(ChartViewTest, LiveQuotesMergeIntoBothChartsAndAStaleMinuteChartAsksOnce)
   EXPECT_EQ(view.left().data().Bar(0).close, 10130);
   EXPECT_EQ(view.right().data().Count(), 61);
   EXPECT_EQ(context.sent.size(), 3u);
+}
+
+TEST_F(ChartViewTest, TheOrderBookDrivesItByMessages) {
+  context.trading_date = 20250314;
+  // A new stock: the code packed in lParam.
+  ASSERT_TRUE(PostMessage(view.handle(), msg::kNotify, code::kOrderBook, PackStockCode(u"005930")));
+  Settle();
+  ASSERT_EQ(context.sent.size(), 2u);
+  EXPECT_EQ(view.left().code(), u"005930");
+  EXPECT_EQ(view.right().code(), u"005930");
+  Deliver(Reply(1, DayWalk(40, sys_days{2025y / March / 14}, 10000)));
+  ASSERT_EQ(view.left().data().Count(), 40);
+
+  // Its trades as copies the messages own; a book change is not a trade.
+  const auto post = [&](BookQuote::Change change, int price) {
+    auto q = std::make_unique<BookQuote>();
+    q->change = change;
+    q->code = u"005930";
+    EXPECT_TRUE(q->quote.Parse(QuoteText(100500, 2, 120, price, 10000, 10200, 9950, 5, 123456)));
+    q->quote.set_code(u"005930");
+    EXPECT_TRUE(PostOwned(view.handle(), msg::kHogaChanged, std::move(q), true, 0));
+    Settle();
+  };
+  post(BookQuote::Change::kBook, 10150);
+  EXPECT_NE(view.left().data().Bar(0).close, 10150);
+  post(BookQuote::Change::kTrade, 10120);
+  EXPECT_EQ(view.left().data().Bar(0).close, 10120);
+  // A message naming no stock asks for nothing.
+  ASSERT_TRUE(PostMessage(view.handle(), msg::kNotify, code::kOrderBook, 0));
+  Settle();
+  EXPECT_EQ(context.sent.size(), 2u);
 }
 
 TEST_F(ChartViewTest, SplitterDraggedToOneThirdKeepsThatShareAfterAResize) {

@@ -1,0 +1,266 @@
+#include "hoga/hoga_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/session_data.h"
+#include "net/message_codes.h"
+#include "net/packet_message.h"
+#include "net/stock_code.h"
+#include "net/text_util.h"
+#include "platform/application.h"
+#include "platform/window_messages.h"
+#include "stock/stock_records.h"
+
+namespace velloran {
+
+CHogaView::CHogaView(CSessionData& session) : session_(session), feed_(session.store()) {
+  SetBackgroundColor(kBackground);
+}
+
+CHogaView::~CHogaView() {
+  feed_.Stop();
+}
+
+int CHogaView::OnCreate() {
+  if (!memo_.Create(this, kMemoId, kMemoRect) ||
+      !trades_.Create(this, kTradeListId, kTradeListRect) ||
+      !tile_.Create(this, kTileId, kTileRect, u"") || !tip_.Create(this, kTipDelayMs))
+    return -1;
+  tile_.SetBackgroundColor(CTileStandIn::kBackground);
+  canvas_.PaintAll(latest_);
+  full_pending_ = false;
+  UpdateTargets();
+  Layout();
+  feed_.Start();
+  return 0;
+}
+
+void CHogaView::OnDestroy() {
+  // Nothing of the thread's outlives the window: it ends before the
+  // children go, and what it posted since is dropped with the window.
+  feed_.Stop();
+  KillTimer(kFrameTimer);
+  frame_pending_ = false;
+  if (replay_ && replay_->IsCreated()) replay_->Destroy();
+  replay_.reset();
+  feed_.SetTargets({});
+}
+
+void CHogaView::PushPacket(std::unique_ptr<Packet> packet) {
+  feed_.Push(std::move(packet));
+}
+
+WindowHandle CHogaView::ReplayWindow() const {
+  return replay_ && replay_->IsCreated() ? replay_->handle() : WindowHandle();
+}
+
+void CHogaView::SetRelations(const FrameRelations& relations) {
+  relations_ = relations;
+  UpdateTargets();
+}
+
+void CHogaView::UpdateTargets() {
+  feed_.SetTargets(
+      {handle(), relations_.top_bar, relations_.chart_view, relations_.koa_view, ReplayWindow()});
+}
+
+LResult CHogaView::WindowProc(WindowMessage& m) {
+  switch (m.message) {
+    case msg::kHogaBook:
+      if (auto change = m.Take<HogaChange>()) Take(std::move(change));
+      return 0;
+    case msg::kOpenReplay:
+      OpenReplay();
+      return 0;
+    case msg::kReplayClosed:
+      feed_.SetReplay({});
+      return 0;
+    case msg::kAlarmReached:
+      // The frame tells the user; until it does, the packet is freed there.
+      if (auto alarm = TakePacket(m)) {
+        (void)PostPacket(relations_.main_frame, msg::kAlarmReached, std::move(alarm), true, 0);
+      }
+      return 0;
+    default:
+      return Window::WindowProc(m);
+  }
+}
+
+void CHogaView::Take(std::unique_ptr<HogaChange> change) {
+  ++changes_;
+  switch (change->kind) {
+    case HogaChange::Kind::kSnapshot: {
+      shown_code_ = change->frame.code;
+      latest_ = std::move(change->frame);
+      full_pending_ = true;
+      trades_.Clear();
+      for (std::size_t k = 0; k < change->trades.size(); ++k) {
+        trades_.AddTrade(change->trades[k], static_cast<int>(k));
+      }
+      if (change->packet) UpdateRecord(*change->packet, latest_);
+      (void)PostMessage(tile_.handle(), msg::kNotify, code::kRealtime, 0);
+      break;
+    }
+    case HogaChange::Kind::kBook:
+      latest_ = std::move(change->frame);
+      break;
+    case HogaChange::Kind::kTrade:
+      latest_ = std::move(change->frame);
+      if (!change->trades.empty()) trades_.AddTrade(change->trades.front(), 0);
+      if (record_ && change->packet) {
+        const auto data = session_.Read();
+        record_->UpdatePrice(*change->packet, session_.store());
+      }
+      (void)PostMessage(tile_.handle(), msg::kNotify, code::kRealtime, 0);
+      break;
+    case HogaChange::Kind::kMemo:
+      if (change->frame.code == shown_code_) memo_.SetText(change->memo);
+      return;
+  }
+  ScheduleFrame();
+}
+
+void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
+  // The record reads the stock master while it takes the packets.
+  const auto data = session_.Read();
+  CSessionStore& store = session_.store();
+  // A record of another stock would keep that stock's code and bars.
+  if (!record_ || record_->code() != frame.code) {
+    tile_.SetData(nullptr);
+    record_ = std::make_unique<CQZData>(snapshot, store);
+  } else {
+    record_->Update(snapshot, store);
+  }
+  CChartData& bars = record_->bars();
+  bars.SetView(bars.End(), bars.Start());
+  Packet price(code::kRealtime);
+  std::u16string_view quote;
+  price.AddText(u"DATA", snapshot.Find(u"CPKT", quote) ? quote : std::u16string_view());
+  price.AddInt(u"BTOT", frame.total_bid);
+  price.AddInt(u"STOT", frame.total_ask);
+  record_->UpdatePrice(price, store);
+  tile_.SetData(record_.get());
+}
+
+void CHogaView::ScheduleFrame() {
+  if (frame_pending_ || !IsCreated()) return;
+  const auto now = UiLoop().clock().Steady();
+  const auto since = now - last_frame_;
+  if (frames_ == 0 || since >= kFramePeriod) {
+    PaintFrame();
+    return;
+  }
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFramePeriod - since);
+  frame_pending_ = true;
+  SetTimer(kFrameTimer, std::max<int>(1, static_cast<int>(wait.count())));
+}
+
+void CHogaView::PaintFrame() {
+  last_frame_ = UiLoop().clock().Steady();
+  ++frames_;
+  if (full_pending_) {
+    canvas_.PaintAll(latest_);
+    full_pending_ = false;
+  } else if (canvas_.PaintChanges(latest_).empty()) {
+    return;
+  }
+  // To the screen in this frame, not at the loop's next pass.
+  UpdateNow();
+}
+
+void CHogaView::OnTimer(int id) {
+  if (id != kFrameTimer) return;
+  KillTimer(kFrameTimer);
+  frame_pending_ = false;
+  PaintFrame();
+}
+
+void CHogaView::OpenReplay() {
+  if (replay_ && replay_->IsCreated()) {
+    replay_->ShowNormal();
+    replay_->BringToTop();
+  } else {
+    replay_ = std::make_unique<CReplayStandIn>();
+    std::u16string title = shown_code_;
+    if (!latest_.master.name.empty() && latest_.MasterShown())
+      title = latest_.master.name + u" (" + shown_code_ + u")";
+    if (!replay_->Open(handle(), title)) {
+      replay_.reset();
+      return;
+    }
+    feed_.SetReplay(replay_->handle());
+  }
+  bool known = false;
+  {
+    const auto data = session_.Read();
+    known = data->FindMaster(shown_code_) != nullptr;
+  }
+  if (known)
+    SendMessage(replay_->handle(), msg::kSelectStock,
+                static_cast<WParam>(PackStockCode(shown_code_)), 0);
+}
+
+// ---- layout and painting
+
+Rect CHogaView::ToClient(const Rect& r) const {
+  if (scale_ >= 1.0) return r;
+  return {r.left, static_cast<int>(std::floor(r.top * scale_)), r.right,
+          static_cast<int>(std::ceil(r.bottom * scale_))};
+}
+
+void CHogaView::Layout() {
+  memo_.Move(ToClient(kMemoRect));
+  trades_.Move(ToClient(kTradeListRect));
+  tile_.Move(ToClient(kTileRect));
+}
+
+void CHogaView::OnSize(int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  const double scale = std::min(1.0, static_cast<double>(height) / CHogaCanvas::kHeight);
+  if (scale == scale_ && scale == 1.0) return;  // nothing moves at full size
+  scale_ = scale;
+  Layout();
+  Invalidate();
+}
+
+bool CHogaView::OnEraseBackground(DrawContext& dc) {
+  // Only what the canvas leaves: its copy covers the rest.
+  const Rect c = ClientRect();
+  const Rect canvas = ToClient({0, 0, CHogaCanvas::kWidth, CHogaCanvas::kHeight});
+  dc.FillRect({canvas.right, 0, c.right, c.bottom}, kBackground);
+  dc.FillRect({0, canvas.bottom, canvas.right, c.bottom}, kBackground);
+  return true;
+}
+
+void CHogaView::OnPaint(DrawContext& dc) {
+  const Rect full{0, 0, CHogaCanvas::kWidth, CHogaCanvas::kHeight};
+  if (scale_ >= 1.0) {
+    dc.DrawBitmap(canvas_.bitmap(), 0, 0);
+  } else {
+    canvas_.PaintScaled(dc, ToClient(full));
+  }
+  screen_book_time_ = canvas_.shown().book_time;
+}
+
+// ---- the price tip
+
+std::u16string CHogaView::TipText(Point p) const {
+  const Point canvas{p.x, scale_ >= 1.0 ? p.y : static_cast<int>(p.y / scale_)};
+  const HOGA* level = CHogaCanvas::PriceLevelAt(latest_, canvas);
+  const std::int32_t base = latest_.base_price;
+  // An empty level and an unknown base price have nothing to say.
+  if (level == nullptr || level->price <= 0 || base <= 0) return {};
+  return FormatReal2((level->price - static_cast<double>(base)) * 100.0 / base) + u"％";
+}
+
+void CHogaView::OnMouseMove(Point p, WParam) {
+  const std::u16string text = TipText(p);
+  if (text != tip_.tip_text()) tip_.SetTipText(text);
+}
+
+void CHogaView::OnMouseLeave() {
+  if (!tip_.tip_text().empty()) tip_.SetTipText(u"");
+}
+
+}  // namespace velloran

@@ -1,0 +1,123 @@
+#pragma once
+// CHogaView, the live order book of the stock the user picked, in the main
+// frame's upper left pane. Its model and thread (CHogaFeed) take the packets
+// the session socket routes here; after each change the thread posts the
+// window a copy of the book, and the window paints what differs from what it
+// shows, at most once a display frame. Beside the canvas it holds the memo,
+// the trade list, the stock's tile (bound to the view's own record of the
+// stock), a price tool tip, and the replay window it opens.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "app/frame_pane.h"
+#include "hoga/book_frame.h"
+#include "hoga/hoga_canvas.h"
+#include "hoga/hoga_che.h"
+#include "hoga/hoga_feed.h"
+#include "hoga/hoga_memo.h"
+#include "hoga/stand_in_windows.h"
+#include "net/session_socket.h"
+#include "platform/tool_tip_control.h"
+#include "platform/window.h"
+
+namespace velloran {
+
+class CQZData;
+class CSessionData;
+
+class CHogaView : public Window, public FramePane, public OrderBookLink {
+ public:
+  static constexpr Color kBackground = Rgb(58, 58, 58);
+  static constexpr int kMemoId = 100;
+  static constexpr int kTradeListId = 101;
+  static constexpr int kTileId = 102;
+  static constexpr int kFrameTimer = 10010;
+  // A display frame, rounded down: a burst of changes costs one repaint.
+  static constexpr std::chrono::milliseconds kFramePeriod{16};
+  static constexpr int kTipDelayMs = 100;
+  // Where the children sit on the canvas (scaled with it).
+  static constexpr Rect kMemoRect{341, 0, CHogaCanvas::kWidth, 180};
+  static constexpr Rect kTradeListRect{0, CHogaCanvas::kMiddle + 1, 240, 540};
+  static constexpr Rect kTileRect{5, 545, 235, 715};
+
+  explicit CHogaView(CSessionData& session);
+  // Stops the thread before anything it posts to goes.
+  ~CHogaView() override;
+
+  // OrderBookLink.
+  void PushPacket(std::unique_ptr<Packet> packet) override;
+  [[nodiscard]] std::u16string_view ShownStockCode() const override { return shown_code_; }
+  [[nodiscard]] WindowHandle ReplayWindow() const override;
+  // FramePane: the windows that follow the book.
+  void SetRelations(const FrameRelations& relations) override;
+
+  // The top bar's PLAY: the replay window of the shown stock, brought to the
+  // front when it is open.
+  void OpenReplay();
+
+  [[nodiscard]] CHogaFeed& feed() { return feed_; }
+  [[nodiscard]] const CHogaCanvas& canvas() const { return canvas_; }
+  // The book the window shows, or will at the next frame.
+  [[nodiscard]] const BookFrame& book() const { return latest_; }
+  [[nodiscard]] CHogaChe& trades() { return trades_; }
+  [[nodiscard]] CHogaMemo& memo() { return memo_; }
+  [[nodiscard]] CTileStandIn& tile() { return tile_; }
+  [[nodiscard]] ToolTipControl& tip() { return tip_; }
+  [[nodiscard]] const CQZData* own_record() const { return record_.get(); }
+  [[nodiscard]] CReplayStandIn* replay() { return replay_.get(); }
+  [[nodiscard]] double scale() const { return scale_; }
+  // The book time of the frame the window last put on the screen.
+  [[nodiscard]] const std::u16string& screen_book_time() const { return screen_book_time_; }
+  // Changes the thread handed the window since creation.
+  [[nodiscard]] long changes() const { return changes_; }
+  // Frames painted since creation, and whether one waits for its time.
+  [[nodiscard]] long frames() const { return frames_; }
+  [[nodiscard]] bool frame_pending() const { return frame_pending_; }
+
+  LResult WindowProc(WindowMessage& m) override;
+
+ protected:
+  int OnCreate() override;
+  void OnDestroy() override;
+  void OnSize(int width, int height) override;
+  bool OnEraseBackground(DrawContext& dc) override;
+  void OnPaint(DrawContext& dc) override;
+  void OnTimer(int id) override;
+  void OnMouseMove(Point p, WParam flags) override;
+  void OnMouseLeave() override;
+
+ private:
+  void Take(std::unique_ptr<HogaChange> change);
+  // The view's own record of the stock, as a screening record would have it.
+  void UpdateRecord(const Packet& snapshot, const BookFrame& frame);
+  void ScheduleFrame();
+  void PaintFrame();
+  void Layout();
+  void UpdateTargets();
+  [[nodiscard]] Rect ToClient(const Rect& canvas_rect) const;
+  [[nodiscard]] std::u16string TipText(Point client_point) const;
+
+  CSessionData& session_;
+  CHogaFeed feed_;
+  CHogaCanvas canvas_;
+  CHogaMemo memo_;
+  CHogaChe trades_;
+  CTileStandIn tile_;
+  ToolTipControl tip_;
+  std::unique_ptr<CReplayStandIn> replay_;
+  std::unique_ptr<CQZData> record_;
+  FrameRelations relations_;
+  std::u16string shown_code_;
+  BookFrame latest_;
+  bool full_pending_ = true;
+  bool frame_pending_ = false;
+  std::chrono::steady_clock::time_point last_frame_{};
+  std::u16string screen_book_time_;
+  long changes_ = 0;
+  long frames_ = 0;
+  double scale_ = 1.0;
+};
+
+}  // namespace velloran
