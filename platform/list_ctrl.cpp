@@ -369,9 +369,14 @@ void ListCtrl::OnPaint(DrawContext& dc) {
   if (rows_bottom < rows_area_.bottom)
     dc.FillRect({rows_area_.left, rows_bottom, rows_area_.right, rows_area_.bottom},
                 colors_.background);
+  // Only the rows the paint must renew (one row for a changed quote).
+  const Rect box = dc.PaintBox();
+  const int from =
+      std::max(top_index_, top_index_ + (box.top - rows_area_.top) / h);
+  const int to = std::min(last, top_index_ + (box.bottom - rows_area_.top + h - 1) / h);
   const bool show_selection = style_.show_selection_always || HasFocus();
   const int right = RowRight();
-  for (int i = top_index_; i < last; ++i) {
+  for (int i = from; i < to; ++i) {
     const int y = rows_area_.top + (i - top_index_) * h;
     CellRects(y, cells_);
     const unsigned state = rows_[i].state;
