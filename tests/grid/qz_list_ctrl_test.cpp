@@ -136,7 +136,7 @@ class GridSortTest : public GridTest {
     GridTest::SetUp();
     Show(3004);
     // Three equal prices around a lower one; strengths 95, 60, 150, 100.
-    Hit(u"000001", u"A", 5000, {5000, 2, 0, 0, 1, 100, 95});
+    Hit(u"000001", u"A", 5000, {5000, 2, 0, 0, 1, 100, 95}, 0, 50);  // no bids
     Hit(u"000002", u"B", 0, {4000, 2, 0, 0, 1, 100, 60});
     Hit(u"000003", u"C", 5000, {5000, 2, 0, 0, 1, 100, 150});
     Hit(u"000004", u"D", 5020, {5000, 2, 0, 0, 1, 100, 100});
@@ -170,6 +170,12 @@ TEST_F(GridSortTest, HeaderClicksCycleThroughThreeStatesAndEqualRowsKeepTheirOrd
   EXPECT_THAT(RowCodes(), ElementsAre(u"000001", u"000003", u"000004", u"000002"));
   grid->ClickColumn(kImminent);
   EXPECT_THAT(RowCodes(), ElementsAre(u"000004", u"000001", u"000003", u"000002"));
+
+  // 역상: no bids, no finite ratio: last either way.
+  grid->ClickColumn(kReverse);
+  EXPECT_THAT(RowCodes(), ElementsAre(u"000004", u"000003", u"000002", u"000001"));
+  grid->ClickColumn(kReverse);
+  EXPECT_THAT(RowCodes(), ElementsAre(u"000004", u"000003", u"000002", u"000001"));
 
   // Another column takes the mark; strength sorts by the value shown, not a
   // whole-number quotient (which would tie 60 and 95).
