@@ -31,9 +31,7 @@ class WorkAreaStandIn : public Window {
   LResult WindowProc(WindowMessage& m) override {
     if (m.message != msg::kNotify) return Window::WindowProc(m);
     switch (static_cast<int>(m.wparam)) {
-      case code::kHello:  // the first login: the reverse screen, searched at once
-        grid.Clear();
-        (void)session_.SwitchScreen(code::kScreenReverse);
+      case code::kHello:  // the first login: the reverse screen (shown from the start), searched
         Research();
         break;
       case code::kScreenRequest:
@@ -134,6 +132,8 @@ TEST(GridDemoTest, RowsOfTheDemoMarketLiveAndALayoutThatOutlivesARestart) {
   DemoRig rig;
   rig.Step(milliseconds(1100));  // the worker, then the connect
   ASSERT_TRUE(RunUntil([&] { return rig.work->batches > 0; }, 20000));
+  // The stock master may still be arriving: a row is announced once it is there.
+  ASSERT_TRUE(RunUntil([&] { return rig.session.Read()->master.size() == 400; }, 20000));
   CountingGrid& grid = rig.work->grid;
   EXPECT_EQ(grid.list_id(), code::kScreenReverse);
   ASSERT_GT(rig.Records(), 0u);
