@@ -283,22 +283,27 @@ void CQZListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {
       paint_data_ != nullptr && code != nullptr ? paint_data_->FindRecord(*code) : nullptr;
   const Rect area = RowsArea();
   int columns_right = row.rect.left;
+  for (const Rect& cell : row.cells) columns_right = std::max(columns_right, cell.right);
+  // Every cell's background in one fill (a fill costs as much as the pixels
+  // of a small cell); the sorted column's cells over it.
+  const Color row_fill = row.highlighted ? kHighlightBackground : kRowBackground;
+  dc.FillRect({row.rect.left, row.rect.top, columns_right, row.rect.bottom}, row_fill);
+  if (columns_right < row.rect.right)
+    dc.FillRect({columns_right, row.rect.top, row.rect.right, row.rect.bottom}, kRowBackground);
   for (int i = 0; i < static_cast<int>(row.cells.size()); ++i) {
     const Rect& cell = row.cells[i];
-    columns_right = std::max(columns_right, cell.right);
     if (cell.right <= area.left || cell.left >= area.right || cell.IsEmpty()) continue;
-    const Color fill = row.highlighted        ? kHighlightBackground
-                       : i == sort_column_ ? kSortedBackground
-                                           : kRowBackground;
-    dc.FillRect(cell, fill);
+    Color fill = row_fill;
+    if (!row.highlighted && i == sort_column_) {
+      fill = kSortedBackground;
+      dc.FillRect(cell, fill);
+    }
     if (record == nullptr) continue;  // backgrounds only
     ReadCell(CellOfColumn(i), *record, content_);
     if (!content_.text.empty())
       DrawCellText(dc, content_.text, cell, content_.align, content_.color, fill);
     if (content_.badge >= 0) DrawBadge(dc, content_.badge, cell, fill);
   }
-  if (columns_right < row.rect.right)
-    dc.FillRect({columns_right, row.rect.top, row.rect.right, row.rect.bottom}, kRowBackground);
 }
 
 const Bitmap& CQZListCtrl::Badge(int image, Color background) {

@@ -385,14 +385,18 @@ void ListCtrl::OnPaint(DrawContext& dc) {
     DrawItem(dc, {i, {-scroll_x_, y, right, y + h}, cells_, state, rows_[i].data, highlighted});
   }
   if (style_.grid_lines) {
-    for (int i = top_index_; i < last; ++i) {
+    for (int i = from; i < to; ++i) {
       const int y = rows_area_.top + (i - top_index_ + 1) * h - 1;
       dc.FillRect({rows_area_.left, y, rows_area_.right, y + 1}, colors_.grid);
     }
+    // Column lines only as far as the paint reaches: filling a line one
+    // pixel a row costs as much as the rows it crosses.
+    const int top = std::max(rows_area_.top, box.top);
+    const int bottom = std::min(rows_area_.bottom, box.bottom);
     int x = -scroll_x_;
     for (const int c : header_->Order()) {
       x += header_->Item(c)->width;
-      dc.FillRect({x - 1, rows_area_.top, x, rows_area_.bottom}, colors_.grid);
+      if (top < bottom) dc.FillRect({x - 1, top, x, bottom}, colors_.grid);
     }
   }
   dc.ResetClip();

@@ -81,6 +81,14 @@ struct Fixture {
     canvas = Bitmap(grid.ClientRect().width(), grid.ClientRect().height());
   }
 
+  // A live quote of the stock in a row, through the dispatcher.
+  void Trade(int item, int price, int volume) {
+    Packet quote(u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>" +
+                 std::u16string(grid.RowCode(item)) + u"</STKCD><DATA>" +
+                 Quote(price, 2, 100, 0.25, volume) + u"</DATA></PKT>");
+    session.Dispatch(quote);
+  }
+
   void Paint(const Rect* box) {
     DrawContext dc(canvas);
     if (box != nullptr) dc.SetPaintBox(*box);
@@ -95,7 +103,8 @@ Fixture& TheFixture() {
 }
 
 // Arg 40: the whole grid, the same quotes each time. Arg 1: the row of a
-// stock whose quote has just changed (a price never drawn before).
+// stock whose quote has just changed to a price, volume and strength never
+// drawn before (each new text is laid out once).
 void BM_GridPaint(benchmark::State& state) {
   Fixture& f = TheFixture();
   const bool one_row = state.range(0) == 1;
@@ -105,13 +114,28 @@ void BM_GridPaint(benchmark::State& state) {
   for (auto _ : state) {
     if (one_row) {
       state.PauseTiming();
-      const int price = 50000 + (tick++ * 7919) % 900000;
-      Packet quote(u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>" + std::u16string(f.grid.RowCode(item)) +
-                   u"</STKCD><DATA>" + Quote(price, 2, 100, 0.25, 5000 + tick) + u"</DATA></PKT>");
-      f.session.Dispatch(quote);
+      f.Trade(item, 50000 + (tick * 7919) % 900000, 5000 + tick);
+      ++tick;
       state.ResumeTiming();
     }
     f.Paint(one_row ? &row : nullptr);
+    benchmark::DoNotOptimize(f.canvas.PixelAt(5, 30));
+  }
+}
+
+// The row of a stock trading back and forth between two prices: its texts
+// have been drawn before.
+void BM_GridRowSeen(benchmark::State& state) {
+  Fixture& f = TheFixture();
+  const int item = kTop + 18;
+  const Rect row = f.grid.ItemRect(item);
+  int tick = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.Trade(item, 61000 + (tick % 2) * 100, 7000 + tick % 2);
+    ++tick;
+    state.ResumeTiming();
+    f.Paint(&row);
     benchmark::DoNotOptimize(f.canvas.PixelAt(5, 30));
   }
 }
@@ -135,11 +159,12 @@ void BM_PlainCells(benchmark::State& state) {
 }
 
 BENCHMARK(BM_GridPaint)->Arg(kRowsShown)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GridRowSeen)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainCells)->Arg(kRowsShown)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace velloran
 
 int main(int argc, char** argv) {
-  return velloran::RunWithRatios(argc, argv, {{"BM_GridPaint", "BM_PlainCells"}});
+  return velloran::RunWithRatios(argc, argv, {{"BM_GridPaint", "BM_PlainCells"}, {"BM_GridRowSeen", "BM_PlainCells"}});
 }
