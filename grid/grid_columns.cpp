@@ -110,9 +110,16 @@ std::vector<std::u16string> SaveLines(const ColumnDescriptors& descriptors,
   lines.reserve(descriptors.size());
   for (std::size_t i = 0; i < descriptors.size(); ++i) {
     Packet& d = *descriptors[i];
+    const std::u16string before = d.Text();
     if (i < widths.size()) d.SetInt(u"WIDTH", widths[i]);
     if (i < positions.size()) d.SetInt(u"IORDER", positions[i]);
-    lines.push_back(d.Text());
+    // A line that is no descriptor can lose an element without taking the
+    // new one: it is written as it reads back (trimmed), and never empty,
+    // so that the next start finds the same columns.
+    std::u16string text(Trimmed(d.Text()));
+    if (text.empty()) text = before;
+    if (text != d.Text()) d.SetWholeText(text);
+    lines.push_back(std::move(text));
   }
   return lines;
 }

@@ -83,6 +83,12 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
   std::vector<std::u16string> many(500, u"<PKT></PKT>");
   EXPECT_EQ(grid_columns::FromLines(many).size(), static_cast<std::size_t>(grid_columns::kMaxColumns));
 
+  // Lines that are no descriptors keep their place through saves.
+  const auto odd = grid_columns::FromLines({u"<WIDTH>5</WIDTH> x", u"<IORDER>3</IORDER>"});
+  EXPECT_THAT(grid_columns::SaveLines(odd, {60, 70}, {1, 0}),
+              ElementsAre(u"x", u"<IORDER>3</IORDER>"));
+  EXPECT_EQ(grid_columns::FromLines(grid_columns::SaveLines(odd, {60, 70}, {1, 0})).size(), 2u);
+
   auto spec = [](int order) { return ColumnSpec{u"", 10, ColumnAlign::kLeft, false, order}; };
   // A saved permutation comes back; negative positions are the own index;
   // duplicates and gaps still give each column one place.
