@@ -10,14 +10,14 @@ namespace velloran {
 namespace {
 
 constexpr std::pair<std::u16string_view, GridCell> kTitles[] = {
-    {u"종목코드", GridCell::kCode},        {u"종목명", GridCell::kName},
-    {u"메모", GridCell::kMemo},            {u"포착가", GridCell::kCapturePrice},
-    {u"알람가1", GridCell::kAlarm1},       {u"알람가2", GridCell::kAlarm2},
-    {u"현재가", GridCell::kPrice},         {u"거래량", GridCell::kVolume},
-    {u"등락률", GridCell::kRate},          {u"대비", GridCell::kChange},
-    {u"매도잔량", GridCell::kAskTotal},    {u"매수잔량", GridCell::kBidTotal},
-    {u"매수강도", GridCell::kStrength},    {u"재료일자", GridCell::kEndDate},
-    {u"임박", GridCell::kImminent},        {u"역상", GridCell::kReverse},
+    {u"종목코드", GridCell::kCode},     {u"종목명", GridCell::kName},
+    {u"메모", GridCell::kMemo},         {u"포착가", GridCell::kCapturePrice},
+    {u"알람가1", GridCell::kAlarm1},    {u"알람가2", GridCell::kAlarm2},
+    {u"현재가", GridCell::kPrice},      {u"거래량", GridCell::kVolume},
+    {u"등락률", GridCell::kRate},       {u"대비", GridCell::kChange},
+    {u"매도잔량", GridCell::kAskTotal}, {u"매수잔량", GridCell::kBidTotal},
+    {u"매수강도", GridCell::kStrength}, {u"재료일자", GridCell::kEndDate},
+    {u"임박", GridCell::kImminent},     {u"역상", GridCell::kReverse},
 };
 
 Color SignColor(const CPKT& quote) {

@@ -32,11 +32,16 @@ bool CapturePriceShown(int id) {
 }
 
 constexpr DefaultColumn kDefaults[] = {
-    {u"종목코드", 60, 0, Always},     {u"종목명", 100, 0, Always},
-    {u"임박", 35, 1, NotPlainReverse}, {u"역상", 35, 1, Always},
-    {u"현재가", 80, 0, Always},       {u"재료일자", 80, 0, OnlyNews},
-    {u"포착가", 80, 0, CapturePriceShown}, {u"등락률", 80, 0, Always},
-    {u"대비", 60, 0, Always},         {u"거래량", 80, 0, Always},
+    {u"종목코드", 60, 0, Always},
+    {u"종목명", 100, 0, Always},
+    {u"임박", 35, 1, NotPlainReverse},
+    {u"역상", 35, 1, Always},
+    {u"현재가", 80, 0, Always},
+    {u"재료일자", 80, 0, OnlyNews},
+    {u"포착가", 80, 0, CapturePriceShown},
+    {u"등락률", 80, 0, Always},
+    {u"대비", 60, 0, Always},
+    {u"거래량", 80, 0, Always},
     {u"매수강도", 80, 0, Always},
 };
 
@@ -88,7 +93,9 @@ ColumnSpec Spec(const Packet& descriptor, int index) {
   s.title = descriptor.GetText(u"TXT", u"");
   s.width = std::clamp(descriptor.GetInt(u"WIDTH", 0), 0, kMaxWidth);
   const int align = descriptor.GetInt(u"ALIGN", 0);
-  s.align = align == 1 ? ColumnAlign::kRight : align == 2 ? ColumnAlign::kCenter : ColumnAlign::kLeft;
+  s.align = align == 1   ? ColumnAlign::kRight
+            : align == 2 ? ColumnAlign::kCenter
+                         : ColumnAlign::kLeft;
   s.fixed = descriptor.GetInt(u"FIXED", 0) == 1;
   const int order = descriptor.GetInt(u"IORDER", 0);
   s.order = order < 0 ? index : order;

@@ -38,8 +38,7 @@ CQZHeaderCtrl& CQZListCtrl::grid_header() {
 }
 
 GridCell CQZListCtrl::CellOfColumn(int column) const {
-  return column >= 0 && column < static_cast<int>(cells_.size()) ? cells_[column]
-                                                                 : GridCell::kNone;
+  return column >= 0 && column < static_cast<int>(cells_.size()) ? cells_[column] : GridCell::kNone;
 }
 
 std::u16string_view CQZListCtrl::RowCode(int item) const {
@@ -98,8 +97,7 @@ void CQZListCtrl::FillRows() {
     for (const auto& [code, record] : data->records) codes.push_back(code);
   }
   codes_ = std::move(codes);
-  for (std::size_t i = 0; i < codes_.size(); ++i)
-    InsertItem(static_cast<int>(i), u"", &codes_[i]);
+  for (std::size_t i = 0; i < codes_.size(); ++i) InsertItem(static_cast<int>(i), u"", &codes_[i]);
 }
 
 // ---- columns
@@ -335,8 +333,7 @@ void CQZListCtrl::DrawBadge(DrawContext& dc, int image, const Rect& cell, Color 
     dc.DrawBitmap(picture, x, cell.top);
     return;
   }
-  const Rect source{shown.left - x, shown.top - cell.top, shown.right - x,
-                    shown.bottom - cell.top};
+  const Rect source{shown.left - x, shown.top - cell.top, shown.right - x, shown.bottom - cell.top};
   dc.StretchBitmap(picture, source, shown);
 }
 

@@ -107,7 +107,7 @@ class CQZListCtrl : public ListCtrl {
   // Each row's data points at its code here; replaced only while there are no rows.
   std::vector<std::u16string> codes_;
   int sort_column_ = -1;
-  int sort_direction_ = 0;  // 1 ascending, -1 descending, 0 none
+  int sort_direction_ = 0;                 // 1 ascending, -1 descending, 0 none
   const StoreData* paint_data_ = nullptr;  // during OnPaint, under the reader
   CellContent content_;                    // reused for every cell
   struct BadgePicture {

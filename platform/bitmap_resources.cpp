@@ -244,9 +244,9 @@ std::map<int, Resource> MakeTable() {
       dc.SetFont(Font::Pixels(u"굴림", 11, 700));
       dc.SetTextColor(Rgb(255, 255, 254));
       dc.SetTransparentBackground(true);
-      dc.DrawText(label, r,
-                  text_flag::kCenter | text_flag::kVCenter | text_flag::kSingleLine |
-                      text_flag::kNoPrefix);
+      dc.DrawText(
+          label, r,
+          text_flag::kCenter | text_flag::kVCenter | text_flag::kSingleLine | text_flag::kNoPrefix);
     };
     badge(11, u"임박", Rgb(241, 100, 21));
     badge(13, u"역상", Rgb(60, 60, 180));

@@ -371,8 +371,7 @@ void ListCtrl::OnPaint(DrawContext& dc) {
                 colors_.background);
   // Only the rows the paint must renew (one row for a changed quote).
   const Rect box = dc.PaintBox();
-  const int from =
-      std::max(top_index_, top_index_ + (box.top - rows_area_.top) / h);
+  const int from = std::max(top_index_, top_index_ + (box.top - rows_area_.top) / h);
   const int to = std::min(last, top_index_ + (box.bottom - rows_area_.top + h - 1) / h);
   const bool show_selection = style_.show_selection_always || HasFocus();
   const int right = RowRight();

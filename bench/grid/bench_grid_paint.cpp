@@ -35,14 +35,29 @@ std::u16string Quote(int price, int sign, int change, double rate, int volume) {
   for (int pos = 0; pos < CPKT::kFieldCount; ++pos) {
     if (pos > 0) out += u'|';
     switch (pos) {
-      case 1: out += FormatInt(sign); break;
-      case 2: out += FormatInt(change); break;
-      case 3: out += FormatReal2(rate); break;
-      case 4: out += FormatInt(price); break;
-      case 13: out += FormatInt(volume); break;
-      case 15: out += u"1000"; break;
-      case 17: out += FormatInt(700 + price % 900); break;
-      default: out += u"0";
+      case 1:
+        out += FormatInt(sign);
+        break;
+      case 2:
+        out += FormatInt(change);
+        break;
+      case 3:
+        out += FormatReal2(rate);
+        break;
+      case 4:
+        out += FormatInt(price);
+        break;
+      case 13:
+        out += FormatInt(volume);
+        break;
+      case 15:
+        out += u"1000";
+        break;
+      case 17:
+        out += FormatInt(700 + price % 900);
+        break;
+      default:
+        out += u"0";
     }
   }
   return out;
@@ -166,5 +181,6 @@ BENCHMARK(BM_PlainCells)->Arg(kRowsShown)->Arg(1)->Unit(benchmark::kMicrosecond)
 }  // namespace velloran
 
 int main(int argc, char** argv) {
-  return velloran::RunWithRatios(argc, argv, {{"BM_GridPaint", "BM_PlainCells"}, {"BM_GridRowSeen", "BM_PlainCells"}});
+  return velloran::RunWithRatios(
+      argc, argv, {{"BM_GridPaint", "BM_PlainCells"}, {"BM_GridRowSeen", "BM_PlainCells"}});
 }

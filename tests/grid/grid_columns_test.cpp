@@ -43,8 +43,9 @@ TEST(GridColumnsTest, DefaultSetsOfEachList) {
               ElementsAre(u"종목코드", u"종목명", u"임박", u"역상", u"현재가", u"재료일자",
                           u"등락률", u"대비", u"거래량", u"매수강도"));
   const ColumnDescriptors surging = grid_columns::Defaults(3004);
-  EXPECT_THAT(TitlesOf(surging), ElementsAre(u"종목코드", u"종목명", u"임박", u"역상", u"현재가",
-                                             u"포착가", u"등락률", u"대비", u"거래량", u"매수강도"));
+  EXPECT_THAT(TitlesOf(surging),
+              ElementsAre(u"종목코드", u"종목명", u"임박", u"역상", u"현재가", u"포착가", u"등락률",
+                          u"대비", u"거래량", u"매수강도"));
   EXPECT_EQ(surging[2]->GetInt(u"FIXED", 0), 1);  // the badge columns
   EXPECT_EQ(surging[3]->GetInt(u"FIXED", 0), 1);
   EXPECT_EQ(surging[1]->GetInt(u"WIDTH", 0), 100);
@@ -63,7 +64,8 @@ TEST(GridColumnsTest, DefaultSetsOfEachList) {
     EXPECT_EQ(Count(line, u"<WIDTH>"), 1);
     EXPECT_EQ(Count(line, u"<IORDER>"), 1);
   }
-  EXPECT_EQ(grid_columns::FilePath("/data", 0, 3004), std::filesystem::path("/data/grid_0_3004.grd"));
+  EXPECT_EQ(grid_columns::FilePath("/data", 0, 3004),
+            std::filesystem::path("/data/grid_0_3004.grd"));
 }
 
 TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
@@ -81,7 +83,8 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
   EXPECT_EQ(bad.order, 0);
   EXPECT_TRUE(grid_columns::FromLines({u"", u"  ", u"\r"}).empty());
   std::vector<std::u16string> many(500, u"<PKT></PKT>");
-  EXPECT_EQ(grid_columns::FromLines(many).size(), static_cast<std::size_t>(grid_columns::kMaxColumns));
+  EXPECT_EQ(grid_columns::FromLines(many).size(),
+            static_cast<std::size_t>(grid_columns::kMaxColumns));
 
   // Lines that are no descriptors keep their place through saves.
   const auto odd = grid_columns::FromLines({u"<WIDTH>5</WIDTH> x", u"<IORDER>3</IORDER>"});

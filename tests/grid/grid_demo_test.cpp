@@ -81,7 +81,7 @@ struct DemoRig {
     std::string error;
     EXPECT_TRUE(market->Start(error)) << error;
     EXPECT_EQ(decoder.Load(VELLORAN_DECODER_DIR), DecoderLoad::kOk);
-    session.set_display_mode(1);  // grid
+    session.set_display_mode(1);   // grid
     session.set_market_filter(0);  // both markets
     EXPECT_TRUE(host.Open(800, 520));
     WindowStyle hidden;

@@ -142,26 +142,23 @@ class GridTest : public ::testing::Test {
   }
 
   void Master(const std::u16string& code, const std::u16string& name) {
-    session->store().Write()->master[code] = std::make_unique<Packet>(
-        u"<PKT><GBN>0</GBN><SHCODE>" + code + u"</SHCODE><HNAME>" + name +
-        u"</HNAME><MARKET>1</MARKET><KPRC>1000</KPRC></PKT>");
+    session->store().Write()->master[code] =
+        std::make_unique<Packet>(u"<PKT><GBN>0</GBN><SHCODE>" + code + u"</SHCODE><HNAME>" + name +
+                                 u"</HNAME><MARKET>1</MARKET><KPRC>1000</KPRC></PKT>");
   }
   // A screening hit of the shown screen through the dispatcher.
   void Hit(const std::u16string& code, const std::u16string& name, int capture, const Quote& q,
            int bid_total = 100, int ask_total = 100, const std::u16string& end_date = u"") {
     Dispatch(u"<PKT><GBN>" + FormatInt(session->current_screen()) + u"</GBN><SHCODE>" + code +
-             u"</SHCODE><HNAME>" + name + u"</HNAME><MARKET>1</MARKET><PRC>" +
-             FormatInt(capture) + u"</PRC><ED_YMD>" + end_date + u"</ED_YMD><CPKT>" +
-             QuoteText(q) + u"</CPKT><BTOT>" + FormatInt(bid_total) + u"</BTOT><STOT>" +
-             FormatInt(ask_total) + u"</STOT></PKT>");
+             u"</SHCODE><HNAME>" + name + u"</HNAME><MARKET>1</MARKET><PRC>" + FormatInt(capture) +
+             u"</PRC><ED_YMD>" + end_date + u"</ED_YMD><CPKT>" + QuoteText(q) + u"</CPKT><BTOT>" +
+             FormatInt(bid_total) + u"</BTOT><STOT>" + FormatInt(ask_total) + u"</STOT></PKT>");
   }
   void Dispatch(std::u16string text) {
     Packet p(std::move(text));
     session->Dispatch(p);
   }
-  void Show(int screen) {
-    (void)session->SwitchScreen(screen);
-  }
+  void Show(int screen) { (void)session->SwitchScreen(screen); }
 
   // Points of the grid in the host's coordinates.
   static Point At(Point p) { return {kGridAt.x + p.x, kGridAt.y + p.y}; }

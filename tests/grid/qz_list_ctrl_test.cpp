@@ -19,7 +19,18 @@ using ::testing::ElementsAre;
 using namespace grid_testing;
 
 // Columns of list 3004.
-enum Col { kCode, kName, kImminent, kReverse, kPrice, kCapture, kRate, kChange, kVolume, kStrength };
+enum Col {
+  kCode,
+  kName,
+  kImminent,
+  kReverse,
+  kPrice,
+  kCapture,
+  kRate,
+  kChange,
+  kVolume,
+  kStrength
+};
 
 constexpr Color kWhite = CQZListCtrl::kRowBackground;
 
