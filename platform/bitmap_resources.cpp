@@ -230,7 +230,26 @@ std::map<int, Resource> MakeTable() {
         Rgb(231, 17, 14),  Rgb(30, 40, 235), Rgb(245, 176, 0), Rgb(206, 32, 183), Rgb(20, 150, 60),
         Rgb(241, 100, 21), Rgb(90, 90, 90),  Rgb(0, 160, 200), Rgb(160, 1, 35),   Rgb(120, 80, 200),
         Rgb(200, 150, 0),  Rgb(0, 120, 120), Rgb(180, 60, 60), Rgb(60, 60, 180)};
-    for (int i = 0; i < 14; ++i) dc.FillRect({i * 30 + 9, 3, i * 30 + 21, 13}, colours[i]);
+    for (int i = 0; i < 14; ++i) {
+      if (i == 11 || i == 13) continue;
+      dc.FillRect({i * 30 + 9, 3, i * 30 + 21, 13}, colours[i]);
+    }
+    // The grid's two marks: 임박 (image 11) and 역상 (image 13) as labelled
+    // badges. The label is not pure white, which would be transparent.
+    const auto badge = [&dc](int image, const std::u16string& label, Color face) {
+      const Rect r{image * 30 + 1, 1, image * 30 + 29, 15};
+      dc.SetPen({face, 1, PenStyle::kSolid});
+      dc.SetBrush(face);
+      dc.RoundRect(r, 4, 4);
+      dc.SetFont(Font::Pixels(u"굴림", 11, 700));
+      dc.SetTextColor(Rgb(255, 255, 254));
+      dc.SetTransparentBackground(true);
+      dc.DrawText(
+          label, r,
+          text_flag::kCenter | text_flag::kVCenter | text_flag::kSingleLine | text_flag::kNoPrefix);
+    };
+    badge(11, u"임박", Rgb(241, 100, 21));
+    badge(13, u"역상", Rgb(60, 60, 180));
   });
   add(344, {40, 24}, Transport(0));
   add(345, {40, 24}, Transport(1));

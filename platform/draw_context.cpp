@@ -133,6 +133,8 @@ struct DrawContext::State {
   QPoint viewport_origin;
   QSize window_extent{1, 1};
   QSize viewport_extent{1, 1};
+  bool boxed = false;  // a paint box was set
+  Rect paint_box;
 };
 
 DrawContext::DrawContext(Bitmap& target) : state_(std::make_unique<State>(target)) {
@@ -143,6 +145,16 @@ DrawContext::DrawContext(Bitmap& target) : state_(std::make_unique<State>(target
 }
 
 DrawContext::~DrawContext() = default;
+
+void DrawContext::SetPaintBox(const Rect& box) {
+  state_->paint_box = box;
+  state_->boxed = true;
+}
+
+Rect DrawContext::PaintBox() const {
+  const Size whole = state_->target.size();
+  return state_->boxed ? state_->paint_box : Rect{0, 0, whole.width, whole.height};
+}
 
 void DrawContext::Finish() {
   if (painter().isActive()) painter().end();

@@ -369,9 +369,13 @@ void ListCtrl::OnPaint(DrawContext& dc) {
   if (rows_bottom < rows_area_.bottom)
     dc.FillRect({rows_area_.left, rows_bottom, rows_area_.right, rows_area_.bottom},
                 colors_.background);
+  // Only the rows the paint must renew (one row for a changed quote).
+  const Rect box = dc.PaintBox();
+  const int from = std::max(top_index_, top_index_ + (box.top - rows_area_.top) / h);
+  const int to = std::min(last, top_index_ + (box.bottom - rows_area_.top + h - 1) / h);
   const bool show_selection = style_.show_selection_always || HasFocus();
   const int right = RowRight();
-  for (int i = top_index_; i < last; ++i) {
+  for (int i = from; i < to; ++i) {
     const int y = rows_area_.top + (i - top_index_) * h;
     CellRects(y, cells_);
     const unsigned state = rows_[i].state;
@@ -380,14 +384,18 @@ void ListCtrl::OnPaint(DrawContext& dc) {
     DrawItem(dc, {i, {-scroll_x_, y, right, y + h}, cells_, state, rows_[i].data, highlighted});
   }
   if (style_.grid_lines) {
-    for (int i = top_index_; i < last; ++i) {
+    for (int i = from; i < to; ++i) {
       const int y = rows_area_.top + (i - top_index_ + 1) * h - 1;
       dc.FillRect({rows_area_.left, y, rows_area_.right, y + 1}, colors_.grid);
     }
+    // Column lines only as far as the paint reaches: filling a line one
+    // pixel a row costs as much as the rows it crosses.
+    const int top = std::max(rows_area_.top, box.top);
+    const int bottom = std::min(rows_area_.bottom, box.bottom);
     int x = -scroll_x_;
     for (const int c : header_->Order()) {
       x += header_->Item(c)->width;
-      dc.FillRect({x - 1, rows_area_.top, x, rows_area_.bottom}, colors_.grid);
+      if (top < bottom) dc.FillRect({x - 1, top, x, bottom}, colors_.grid);
     }
   }
   dc.ResetClip();

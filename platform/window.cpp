@@ -223,11 +223,17 @@ class WindowWidget : public QWidget {
     return QWidget::event(e);
   }
 
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* e) override {
     if (owner_ == nullptr) return;
-    if (buffer_.width() != width() || buffer_.height() != height())
+    bool fresh = false;
+    if (buffer_.width() != width() || buffer_.height() != height()) {
       buffer_ = Bitmap(width(), height());
-    owner_->PaintInto(buffer_);
+      fresh = true;
+    }
+    // The buffer keeps the last paint outside the region Qt asks for.
+    const QRect r = e->rect();
+    const Rect box{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    owner_->PaintInto(buffer_, fresh ? nullptr : &box);
     QPainter screen(this);
     screen.drawImage(0, 0, buffer_.image());
   }
@@ -620,8 +626,9 @@ bool Window::OnSetCursor(HitCode hit) {
   return true;
 }
 
-void Window::PaintInto(Bitmap& buffer) {
+void Window::PaintInto(Bitmap& buffer, const Rect* box) {
   DrawContext dc(buffer);
+  if (box != nullptr) dc.SetPaintBox(*box);
   Send(sys::kEraseBackground, reinterpret_cast<WParam>(&dc), 0);
   dc.ResetClip();
   dc.ResetMapping();

@@ -183,7 +183,9 @@ class Window : public MessageWindow {
   void WidgetGone();
   void Detach(bool run_destroy);
   static void StopTimers(detail::WindowWidget& widget);
-  void PaintInto(Bitmap& buffer);
+  // box: the part to renew (the rest of buffer holds the last paint); null
+  // for all of it.
+  void PaintInto(Bitmap& buffer, const Rect* box = nullptr);
 
   detail::WindowWidget* widget_ = nullptr;
   Window* parent_ = nullptr;

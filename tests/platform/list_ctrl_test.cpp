@@ -207,6 +207,26 @@ TEST_F(ListTest, OwnerDrawnRowsGetTheirCellsAndOnlyRowsInViewArePainted) {
   EXPECT_EQ(list.painted.size(), 10u);  // 163 pixels of rows: nine and a part
 }
 
+TEST_F(ListTest, ARowRedrawnAlonePaintsThatRowAlone) {
+  PaintedList list;
+  Build(list, 300, 200);
+  int records[100];
+  for (int i = 0; i < 100; ++i) list.InsertItem(i, u"", &records[i]);
+  list.SetTopIndex(20);
+  Settle();
+  list.painted.clear();
+  list.RedrawItem(24);
+  list.RedrawItem(90);  // out of view
+  Settle();
+  ASSERT_EQ(list.painted.size(), 1u);
+  EXPECT_EQ(list.painted[0].item, 24);
+  EXPECT_EQ(list.painted[0].rect.top, 20 + 4 * 18);
+  // A paint of the whole window still paints every row in view.
+  list.painted.clear();
+  (void)list.Render();
+  EXPECT_EQ(list.painted.size(), 10u);
+}
+
 TEST_F(ListTest, RowsInsertedAndDeletedAroundTheSelectionKeepItAndTheirData) {
   ListCtrl list;
   Build(list, 300, 200);
