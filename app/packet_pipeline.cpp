@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "net/message_codes.h"
+
 namespace velloran {
 namespace {
 
@@ -59,9 +61,27 @@ std::vector<std::unique_ptr<Packet>> CPacketPipeline::TakeIncoming() {
   return out;
 }
 
-void CPacketPipeline::MoveIncomingToHistory() {
+void CPacketPipeline::DropWaitingHits() {
+  // Only the user-interface thread pushes, and it is here: what is taken out
+  // and put back keeps its order behind whatever the worker takes meanwhile.
+  std::vector<Packet*> kept;
   Packet* p = nullptr;
-  while (incoming_.try_dequeue(p)) PushHistory(std::unique_ptr<Packet>(p));
+  while (incoming_.try_dequeue(p)) {
+    if (p == nullptr) {
+      kept.push_back(p);  // a stop's wake-up
+      continue;
+    }
+    const int gbn = p->GetInt(u"GBN", 0);
+    const bool screens = (code::IsScreenCode(gbn) && gbn != code::kSavedScreen &&
+                          gbn != code::kAlarm) ||
+                         gbn == code::kScreenRequest;
+    if (screens) {
+      PushHistory(std::unique_ptr<Packet>(p));
+    } else {
+      kept.push_back(p);
+    }
+  }
+  for (Packet* k : kept) incoming_.enqueue(k);
 }
 
 void CPacketPipeline::PushHistory(std::unique_ptr<Packet> packet) {

@@ -41,8 +41,10 @@ class CPacketPipeline : public IncomingQueue {
   // Every packet waiting, in order, without dispatching (tools and tests
   // that stand where the worker would).
   [[nodiscard]] std::vector<std::unique_ptr<Packet>> TakeIncoming();
-  // Moves what waits, undispatched, to the history (a screen switch).
-  void MoveIncomingToHistory();
+  // A screen switch: the waiting screening hits and batch ends go,
+  // undispatched, to the history; everything else (the stock master, dates,
+  // quotes, saved screens and alarms) stays in the queue in its order.
+  void DropWaitingHits();
   // A packet the store no longer needs; freed once 1000 newer ones follow.
   void PushHistory(std::unique_ptr<Packet> packet);
 

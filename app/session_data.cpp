@@ -26,7 +26,7 @@ void CSessionData::StartWorker() {
 
 std::u16string CSessionData::SwitchScreen(int code) {
   std::u16string dropped = store_.DropRecords(code);
-  pipeline_.MoveIncomingToHistory();
+  pipeline_.DropWaitingHits();
   return dropped;
 }
 

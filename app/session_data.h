@@ -69,8 +69,9 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   [[nodiscard]] CSessionStore::Reader Read() const { return store_.Read(); }
   [[nodiscard]] CSessionStore& store() { return store_; }
   [[nodiscard]] const CSessionStore& store() const { return store_; }
-  // Drops the screening records and switches to another screen; packets still
-  // waiting are moved to the history undispatched. Returns "code|" per record.
+  // Drops the screening records and switches to another screen; the old
+  // screen's hits still waiting are moved to the history undispatched (the
+  // rest waits on). Returns "code|" per record.
   [[nodiscard]] std::u16string SwitchScreen(int code);
   void AddToNameList(const Packet* packet) { store_.AddToNameList(packet); }
   void SetServerTime(std::u16string_view text) { store_.SetServerTime(text); }

@@ -62,10 +62,16 @@ TEST_F(SessionDataTest, SwitchScreenDropsRecordsAndWaitingPackets) {
   for (int i = 0; i < 3; ++i) {
     session_->PushIncoming(std::make_unique<Packet>(u"<PKT><GBN>3014</GBN></PKT>"));
   }
+  // What is not the old screen's waits on: the stock master must not be lost
+  // to a switch made right after the login.
+  session_->PushIncoming(std::make_unique<Packet>(u"<PKT><GBN>3002</GBN><DATA></DATA></PKT>"));
+  session_->PushIncoming(std::make_unique<Packet>(u"<PKT><GBN>3007</GBN><SHCODE>1</SHCODE></PKT>"));
   EXPECT_EQ(session_->SwitchScreen(3004), u"000660|005930|");
   EXPECT_EQ(session_->current_screen(), 3004);
-  EXPECT_EQ(session_->incoming_size(), 0u);
-  EXPECT_EQ(session_->history_size(), 3u);
+  EXPECT_EQ(session_->history_size(), 4u);
+  const auto waiting = session_->TakeIncoming();
+  ASSERT_EQ(waiting.size(), 1u);
+  EXPECT_EQ(waiting[0]->GetInt(u"GBN", 0), 3002);
   EXPECT_EQ(session_->SwitchScreen(3005), u"");
   session_->StartWorker();  // the moved packets are never dispatched
   session_->PushIncoming(std::make_unique<Packet>(u"<PKT><GBN>3014</GBN><END>9</END></PKT>"));
