@@ -111,6 +111,8 @@ bool CQZData::IsReverse() const {
   if (!quote_) return false;
   reverse_ratio_ =
       static_cast<double>(quote_->ask_total()) / static_cast<double>(quote_->bid_total());
+  // Without a bid total (none reported) there is no ratio to judge by.
+  if (quote_->bid_total() <= 0) return false;
   return 2 * static_cast<std::int64_t>(quote_->bid_total()) < quote_->ask_total();
 }
 

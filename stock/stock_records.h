@@ -43,7 +43,8 @@ class CQZData {
   // A first price of 0 gives a non-finite distance and false. Readers call
   // it under the store's lock, which also guards what it stores.
   [[nodiscard]] bool IsImminent() const;
-  // 역상: the ask total exceeds twice the bid total; stores their ratio.
+  // 역상: the ask total exceeds twice the bid total; stores their ratio. A
+  // bid total of 0 (none reported) gives a non-finite ratio and false.
   [[nodiscard]] bool IsReverse() const;
 
   [[nodiscard]] int valid() const { return valid_; }

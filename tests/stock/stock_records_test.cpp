@@ -99,6 +99,11 @@ TEST_F(CQZDataTest, QuoteOfTheHitIsParsedAndMerged) {
   EXPECT_TRUE(record.IsReverse());
   EXPECT_DOUBLE_EQ(record.reverse_ratio(), 2.01);
   EXPECT_TRUE(record.IsImminent());  // 0.5 % from 1005
+  // No bids reported: no ratio, no mark.
+  CQZData unbid(Hit(u"<CPKT>" + QuoteText(1000, 990, 1010, 980, 5000) +
+                    u"</CPKT><BTOT>0</BTOT><STOT>201</STOT>"),
+                context);
+  EXPECT_FALSE(unbid.IsReverse());
 
   // A newer hit whose quote does not parse keeps the bars free of zeros.
   record.Update(Hit(u"<CPKT>1|2|3</CPKT><DAY50>" + std::u16string(kDay50) + u"</DAY50>"), context);
