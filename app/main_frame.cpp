@@ -2,6 +2,7 @@
 
 #include "app/placeholder_view.h"
 #include "app/session_data.h"
+#include "grid/qz_view.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 
@@ -41,7 +42,7 @@ void CMainFrame::MakeViews() {
   top_bar_ = std::make_unique<CPlaceholderView>(u"CTopBar");
   hoga_ = std::make_unique<CPlaceholderView>(u"CHogaView");
   koa_ = std::make_unique<CPlaceholderView>(u"CKOAView");
-  qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
+  qz_ = std::make_unique<CQZView>(session_);
   chart_ = std::make_unique<CPlaceholderView>(u"CChartView");
 }
 
