@@ -246,6 +246,11 @@ TEST_F(TileTest, OnlyAChangedPriceRepaintsAndAPressSelectsTheStock) {
   Settle();
   EXPECT_EQ(Tile(u"000010").paint_count(), before_a);
   EXPECT_EQ(Tile(u"000020").paint_count(), before_b + 1);
+  // A move, then a quote of the same price before the tile heard of either:
+  // the record's changed flag is down again, but the tile still shows the move.
+  quote(u"000010", 1095);
+  quote(u"000010", 1095);
+  ASSERT_TRUE(RunUntil([&] { return Tile(u"000010").painted_price() == 1095; }));
 
   // A press posts the stock's code to the top bar; in the alarm screen also
   // the price under it to the work area.

@@ -121,6 +121,9 @@ TEST_F(WorkAreaTest, TheFirstBatchFillsTheTilesAndQuotesRepaintOnlyMovedPrices) 
             std::u16string::npos)
       << std::string(first.begin(), first.end());
   Drain();
+  // The request at the login left the start-up data behind it in the queue.
+  EXPECT_EQ(session->Read()->master.size(), 400u);
+  EXPECT_FALSE(session->Read()->trading_dates.empty());
   const auto records = Records();
   ASSERT_GT(records.size(), 6u);
   CQZTile& wall = view().tiles();
