@@ -10,6 +10,8 @@
 #include <atomic>
 #include <vector>
 
+#include "platform/sanitizer_hand_off.h"
+
 namespace velloran {
 
 namespace {
@@ -34,6 +36,7 @@ struct TaskEvent : QEvent {
 class Receiver : public QObject {
  public:
   bool event(QEvent* e) override {
+    TakeOverEvent(e);
     if (e->type() == kMessageEvent) {
       auto* m = static_cast<MessageEvent*>(e);
       DeliverMessage(m->target, m->message);
@@ -130,12 +133,15 @@ QtEventLoop::~QtEventLoop() {
 }
 
 void QtEventLoop::Push(WindowHandle target, WindowMessage message) {
-  QCoreApplication::postEvent(impl_->receiver.get(),
-                              new MessageEvent(std::move(target), std::move(message)));
+  auto* event = new MessageEvent(std::move(target), std::move(message));
+  HandOverEvent(event);
+  QCoreApplication::postEvent(impl_->receiver.get(), event);
 }
 
 void QtEventLoop::Post(Task task) {
-  QCoreApplication::postEvent(impl_->receiver.get(), new TaskEvent(std::move(task)));
+  auto* event = new TaskEvent(std::move(task));
+  HandOverEvent(event);
+  QCoreApplication::postEvent(impl_->receiver.get(), event);
 }
 
 void QtEventLoop::WatchFd(int fd, unsigned interest, FdCallback callback) {

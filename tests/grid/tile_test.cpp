@@ -251,6 +251,11 @@ TEST_F(TileTest, OnlyAChangedPriceRepaintsAndAPressSelectsTheStock) {
   quote(u"000010", 1095);
   quote(u"000010", 1095);
   ASSERT_TRUE(RunUntil([&] { return Tile(u"000010").painted_price() == 1095; }));
+  // A new reverse date repaints the caption.
+  const int before_detail = Tile(u"000020").paint_count();
+  Packet detail(u"<PKT><GBN>3024</GBN><DATA>000020|20240104\n</DATA></PKT>");
+  session.Dispatch(detail);
+  ASSERT_TRUE(RunUntil([&] { return Tile(u"000020").paint_count() > before_detail; }));
 
   // A press posts the stock's code to the top bar; in the alarm screen also
   // the price under it to the work area.
