@@ -63,8 +63,8 @@ std::u16string Code(int i) {
 
 Packet Hit(int i) {
   const int price = 10000 + i * 37;
-  return Packet(u"<PKT><GBN>3007</GBN><SHCODE>" + Code(i) + u"</SHCODE><HNAME>종목" +
-                FormatInt(i) + u"</HNAME><CPKT>" +
+  return Packet(u"<PKT><GBN>3007</GBN><SHCODE>" + Code(i) + u"</SHCODE><HNAME>종목" + FormatInt(i) +
+                u"</HNAME><CPKT>" +
                 testing::QuoteText(price, price - 50, price + 80, price - 90, 5000) +
                 u"</CPKT><BTOT>100</BTOT><STOT>300</STOT><PRC>" + FormatInt(price) +
                 u"</PRC><REGDT>20240103</REGDT><DAY50>" + DayBars(i) + u"</DAY50></PKT>");
@@ -117,8 +117,8 @@ struct Wall {
       const int y = l.price_plot.top + (k * 13) % 60;
       plain.push_back({{x + 1, y, x + bw - 1, y + 12}, Rgb(231, 17, 14)});
       plain.push_back({{x + bw / 2, y - 6, x + bw / 2 + 1, y + 18}, Rgb(231, 17, 14)});
-      plain.push_back({{x + 1, l.volume_plot.bottom - 15, x + bw - 1, l.volume_plot.bottom},
-                       Rgb(30, 40, 235)});
+      plain.push_back(
+          {{x + 1, l.volume_plot.bottom - 15, x + bw - 1, l.volume_plot.bottom}, Rgb(30, 40, 235)});
     }
   }
   void PlainFill(std::size_t i) {
@@ -205,7 +205,8 @@ class MarketProcess {
     close(out[1]);
     FILE* lines = fdopen(out[0], "r");
     int session = 0, http = 0;
-    if (lines != nullptr && std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
+    if (lines != nullptr &&
+        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
       port_ = session;
   }
   ~MarketProcess() {
@@ -239,8 +240,8 @@ struct Client {
   Client() {
     if (market.port() == 0 || decoder.Load(VELLORAN_DECODER_DIR) != DecoderLoad::kOk) return;
     session = std::make_unique<CSessionData>(SessionOptions{{}, nullptr, &decoder});
-    frame = std::make_unique<CMainFrame>(
-        *session, SessionEndpoint{u"127.0.0.1", market.port(), u"demo"});
+    frame = std::make_unique<CMainFrame>(*session,
+                                         SessionEndpoint{u"127.0.0.1", market.port(), u"demo"});
     if (!frame->CreateFrame({0, 0, 1920, 1040}, {0, 0, 1920, 1080})) return;
     frame->ShowNormal();
     auto& view = static_cast<CQZView&>(frame->qz_view());
@@ -264,7 +265,8 @@ struct Client {
     const double cpu = ProcessCpuSeconds() - before;
     state.counters["packets_per_s"] = static_cast<double>(
         (frame->driver().socket()->packets_received() - packets) / kStreamSeconds);
-    state.counters["tile_paints_per_s"] = static_cast<double>(TilePaints() - paints) / kStreamSeconds;
+    state.counters["tile_paints_per_s"] =
+        static_cast<double>(TilePaints() - paints) / kStreamSeconds;
     state.counters["core_percent"] = cpu * 100.0 / kStreamSeconds;
     return cpu;
   }
