@@ -6,6 +6,14 @@
 // Nothing in builds without the sanitizer.
 
 #if defined(__SANITIZE_THREAD__)
+#define VELLORAN_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VELLORAN_THREAD_SANITIZER 1
+#endif
+#endif
+
+#if defined(VELLORAN_THREAD_SANITIZER)
 extern "C" void __tsan_acquire(void* addr);
 extern "C" void __tsan_release(void* addr);
 #endif
@@ -13,13 +21,13 @@ extern "C" void __tsan_release(void* addr);
 namespace velloran {
 
 inline void HandOverEvent([[maybe_unused]] void* event) {
-#if defined(__SANITIZE_THREAD__)
+#if defined(VELLORAN_THREAD_SANITIZER)
   __tsan_release(event);
 #endif
 }
 
 inline void TakeOverEvent([[maybe_unused]] void* event) {
-#if defined(__SANITIZE_THREAD__)
+#if defined(VELLORAN_THREAD_SANITIZER)
   __tsan_acquire(event);
 #endif
 }
