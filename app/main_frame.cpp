@@ -3,6 +3,7 @@
 #include "app/placeholder_view.h"
 #include "net/packet_message.h"
 #include "app/session_data.h"
+#include "grid/qz_view.h"
 #include "grid/top_bar.h"
 #include "hoga/chart_view.h"
 #include "hoga/hoga_view.h"
@@ -47,7 +48,7 @@ void CMainFrame::MakeViews() {
   top_bar_ = std::make_unique<CTopBar>(session_);
   hoga_ = std::make_unique<CHogaView>(session_);
   koa_ = std::make_unique<CKOAView>(session_);
-  qz_ = std::make_unique<CPlaceholderView>(u"CQZView");
+  qz_ = std::make_unique<CQZView>(session_);
   // Without a decoder the charts' replies decode to nothing.
   static const CDecoder kNoDecoder;
   auto chart = std::make_unique<CChartView>(session_.decoder() != nullptr ? *session_.decoder()

@@ -10,31 +10,11 @@
 #include <atomic>
 #include <vector>
 
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-#endif
+#include "platform/sanitizer_hand_off.h"
 
 namespace velloran {
 
 namespace {
-
-// Qt hands a posted event to the loop's thread under a lock of its own,
-// which the thread sanitizer cannot see (Qt is not built with it): the hand
-// over is told to it, or every posted event would read as a race.
-void HandOver(QEvent* e) {
-#if defined(__SANITIZE_THREAD__)
-  __tsan_release(e);
-#else
-  (void)e;
-#endif
-}
-void TakeOver(QEvent* e) {
-#if defined(__SANITIZE_THREAD__)
-  __tsan_acquire(e);
-#else
-  (void)e;
-#endif
-}
 
 const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::User + 101);
 const QEvent::Type kTaskEvent = static_cast<QEvent::Type>(QEvent::User + 102);
@@ -56,7 +36,7 @@ struct TaskEvent : QEvent {
 class Receiver : public QObject {
  public:
   bool event(QEvent* e) override {
-    TakeOver(e);
+    TakeOverEvent(e);
     if (e->type() == kMessageEvent) {
       auto* m = static_cast<MessageEvent*>(e);
       DeliverMessage(m->target, m->message);
@@ -153,15 +133,15 @@ QtEventLoop::~QtEventLoop() {
 }
 
 void QtEventLoop::Push(WindowHandle target, WindowMessage message) {
-  auto* e = new MessageEvent(std::move(target), std::move(message));
-  HandOver(e);
-  QCoreApplication::postEvent(impl_->receiver.get(), e);
+  auto* event = new MessageEvent(std::move(target), std::move(message));
+  HandOverEvent(event);
+  QCoreApplication::postEvent(impl_->receiver.get(), event);
 }
 
 void QtEventLoop::Post(Task task) {
-  auto* e = new TaskEvent(std::move(task));
-  HandOver(e);
-  QCoreApplication::postEvent(impl_->receiver.get(), e);
+  auto* event = new TaskEvent(std::move(task));
+  HandOverEvent(event);
+  QCoreApplication::postEvent(impl_->receiver.get(), event);
 }
 
 void QtEventLoop::WatchFd(int fd, unsigned interest, FdCallback callback) {

@@ -21,6 +21,7 @@
 
 #include "platform/application.h"
 #include "platform/qt_text.h"
+#include "platform/sanitizer_hand_off.h"
 
 namespace velloran {
 
@@ -329,6 +330,7 @@ class WindowWidget : public QWidget {
 class PressFilter : public QObject {
  public:
   bool eventFilter(QObject* object, QEvent* e) override {
+    TakeOverEvent(e);  // it sees posted events before their receiver
     const auto type = e->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
     if (!object->isWidgetType() || TheHooks().pre_translate.empty()) return false;

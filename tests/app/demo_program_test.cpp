@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "app/placeholder_view.h"
 #include "hoga/hoga_canvas.h"
+#include "grid/qz_view.h"
 #include "platform/draw_context.h"
 #include "tests/app/session_fixture.h"
 
@@ -53,15 +54,17 @@ TEST(DemoProgramTest, RunsUnderXvfbAndPaintsItsWindow) {
   // The frame ring at the left and right edges.
   EXPECT_EQ(png.PixelAt(2, 500), CMainFrame::kFrameColor);
   EXPECT_EQ(png.PixelAt(png.width() - 3, 500), CMainFrame::kFrameColor);
-  // Every pane is painted: the panes still to come their background with a
-  // caption, the order book its empty rows and totals.
+  // Every pane is painted: the work area its wall, header and tiles, the
+  // order book its rows and totals, the rest their own backgrounds.
   int background = 0;
   int caption = 0;
   int book = 0;
   for (int y = 100; y < 900; y += 2) {
     for (int x = 10; x < 1270; x += 2) {
       const Color c = png.PixelAt(x, y);
-      if (c == CPlaceholderView::kBackground) ++background;
+      if (c == CPlaceholderView::kBackground || c == CQZTile::kBackground ||
+          c == CQZView::kHeaderColor || c == CSTKItem::kBackground)
+        ++background;
       if (c.r > 80 && c.r == c.g && c.g == c.b) ++caption;
       if (c == CHogaCanvas::kAskFar || c == CHogaCanvas::kBidFar || c == CHogaCanvas::kTotals)
         ++book;

@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "app/placeholder_view.h"
 #include "app/session_data.h"
+#include "grid/qz_view.h"
 #include "net/login_dialog.h"
 #include "net/message_codes.h"
 #include "platform/input_simulation.h"
@@ -132,7 +133,7 @@ TEST(MainFrameTest, LayoutFrameRingAndPanes) {
   EXPECT_NEAR(qz.height(), 490, 8);
   EXPECT_EQ(rig.frame.foot_bar().WindowRect().bottom, w.bottom - 4);
   const Point in_qz = rig.frame.ScreenToClient({qz.left + 5, qz.top + 5});
-  EXPECT_EQ(shot.PixelAt(in_qz.x, in_qz.y), CPlaceholderView::kBackground);
+  EXPECT_EQ(shot.PixelAt(in_qz.x, in_qz.y), CQZView::kHeaderColor);
 
   // A small screen: the frame starts at the corner with the screen's width.
   FrameRig small({u"127.0.0.1", 1, u"demo"});

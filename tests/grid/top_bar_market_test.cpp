@@ -145,8 +145,11 @@ TEST(TopBarMarketTest, ScreensFilterAndCheckBoxAskTheMarket) {
   bar.filter().SetFocus();
   SimulateKey(bar.filter(), sys::kVkUp);
   SimulateKey(bar.filter(), sys::kVkUp);
-  ASSERT_TRUE(rig.AwaitReceived(code::kScreenRequest, 5));
-  const auto sent = rig.Received(code::kScreenRequest);
+  // The work area's own re-search at the first login comes first.
+  ASSERT_TRUE(rig.AwaitReceived(code::kScreenRequest, 6));
+  auto sent = rig.Received(code::kScreenRequest);
+  EXPECT_EQ(sent[0].GetInt(u"IDX", 0), code::kScreenReverse);
+  sent.erase(sent.begin());
   EXPECT_EQ(sent[1].Text(), u"<PKT><GBN>3014</GBN><P_SHCODES>" + held +
                                 u"</P_SHCODES><IDX>3005</IDX><MARKET>2</MARKET><CHK>1</CHK></PKT>");
   EXPECT_EQ(sent[2].GetInt(u"CHK", -1), 0);

@@ -1,0 +1,101 @@
+#pragma once
+// CQZTile, the wall of stock tiles in the work area: one CSTKItem per
+// screening record of the shown screen, sorted as the header's sort boxes
+// ask, laid out in rows and scrolled. Tiles are bound to stock codes and read
+// their records from the session store through this window (a TileSource).
+// Tiles no longer needed wait hidden among the spares for the next result.
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/session_data.h"
+#include "grid/tile_scroller.h"
+#include "platform/scroll_bar_control.h"
+#include "platform/window.h"
+#include "stock/stk_item.h"
+#include "stock/tile_source.h"
+
+namespace velloran {
+
+// Sort keys of the tile wall.
+enum TileSortKey {
+  kSortNone = 0,
+  kSortName,
+  kSortReverse,
+  kSortRate,
+  kSortVolume,
+  kSortRegistered
+};
+
+class CQZTile : public Window, public TileSource {
+ public:
+  static constexpr int kTileId = 100;
+  static constexpr int kScrollBarId = 101;
+  static constexpr int kPremadeTiles = 10;
+  static constexpr int kTileWidth = 160;
+  static constexpr int kTileHeight = 190;      // a tile is 5 less
+  static constexpr int kNewsTileHeight = 210;  // with the source band, screen 3006
+  static constexpr int kMargin = 5;
+  static constexpr int kGapX = 8;
+  static constexpr int kGapY = 10;
+  static constexpr int kBarWidth = 17;
+  static constexpr Color kBackground = Rgb(255, 255, 255);
+
+  explicit CQZTile(CSessionData& session);
+  ~CQZTile() override;
+
+  [[nodiscard]] bool Create(Window* parent, int id, const Rect& rect);
+  // A tile for every record of the shown screen. The tiles of records that
+  // stay are kept; fresh (a new result rather than the next batch of the same
+  // one) also returns to the top.
+  void Rebuild(bool fresh);
+  // Sorts the shown tiles and places them.
+  void Layout();
+  void SetSort(int key, bool ascending);
+  // Where a tile press sends the stock (the top bar) and its price (the work area).
+  void SetTargets(WindowHandle top_bar, WindowHandle work_area);
+  void ScrollTo(int y);
+
+  [[nodiscard]] const std::vector<CSTKItem*>& shown() const { return shown_; }
+  [[nodiscard]] std::size_t spare_count() const { return spares_.size(); }
+  [[nodiscard]] const CTileScroller& scroller() const { return scroller_; }
+  [[nodiscard]] const ScrollBarControl& scroll_bar() const { return bar_; }
+
+  // TileSource, over the session store.
+  bool VisitRecord(std::u16string_view code, const RecordVisit& visit) const override;
+  [[nodiscard]] std::int32_t TradingDate() const override { return session_.TradingDate(); }
+  [[nodiscard]] int CurrentScreen() const override { return session_.current_screen(); }
+
+  LResult WindowProc(WindowMessage& m) override;
+
+ protected:
+  int OnCreate() override;
+  void OnSize(int width, int height) override;
+  void OnLButtonDown(Point p, WParam flags) override;
+  void OnMouseWheel(int delta, Point p, WParam flags) override;
+
+ private:
+  [[nodiscard]] CSTKItem* TakeTile();
+  void Retire(CSTKItem* tile);
+  void Sort();
+  // Places the tiles by the scroll offset and sizes the scroller.
+  void Place();
+  [[nodiscard]] int RowHeight() const;
+
+  CSessionData& session_;
+  std::recursive_mutex lock_;  // the rebuild
+  std::vector<std::unique_ptr<CSTKItem>> tiles_;
+  std::vector<CSTKItem*> shown_;  // first is top left
+  std::vector<CSTKItem*> spares_;
+  ScrollBarControl bar_;
+  CTileScroller scroller_;
+  int sort_key_ = kSortNone;
+  bool ascending_ = true;
+  int screen_ = 0;  // of the last rebuild
+  WindowHandle top_bar_;
+  WindowHandle work_area_;
+};
+
+}  // namespace velloran
