@@ -55,6 +55,7 @@ int CQZView::OnCreate() {
 void CQZView::SetRelations(const FrameRelations& relations) {
   top_bar_ = relations.top_bar;
   tiles_.SetTargets(top_bar_, handle());
+  grid_.SetTopBar(top_bar_);
 }
 
 Rect CQZView::SortBox(int key) {

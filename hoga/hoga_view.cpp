@@ -25,9 +25,8 @@ CHogaView::~CHogaView() {
 int CHogaView::OnCreate() {
   if (!memo_.Create(this, kMemoId, kMemoRect) ||
       !trades_.Create(this, kTradeListId, kTradeListRect) ||
-      !tile_.Create(this, kTileId, kTileRect, u"") || !tip_.Create(this, kTipDelayMs))
+      !tile_.Create(this, kTileId, kTileRect) || !tip_.Create(this, kTipDelayMs))
     return -1;
-  tile_.SetBackgroundColor(CTileStandIn::kBackground);
   canvas_.PaintAll(latest_);
   full_pending_ = false;
   UpdateTargets();
@@ -60,7 +59,24 @@ void CHogaView::SetRelations(const FrameRelations& relations) {
   UpdateTargets();
 }
 
+bool CHogaView::VisitRecord(std::u16string_view code, const RecordVisit& visit) const {
+  if (!record_ || record_->code() != code) return false;
+  // The record reads the stock master as the store keeps it.
+  const auto data = session_.Read();
+  visit(*record_);
+  return true;
+}
+
+std::int32_t CHogaView::TradingDate() const {
+  return session_.TradingDate();
+}
+
+int CHogaView::CurrentScreen() const {
+  return session_.current_screen();
+}
+
 void CHogaView::UpdateTargets() {
+  tile_.SetTargets(relations_.top_bar, relations_.qz_view);
   feed_.SetTargets(
       {handle(), relations_.top_bar, relations_.chart_view, relations_.koa_view, ReplayWindow()});
 }
@@ -127,7 +143,7 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   CSessionStore& store = session_.store();
   // A record of another stock would keep that stock's code and bars.
   if (!record_ || record_->code() != frame.code) {
-    tile_.SetData(nullptr);
+    tile_.SetData(u"");
     record_ = std::make_unique<CQZData>(snapshot, store);
   } else {
     record_->Update(snapshot, store);
@@ -140,7 +156,7 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   price.AddInt(u"BTOT", frame.total_bid);
   price.AddInt(u"STOT", frame.total_ask);
   record_->UpdatePrice(price, store);
-  tile_.SetData(record_.get());
+  tile_.SetData(record_->code());
 }
 
 void CHogaView::ScheduleFrame() {

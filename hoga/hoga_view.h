@@ -18,6 +18,8 @@
 #include "hoga/hoga_feed.h"
 #include "hoga/hoga_memo.h"
 #include "hoga/stand_in_windows.h"
+#include "stock/stk_item.h"
+#include "stock/tile_source.h"
 #include "net/session_socket.h"
 #include "platform/tool_tip_control.h"
 #include "platform/window.h"
@@ -27,7 +29,7 @@ namespace velloran {
 class CQZData;
 class CSessionData;
 
-class CHogaView : public Window, public FramePane, public OrderBookLink {
+class CHogaView : public Window, public FramePane, public OrderBookLink, public TileSource {
  public:
   static constexpr Color kBackground = Rgb(58, 58, 58);
   static constexpr int kMemoId = 100;
@@ -50,6 +52,10 @@ class CHogaView : public Window, public FramePane, public OrderBookLink {
   void PushPacket(std::unique_ptr<Packet> packet) override;
   [[nodiscard]] std::u16string_view ShownStockCode() const override { return shown_code_; }
   [[nodiscard]] WindowHandle ReplayWindow() const override;
+  // TileSource: the own record, for the tile (on the user-interface thread).
+  bool VisitRecord(std::u16string_view code, const RecordVisit& visit) const override;
+  [[nodiscard]] std::int32_t TradingDate() const override;
+  [[nodiscard]] int CurrentScreen() const override;
   // FramePane: the windows that follow the book.
   void SetRelations(const FrameRelations& relations) override;
 
@@ -63,7 +69,7 @@ class CHogaView : public Window, public FramePane, public OrderBookLink {
   [[nodiscard]] const BookFrame& book() const { return latest_; }
   [[nodiscard]] CHogaChe& trades() { return trades_; }
   [[nodiscard]] CHogaMemo& memo() { return memo_; }
-  [[nodiscard]] CTileStandIn& tile() { return tile_; }
+  [[nodiscard]] CSTKItem& tile() { return tile_; }
   [[nodiscard]] ToolTipControl& tip() { return tip_; }
   [[nodiscard]] const CQZData* own_record() const { return record_.get(); }
   [[nodiscard]] CReplayStandIn* replay() { return replay_.get(); }
@@ -104,10 +110,10 @@ class CHogaView : public Window, public FramePane, public OrderBookLink {
   CHogaCanvas canvas_;
   CHogaMemo memo_;
   CHogaChe trades_;
-  CTileStandIn tile_;
+  std::unique_ptr<CQZData> record_;  // the shown stock's own record, which its tile shows
+  CSTKItem tile_{*this};
   ToolTipControl tip_;
   std::unique_ptr<CReplayStandIn> replay_;
-  std::unique_ptr<CQZData> record_;
   FrameRelations relations_;
   std::u16string shown_code_;
   BookFrame latest_;

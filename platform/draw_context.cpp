@@ -133,8 +133,9 @@ struct DrawContext::State {
   QPoint viewport_origin;
   QSize window_extent{1, 1};
   QSize viewport_extent{1, 1};
-  bool boxed = false;  // a paint box was set
-  Rect paint_box;
+  bool boxed = false;  // paint boxes were set
+  std::vector<Rect> paint_boxes;
+  Rect paint_box;  // encloses them
 };
 
 DrawContext::DrawContext(Bitmap& target) : state_(std::make_unique<State>(target)) {
@@ -146,9 +147,25 @@ DrawContext::DrawContext(Bitmap& target) : state_(std::make_unique<State>(target
 
 DrawContext::~DrawContext() = default;
 
-void DrawContext::SetPaintBox(const Rect& box) {
-  state_->paint_box = box;
+void DrawContext::SetPaintBoxes(std::vector<Rect> boxes) {
+  Rect all;
+  for (const Rect& b : boxes) {
+    if (b.IsEmpty()) continue;
+    all = all.IsEmpty() ? b
+                        : Rect{std::min(all.left, b.left), std::min(all.top, b.top),
+                               std::max(all.right, b.right), std::max(all.bottom, b.bottom)};
+  }
+  state_->paint_boxes = std::move(boxes);
+  state_->paint_box = all;
   state_->boxed = true;
+}
+
+bool DrawContext::MustPaint(const Rect& r) const {
+  if (!state_->boxed) return true;
+  for (const Rect& b : state_->paint_boxes) {
+    if (!b.Intersect(r).IsEmpty()) return true;
+  }
+  return false;
 }
 
 Rect DrawContext::PaintBox() const {

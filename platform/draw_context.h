@@ -155,12 +155,15 @@ class DrawContext {
   void SetAnisotropic(Size window_extent, Size viewport_extent);
   void ResetMapping();
 
-  // The part of the target a window's paint must renew, in pixels: the
-  // window layer sets it to what was invalidated, and the rest of the target
-  // still holds what the last paint left there. A paint may skip what lies
-  // wholly outside it. The whole target unless set.
-  void SetPaintBox(const Rect& box);
+  // The parts of the target a window's paint must renew, in pixels: the
+  // window layer sets them to what was invalidated, and the rest of the
+  // target still holds what the last paint left there. A paint may skip what
+  // lies wholly outside them. The whole target unless set.
+  void SetPaintBoxes(std::vector<Rect> boxes);
+  // What encloses them all.
   [[nodiscard]] Rect PaintBox() const;
+  // True when r meets one of them.
+  [[nodiscard]] bool MustPaint(const Rect& r) const;
 
   // Ends drawing: what was drawn is in the target from here on; nothing more
   // may be drawn with this context.

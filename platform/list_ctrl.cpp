@@ -377,6 +377,7 @@ void ListCtrl::OnPaint(DrawContext& dc) {
   const int right = RowRight();
   for (int i = from; i < to; ++i) {
     const int y = rows_area_.top + (i - top_index_) * h;
+    if (!dc.MustPaint({rows_area_.left, y, rows_area_.right, y + h})) continue;
     CellRects(y, cells_);
     const unsigned state = rows_[i].state;
     const bool highlighted = (state & list_state::kDropHighlighted) ||
@@ -386,7 +387,8 @@ void ListCtrl::OnPaint(DrawContext& dc) {
   if (style_.grid_lines) {
     for (int i = from; i < to; ++i) {
       const int y = rows_area_.top + (i - top_index_ + 1) * h - 1;
-      dc.FillRect({rows_area_.left, y, rows_area_.right, y + 1}, colors_.grid);
+      if (dc.MustPaint({rows_area_.left, y, rows_area_.right, y + 1}))
+        dc.FillRect({rows_area_.left, y, rows_area_.right, y + 1}, colors_.grid);
     }
     // Column lines only as far as the paint reaches: filling a line one
     // pixel a row costs as much as the rows it crosses.

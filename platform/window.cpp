@@ -232,9 +232,11 @@ class WindowWidget : public QWidget {
       fresh = true;
     }
     // The buffer keeps the last paint outside the region Qt asks for.
-    const QRect r = e->rect();
-    const Rect box{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    owner_->PaintInto(buffer_, fresh ? nullptr : &box);
+    std::vector<Rect> boxes;
+    for (const QRect& r : e->region()) {
+      boxes.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    }
+    owner_->PaintInto(buffer_, fresh ? nullptr : &boxes);
     QPainter screen(this);
     screen.drawImage(0, 0, buffer_.image());
   }
@@ -628,9 +630,9 @@ bool Window::OnSetCursor(HitCode hit) {
   return true;
 }
 
-void Window::PaintInto(Bitmap& buffer, const Rect* box) {
+void Window::PaintInto(Bitmap& buffer, const std::vector<Rect>* boxes) {
   DrawContext dc(buffer);
-  if (box != nullptr) dc.SetPaintBox(*box);
+  if (boxes != nullptr) dc.SetPaintBoxes(*boxes);
   Send(sys::kEraseBackground, reinterpret_cast<WParam>(&dc), 0);
   dc.ResetClip();
   dc.ResetMapping();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/draw_context.h"
 #include "platform/geometry.h"
@@ -185,7 +186,7 @@ class Window : public MessageWindow {
   static void StopTimers(detail::WindowWidget& widget);
   // box: the part to renew (the rest of buffer holds the last paint); null
   // for all of it.
-  void PaintInto(Bitmap& buffer, const Rect* box = nullptr);
+  void PaintInto(Bitmap& buffer, const std::vector<Rect>* boxes = nullptr);
 
   detail::WindowWidget* widget_ = nullptr;
   Window* parent_ = nullptr;

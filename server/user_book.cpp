@@ -1,6 +1,8 @@
 #include "server/user_book.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 
 #include "net/text_util.h"
 #include "server/calendar.h"
@@ -34,18 +36,32 @@ std::vector<int> PickStocks(const Market& market, SimRandom& rng, int count, boo
   return picked;
 }
 
-// Prices a user's alarm is set at: the highest and the lowest price the
-// stock trades at within window seconds of now, so that both are reached
-// (the second a tick lower when it trades at one price only); when it will
-// not trade in that time, a few ticks either side of its price.
+// Prices a user's alarm is set at, among those the stock trades at within
+// window seconds of now, so that both are reached and spread over the
+// window: the first the price the stock reaches last (first traded latest),
+// the second the one it first reaches nearest the window's middle (a tick
+// lower when it trades at one price only). When it will not trade in that
+// time, a few ticks either side of its price.
 void AlarmPrices(const Market& market, int i, int window_s, SimRandom& rng, Alarm& a) {
   const Stock& s = market.stock(i);
   const std::vector<int> ahead = market.PricesAhead(i, window_s);
   const int up = 1 + static_cast<int>(rng.Below(4)), down = 1 + static_cast<int>(rng.Below(4));
   if (!ahead.empty()) {
-    a.price = *std::max_element(ahead.begin(), ahead.end());
-    a.price2 = *std::min_element(ahead.begin(), ahead.end());
-    if (a.price2 == a.price) a.price2 = std::max(TickDown(a.price, s.market, s.etf), s.lower_limit);
+    std::map<int, std::size_t> first;  // price -> the trade that first reaches it
+    for (std::size_t k = 0; k < ahead.size(); ++k) first.emplace(ahead[k], k);
+    const auto latest = std::max_element(first.begin(), first.end(),
+                                         [](auto& x, auto& y) { return x.second < y.second; });
+    a.price = latest->first;
+    const auto middle = static_cast<std::ptrdiff_t>(ahead.size() / 2);
+    a.price2 = 0;
+    std::ptrdiff_t best = -1;
+    for (const auto& [price, k] : first) {
+      const std::ptrdiff_t distance = std::abs(static_cast<std::ptrdiff_t>(k) - middle);
+      if (price == a.price || (best >= 0 && distance >= best)) continue;
+      best = distance;
+      a.price2 = price;
+    }
+    if (a.price2 == 0) a.price2 = std::max(TickDown(a.price, s.market, s.etf), s.lower_limit);
     return;
   }
   a.price = a.price2 = s.quote.price;

@@ -106,7 +106,7 @@ struct Fixture {
 
   void Paint(const Rect* box) {
     DrawContext dc(canvas);
-    if (box != nullptr) dc.SetPaintBox(*box);
+    if (box != nullptr) dc.SetPaintBoxes({*box});
     grid.Send(sys::kEraseBackground, reinterpret_cast<WParam>(&dc), 0);
     grid.Send(sys::kPaint, reinterpret_cast<WParam>(&dc), 0);
   }

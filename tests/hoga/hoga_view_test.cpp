@@ -327,9 +327,9 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   EXPECT_EQ(record->name(), u"테스트000100");
   ASSERT_NE(record->quote(), nullptr);
   EXPECT_EQ(record->quote()->Price(), 51100);
-  EXPECT_EQ(view.tile().data(), record);
-  Settle();
-  EXPECT_EQ(view.tile().redraws(), 2);  // the snapshot and the trade
+  EXPECT_EQ(view.tile().code(), record->code());
+  // The snapshot's price, then the trade's, once the tile has painted.
+  EXPECT_TRUE(testing_host::RunUntil([&] { return view.tile().painted_price() == 51100; }));
 
   // The memo, then another stock: a record of its own.
   Feed(Memo(u"000100", u"목표가 55,000\n손절 49,000"));
@@ -338,7 +338,7 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
       Snapshot(u"100100", QuoteLine({.price = 10000}), u"", BookLine(Ladder(10050, 10000, 50), 1)));
   ASSERT_NE(view.own_record(), nullptr);
   EXPECT_EQ(view.own_record()->code(), u"100100");
-  EXPECT_EQ(view.tile().data(), view.own_record());
+  EXPECT_EQ(view.tile().code(), u"100100");
   EXPECT_EQ(view.ShownStockCode(), u"100100");
 }
 
