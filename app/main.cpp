@@ -16,7 +16,9 @@
 #include "app/koa_app.h"
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "net/stock_code.h"
 #include "net/utf8.h"
+#include "platform/window_messages.h"
 #include "platform/application.h"
 #include "server/demo_server.h"
 
@@ -71,11 +73,12 @@ std::unique_ptr<server::DemoServer> StartDemo(AppOptions& options) {
 }
 
 // Watches the running client: link changes, the stock master arriving, the
-// screenshot and the time to quit.
+// screenshot and the time to quit. Unattended (a demo without a display) it
+// also picks the first stock of the screen, so that the picture shows a book.
 class Reporter {
  public:
-  Reporter(CKOAApp& app, const AppOptions& options, Steady::time_point started)
-      : app_(app), options_(options), started_(started) {
+  Reporter(CKOAApp& app, const AppOptions& options, Steady::time_point started, bool unattended)
+      : app_(app), options_(options), started_(started), unattended_(unattended) {
     CMainFrame& frame = *app.main_frame();
     if (app.login_shown_at() != Steady::time_point{}) {
       Say("login dialog shown " + std::to_string(ElapsedMs(started, app.login_shown_at())) +
@@ -122,7 +125,9 @@ class Reporter {
           " ms after the login");
     }
     CSessionData* session = app_.session();
-    if (session == nullptr || master_reported_) return;
+    if (session == nullptr) return;
+    if (unattended_ && !picked_ && frame != nullptr) PickFirstStock(*session);
+    if (master_reported_) return;
     const std::size_t count = session->Read()->master.size();
     if (count > 0 && count == last_master_count_) {
       master_reported_ = true;
@@ -131,6 +136,18 @@ class Reporter {
       Say(std::to_string(count) + " stocks in the master, resident memory " + mib + " MiB");
     }
     last_master_count_ = count;
+  }
+
+  void PickFirstStock(const CSessionData& session) {
+    std::u16string code;
+    {
+      const auto store = session.Read();
+      if (store->records.empty() || store->master.empty()) return;
+      code = store->records.begin()->first;
+    }
+    picked_ = true;
+    PostMessage(app_.main_frame()->top_bar().handle(), msg::kSelectStock,
+                static_cast<WParam>(PackStockCode(code)), 0);
   }
 
   void Screenshot() {
@@ -152,6 +169,8 @@ class Reporter {
   bool paint_reported_ = false;
   std::size_t last_master_count_ = 0;
   bool master_reported_ = false;
+  const bool unattended_;
+  bool picked_ = false;
 };
 
 }  // namespace
@@ -214,7 +233,7 @@ int main(int argc, char** argv) {
     // Offscreen, the frame opens as on a full-HD desktop.
     if (!display) app.SetScreenAreas({0, 0, 1920, 1040}, {0, 0, 1920, 1080});
     if (app.InitInstance()) {
-      Reporter reporter(app, options, started);
+      Reporter reporter(app, options, started, demo != nullptr && !display);
       exit_code = application.Run();
     } else if (app.login_cancelled()) {
       exit_code = 0;
