@@ -17,20 +17,7 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // The newest index ReferenceBar still answers for.
 constexpr int kReferenceLimit = 100000;
 
-double& Average(TICK& bar, int k) {
-  switch (k) {
-    case 0:
-      return bar.ma5;
-    case 1:
-      return bar.ma10;
-    case 2:
-      return bar.ma20;
-    case 3:
-      return bar.ma60;
-    default:
-      return bar.ma120;
-  }
-}
+
 
 double Rate(std::int32_t price, std::int32_t base) {
   // A base of 0 (a broken line) would give an infinite rate.
@@ -121,6 +108,21 @@ std::int64_t WholePart(double v) {
 
 }  // namespace
 
+double& AverageOf(TICK& bar, int k) {
+  switch (k) {
+    case 0:
+      return bar.ma5;
+    case 1:
+      return bar.ma10;
+    case 2:
+      return bar.ma20;
+    case 3:
+      return bar.ma60;
+    default:
+      return bar.ma120;
+  }
+}
+
 CChartData::CChartData(std::u16string code) : code_(std::move(code)) {}
 
 int CChartData::PeriodIndex(int n) {
@@ -194,7 +196,7 @@ void CChartData::ComputeAveragesLocked() {
     for (std::size_t k = 0; k < kPeriods.size(); ++k) {
       const int n = kPeriods[k];
       sums[k] += bar.close;
-      double& average = Average(bar, static_cast<int>(k));
+      double& average = AverageOf(bar, static_cast<int>(k));
       average = 0;
       if (j > n) {
         sums[k] -= bars_[i + n].close;
@@ -233,7 +235,7 @@ void CChartData::RescaleLocked() {
     top = std::max<std::int64_t>(top, bar.high);
     bottom = std::min<std::int64_t>(bottom, bar.low);
     for (std::size_t k = 0; k < kPeriods.size(); ++k) {
-      const double average = Average(bar, static_cast<int>(k));
+      const double average = AverageOf(bar, static_cast<int>(k));
       if (!average_on_[k] || !(average > 0)) continue;
       top = std::max(top, WholePart(average));
       bottom = std::min(bottom, WholePart(average));

@@ -36,6 +36,12 @@ struct TICK {
   friend bool operator==(const TICK&, const TICK&) = default;
 };
 
+// A bar's average of CChartData::kPeriods[k] (5, 10, 20, 60, 120).
+[[nodiscard]] double& AverageOf(TICK& bar, int k);
+[[nodiscard]] inline double AverageOf(const TICK& bar, int k) {
+  return AverageOf(const_cast<TICK&>(bar), k);
+}
+
 class CChartData {
  public:
   // The averaged periods, in the order of the average flags and partial sums.

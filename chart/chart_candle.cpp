@@ -8,20 +8,7 @@
 namespace velloran {
 namespace {
 
-double AverageOf(const TICK& bar, std::size_t k) {
-  switch (k) {
-    case 0:
-      return bar.ma5;
-    case 1:
-      return bar.ma10;
-    case 2:
-      return bar.ma20;
-    case 3:
-      return bar.ma60;
-    default:
-      return bar.ma120;
-  }
-}
+
 
 }  // namespace
 
@@ -96,7 +83,7 @@ void CQZChartCandle::DrawAverages(DrawContext& dc) {
     if (!view().averages[a]) continue;
     points.clear();
     for (int k = 0; k < n; ++k) {
-      const double v = AverageOf(Shown(k), a);
+      const double v = AverageOf(Shown(k), static_cast<int>(a));
       // A bar without the average is passed over; the line goes on past it.
       if (!(v > 0)) continue;
       points.push_back({static_cast<int>(BarLeft(k) + pitch() / 2), ValueToY(v)});

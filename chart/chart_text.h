@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
+#include "chart/bar_store.h"
 #include "net/text_util.h"
 
 namespace velloran::chart_text {
@@ -34,6 +36,22 @@ inline std::u16string ClockText(std::int32_t time) {
 // (price - base) x 100 / base; 0 for a bar without a base.
 inline double RateAgainst(std::int32_t price, std::int32_t base) {
   return base == 0 ? 0.0 : (static_cast<double>(price) - base) * 100.0 / base;
+}
+
+// The data tip of one bar: its date (and time, when given), open, high, low
+// and close with their rate against the bar's base, and its volume.
+inline std::u16string BarTipText(const TICK& bar, const std::u16string& time = {}) {
+  std::u16string text = u"날짜 : " + DateText(bar.date);
+  if (!time.empty()) text += u" " + time;
+  text += u"\n";
+  const std::pair<const char16_t*, std::int32_t> prices[] = {
+      {u"시가", bar.open}, {u"고가", bar.high}, {u"저가", bar.low}, {u"종가", bar.close}};
+  for (const auto& [name, price] : prices) {
+    text += std::u16string(name) + u" : " + FormatNumber(price) + u" (" +
+            FormatReal2(RateAgainst(price, bar.base)) + u"%)\n";
+  }
+  text += u"거래량 : " + FormatNumber(bar.volume) + u"\n";
+  return text;
 }
 
 }  // namespace velloran::chart_text

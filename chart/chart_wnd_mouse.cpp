@@ -136,17 +136,8 @@ std::u16string CQZChartWnd::TimeLabelText(const TICK& bar) const {
 }
 
 std::u16string CQZChartWnd::TipText(const TICK& bar) const {
-  std::u16string text = u"날짜 : " + DateText(bar.date);
-  if (!type_.empty() && type_[0] == u'm') text += u" " + ClockText(bar.time);
-  text += u"\n";
-  const std::pair<const char16_t*, std::int32_t> prices[] = {
-      {u"시가", bar.open}, {u"고가", bar.high}, {u"저가", bar.low}, {u"종가", bar.close}};
-  for (const auto& [name, price] : prices) {
-    text += std::u16string(name) + u" : " + FormatNumber(price) + u" (" +
-            FormatReal2(RateAgainst(price, bar.base)) + u"%)\n";
-  }
-  text += u"거래량 : " + FormatNumber(bar.volume) + u"\n";
-  return text;
+  const bool minutes = !type_.empty() && type_[0] == u'm';
+  return chart_text::BarTipText(bar, minutes ? ClockText(bar.time) : std::u16string());
 }
 
 void CQZChartWnd::ShowTipAtRest() {

@@ -11,20 +11,7 @@ constexpr int kSmallDrop = 3;  // the small texts stand this much lower
 constexpr int kAfterPrice = 12;
 constexpr int kAfterItem = 10;
 
-const char16_t* SignMark(int sign) {
-  switch (sign) {
-    case 1:
-      return u"↑";
-    case 2:
-      return u"▲";
-    case 4:
-      return u"↓";
-    case 5:
-      return u"▼";
-    default:
-      return u" ";
-  }
-}
+
 
 Color SignColor(int sign) {
   if (sign == 1 || sign == 2) return kRiseColor;
@@ -38,7 +25,8 @@ QuoteSummary MakeQuoteSummary(const CPKT& quote, std::int32_t previous_volume) {
   QuoteSummary s;
   s.color = SignColor(quote.Sign());
   s.price = FormatNumber(quote.Price());
-  s.change = SignMark(quote.Sign()) + FormatNumber(quote.Change());
+  const std::u16string_view mark = SignSymbol(quote.Sign());
+  s.change = (mark.empty() ? std::u16string(u" ") : std::u16string(mark)) + FormatNumber(quote.Change());
   s.rate = (quote.Rate() > 0 ? u"+" : u"") + FormatReal2(quote.Rate()) + u"%";
   s.volume = FormatNumber(quote.Volume());
   if (previous_volume > 0)

@@ -33,6 +33,23 @@ enum class QuoteField : int {
   kBestBid = 22,
 };
 
+// The mark of a sign code: "↑" (1, the upper limit), "▲" (2, up), "↓" (4, the
+// lower limit), "▼" (5, down); none for 3 (unchanged) and anything else.
+[[nodiscard]] constexpr std::u16string_view SignSymbol(int sign) {
+  switch (sign) {
+    case 1:
+      return u"↑";
+    case 2:
+      return u"▲";
+    case 4:
+      return u"↓";
+    case 5:
+      return u"▼";
+    default:
+      return u"";
+  }
+}
+
 class CPKT {
  public:
   static constexpr int kFieldCount = 26;

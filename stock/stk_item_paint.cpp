@@ -28,20 +28,7 @@ const Font& SmallFont() {
   return font;
 }
 
-std::u16string SignSymbol(std::int32_t sign) {
-  switch (sign) {
-    case 1:
-      return u"↑";
-    case 2:
-      return u"▲";
-    case 4:
-      return u"↓";
-    case 5:
-      return u"▼";
-    default:
-      return u"";
-  }
-}
+
 
 Color SignColor(std::int32_t sign) {
   if (sign < 3) return CSTKItem::kUpText;
@@ -71,16 +58,7 @@ TileLayout TileLayout::For(int width, int height, bool source_mode) {
 }
 
 std::u16string TileHoverText(const TICK& bar) {
-  using chart_text::RateAgainst;
-  std::u16string text = u"날짜 : " + chart_text::DateText(bar.date) + u"\n";
-  const std::pair<const char16_t*, std::int32_t> prices[] = {
-      {u"시가", bar.open}, {u"고가", bar.high}, {u"저가", bar.low}, {u"종가", bar.close}};
-  for (const auto& [name, price] : prices) {
-    text += std::u16string(name) + u" : " + FormatNumber(price) + u" (" +
-            FormatReal2(RateAgainst(price, bar.base)) + u"%)\n";
-  }
-  text += u"거래량 : " + FormatNumber(bar.volume) + u"\n";
-  return text;
+  return chart_text::BarTipText(bar);
 }
 
 bool CSTKItem::Capture() {
@@ -265,7 +243,7 @@ void CSTKItem::PaintCaption(DrawContext& dc) {
   const int name_top = l.text.top + kCaptionRow;
   const Rect name_box{2, name_top, l.text.right - 2, name_top + kCaptionRow};
   texts_.Draw(dc, f.name + u"(" + f.code + u")", name_box, TextAlign::kLeft, kText, kBackground);
-  const std::u16string price_text = FormatNumber(f.price) + u" " + SignSymbol(f.sign) + u" " +
+  const std::u16string price_text = FormatNumber(f.price) + u" " + std::u16string(SignSymbol(f.sign)) + u" " +
                                     FormatNumber(std::abs(static_cast<std::int64_t>(f.change))) +
                                     u" " + FormatReal2(f.rate) + u"％";
   const Rect price_box{2, name_box.bottom, l.text.right - 2, l.text.bottom};

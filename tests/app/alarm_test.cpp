@@ -68,7 +68,8 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   EXPECT_GE(reached.time, 90000);
   EXPECT_EQ(rig.frame.foot_bar().AlarmText(), u"알람 1건 확인 대기");
   testing_host::Settle();
-  ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "alarm_notice.png"));
+  ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "alarm_frame.png"));
+  ASSERT_TRUE(alarms.notice().SaveScreenshot(::testing::TempDir() + "alarm_notice.png"));
   // The notice stands in the lower right corner, above the foot bar.
   const Rect notice = alarms.notice().WindowRect();
   const Rect foot = rig.frame.foot_bar().WindowRect();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "app/book_quote.h"
@@ -117,6 +118,38 @@ TEST_F(KoaViewTest, BarsGrowByTheRatioAndStopAtTheOuterLines) {
   EXPECT_EQ(shot.PixelAt(plot.rect.left + 40, plot.upper), CKOAView::kGrid);
   EXPECT_EQ(shot.PixelAt(plot.rect.left + 40, plot.lower), CKOAView::kGrid);
   EXPECT_EQ(plot.centre - plot.upper, (plot.steps - 1) * u);
+}
+
+// A whole day, one sample a minute, as the server sends it: every bar lies
+// within the plot, red above the centre or blue below it.
+TEST_F(KoaViewTest, AWholeDayStaysInsideThePlot) {
+  std::u16string lines;
+  for (int m = 0; m < 390; ++m) {
+    const int hhmm = (9 + m / 60) * 100 + m % 60;
+    const double swing = std::sin(m / 37.0) * 2.6 + std::sin(m / 7.0) * 0.6;
+    const int ask = swing > 0 ? static_cast<int>(10000 * (1 + swing)) : 10000;
+    const int bid = swing > 0 ? 10000 : static_cast<int>(10000 * (1 - swing));
+    lines += u"20261210" + FormatInt06(hhmm * 100) + u"|" + FormatInt(ask) + u"|" +
+             FormatInt(bid) + u"\n";
+  }
+  Day(u"005930", lines);
+  ASSERT_EQ(view.samples().size(), 390u);
+  const Bitmap shot = view.Render();
+  ASSERT_TRUE(shot.SavePng(::testing::TempDir() + "koa_day.png"));
+  const CKOAView::Plot plot = CKOAView::PlotFor(view.ClientRect());
+  int red = 0, blue = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const Color c = shot.PixelAt(x, y);
+      const bool inside = x >= plot.rect.left && x <= plot.rect.right && y >= plot.upper &&
+                          y <= plot.lower;
+      if (c == CKOAView::kAsks) red += inside ? 1 : 1000000;
+      if (c == CKOAView::kBids) blue += inside ? 1 : 1000000;
+    }
+  }
+  EXPECT_GT(red, 100);
+  EXPECT_GT(blue, 100);
+  EXPECT_LT(red + blue, 1000000);  // none outside the plot
 }
 
 TEST_F(KoaViewTest, AFiftyPixelPlotHasThreeStepsAndARatioOfTenStopsAtTheSecondLine) {
