@@ -31,13 +31,7 @@ struct SeenTrade {
 class ChartTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ServerOptions o;
-    o.stocks = 300;
-    o.seed = 8;
-    o.speed = 0;
-    o.date = kDate;
-    o.start_time = 90000;
-    server_ = std::make_unique<DemoServer>(o);
+    server_ = std::make_unique<DemoServer>(testing::SteppedMarket(kDate, 8));
     std::string error;
     ASSERT_TRUE(server_->Start(error)) << error;
     ASSERT_TRUE(client_.Connect(server_->session_port()));

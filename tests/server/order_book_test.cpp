@@ -23,15 +23,7 @@ using testing::TestClient;
 
 constexpr int kDate = 20260105;
 
-ServerOptions Options() {
-  ServerOptions o;
-  o.stocks = 300;
-  o.seed = 5;
-  o.speed = 0;
-  o.date = kDate;
-  o.start_time = 90000;
-  return o;
-}
+ServerOptions Options() { return testing::SteppedMarket(kDate); }
 
 struct BookFields {
   int time = 0;

@@ -25,15 +25,7 @@ using testing::TestClient;
 
 constexpr int kDate = 20260105;
 
-ServerOptions Options() {
-  ServerOptions o;
-  o.stocks = 300;
-  o.seed = 5;
-  o.speed = 0;  // the market moves only by Advance
-  o.date = kDate;
-  o.start_time = 90000;
-  return o;
-}
+ServerOptions Options() { return testing::SteppedMarket(kDate); }
 
 std::u16string Decode(const std::u16string& encoded) {
   return GB_DEC(encoded.c_str());

@@ -40,6 +40,16 @@ bool SendAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
+ServerOptions SteppedMarket(int date, std::uint64_t seed) {
+  ServerOptions o;
+  o.stocks = 300;
+  o.seed = seed;
+  o.speed = 0;
+  o.date = date;
+  o.start_time = 90000;
+  return o;
+}
+
 TestClient::~TestClient() {
   if (fd_ >= 0) ::close(fd_);
 }

@@ -2,11 +2,13 @@
 // A plain loopback client for the demo server's tests: a blocking TCP socket
 // framed with the client's receive buffer, and a one-shot HTTP POST.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "net/packet.h"
 #include "net/receive_buffer.h"
+#include "server/server_options.h"
 
 namespace velloran::server::testing {
 
@@ -38,6 +40,10 @@ class TestClient {
   CMyQueue queue_;
   std::unique_ptr<Packet> login_answer_;
 };
+
+// A market of 300 stocks on that date from 09:00 that moves only when a test
+// advances it.
+ServerOptions SteppedMarket(int date, std::uint64_t seed = 5);
 
 struct HttpReply {
   int status = 0;
