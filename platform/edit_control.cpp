@@ -242,6 +242,9 @@ void EditControl::SetText(const std::u16string& text) {
     return;
   }
   edit_->setText(ToQString(shown));
+  // A text set by the program shows from its start, caret first, as the
+  // system's edit box does; typing keeps its own caret.
+  edit_->setCursorPosition(0);
   Window::SetText(FromQString(edit_->text()));  // after the limit
 }
 

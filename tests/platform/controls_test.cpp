@@ -60,6 +60,7 @@ TEST_F(ControlsTest, EditTypesUpperCaseLatinAndKeepsOtherText) {
   EXPECT_EQ(host.Commands(131, ctl::kEditChange), 5);
   edit.SetText(u"samsung 삼성");
   EXPECT_EQ(edit.Text(), u"SAMSUNG 삼성");
+  EXPECT_EQ(edit.CaretPosition(), 0);  // a name longer than the box shows its start
   // Select-all, then typing replaces the selection.
   edit.SelectAll();
   EXPECT_EQ(edit.SelectionStart(), 0);
