@@ -195,7 +195,8 @@ LResult CTopBar::WindowProc(WindowMessage& m) {
       }
       return 0;
     case msg::kHogaChanged:
-      if (auto q = m.Take<BookQuote>()) {
+      // A quote of the stock shown before, still on its way, is not this one's.
+      if (auto q = m.Take<BookQuote>(); q && q->code == shown_code_) {
         quote_ = std::move(*q);
         Invalidate(SummaryRect());
       }
@@ -265,6 +266,12 @@ void CTopBar::SelectStock(const std::u16string& code) {
   std::optional<Selection> s = FindStock(code);
   if (!s) return;
   pending_code_.clear();
+  // The summary of the stock before would stand beside this one's name
+  // until its book comes: it goes at once.
+  if (s->code != shown_code_ && quote_) {
+    quote_.reset();
+    Invalidate(SummaryRect());
+  }
   shown_code_ = s->code;
   shown_market_ = s->market;
   previous_volume_ = s->previous_volume;

@@ -135,11 +135,17 @@ TEST_F(TopBarTest, TheSummaryPaintsTheRegisteredViewsQuoteAndPlayOpensItsReplay)
   AddMaster(rig.session, u"005930", u"삼성전자", 1, 1000000);
   AddMaster(rig.session, u"000020", u"동화약품", 1);  // no previous day's volume
   PostMessage(bar.handle(), msg::kSelectStock, PackStockCode(u"005930"), 0);
-  auto quote = std::make_unique<BookQuote>();
-  ASSERT_TRUE(quote->quote.Parse(u"100000|2|1500|1.52|71500|0|70000|0|72000|0|69500|0|10|"
-                                 u"1500000|0|0|0|0|0|0|0|71600|71500|0|0|0"));
-  PostOwned(bar.handle(), msg::kHogaChanged, std::move(quote), true, 0);
-  Settle();
+  const auto post_quote = [&](const std::u16string& code) {
+    auto quote = std::make_unique<BookQuote>();
+    quote->code = code;
+    ASSERT_TRUE(quote->quote.Parse(u"100000|2|1500|1.52|71500|0|70000|0|72000|0|69500|0|10|"
+                                   u"1500000|0|0|0|0|0|0|0|71600|71500|0|0|0"));
+    PostOwned(bar.handle(), msg::kHogaChanged, std::move(quote), true, 0);
+    Settle();
+  };
+  post_quote(u"000020");  // a book not (or no longer) shown
+  EXPECT_FALSE(bar.quote());
+  post_quote(u"005930");
   ASSERT_TRUE(bar.SaveScreenshot(::testing::TempDir() + "top_bar_quote.png"));
   const QuoteSummary s = MakeQuoteSummary(bar.quote()->quote, 1000000);
   EXPECT_EQ(s.price + u" " + s.change + u" " + s.rate + u" " + s.volume + u" " + s.ratio,
@@ -155,8 +161,15 @@ TEST_F(TopBarTest, TheSummaryPaintsTheRegisteredViewsQuoteAndPlayOpensItsReplay)
   // shown stock has no previous day's volume.
   const Rect area = bar.SummaryRect();
   const Bitmap with = bar.Render();
+  // Another stock: the summary before it goes at once, not standing beside
+  // the new name until the new book comes.
   PostMessage(bar.handle(), msg::kSelectStock, PackStockCode(u"000020"), 0);
   Settle();
+  EXPECT_FALSE(bar.quote());
+  const Bitmap blank = bar.Render();
+  for (int y = 0; y < blank.height(); ++y)
+    for (int x = area.left; x < area.right; ++x) ASSERT_NE(blank.PixelAt(x, y), kRiseColor);
+  post_quote(u"000020");
   const Bitmap without = bar.Render();
   int red = 0, changed = 0, darkest = 255;
   for (int y = 0; y < with.height(); ++y) {
