@@ -95,8 +95,13 @@ bool CSTKItem::Capture() {
     f.start = std::clamp(bars.Start(), 0, f.end);
     f.top = bars.Top();
     f.bottom = bars.Bottom();
-    f.volume_top = bars.VolumeTop();
     f.bars = bars.Bars(f.start, std::min(f.end + 1, f.count));
+    // The largest volume in view: a live quote grows today's volume without
+    // rescaling the store, and a bar above the store's top would climb out
+    // of the volume plot over the candles.
+    f.volume_top = bars.VolumeTop();
+    for (int i = 0; i < f.end - f.start; ++i)
+      f.volume_top = std::max(f.volume_top, f.bars[i].volume);
   });
   // A store with no bars in view has no bar width (and no division by it).
   bar_width_ = f.end > 0 ? layout_.price_plot.width() / f.end : 0;

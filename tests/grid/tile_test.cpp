@@ -141,6 +141,14 @@ TEST_F(TileTest, ChartCaptionMarksAndCaptureLineAsDrawn) {
   // Volume against the bar before: 2000 > 300 red, 300 < 900 blue.
   EXPECT_GT(CountInColumn(b, body(0), l.volume_plot, CSTKItem::kRise), 0);
   EXPECT_GT(CountInColumn(b, body(1), l.volume_plot, CSTKItem::kFall), 0);
+  // Today's volume grows past the scale with a live quote of the same range:
+  // its bar fills the volume plot and stays inside it, under the frame.
+  Packet grown(u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>000010</STKCD><DATA>" +
+               testing::QuoteText(1080, 1040, 1090, 1030, 9000) + u"</DATA></PKT>");
+  session.Dispatch(grown);
+  const Bitmap g = tile.Render();
+  EXPECT_EQ(CountInColumn(g, body(0), l.volume_plot, CSTKItem::kRise), l.volume_plot.height());
+  EXPECT_EQ(g.PixelAt(body(0), l.volume.top), CSTKItem::kPlotFrame);
   // Both averages: 30 bars give the newest ten a 20-day average.
   EXPECT_GT(CountIn(b, l.price_plot, CSTKItem::kMa5), 10);
   EXPECT_GT(CountIn(b, l.price_plot, CSTKItem::kMa20), 10);
