@@ -1,6 +1,7 @@
 #include "grid/qz_tile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "net/message_codes.h"
@@ -27,6 +28,9 @@ SortEntry EntryFor(const CQZData* record, int key) {
     case kSortReverse:
       (void)record->IsReverse();  // brings the ratio up to date
       e.number = record->reverse_ratio();
+      // Without totals there is no ratio (0 / 0 is not a number, and would
+      // stop the sort from moving anything past it): such tiles stay behind.
+      if (!std::isfinite(e.number)) return e;
       break;
     case kSortRate:
       if (quote == nullptr) return e;

@@ -176,6 +176,25 @@ TEST_F(TileTest, ChartCaptionMarksAndCaptureLineAsDrawn) {
   EXPECT_EQ(p.PixelAt(32, l.volume.bottom + 3), CSTKItem::kBackground);
 }
 
+TEST_F(TileTest, SortedByReverseRatioTilesWithoutTotalsStayBehind) {
+  Hit(u"000001", u"가", 30, 1080, 10, 100);   // 10
+  Hit(u"000002", u"나", 30, 1080, 100, 150);  // 1.5
+  Hit(u"000003", u"다", 30, 1080, 0, 0);      // no totals: no ratio
+  Hit(u"000004", u"라", 30, 1080, 100, 300);  // 3
+  wall.Rebuild(true);
+  const auto order = [&] {
+    std::u16string codes;
+    for (const CSTKItem* tile : wall.shown()) codes += tile->code().substr(5) + u" ";
+    return codes;
+  };
+  wall.SetSort(kSortReverse, true);
+  wall.Layout();
+  EXPECT_EQ(order(), u"2 4 1 3 ");
+  wall.SetSort(kSortReverse, false);
+  wall.Layout();
+  EXPECT_EQ(order(), u"1 4 2 3 ");
+}
+
 TEST_F(TileTest, BarCountsThatDrawNoChartOrGiveNoHoverAndARecordWithoutBars) {
   Hit(u"000061", u"많은봉", 61, 1080);
   Hit(u"000060", u"육십봉", 60, 1080);
