@@ -369,6 +369,12 @@ void CTopBar::SendScreenRequest(const std::u16string& dropped, int screen) {
   p.AddInt(u"IDX", screen);
   p.AddInt(u"MARKET", filter_.GetCurSel());
   p.AddInt(u"CHK", check_.IsChecked() ? 1 : 0);
+  // A past moment of the time machine is asked for as that moment again:
+  // without it the market has no moment to answer for.
+  if (screen == code::kScreenPastReverse) {
+    const std::u16string htime = session_.Read()->time_machine_time;
+    if (!htime.empty()) p.AddText(u"HTIME", htime);
+  }
   session_.Send(p);
 }
 

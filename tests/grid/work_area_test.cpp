@@ -14,6 +14,7 @@
 #include "app/main_frame.h"
 #include "app/session_data.h"
 #include "grid/qz_view.h"
+#include "grid/top_bar.h"
 #include "net/message_codes.h"
 #include "net/session_socket.h"
 #include "net/text_util.h"
@@ -309,12 +310,26 @@ TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
   EXPECT_EQ(session->Read()->time_machine_time, htime);
   EXPECT_EQ(view().search_time(), past.substr(4, 2) + u"/" + past.substr(6, 2) + u" 15:19");
   EXPECT_EQ(minutes.GetCurSel(), 1);  // the past screen keeps its list
+  const std::size_t past_records = Records().size();
+  ASSERT_GT(past_records, 0u);
+
+  // Another market filter asks for the same moment, under the new filter.
+  CTopBar& bar = dynamic_cast<CTopBar&>(frame->top_bar());
+  bar.filter().SetFocus();
+  SimulateKey(bar.filter(), sys::kVkUp);
+  SimulateKey(bar.filter(), sys::kVkUp);  // 전체: at least what 코스닥 had
+  AwaitResult(sent + 3);
+  EXPECT_NE(Requests().back().find(u"<IDX>3016</IDX><MARKET>0</MARKET><CHK>1</CHK><HTIME>" +
+                                   htime + u"</HTIME>"),
+            std::u16string::npos);
+  EXPECT_GE(Records().size(), past_records);
+  EXPECT_EQ(view().search_time(), past.substr(4, 2) + u"/" + past.substr(6, 2) + u" 15:19");
 
   // Back to today by a re-search; later minutes of today appear.
   market->Advance(5 * 60);
   Drain();
   Click(view().research_button(), {10, 10});
-  AwaitResult(sent + 2);
+  AwaitResult(sent + 4);
   EXPECT_EQ(session->current_screen(), code::kScreenReverse);
   EXPECT_EQ(time.selected_date(), past);  // the stored date stays selected
   EXPECT_EQ(minutes.GetCount(), 380);
