@@ -47,6 +47,8 @@ void CHogaView::OnDestroy() {
 }
 
 void CHogaView::PushPacket(std::unique_ptr<Packet> packet) {
+  if (packet && packet->GetInt(u"GBN", 0) == code::kOrderBook)
+    routed_code_ = packet->GetText(u"SHCODE", u"");
   feed_.Push(std::move(packet));
 }
 
