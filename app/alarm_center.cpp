@@ -218,7 +218,11 @@ void CAlarmCenter::SetMuted(bool muted) {
 }
 
 void CAlarmCenter::OnAlarm(const Packet& alarm) {
-  book_.Add(CAlarmBook::FromPacket(alarm, *session_.Read(), session_.TradingDate()));
+  ReachedAlarm reached = CAlarmBook::FromPacket(alarm, *session_.Read(), session_.TradingDate());
+  // An alarm price of 0 is one the trader left unset; a quote that reads 0
+  // (a record cut short) "reaches" it, which is nothing to tell.
+  if (reached.alarm_price <= 0) return;
+  book_.Add(std::move(reached));
   if (!muted()) (void)PlayAlertSound();
   Refresh();
 }

@@ -170,6 +170,7 @@ void CHogaFeed::OnSnapshot(std::unique_ptr<Packet> packet) {
   change->packet = std::move(packet);
   Hand(std::move(change));
   PostQuote(t.top_bar, static_cast<int>(BookQuote::Change::kSnapshot));
+  PostQuote(t.koa_view, static_cast<int>(BookQuote::Change::kSnapshot));
 }
 
 void CHogaFeed::OnRealtime(std::unique_ptr<Packet> packet) {

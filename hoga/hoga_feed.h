@@ -48,7 +48,7 @@ struct HogaTargets {
   WindowHandle view;        // the book's own window
   WindowHandle top_bar;     // snapshots and trades
   WindowHandle chart_view;  // new stocks, trades, chart replies 1 and 2
-  WindowHandle koa_view;    // book updates and the day's ratio samples
+  WindowHandle koa_view;    // new stocks, book updates and the day's ratio samples
   WindowHandle replay;      // replay data and chart replies 3 and up
 };
 

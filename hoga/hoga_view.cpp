@@ -47,6 +47,8 @@ void CHogaView::OnDestroy() {
 }
 
 void CHogaView::PushPacket(std::unique_ptr<Packet> packet) {
+  if (packet && packet->GetInt(u"GBN", 0) == code::kOrderBook)
+    routed_code_ = packet->GetText(u"SHCODE", u"");
   feed_.Push(std::move(packet));
 }
 
@@ -107,6 +109,8 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
   ++changes_;
   switch (change->kind) {
     case HogaChange::Kind::kSnapshot: {
+      // Another stock's memo is not this one's: the box waits for its own.
+      if (change->frame.code != shown_code_) memo_.SetText(u"");
       shown_code_ = change->frame.code;
       latest_ = std::move(change->frame);
       full_pending_ = true;

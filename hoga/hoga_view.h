@@ -50,7 +50,9 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
 
   // OrderBookLink.
   void PushPacket(std::unique_ptr<Packet> packet) override;
-  [[nodiscard]] std::u16string_view ShownStockCode() const override { return shown_code_; }
+  // The stock of the snapshot pushed last: the thread applies it before
+  // anything pushed after it, so its trades belong here from then on.
+  [[nodiscard]] std::u16string_view ShownStockCode() const override { return routed_code_; }
   [[nodiscard]] WindowHandle ReplayWindow() const override;
   // TileSource: the own record, for the tile (on the user-interface thread).
   bool VisitRecord(std::u16string_view code, const RecordVisit& visit) const override;
@@ -115,7 +117,8 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   ToolTipControl tip_;
   std::unique_ptr<CReplayStandIn> replay_;
   FrameRelations relations_;
-  std::u16string shown_code_;
+  std::u16string shown_code_;   // the stock the window shows
+  std::u16string routed_code_;  // the stock of the last snapshot pushed (UI thread)
   BookFrame latest_;
   bool full_pending_ = true;
   bool frame_pending_ = false;

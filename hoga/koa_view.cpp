@@ -59,6 +59,14 @@ void CKOAView::LoadDay(const Packet& packet) {
 }
 
 void CKOAView::AddLive(const BookQuote& book) {
+  // The book took another stock: the day shown is not its day, which the
+  // server sends next.
+  if (book.change == BookQuote::Change::kSnapshot && book.code != stock_) {
+    samples_.clear();
+    stock_ = book.code;
+    UpdateNow();
+    return;
+  }
   // A day exists only once the server sent it, and only for its own stock:
   // a book of the next stock before its day arrives adds nothing.
   if (samples_.empty() || book.change != BookQuote::Change::kBook) return;

@@ -4,7 +4,8 @@
 // the remaining asks outweigh the bids, blue below while the bids do, as long
 // as the larger total is times the smaller in grid units. The day comes from
 // the server once per stock (2027/3015); the order-book view adds one live
-// sample a minute of book time (2028).
+// sample a minute of book time (2028), and a new stock of the book (2028 with
+// its snapshot) empties the view until that stock's day comes.
 
 #include <cstdint>
 #include <string>

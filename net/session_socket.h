@@ -31,11 +31,13 @@ class IncomingQueue {
 class OrderBookLink {
  public:
   virtual ~OrderBookLink() = default;
-  // The view's own queue; ownership passes. Any thread may push.
+  // The view's own queue; ownership passes. Any thread may push, but a
+  // snapshot only on the user-interface thread: it changes the stock below.
   virtual void PushPacket(std::unique_ptr<Packet> packet) = 0;
-  // The stock the view shows now (empty when none). Asked on the
-  // user-interface thread, which is where the view changes it, and valid
-  // until it does.
+  // The stock the view shows, or will once the snapshot pushed last is
+  // applied (empty when none): its trades pushed from now on are applied
+  // after that snapshot. Asked on the user-interface thread, which is where
+  // the view changes it, and valid until it does.
   [[nodiscard]] virtual std::u16string_view ShownStockCode() const = 0;
   // The replay window opened from the view; a null handle when none.
   [[nodiscard]] virtual WindowHandle ReplayWindow() const = 0;

@@ -7,11 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -81,9 +81,22 @@ std::string WaveFile() {
                                           ? std::filesystem::path(runtime)
                                           : std::filesystem::temp_directory_path();
     const auto path = dir / ("velloran-alert-" + std::to_string(::getuid()) + ".wav");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << AlertWave();
-    if (out) file = path.string();
+    // The directory may be the shared temporary one: the file is made anew,
+    // never opened through a name someone else put there (a link to one of
+    // this user's files would be overwritten). Another's file of that name
+    // cannot be removed, and then there is no file.
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const std::string wave = AlertWave();
+    std::size_t done = 0;
+    while (done < wave.size()) {
+      const ssize_t n = ::write(fd, wave.data() + done, wave.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) == 0 && done == wave.size()) file = path.string();
   });
   return file;
 }

@@ -91,6 +91,18 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   ClickFootBarAlarms();  // closes it again
   EXPECT_FALSE(alarms.list()->IsVisible());
 
+  // An alarm price of 0 is one left unset, which a quote cut short to a
+  // price of 0 "reaches": nothing is shown or sounded.
+  auto unset = std::make_unique<Packet>(0);
+  unset->AddInt(u"IDX", 3010);
+  unset->AddText(u"SHCODE", reached.code);
+  unset->AddInt(u"PRC", 0);
+  ASSERT_TRUE(PostPacket(rig.frame.handle(), msg::kAlarmReached, std::move(unset), true, 0));
+  testing_host::Settle();
+  EXPECT_EQ(alarms.book().entries().size(), 1u);
+  EXPECT_EQ(sounds, 1);
+  EXPECT_FALSE(alarms.notice().IsVisible());
+
   // Muted, the next alarm is shown but not sounded; a click on its notice
   // acknowledges it and picks its stock. The setting is kept in qza.cfg.
   alarms.SetMuted(true);

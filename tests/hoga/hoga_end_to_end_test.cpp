@@ -175,14 +175,16 @@ TEST(HogaEndToEndTest, APickedStockShowsItsLiveBookAndRepaintsOnlyWhatMoved) {
   EXPECT_GT(view.frames(), frames_before);
   EXPECT_GT(partial_frames, 0);
   EXPECT_LT(view.canvas().rows_painted() - rows_before, 40 * (view.frames() - frames_before));
-  // The ratio view had the day's samples passed on, then a copy of every
-  // book update.
-  ASSERT_GE(koa.payloads.size(), 2u);
-  ASSERT_NE(koa.Owned<Packet>(0), nullptr);
-  EXPECT_EQ(koa.Owned<Packet>(0)->GetInt(u"GBN", 0), code::kChartUpdate);
-  ASSERT_NE(koa.Owned<BookQuote>(1), nullptr);
-  EXPECT_EQ(koa.Owned<BookQuote>(1)->change, BookQuote::Change::kBook);
-  EXPECT_EQ(koa.Owned<BookQuote>(1)->code, code);
+  // The ratio view was told of the new stock, had the day's samples passed
+  // on, then a copy of every book update.
+  ASSERT_GE(koa.payloads.size(), 3u);
+  ASSERT_NE(koa.Owned<BookQuote>(0), nullptr);
+  EXPECT_EQ(koa.Owned<BookQuote>(0)->change, BookQuote::Change::kSnapshot);
+  ASSERT_NE(koa.Owned<Packet>(1), nullptr);
+  EXPECT_EQ(koa.Owned<Packet>(1)->GetInt(u"GBN", 0), code::kChartUpdate);
+  ASSERT_NE(koa.Owned<BookQuote>(2), nullptr);
+  EXPECT_EQ(koa.Owned<BookQuote>(2)->change, BookQuote::Change::kBook);
+  EXPECT_EQ(koa.Owned<BookQuote>(2)->code, code);
 
   const std::filesystem::path shots = std::filesystem::temp_directory_path();
   EXPECT_TRUE(view.SaveScreenshot((shots / "order_book.png").string()));

@@ -179,6 +179,17 @@ TEST_F(KoaViewTest, LiveSamplesComeOneAMinuteAfterTheDayAndOnlyForItsStock) {
   EXPECT_EQ(view.samples()[1].bid_total, 21);
   EXPECT_EQ(view.samples()[1].key, FormatInt(session.TradingDate()) + u"093100");
   EXPECT_EQ(view.samples()[2].time, 93300);
+
+  // The book takes another stock: the day of the one before goes with it,
+  // and the new one's day, when it comes, is shown.
+  Book(u"005930", u"093400", 1, 2, BookQuote::Change::kSnapshot);  // the same stock again
+  EXPECT_EQ(view.samples().size(), 3u);
+  Book(u"000660", u"093400", 1, 2, BookQuote::Change::kSnapshot);
+  EXPECT_TRUE(view.samples().empty());
+  Book(u"000660", u"093405", 1, 2);
+  EXPECT_TRUE(view.samples().empty());
+  Day(u"000660", u"20170105093000|5000|2000\n");
+  EXPECT_EQ(view.samples().size(), 1u);
 }
 
 }  // namespace
