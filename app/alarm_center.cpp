@@ -76,7 +76,23 @@ void CAlarmListWnd::SetMuted(bool muted) {
 void CAlarmListWnd::Select(int row) {
   const int count = static_cast<int>(book_.entries().size());
   selected_ = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+  if (selected_ >= 0) {
+    // Keep the selected row in sight: the keys reach rows past the newest twelve.
+    const int position = count - 1 - selected_;
+    if (position < first_shown_) ScrollTo(position);
+    if (position >= first_shown_ + kMaxRows) ScrollTo(position - kMaxRows + 1);
+  }
   Invalidate();
+}
+
+void CAlarmListWnd::ScrollTo(int first) {
+  const int count = static_cast<int>(book_.entries().size());
+  first_shown_ = std::clamp(first, 0, std::max(0, count - kMaxRows));
+  Invalidate();
+}
+
+void CAlarmListWnd::OnMouseWheel(int delta, Point, WParam) {
+  ScrollTo(first_shown_ + (delta > 0 ? -3 : 3));
 }
 
 int CAlarmListWnd::Height() const {
@@ -92,7 +108,7 @@ Rect CAlarmListWnd::SoundRect() const {
 // Newest first, as many as fit.
 Rect CAlarmListWnd::RowRect(std::size_t index) const {
   const int count = static_cast<int>(book_.entries().size());
-  const int position = count - 1 - static_cast<int>(index);
+  const int position = count - 1 - static_cast<int>(index) - first_shown_;
   if (position < 0 || position >= kMaxRows) return {};
   const int top = kHeaderHeight + position * kRowHeight;
   return {1, top, ClientRect().right - 1, top + kRowHeight};

@@ -72,12 +72,16 @@ class CAlarmListWnd : public Window {
   void OnPaint(DrawContext& dc) override;
   void OnLButtonDown(Point p, WParam) override;
   void OnKeyDown(WParam key) override;
+  void OnMouseWheel(int delta, Point, WParam) override;
 
  private:
+  // Rows run newest first; the list shows kMaxRows of them from first_shown_.
+  void ScrollTo(int first);
   const CAlarmBook& book_;
   Actions actions_;
   bool muted_ = false;
   int selected_ = -1;
+  int first_shown_ = 0;
 };
 
 class CAlarmCenter {

@@ -120,6 +120,26 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   EXPECT_EQ(alarms.book().waiting(), 0u);
   EXPECT_EQ(alarms.book().entries().size(), 2u);
   EXPECT_EQ(Picked(), std::vector<std::u16string>{reached.code});
+
+  // A busy day: more alarms than the list's rows. The keys walk down to the
+  // oldest, and the list follows the selection.
+  for (int i = 0; i < 14; ++i) {
+    auto more = std::make_unique<Packet>(0);
+    more->AddInt(u"IDX", 3010);
+    more->AddText(u"SHCODE", reached.code);
+    more->AddInt(u"PRC", reached.alarm_price + i);
+    ASSERT_TRUE(PostPacket(rig.frame.handle(), msg::kAlarmReached, std::move(more), true, 0));
+  }
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().entries().size() == 16; }));
+  ClickFootBarAlarms();
+  EXPECT_EQ(alarms.list()->selected(), 15);  // the newest waiting
+  EXPECT_FALSE(alarms.list()->RowRect(15).IsEmpty());
+  EXPECT_TRUE(alarms.list()->RowRect(0).IsEmpty());
+  for (int i = 0; i < 20; ++i) SimulateKey(*alarms.list(), sys::kVkDown);
+  testing_host::Settle();
+  EXPECT_EQ(alarms.list()->selected(), 0);
+  EXPECT_FALSE(alarms.list()->RowRect(0).IsEmpty());
+  EXPECT_TRUE(alarms.list()->RowRect(15).IsEmpty());
   rig.frame.Destroy();
   rig.session.SaveSettings();
   std::vector<std::u16string> lines;
