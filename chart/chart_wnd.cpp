@@ -335,6 +335,12 @@ void CQZChartWnd::SetData(std::u16string_view data, std::u16string_view quote) {
   quote_ = CPKT{};
   quote_.Parse(quote);
   quote_.set_code(code_);
+  // A view scrolled back past every bar of this reply (a longer history of
+  // another type or stock) would show none: show as many from the newest.
+  if (visible_start_ > 0 && visible_start_ >= data_.Count()) {
+    visible_end_ = std::max(visible_end_ - visible_start_, 1);
+    visible_start_ = 0;
+  }
   data_.SetView(visible_end_, visible_start_);
   ApplyTick(false);
   RedrawPanes();

@@ -332,6 +332,16 @@ TEST_F(ChartWindowTest, ScrollingMovesTheViewAndTheSliderToNoBarShowsOne) {
   chart.Send(sys::kHScroll, sys::MakeWParam(ctl::kTop, 0), static_cast<LParam>(bar.handle().id()));
   ASSERT_TRUE(RunUntil([&] { return chart.data().Start() == 40; }));
   EXPECT_EQ(chart.data().End(), 100);
+  // A reply with no more bars than that start (another type or stock) shows
+  // its newest bars, as many as were shown, not an empty chart.
+  chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 30000)), u"");
+  EXPECT_EQ(chart.data().Start(), 0);
+  EXPECT_EQ(chart.data().End(), 30);
+  EXPECT_EQ(chart.slider().GetPos(), 30);
+  chart.SetData(DataText(DayWalk(100, sys_days{2025y / March / 14}, 30000)), u"");
+  EXPECT_EQ(chart.data().End(), 60);
+  chart.Send(sys::kHScroll, sys::MakeWParam(ctl::kTop, 0), static_cast<LParam>(bar.handle().id()));
+  ASSERT_TRUE(RunUntil([&] { return chart.data().Start() == 40; }));
 
   // The slider's Home key asks for 1 bar ending before the start: one bar.
   chart.slider().Send(sys::kKeyDown, sys::kVkHome, 0);
