@@ -48,7 +48,7 @@ bool CQZChartWnd::ApplyTick(bool live) {
   } else if (type_ == u"J" || type_ == u"M") {
     ApplyPeriodTick(live);
   } else if (!type_.empty() && type_[0] == u'm') {
-    return ApplyMinuteTick(trading_date);
+    return ApplyMinuteTick(trading_date, live);
   }
   return true;
 }
@@ -119,7 +119,7 @@ void CQZChartWnd::ApplyPeriodTick(bool live) {
   last_price_ = price;
 }
 
-bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date) {
+bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date, bool live) {
   if (context_ == nullptr || !context_->CheckMarketState()) return true;
   const TICK newest = data_.Bar(0);
   // Bars of an earlier day: the chart must be asked for again.
@@ -147,7 +147,8 @@ bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date) {
       bar.high = std::max(bar.high, price);
       if (bar.low == 0 || bar.low > price) bar.low = price;
       bar.close = price;
-      bar.volume += quote_.TradeVolume();
+      // A reply's bars already hold the trade its quote reports.
+      if (live) bar.volume += quote_.TradeVolume();
       data_.SetBar(0, bar);
     }
   }

@@ -364,7 +364,10 @@ TEST_F(ChartWindowTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
     bars.push_back(
         {20250314, minutes / 60 * 10000 + minutes % 60 * 100, 1000, 1010, 990, 1000 + i, 50});
   }
-  chart.SetData(DataText(bars), u"");
+  // The reply's quote is a trade the newest bar already holds: its volume
+  // is not added again.
+  chart.SetData(DataText(bars), QuoteText(93040, 2, 10, 1000, 1000, 1100, 990, 7, 9000));
+  EXPECT_EQ(chart.data().Bar(0).volume, 50);
   const std::vector<TICK> before = chart.data().Bars();
   const auto tick = [&](std::int32_t time, std::int32_t price) {
     CPKT q;
