@@ -196,14 +196,12 @@ void CQZChartWnd::OnMouseMove(Point p, WParam) {
 
 bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   if (id >= kMonthId && id <= kDayId && code == ctl::kButtonClicked) {
-    ChangeType(kPeriodTypes[id - kMonthId]);
-    Request();
+    SwitchPeriod(kPeriodTypes[id - kMonthId]);
     return true;
   }
   if ((id == kMinuteId && code == ctl::kButtonClicked) ||
       (id == kPeriodComboId && code == ctl::kComboSelChange)) {
-    ChangeType(ComboType());
-    Request();
+    SwitchPeriod(ComboType());
     return true;
   }
   const int k = id - kFirstAverageId;
@@ -242,8 +240,21 @@ void CQZChartWnd::SetCode(std::u16string code) {
   if (code == code_) return;
   code_ = std::move(code);
   // The old stock's bars would stand under the new stock's quotes.
-  data_.Clear();
   quote_ = CPKT{};
+  DropBars();
+}
+
+void CQZChartWnd::SwitchPeriod(std::u16string type) {
+  // Bars of another period would take the trades that come before the
+  // reply by the new period's rule (a day bar cut into minutes, a minute
+  // bar stretched over the day).
+  if (type != type_) DropBars();
+  ChangeType(std::move(type));
+  Request();
+}
+
+void CQZChartWnd::DropBars() {
+  data_.Clear();
   last_price_ = 0;
   ClearCrossHair();
   tip_.SetText(u"");

@@ -155,6 +155,11 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   void Layout();
   // The type without touching the visible end (the period commands).
   void ChangeType(std::u16string type);
+  // A period command: a new type drops the bars of the old one; then the
+  // request.
+  void SwitchPeriod(std::u16string type);
+  // Empties the chart until the next reply.
+  void DropBars();
   void SyncTypeButtons();
   [[nodiscard]] std::u16string ComboType() const;
   [[nodiscard]] std::int32_t TradingDate() const;

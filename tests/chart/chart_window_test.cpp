@@ -532,6 +532,19 @@ TEST_F(ChartWindowTest, PeriodButtonsAndComboSendRequestsWithCountOnlyForDayAndO
   EXPECT_TRUE(chart.period_button(CQZChartWnd::kMinuteId).IsChecked());
   EXPECT_FALSE(chart.period_button(CQZChartWnd::kDayId).IsChecked());
   EXPECT_EQ(chart.visible_end(), 400);  // the commands leave the visible end alone
+
+  // Switching from today's day bars to minutes: a trade before the reply is
+  // not cut into flat minute bars of the day's bars.
+  context.trading_date = 20250314;
+  context.market_open = true;
+  click(CQZChartWnd::kDayId);
+  chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 10000)), u"");
+  click(CQZChartWnd::kMinuteId);
+  CPKT q;
+  ASSERT_TRUE(q.Parse(QuoteText(100000, 2, 100, 10100, 10000, 10200, 9900, 5, 5000)));
+  chart.UpdateQuote(q);
+  EXPECT_TRUE(chart.ApplyTick(true));
+  EXPECT_EQ(chart.data().Count(), 0);
   // Without a connection nothing waits for a reply.
   context.connected = false;
   EXPECT_FALSE(chart.Request());
