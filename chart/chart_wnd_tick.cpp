@@ -3,6 +3,7 @@
 #include "chart/chart_wnd.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "chart/chart_text.h"
 
@@ -63,8 +64,13 @@ void CQZChartWnd::ApplyDayTick(std::int32_t trading_date) {
     bar.low = q.Low();
     bar.close = price;
     bar.volume = q.Volume();
-    if (q.Sign() >= 1 && q.Sign() <= 3) bar.base = price - q.Change();
-    if (q.Sign() == 4 || q.Sign() == 5) bar.base = price + q.Change();
+    // Worked out wide: a change the server got wrong must not overflow; a
+    // negative base is no price (0 is "no base", which shows no rate).
+    std::int64_t base = bar.base;
+    if (q.Sign() >= 1 && q.Sign() <= 3) base = std::int64_t{price} - q.Change();
+    if (q.Sign() == 4 || q.Sign() == 5) base = std::int64_t{price} + q.Change();
+    if (base >= 0 && base <= std::numeric_limits<std::int32_t>::max())
+      bar.base = static_cast<std::int32_t>(base);
     if (q.Open() == 0) {  // no trade yet today
       bar.open = bar.high = bar.low = price;
       bar.volume = 1;

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 
 #include "chart/chart_text.h"
 #include "platform/child_rect.h"
@@ -491,6 +492,9 @@ TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   EXPECT_EQ(bar.base, 10500);
   EXPECT_EQ(bar.open, 10400);
   EXPECT_EQ(bar.volume, 1);
+  // A change no price can have leaves the base as it was.
+  tick(2, std::numeric_limits<std::int32_t>::min(), 10400, 10300);
+  EXPECT_EQ(chart.data().Bar(0).base, 10500);
   // A later trading date: one new bar.
   context.trading_date = 20250317;
   tick(2, 100, 10450, 10400);
