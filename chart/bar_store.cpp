@@ -17,7 +17,10 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // The newest index ReferenceBar still answers for.
 constexpr int kReferenceLimit = 100000;
 
-
+// The largest volume a bar takes: far past any stock's, and far enough below
+// the 64-bit limit that live volumes added to it and the volume axis's marks
+// climbing to it cannot overflow.
+constexpr std::int64_t kVolumeLimit = 1'000'000'000'000'000;
 
 double Rate(std::int32_t price, std::int32_t base) {
   // A base of 0 (a broken line) would give an infinite rate.
@@ -44,7 +47,7 @@ std::array<std::int64_t, N> BarFields(std::u16string_view line) {
     out[k] = value;
   }
   std::u16string_view volume;
-  if (fields.Next(volume)) out[N - 1] = ToInt64(volume);
+  if (fields.Next(volume)) out[N - 1] = std::clamp(ToInt64(volume), -kVolumeLimit, kVolumeLimit);
   return out;
 }
 

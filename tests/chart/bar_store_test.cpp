@@ -279,6 +279,9 @@ TEST(BarStoreParse, ChartDataLinesBasesAndRates) {
   // A month's volume past 2^31 keeps its value.
   store.ParseChartData(u"20240102|0|100|120|90|110|3456789012\n");
   EXPECT_EQ(store.Bar(0).volume, 3456789012);
+  // A volume past any stock's is held where sums and the axis stay in range.
+  store.ParseChartData(u"20240102|0|100|120|90|110|99999999999999999999\n");
+  EXPECT_EQ(store.Bar(0).volume, 1'000'000'000'000'000);
 }
 
 TEST(BarStoreParse, ChartDataBrokenLinesGiveNoCrashAndNoInfiniteRates) {
