@@ -3,6 +3,7 @@
 #include "chart/chart_wnd.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "chart/chart_text.h"
@@ -27,6 +28,18 @@ int SecondsOf(std::int32_t hhmmss) {
   return h * 3600 + m * 60 + s;
 }
 
+// A number for the week (Monday on) or the month a YYYYMMDD date lies in,
+// growing with time; 0 for a date no calendar has.
+int PeriodOf(std::int32_t date, bool weeks) {
+  if (!weeks) return date / 100;
+  using namespace std::chrono;
+  const year_month_day ymd{year{date / 10000}, month{static_cast<unsigned>(date / 100 % 100)},
+                           day{static_cast<unsigned>(date % 100)}};
+  if (!ymd.ok()) return 0;
+  const sys_days d{ymd};
+  return static_cast<int>((d - (weekday{d} - Monday)).time_since_epoch().count());
+}
+
 int MinuteSpan(const std::u16string& type) {
   if (type == u"m3") return 3 * 60;
   if (type == u"m5") return 5 * 60;
@@ -47,6 +60,11 @@ bool CQZChartWnd::ApplyTick(bool live) {
   if (type_ == u"D") {
     ApplyDayTick(trading_date);
   } else if (type_ == u"J" || type_ == u"M") {
+    // The newest bar's week or month is over: its bars should be asked for
+    // again, not stretched over the new period's trades.
+    const bool weeks = type_ == u"J";
+    if (trading_date > 0 && PeriodOf(trading_date, weeks) > PeriodOf(data_.Bar(0).date, weeks))
+      return false;
     ApplyPeriodTick(live);
   } else if (!type_.empty() && type_[0] == u'm') {
     return ApplyMinuteTick(trading_date, live);

@@ -510,6 +510,18 @@ TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   chart.ApplyTick(false);
   EXPECT_EQ(chart.data().Bar(0).volume, volume + 3 + 777777);
   EXPECT_EQ(chart.data().Bar(0).close, 10460);
+  // A trading date of the next week (or month) is not merged into the week
+  // (or month) bar before it: the chart asks again.
+  context.trading_date = 20250323;  // still that week's Sunday
+  EXPECT_TRUE(tick(2, 100, 10470, 10400));
+  context.trading_date = 20250324;
+  EXPECT_FALSE(tick(2, 100, 10480, 10400));
+  EXPECT_EQ(chart.data().Bar(0).close, 10470);
+  chart.SetType(u"M");
+  EXPECT_TRUE(tick(2, 100, 10490, 10400));
+  context.trading_date = 20250401;
+  EXPECT_FALSE(tick(2, 100, 10500, 10400));
+  EXPECT_EQ(chart.data().Bar(0).close, 10490);
 }
 
 TEST_F(ChartWindowTest, PeriodButtonsAndComboSendRequestsWithCountOnlyForDayAndOneMinute) {
