@@ -17,7 +17,10 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // The newest index ReferenceBar still answers for.
 constexpr int kReferenceLimit = 100000;
 
-
+// The largest volume a bar takes: far past any stock's, and far enough below
+// the 64-bit limit that live volumes added to it and the volume axis's marks
+// climbing to it cannot overflow.
+constexpr std::int64_t kVolumeLimit = 1'000'000'000'000'000;
 
 double Rate(std::int32_t price, std::int32_t base) {
   // A base of 0 (a broken line) would give an infinite rate.
@@ -29,17 +32,22 @@ void SetRates(TICK& bar) {
   bar.low_rate = Rate(bar.low, bar.base);
 }
 
-// The first N fields of a line as integers, 0 for those the line lacks; the
-// fields are numbered as SplitFields numbers them.
+// The first N fields of a bar line as integers, 0 for those the line lacks;
+// the fields are numbered as SplitFields numbers them. The last, the volume,
+// is read to 64 bits: a week's or a month's volume may pass 2^31.
 template <std::size_t N>
-std::array<std::int32_t, N> IntFields(std::u16string_view line) {
-  std::array<std::int32_t, N> out{};
+std::array<std::int64_t, N> BarFields(std::u16string_view line) {
+  std::array<std::int64_t, N> out{};
   if (!line.empty() && line.front() == u'|') line.remove_prefix(1);
   if (line.empty()) return out;
   FieldCursor fields(line);
-  for (std::int32_t& value : out) {
-    if (!fields.NextInt(value)) break;
+  for (std::size_t k = 0; k + 1 < N; ++k) {
+    std::int32_t value = 0;
+    if (!fields.NextInt(value)) return out;
+    out[k] = value;
   }
+  std::u16string_view volume;
+  if (fields.Next(volume)) out[N - 1] = std::clamp(ToInt64(volume), -kVolumeLimit, kVolumeLimit);
   return out;
 }
 
@@ -138,15 +146,15 @@ void CChartData::ParseChartData(std::u16string_view text) {
   bars_.reserve(LineCount(text));
   LineCursor lines(text);
   for (std::u16string_view line; lines.Next(line);) {
-    const auto f = IntFields<7>(line);
+    const auto f = BarFields<7>(line);
     if (f[0] <= 1000) continue;
     TICK bar;
-    bar.date = f[0];
-    bar.time = f[1];
-    bar.open = f[2];
-    bar.high = f[3];
-    bar.low = f[4];
-    bar.close = f[5];
+    bar.date = static_cast<std::int32_t>(f[0]);
+    bar.time = static_cast<std::int32_t>(f[1]);
+    bar.open = static_cast<std::int32_t>(f[2]);
+    bar.high = static_cast<std::int32_t>(f[3]);
+    bar.low = static_cast<std::int32_t>(f[4]);
+    bar.close = static_cast<std::int32_t>(f[5]);
     bar.volume = f[6];
     bar.base = bar.close;
     if (!bars_.empty()) {
@@ -165,13 +173,13 @@ void CChartData::ParseDayBars(std::u16string_view text) {
   LineCursor lines(text);
   for (std::u16string_view line; lines.Next(line);) {
     if (line.size() <= 5) continue;
-    const auto f = IntFields<6>(line);
+    const auto f = BarFields<6>(line);
     TICK bar;
-    bar.date = f[0];
-    bar.open = f[1];
-    bar.high = f[2];
-    bar.low = f[3];
-    bar.close = f[4];
+    bar.date = static_cast<std::int32_t>(f[0]);
+    bar.open = static_cast<std::int32_t>(f[1]);
+    bar.high = static_cast<std::int32_t>(f[2]);
+    bar.low = static_cast<std::int32_t>(f[3]);
+    bar.close = static_cast<std::int32_t>(f[4]);
     bar.volume = f[5];
     if (bar.open == 0) bar.open = bar.high = bar.low = bar.close;
     bar.base = bar.close;

@@ -196,14 +196,12 @@ void CQZChartWnd::OnMouseMove(Point p, WParam) {
 
 bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   if (id >= kMonthId && id <= kDayId && code == ctl::kButtonClicked) {
-    ChangeType(kPeriodTypes[id - kMonthId]);
-    Request();
+    SwitchPeriod(kPeriodTypes[id - kMonthId]);
     return true;
   }
   if ((id == kMinuteId && code == ctl::kButtonClicked) ||
       (id == kPeriodComboId && code == ctl::kComboSelChange)) {
-    ChangeType(ComboType());
-    Request();
+    SwitchPeriod(ComboType());
     return true;
   }
   const int k = id - kFirstAverageId;
@@ -242,8 +240,21 @@ void CQZChartWnd::SetCode(std::u16string code) {
   if (code == code_) return;
   code_ = std::move(code);
   // The old stock's bars would stand under the new stock's quotes.
-  data_.Clear();
   quote_ = CPKT{};
+  DropBars();
+}
+
+void CQZChartWnd::SwitchPeriod(std::u16string type) {
+  // Bars of another period would take the trades that come before the
+  // reply by the new period's rule (a day bar cut into minutes, a minute
+  // bar stretched over the day).
+  if (type != type_) DropBars();
+  ChangeType(std::move(type));
+  Request();
+}
+
+void CQZChartWnd::DropBars() {
+  data_.Clear();
   last_price_ = 0;
   ClearCrossHair();
   tip_.SetText(u"");
@@ -335,6 +346,12 @@ void CQZChartWnd::SetData(std::u16string_view data, std::u16string_view quote) {
   quote_ = CPKT{};
   quote_.Parse(quote);
   quote_.set_code(code_);
+  // A view scrolled back past every bar of this reply (a longer history of
+  // another type or stock) would show none: show as many from the newest.
+  if (visible_start_ > 0 && visible_start_ >= data_.Count()) {
+    visible_end_ = std::max(visible_end_ - visible_start_, 1);
+    visible_start_ = 0;
+  }
   data_.SetView(visible_end_, visible_start_);
   ApplyTick(false);
   RedrawPanes();

@@ -105,7 +105,11 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   void UpdateQuote(const CPKT& quote);
   // Merges the current quote into the newest bar for the type. False only
   // for a minute chart whose newest bar is older than the trading date while
-  // the market is open: its data should be asked for again.
+  // the market is open, or a week or month chart whose newest bar is of an
+  // earlier week or month than the trading date: its data should be asked
+  // for again. live is false
+  // for the quote of a reply: a week or month bar then takes the day's
+  // volume, and a minute bar, which already holds that trade, no volume.
   bool ApplyTick(bool live);
 
   [[nodiscard]] CChartData& data() { return data_; }
@@ -153,6 +157,11 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   void Layout();
   // The type without touching the visible end (the period commands).
   void ChangeType(std::u16string type);
+  // A period command: a new type drops the bars of the old one; then the
+  // request.
+  void SwitchPeriod(std::u16string type);
+  // Empties the chart until the next reply.
+  void DropBars();
   void SyncTypeButtons();
   [[nodiscard]] std::u16string ComboType() const;
   [[nodiscard]] std::int32_t TradingDate() const;
@@ -161,7 +170,7 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   // Bar updates (chart_wnd_tick.cpp).
   void ApplyDayTick(std::int32_t trading_date);
   void ApplyPeriodTick(bool live);
-  bool ApplyMinuteTick(std::int32_t trading_date);
+  bool ApplyMinuteTick(std::int32_t trading_date, bool live);
 
   // View changes (chart_wnd_view.cpp).
   void SetView(int end, int start);

@@ -3,6 +3,8 @@
 #include "chart/chart_wnd.h"
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 
 #include "chart/chart_text.h"
 
@@ -26,6 +28,18 @@ int SecondsOf(std::int32_t hhmmss) {
   return h * 3600 + m * 60 + s;
 }
 
+// A number for the week (Monday on) or the month a YYYYMMDD date lies in,
+// growing with time; 0 for a date no calendar has.
+int PeriodOf(std::int32_t date, bool weeks) {
+  if (!weeks) return date / 100;
+  using namespace std::chrono;
+  const year_month_day ymd{year{date / 10000}, month{static_cast<unsigned>(date / 100 % 100)},
+                           day{static_cast<unsigned>(date % 100)}};
+  if (!ymd.ok()) return 0;
+  const sys_days d{ymd};
+  return static_cast<int>((d - (weekday{d} - Monday)).time_since_epoch().count());
+}
+
 int MinuteSpan(const std::u16string& type) {
   if (type == u"m3") return 3 * 60;
   if (type == u"m5") return 5 * 60;
@@ -46,9 +60,14 @@ bool CQZChartWnd::ApplyTick(bool live) {
   if (type_ == u"D") {
     ApplyDayTick(trading_date);
   } else if (type_ == u"J" || type_ == u"M") {
+    // The newest bar's week or month is over: its bars should be asked for
+    // again, not stretched over the new period's trades.
+    const bool weeks = type_ == u"J";
+    if (trading_date > 0 && PeriodOf(trading_date, weeks) > PeriodOf(data_.Bar(0).date, weeks))
+      return false;
     ApplyPeriodTick(live);
   } else if (!type_.empty() && type_[0] == u'm') {
-    return ApplyMinuteTick(trading_date);
+    return ApplyMinuteTick(trading_date, live);
   }
   return true;
 }
@@ -63,8 +82,13 @@ void CQZChartWnd::ApplyDayTick(std::int32_t trading_date) {
     bar.low = q.Low();
     bar.close = price;
     bar.volume = q.Volume();
-    if (q.Sign() >= 1 && q.Sign() <= 3) bar.base = price - q.Change();
-    if (q.Sign() == 4 || q.Sign() == 5) bar.base = price + q.Change();
+    // Worked out wide: a change the server got wrong must not overflow; a
+    // negative base is no price (0 is "no base", which shows no rate).
+    std::int64_t base = bar.base;
+    if (q.Sign() >= 1 && q.Sign() <= 3) base = std::int64_t{price} - q.Change();
+    if (q.Sign() == 4 || q.Sign() == 5) base = std::int64_t{price} + q.Change();
+    if (base >= 0 && base <= std::numeric_limits<std::int32_t>::max())
+      bar.base = static_cast<std::int32_t>(base);
     if (q.Open() == 0) {  // no trade yet today
       bar.open = bar.high = bar.low = price;
       bar.volume = 1;
@@ -119,7 +143,7 @@ void CQZChartWnd::ApplyPeriodTick(bool live) {
   last_price_ = price;
 }
 
-bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date) {
+bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date, bool live) {
   if (context_ == nullptr || !context_->CheckMarketState()) return true;
   const TICK newest = data_.Bar(0);
   // Bars of an earlier day: the chart must be asked for again.
@@ -147,7 +171,8 @@ bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date) {
       bar.high = std::max(bar.high, price);
       if (bar.low == 0 || bar.low > price) bar.low = price;
       bar.close = price;
-      bar.volume += quote_.TradeVolume();
+      // A reply's bars already hold the trade its quote reports.
+      if (live) bar.volume += quote_.TradeVolume();
       data_.SetBar(0, bar);
     }
   }

@@ -43,7 +43,8 @@ class CChartView : public Window {
   // that chart's newest request; dropped otherwise.
   void InstallReply(const Packet& reply);
   // A live trade of the shown stock: both charts take the quote and merge it
-  // as a tick; a minute chart left on an earlier day asks again, once.
+  // as a tick; a minute chart left on an earlier day, or a week or month
+  // chart on an earlier period, asks again, once.
   void ApplyQuote(const CPKT& quote);
 
   [[nodiscard]] CQZChartWnd& left() { return left_; }

@@ -276,6 +276,12 @@ TEST(BarStoreParse, ChartDataLinesBasesAndRates) {
   EXPECT_EQ(oldest.time, 93000);
   EXPECT_EQ(oldest.base, 9800) << "the oldest bar's base is its own close";
   EXPECT_EQ(oldest.high_rate, 0.0);
+  // A month's volume past 2^31 keeps its value.
+  store.ParseChartData(u"20240102|0|100|120|90|110|3456789012\n");
+  EXPECT_EQ(store.Bar(0).volume, 3456789012);
+  // A volume past any stock's is held where sums and the axis stay in range.
+  store.ParseChartData(u"20240102|0|100|120|90|110|99999999999999999999\n");
+  EXPECT_EQ(store.Bar(0).volume, 1'000'000'000'000'000);
 }
 
 TEST(BarStoreParse, ChartDataBrokenLinesGiveNoCrashAndNoInfiniteRates) {
@@ -317,8 +323,9 @@ TEST(BarStoreParse, DayBarsSkipShortLinesFillOpenAndShowTwenty) {
   EXPECT_EQ(store.Start(), 0);
   EXPECT_DOUBLE_EQ(newest.ma5, (7000 + 4 * 6000) / 5.0) << "averages are computed";
 
-  store.ParseDayBars(u"20240102|1|1|1|1|1\n");
+  store.ParseDayBars(u"20240102|1|1|1|1|2500000000\n");
   EXPECT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.Bar(0).volume, 2500000000);
   EXPECT_EQ(store.End(), 1);
 }
 

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 
 #include "chart/chart_text.h"
 #include "platform/child_rect.h"
@@ -332,6 +333,16 @@ TEST_F(ChartWindowTest, ScrollingMovesTheViewAndTheSliderToNoBarShowsOne) {
   chart.Send(sys::kHScroll, sys::MakeWParam(ctl::kTop, 0), static_cast<LParam>(bar.handle().id()));
   ASSERT_TRUE(RunUntil([&] { return chart.data().Start() == 40; }));
   EXPECT_EQ(chart.data().End(), 100);
+  // A reply with no more bars than that start (another type or stock) shows
+  // its newest bars, as many as were shown, not an empty chart.
+  chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 30000)), u"");
+  EXPECT_EQ(chart.data().Start(), 0);
+  EXPECT_EQ(chart.data().End(), 30);
+  EXPECT_EQ(chart.slider().GetPos(), 30);
+  chart.SetData(DataText(DayWalk(100, sys_days{2025y / March / 14}, 30000)), u"");
+  EXPECT_EQ(chart.data().End(), 60);
+  chart.Send(sys::kHScroll, sys::MakeWParam(ctl::kTop, 0), static_cast<LParam>(bar.handle().id()));
+  ASSERT_TRUE(RunUntil([&] { return chart.data().Start() == 40; }));
 
   // The slider's Home key asks for 1 bar ending before the start: one bar.
   chart.slider().Send(sys::kKeyDown, sys::kVkHome, 0);
@@ -354,7 +365,10 @@ TEST_F(ChartWindowTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
     bars.push_back(
         {20250314, minutes / 60 * 10000 + minutes % 60 * 100, 1000, 1010, 990, 1000 + i, 50});
   }
-  chart.SetData(DataText(bars), u"");
+  // The reply's quote is a trade the newest bar already holds: its volume
+  // is not added again.
+  chart.SetData(DataText(bars), QuoteText(93040, 2, 10, 1000, 1000, 1100, 990, 7, 9000));
+  EXPECT_EQ(chart.data().Bar(0).volume, 50);
   const std::vector<TICK> before = chart.data().Bars();
   const auto tick = [&](std::int32_t time, std::int32_t price) {
     CPKT q;
@@ -478,6 +492,9 @@ TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   EXPECT_EQ(bar.base, 10500);
   EXPECT_EQ(bar.open, 10400);
   EXPECT_EQ(bar.volume, 1);
+  // A change no price can have leaves the base as it was.
+  tick(2, std::numeric_limits<std::int32_t>::min(), 10400, 10300);
+  EXPECT_EQ(chart.data().Bar(0).base, 10500);
   // A later trading date: one new bar.
   context.trading_date = 20250317;
   tick(2, 100, 10450, 10400);
@@ -493,6 +510,18 @@ TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   chart.ApplyTick(false);
   EXPECT_EQ(chart.data().Bar(0).volume, volume + 3 + 777777);
   EXPECT_EQ(chart.data().Bar(0).close, 10460);
+  // A trading date of the next week (or month) is not merged into the week
+  // (or month) bar before it: the chart asks again.
+  context.trading_date = 20250323;  // still that week's Sunday
+  EXPECT_TRUE(tick(2, 100, 10470, 10400));
+  context.trading_date = 20250324;
+  EXPECT_FALSE(tick(2, 100, 10480, 10400));
+  EXPECT_EQ(chart.data().Bar(0).close, 10470);
+  chart.SetType(u"M");
+  EXPECT_TRUE(tick(2, 100, 10490, 10400));
+  context.trading_date = 20250401;
+  EXPECT_FALSE(tick(2, 100, 10500, 10400));
+  EXPECT_EQ(chart.data().Bar(0).close, 10490);
 }
 
 TEST_F(ChartWindowTest, PeriodButtonsAndComboSendRequestsWithCountOnlyForDayAndOneMinute) {
@@ -519,6 +548,19 @@ TEST_F(ChartWindowTest, PeriodButtonsAndComboSendRequestsWithCountOnlyForDayAndO
   EXPECT_TRUE(chart.period_button(CQZChartWnd::kMinuteId).IsChecked());
   EXPECT_FALSE(chart.period_button(CQZChartWnd::kDayId).IsChecked());
   EXPECT_EQ(chart.visible_end(), 400);  // the commands leave the visible end alone
+
+  // Switching from today's day bars to minutes: a trade before the reply is
+  // not cut into flat minute bars of the day's bars.
+  context.trading_date = 20250314;
+  context.market_open = true;
+  click(CQZChartWnd::kDayId);
+  chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 10000)), u"");
+  click(CQZChartWnd::kMinuteId);
+  CPKT q;
+  ASSERT_TRUE(q.Parse(QuoteText(100000, 2, 100, 10100, 10000, 10200, 9900, 5, 5000)));
+  chart.UpdateQuote(q);
+  EXPECT_TRUE(chart.ApplyTick(true));
+  EXPECT_EQ(chart.data().Count(), 0);
   // Without a connection nothing waits for a reply.
   context.connected = false;
   EXPECT_FALSE(chart.Request());
