@@ -100,10 +100,17 @@ void CQZChartWnd::ApplyDayTick(std::int32_t trading_date) {
       const int n = CChartData::kPeriods[k];
       if (*averages[k] > 0) *averages[k] = (data_.PartialSum(n) + price) / n;
     }
+    const bool volume_moved = bar.volume != data_.Bar(0).volume;
     data_.SetBar(0, bar);
-    if (price == last_price_) return;
-    if (bar.high > data_.Top() || bar.low < data_.Bottom())
+    if (bar.high > data_.Top() || bar.low < data_.Bottom() || bar.volume > data_.VolumeTop())
       data_.SetView(data_.End(), data_.Start());
+    if (price == last_price_) {
+      // The day's volume grows with trades at the same price: its bar must
+      // not stand still while the price does.
+      if (volume_moved && data_.Start() == 0 && data_.End() - data_.Start() < kLiveRedrawBars)
+        volume_.Redraw();
+      return;
+    }
   } else if (trading_date > bar.date) {
     // A new day; a trading date of 0 (not known yet) never starts one.
     TICK fresh;
@@ -122,7 +129,7 @@ void CQZChartWnd::ApplyDayTick(std::int32_t trading_date) {
   } else {
     return;
   }
-  if (data_.End() - data_.Start() < kLiveRedrawBars) candle_.Redraw();
+  if (data_.End() - data_.Start() < kLiveRedrawBars) RedrawPanes();
   last_price_ = price;
 }
 
@@ -140,6 +147,12 @@ void CQZChartWnd::ApplyPeriodTick(bool live) {
   bar.close = price;
   bar.volume += live ? q.TradeVolume() : q.Volume();
   data_.SetBar(0, bar);
+  // The week's or month's bar is shown as it grows, as the day's is.
+  if (live && data_.Start() == 0) {
+    if (bar.high > data_.Top() || bar.low < data_.Bottom() || bar.volume > data_.VolumeTop())
+      data_.SetView(data_.End(), data_.Start());
+    if (data_.End() - data_.Start() < kLiveRedrawBars) RedrawPanes();
+  }
   last_price_ = price;
 }
 

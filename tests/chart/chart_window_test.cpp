@@ -467,10 +467,11 @@ TEST_F(ChartWindowTest, MinuteChartMarksHoursAndTheNewDayAndCrowdedLabelsGiveWay
 TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   chart.SetType(u"D");
   chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 10000)), u"");
-  const auto tick = [&](int sign, std::int32_t change, std::int32_t price, std::int32_t open) {
+  const auto tick = [&](int sign, std::int32_t change, std::int32_t price, std::int32_t open,
+                        std::int32_t volume = 777777) {
     CPKT q;
     EXPECT_TRUE(
-        q.Parse(QuoteText(100000, sign, change, price, open, price + 50, price - 50, 3, 777777)));
+        q.Parse(QuoteText(100000, sign, change, price, open, price + 50, price - 50, 3, volume)));
     chart.UpdateQuote(q);
     return chart.ApplyTick(true);
   };
@@ -501,6 +502,12 @@ TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   EXPECT_EQ(chart.data().Count(), 31);
   EXPECT_EQ(chart.data().Bar(0).date, 20250317);
   EXPECT_EQ(chart.data().Bar(0).close, 10450);
+  // Trades at the same price past the volume scale raise it: the day's bar
+  // is not cut at the pane's top.
+  const std::int64_t grown = chart.data().VolumeTop() * 3;
+  tick(2, 100, 10450, 10400, static_cast<std::int32_t>(grown));
+  EXPECT_EQ(chart.data().Bar(0).volume, grown);
+  EXPECT_GE(chart.data().VolumeTop(), grown);
 
   // Week bars absorb the trade volume when live, the day's volume otherwise.
   chart.SetType(u"J");
