@@ -424,7 +424,9 @@ bool Window::Create(Window* parent, int id, const Rect& rect, const std::u16stri
   }
   if (widget_ == nullptr) return false;  // destroyed inside OnCreate
   widget_->SendSizeIfChanged();
-  if (style.visible && widget_ != nullptr) widget_->show();
+  // A hidden child stays hidden when its parent is shown later, as a child
+  // window without the visible style does.
+  if (widget_ != nullptr) widget_->setVisible(style.visible);
   return widget_ != nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/alarm_center.h"
 #include "app/koa_app.h"
 #include "app/main_frame.h"
 #include "app/placeholder_view.h"
@@ -43,6 +44,8 @@ TEST(MainFrameTest, OpensTheSessionAtItsTimesAndFillsTheStore) {
   FrameRig rig(market.endpoint());
   ASSERT_TRUE(rig.frame.CreateFrame(kLargeWork, kLargeScreen));
   rig.frame.ShowNormal();
+  // Made hidden before the frame was shown, the alarm notice stays hidden.
+  EXPECT_FALSE(rig.frame.alarms().notice().IsVisible());
   // 1 s to the worker, 100 ms more to the connect.
   rig.Step(milliseconds(1099));
   EXPECT_EQ(rig.frame.driver().connect_count(), 0);
