@@ -21,6 +21,10 @@ class FramePane {
  public:
   virtual ~FramePane() = default;
   virtual void SetRelations(const FrameRelations& relations) = 0;
+  // Whether what the pane shows is live: false while the session that fed
+  // it is lost (until a new one is made), so that prices that stopped are
+  // not taken for prices that hold.
+  virtual void SetLive(bool /*live*/) {}
 };
 
 }  // namespace velloran

@@ -198,6 +198,15 @@ void CMainFrame::RefreshStatus() {
   if (!have_link_ || link.state != last_link_) {
     have_link_ = true;
     last_link_ = link.state;
+    // The panes keep the last data they had: they say so while it is stale
+    // (before anything arrived there is nothing stale to speak of).
+    const bool live = link.state == LinkState::kConnected;
+    if (live != panes_live_ && (live || link.packets_received > 0)) {
+      panes_live_ = live;
+      for (Window* w : {top_bar_.get(), hoga_.get(), koa_.get(), qz_.get(), chart_.get()}) {
+        if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetLive(live);
+      }
+    }
     if (link_observer_) link_observer_(link);
   }
 }

@@ -115,6 +115,8 @@ class CMainFrame : public Window {
   bool quit_on_destroy_ = false;
   std::chrono::steady_clock::time_point first_paint_at_{};
   bool have_link_ = false;
+  // What the panes were last told; they start live.
+  bool panes_live_ = true;
   LinkState last_link_ = LinkState::kWaiting;
   std::function<void(const LinkStatus&)> link_observer_;
 };

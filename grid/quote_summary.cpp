@@ -38,7 +38,8 @@ void PaintQuoteSummary(DrawContext& dc, const QuoteSummary& s, int x, int y, con
   dc.IntersectClip(clip);
   dc.SetTransparentBackground(true);
   dc.SetFont(Font::Pixels(u"굴림", kPriceHeight, static_cast<int>(FontWeight::kBold)));
-  dc.SetTextColor(s.color);
+  const Color color = s.stale ? kStaleColor : s.color;
+  dc.SetTextColor(color);
   dc.TextOut(x, y, s.price);
   x += dc.TextExtent(s.price).width + kAfterPrice;
 
@@ -46,12 +47,12 @@ void PaintQuoteSummary(DrawContext& dc, const QuoteSummary& s, int x, int y, con
   const int small_y = y + kSmallDrop;
   auto item = [&](const std::u16string& text, Color c) {
     if (text.empty()) return;
-    dc.SetTextColor(c);
+    dc.SetTextColor(s.stale ? kStaleColor : c);
     dc.TextOut(x, small_y, text);
     x += dc.TextExtent(text).width + kAfterItem;
   };
-  item(s.change, s.color);
-  item(s.rate, s.color);
+  item(s.change, color);
+  item(s.rate, color);
   item(s.volume, kVolumeColor);
   item(s.ratio, kRatioColor);
   dc.ResetClip();

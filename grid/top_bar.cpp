@@ -168,9 +168,28 @@ void CTopBar::OnPaint(DrawContext& dc) {
   dc.FrameRect(kCodeFrame, kBoxFrame);
   dc.FrameRect(kNameFrame, kBoxFrame);
   if (quote_) {
-    PaintQuoteSummary(dc, MakeQuoteSummary(quote_->quote, PreviousVolume()), kSummaryX, kSummaryY,
-                      SummaryRect());
+    QuoteSummary s = MakeQuoteSummary(quote_->quote, PreviousVolume());
+    s.stale = !live_;
+    PaintQuoteSummary(dc, s, kSummaryX, kSummaryY, SummaryRect());
   }
+  if (!live_) {
+    dc.SetTransparentBackground(true);
+    dc.SetFont(Font::Points(u"굴림", 9, 700));
+    dc.SetTextColor(kRiseColor);
+    dc.DrawText(u"연결 끊김 · 시세 멈춤", StaleTagRect(),
+                text_flag::kSingleLine | text_flag::kVCenter | text_flag::kRight);
+  }
+}
+
+Rect CTopBar::StaleTagRect() const {
+  const Rect s = SummaryRect();
+  return {std::max(s.left, s.right - 160), s.top, s.right - 10, s.bottom};
+}
+
+void CTopBar::SetLive(bool live) {
+  if (live == live_) return;
+  live_ = live;
+  Invalidate(SummaryRect());
 }
 
 void CTopBar::OnTimer(int id) {

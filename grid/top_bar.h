@@ -53,6 +53,11 @@ class CTopBar : public Window, public FramePane {
 
   // FramePane: the work area and the order-book view.
   void SetRelations(const FrameRelations& relations) override;
+  // While the session is lost the summary greys and "연결 끊김 · 시세 멈춤"
+  // stands at its right.
+  void SetLive(bool live) override;
+  [[nodiscard]] bool live() const { return live_; }
+  [[nodiscard]] Rect StaleTagRect() const;
 
   [[nodiscard]] CStkWnd& code_box() { return code_box_; }
   [[nodiscard]] CStkWnd& name_box() { return name_box_; }
@@ -129,6 +134,7 @@ class CTopBar : public Window, public FramePane {
   // The start-up stock, when the master was not in yet at the login answer.
   std::u16string pending_code_;
   std::optional<BookQuote> quote_;
+  bool live_ = true;
 };
 
 }  // namespace velloran

@@ -250,9 +250,9 @@ void CHogaCanvas::PaintTotals(DrawContext& dc, const BookFrame& f) {
   Text(dc, FormatNumber(f.total_ask), {kColumnWidth + 2, top, kAskQuantityRight, middle},
        TextAlign::kRight, kFall, kTotals);
   Text(dc, ClockText(f.book_time), {kQuantityLine, top, kPriceLine, middle}, TextAlign::kCenter,
-       kText, kTotals);
-  Text(dc, u"시간외", {kQuantityLine, middle, kPriceLine, kHeight}, TextAlign::kCenter, kText,
-       kTotals);
+       stale_ ? kStamp : kText, kTotals);
+  Text(dc, stale_ ? u"연결 끊김" : u"시간외", {kQuantityLine, middle, kPriceLine, kHeight},
+       TextAlign::kCenter, stale_ ? kRise : kText, kTotals);
   Text(dc, FormatNumber(f.total_bid), {kPriceLine + 1, top, kBidQuantityRight, middle},
        TextAlign::kRight, kRise, kTotals);
   Text(dc, FormatNumber(f.total_bid_change),

@@ -58,6 +58,9 @@ class CHogaCanvas {
 
   // Paints the whole picture.
   void PaintAll(const BookFrame& frame);
+  // A book whose session is lost: its time greys and "연결 끊김" stands
+  // where "시간외" does. Takes effect at the next whole picture.
+  void SetStale(bool stale) { stale_ = stale; }
   // Draws what is shown onto target of another context, scaled to it: the
   // texts laid out at that size rather than the picture's pixels stretched.
   void PaintScaled(DrawContext& dc, const Rect& target);
@@ -91,6 +94,7 @@ class CHogaCanvas {
   [[nodiscard]] int TextWidth(DrawContext& dc, const std::u16string& text);
   [[nodiscard]] Color PriceColor(const BookFrame& f, int price) const;
 
+  bool stale_ = false;
   Bitmap bitmap_;
   Font font_;
   TextPictures pictures_;

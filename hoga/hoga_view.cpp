@@ -163,6 +163,15 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   tile_.SetData(record_->code());
 }
 
+void CHogaView::SetLive(bool live) {
+  canvas_.SetStale(!live);
+  // Rare, and to be seen at once: not paced like the book's changes.
+  if (!IsCreated()) return;
+  canvas_.PaintAll(latest_);
+  full_pending_ = false;
+  Invalidate();
+}
+
 void CHogaView::ScheduleFrame() {
   if (frame_pending_ || !IsCreated()) return;
   const auto now = UiLoop().clock().Steady();

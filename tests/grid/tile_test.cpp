@@ -105,11 +105,7 @@ int CountInColumn(const Bitmap& b, int x, const Rect& rows, Color c) {
   return n;
 }
 
-int CountIn(const Bitmap& b, const Rect& r, Color c) {
-  int n = 0;
-  for (int x = r.left; x < r.right; ++x) n += CountInColumn(b, x, r, c);
-  return n;
-}
+using testing_host::CountColour;
 
 bool Reddish(Color c) {
   return c.r > 150 && c.g < 90 && c.b < 90;
@@ -150,14 +146,14 @@ TEST_F(TileTest, ChartCaptionMarksAndCaptureLineAsDrawn) {
   EXPECT_EQ(CountInColumn(g, body(0), l.volume_plot, CSTKItem::kRise), l.volume_plot.height());
   EXPECT_EQ(g.PixelAt(body(0), l.volume.top), CSTKItem::kPlotFrame);
   // Both averages: 30 bars give the newest ten a 20-day average.
-  EXPECT_GT(CountIn(b, l.price_plot, CSTKItem::kMa5), 10);
-  EXPECT_GT(CountIn(b, l.price_plot, CSTKItem::kMa20), 10);
+  EXPECT_GT(CountColour(b, l.price_plot, CSTKItem::kMa5), 10);
+  EXPECT_GT(CountColour(b, l.price_plot, CSTKItem::kMa20), 10);
   // The capture line crosses the plot, its label at the left.
   EXPECT_EQ(CountInColumn(b, l.price_plot.right - 2, l.price_plot, CSTKItem::kPriceLine), 1);
-  EXPECT_GT(CountIn(b, {l.price_plot.left, l.price_plot.top, 40, l.price_plot.bottom},
+  EXPECT_GT(CountColour(b, {l.price_plot.left, l.price_plot.top, 40, l.price_plot.bottom},
                     CSTKItem::kFirstLabel),
             20);
-  EXPECT_EQ(CountIn(b, l.price, CSTKItem::kSecondLabel), 0);
+  EXPECT_EQ(CountColour(b, l.price, CSTKItem::kSecondLabel), 0);
   // Marks: 임박 at the left, 역상 after it.
   EXPECT_EQ(b.PixelAt(2, l.volume.bottom + 3), Rgb(231, 17, 14));
   EXPECT_EQ(b.PixelAt(32, l.volume.bottom + 3), Rgb(30, 40, 235));
@@ -170,8 +166,8 @@ TEST_F(TileTest, ChartCaptionMarksAndCaptureLineAsDrawn) {
   // No capture price: no line and no label; no marks either.
   CSTKItem& plain = Tile(u"000020");
   const Bitmap p = plain.Render();
-  EXPECT_EQ(CountIn(p, l.price, CSTKItem::kPriceLine), 0);
-  EXPECT_EQ(CountIn(p, l.price, CSTKItem::kFirstLabel), 0);
+  EXPECT_EQ(CountColour(p, l.price, CSTKItem::kPriceLine), 0);
+  EXPECT_EQ(CountColour(p, l.price, CSTKItem::kFirstLabel), 0);
   EXPECT_EQ(p.PixelAt(2, l.volume.bottom + 3), CSTKItem::kBackground);
   EXPECT_EQ(p.PixelAt(32, l.volume.bottom + 3), CSTKItem::kBackground);
 }

@@ -10,7 +10,9 @@
 
 #include "app/book_quote.h"
 #include "app/main_frame.h"
+#include "grid/quote_summary.h"
 #include "grid/top_bar.h"
+#include "hoga/hoga_view.h"
 #include "net/message_codes.h"
 #include "net/text_util.h"
 #include "server/demo_server.h"
@@ -22,6 +24,7 @@ namespace velloran {
 namespace {
 
 using std::chrono::milliseconds;
+using testing_host::CountColour;
 using testing_host::RunUntil;
 
 // The demo market at 11:00 (its screens have caught stocks) and the main
@@ -166,10 +169,39 @@ TEST(TopBarMarketTest, TheStockOnShowIsAskedForAgainAfterTheMarketDropsTheSessio
   const std::u16string shown = rig.Stock(5).first;
   PostMessage(rig.bar().handle(), msg::kSelectStock, PackStockCode(shown), 0);
   ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 1));
+  // While the session is lost, the bar and the book say that their prices
+  // stopped; the marks go with the next connection.
+  auto& book = dynamic_cast<CHogaView&>(rig.frame->hoga_view());
+  const Rect book_label{CHogaCanvas::kQuantityLine,
+                        CHogaCanvas::kTotalsTop + CHogaCanvas::kRowHeight, CHogaCanvas::kPriceLine,
+                        CHogaCanvas::kHeight};
+  const auto red_marks = [&] {
+    int book_red = 0;  // the book's small text is smoothed: reddish pixels
+    for (int y = book_label.top; y < book_label.bottom; ++y)
+      for (int x = book_label.left; x < book_label.right; ++x) {
+        const Color c = book.canvas().bitmap().PixelAt(x, y);
+        book_red += c.r > 150 && c.g < 110 && c.b < 110;
+      }
+    return std::pair{CountColour(rig.bar().Render(), rig.bar().StaleTagRect(), kRiseColor),
+                     book_red};
+  };
+  bool live_at_loss = true;
+  std::pair<int, int> marks_at_loss;
+  rig.frame->SetLinkObserver([&](const LinkStatus& link) {
+    if (link.state != LinkState::kLost || !live_at_loss) return;
+    live_at_loss = rig.bar().live();
+    marks_at_loss = red_marks();
+  });
   ASSERT_TRUE(RunUntil([&] { return !rig.frame->driver().socket()->connected(); }, 5000));
   rig.Step(milliseconds(10000));  // the frame's watch sees the loss
-  rig.Step(milliseconds(1000));   // and a new socket logs in
+  EXPECT_FALSE(live_at_loss);
+  EXPECT_GT(marks_at_loss.first, 10);
+  EXPECT_GT(marks_at_loss.second, 10);
+  rig.Step(milliseconds(1000));  // and a new socket logs in
   ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 2));
+  rig.Step(milliseconds(1000));  // the frame's next look at the link
+  EXPECT_TRUE(rig.bar().live());
+  EXPECT_EQ(red_marks(), (std::pair{0, 0}));
   const Packet again = rig.Received(code::kOrderBook)[1];
   EXPECT_EQ(again.GetText(u"SHCODE", u""), shown);
   EXPECT_EQ(again.GetText(u"P_SHOCODE", u"-"), u"");

@@ -84,4 +84,12 @@ inline Point CentreIn(const Window& top, const Window& child) {
   return top.ScreenToClient({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+// Pixels of a colour within a rectangle of a rendered picture.
+inline int CountColour(const Bitmap& b, const Rect& r, Color c) {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) n += b.PixelAt(x, y) == c;
+  return n;
+}
+
 }  // namespace velloran::testing_host

@@ -99,14 +99,6 @@ TEST_F(KitTest, HoverHalfAndPushOffset) {
   EXPECT_EQ(host.Commands(2541, ctl::kButtonClicked), 1);
 }
 
-// Pixels of a colour within a rectangle.
-int CountColour(const Bitmap& b, const Rect& r, Color c) {
-  int n = 0;
-  for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) n += b.PixelAt(x, y) == c;
-  return n;
-}
-
 // Pixels clearly darker than the background: drawn text.
 int CountDark(const Bitmap& b, const Rect& r) {
   int n = 0;
