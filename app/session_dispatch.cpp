@@ -175,6 +175,7 @@ void CSessionData::OnStockMaster(const Packet& p) {
       store_.AddToNameList(stored.get());
     }
   }
+  ++store_.Write()->master_generation;
   // The top bar may wait for a stock the login answer named before the master came.
   PostMessage(dispatch_windows_.top_bar, msg::kNotify, code::kStockMaster, 0);
 }

@@ -32,6 +32,9 @@ struct StoreData {
 
   std::unordered_map<std::u16string, std::unique_ptr<Packet>> master;
   std::vector<const Packet*> name_list;  // the master's packets by HNAME
+  // Counts the stock-master packets taken: a master sent again (after a
+  // reconnection) may rename stocks without changing their number.
+  std::uint64_t master_generation = 0;
   RecordMap records;
   std::unordered_map<std::u16string, std::unique_ptr<Packet>> index_packets;
   std::vector<std::u16string> trading_dates;

@@ -97,7 +97,12 @@ void CStkWnd::ShowText(const std::u16string& text) {
 
 void CStkWnd::RefreshIndex() {
   const auto data = session_->Read();
-  if (data->name_list.size() != index_.source_size()) index_.Build(data->name_list);
+  // A master that came since (more stocks, or the same ones renamed).
+  if (data->name_list.size() != index_.source_size() ||
+      data->master_generation != index_generation_) {
+    index_.Build(data->name_list);
+    index_generation_ = data->master_generation;
+  }
 }
 
 void CStkWnd::Search(const std::u16string& text) {

@@ -6,6 +6,7 @@
 // here as an index sorted the way the typed text is compared; the list's
 // rows hold copies of names and codes, never the store's packets.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +95,7 @@ class CStkWnd : public Window {
 
   Window* owner_ = nullptr;
   CSessionData* session_ = nullptr;
+  std::uint64_t index_generation_ = 0;  // of the master the index was built from
   int search_bitmap_ = 0;
   int list_bitmap_ = 0;
   bool show_code_ = true;

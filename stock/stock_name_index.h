@@ -28,7 +28,7 @@ class StockNameIndex {
  public:
   // Rebuilds from master packets in any order; the packets are only read here.
   void Build(std::span<const Packet* const> masters);
-  // How many packets the last Build read (a changed count calls for another).
+  // How many packets the last Build read.
   [[nodiscard]] std::size_t source_size() const { return source_size_; }
   // The entries whose upper-case name starts with prefix (given in upper
   // case), in order; every entry for an empty prefix.

@@ -138,6 +138,7 @@ TEST_F(DispatchTest, StockMasterIsKeptByCodeAndSortedAfterTheFirstLogin) {
       u"<PKT><GBN>3002</GBN><SHCODE>000001</SHCODE><HNAME>하</HNAME></PKT>");
   const Packet* replaced = session_->Read()->FindMaster(u"000001");
   EXPECT_EQ(replaced->GetText(u"HNAME", u""), u"하");
+  EXPECT_EQ(session_->Read()->master_generation, 2u);  // the search's index is built again
   std::vector<std::u16string> order;
   for (const Packet* p : session_->Read()->name_list) order.push_back(p->GetText(u"SHCODE", u""));
   // 000004 goes before the first greater name (나); 000003 after everything;

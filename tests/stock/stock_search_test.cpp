@@ -87,6 +87,16 @@ TEST_F(StockSearchTest, TypingFindsEveryNameOfThePrefixAndACodePicksAtOnce) {
   // A stock without a name is never picked.
   Retype(u"777777");
   EXPECT_EQ(rig.host.picks.size(), 1u);
+
+  // A master sent again renames a stock without changing their number: the
+  // search finds it by its new name.
+  {
+    auto data = rig.session.store().Write();
+    data->master.at(u"000660")->SetWholeText(testing::MasterPacket(u"000660", u"SK스퀘어")->Text());
+    ++data->master_generation;
+  }
+  Retype(u"sk스");
+  EXPECT_EQ(RowCodes(), (Codes{u"000660"}));
 }
 
 TEST_F(StockSearchTest, KeysAndClicksWorkTheListOnlyWhileItShows) {
