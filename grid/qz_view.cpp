@@ -1,5 +1,7 @@
 #include "grid/qz_view.h"
 
+#include <algorithm>
+
 #include "net/message_codes.h"
 #include "net/session_socket.h"
 #include "net/stock_code.h"
@@ -215,6 +217,19 @@ bool CQZView::OnCommand(int id, int code, const WindowHandle&) {
   return false;
 }
 
+void CQZView::SetLive(bool live) {
+  if (live == live_) return;
+  live_ = live;
+  Invalidate({0, 0, ClientRect().right, kHeaderHeight});
+}
+
+// Between the sort boxes and the search time, as far as there is room.
+Rect CQZView::StaleTagRect() const {
+  const int right = ClientRect().right;
+  const int left = std::max(SortBox(kSortBoxes).right + 6, right - 400);
+  return {std::min(left, right - 248), 8, right - 248, 29};
+}
+
 void CQZView::OnPaint(DrawContext& dc) {
   PaintHeader(dc);
 }
@@ -228,8 +243,12 @@ void CQZView::PaintHeader(DrawContext& dc) {
   const unsigned one_line = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kNoPrefix;
   dc.SetTextColor(kText);
   dc.DrawText(u"검색시간", {right - 240, 8, right - 184, 29}, one_line | text_flag::kCenter);
-  dc.SetTextColor(kSearchTimeColor);
+  dc.SetTextColor(live_ ? kSearchTimeColor : kStaleColor);
   dc.DrawText(search_time_, {right - 184, 8, right - 50, 29}, one_line);
+  if (!live_) {
+    dc.SetTextColor(kSearchTimeColor);
+    dc.DrawText(u"연결 끊김 · 시세 멈춤", StaleTagRect(), one_line | text_flag::kRight);
+  }
   if (session_.display_mode() != 0) return;
   for (int key = 1; key <= kSortBoxes; ++key) {
     const Rect box = SortBox(key);

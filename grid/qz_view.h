@@ -34,6 +34,7 @@ class CQZView : public Window, public FramePane {
   static constexpr Color kHeaderLine = Rgb(50, 50, 50);
   static constexpr Color kText = Rgb(50, 50, 50);
   static constexpr Color kSearchTimeColor = Rgb(207, 0, 0);
+  static constexpr Color kStaleColor = Rgb(150, 150, 150);
   static constexpr Color kButtonFace = Rgb(227, 227, 227);
   static constexpr Color kTriangleOutline = Rgb(128, 128, 128);
   static constexpr Color kTriangleFill = Rgb(216, 216, 216);
@@ -44,6 +45,11 @@ class CQZView : public Window, public FramePane {
   [[nodiscard]] bool Create(Window* parent, int id, const Rect& rect);
   // The top bar hears of the stocks pressed on the tiles.
   void SetRelations(const FrameRelations& relations) override;
+  // While the session is lost the header says so beside the search time,
+  // which greys: the tiles and rows keep the prices they last had.
+  void SetLive(bool live) override;
+  [[nodiscard]] bool live() const { return live_; }
+  [[nodiscard]] Rect StaleTagRect() const;
 
   // Asks again for the shown screen (the reverse phase instead of a past
   // moment); only while connected.
@@ -91,6 +97,7 @@ class CQZView : public Window, public FramePane {
   CQZListCtrl grid_;
   ButtonControl research_;
   std::u16string search_time_;
+  bool live_ = true;
   int sort_key_ = kSortNone;
   bool ascending_ = true;
   int shown_screen_ = 0;       // the screen of the last result

@@ -10,8 +10,8 @@
 
 #include "app/book_quote.h"
 #include "app/main_frame.h"
-#include "grid/quote_summary.h"
 #include "grid/top_bar.h"
+#include "grid/qz_view.h"
 #include "hoga/hoga_view.h"
 #include "net/message_codes.h"
 #include "net/text_util.h"
@@ -24,7 +24,6 @@ namespace velloran {
 namespace {
 
 using std::chrono::milliseconds;
-using testing_host::CountColour;
 using testing_host::RunUntil;
 
 // The demo market at 11:00 (its screens have caught stocks) and the main
@@ -175,18 +174,24 @@ TEST(TopBarMarketTest, TheStockOnShowIsAskedForAgainAfterTheMarketDropsTheSessio
   const Rect book_label{CHogaCanvas::kQuantityLine,
                         CHogaCanvas::kTotalsTop + CHogaCanvas::kRowHeight, CHogaCanvas::kPriceLine,
                         CHogaCanvas::kHeight};
-  const auto red_marks = [&] {
-    int book_red = 0;  // the book's small text is smoothed: reddish pixels
-    for (int y = book_label.top; y < book_label.bottom; ++y)
-      for (int x = book_label.left; x < book_label.right; ++x) {
-        const Color c = book.canvas().bitmap().PixelAt(x, y);
-        book_red += c.r > 150 && c.g < 110 && c.b < 110;
+  // Reddish pixels: small texts are smoothed.
+  const auto reddish = [](const Bitmap& b, const Rect& r) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const Color c = b.PixelAt(x, y);
+        n += c.r > 150 && c.g < 110 && c.b < 110;
       }
-    return std::pair{CountColour(rig.bar().Render(), rig.bar().StaleTagRect(), kRiseColor),
-                     book_red};
+    return n;
+  };
+  auto& work = dynamic_cast<CQZView&>(rig.frame->qz_view());
+  const auto red_marks = [&] {
+    return std::tuple{reddish(rig.bar().Render(), rig.bar().StaleTagRect()),
+                      reddish(book.canvas().bitmap(), book_label),
+                      reddish(work.Render(), work.StaleTagRect())};
   };
   bool live_at_loss = true;
-  std::pair<int, int> marks_at_loss;
+  std::tuple<int, int, int> marks_at_loss;
   rig.frame->SetLinkObserver([&](const LinkStatus& link) {
     if (link.state != LinkState::kLost || !live_at_loss) return;
     live_at_loss = rig.bar().live();
@@ -195,13 +200,14 @@ TEST(TopBarMarketTest, TheStockOnShowIsAskedForAgainAfterTheMarketDropsTheSessio
   ASSERT_TRUE(RunUntil([&] { return !rig.frame->driver().socket()->connected(); }, 5000));
   rig.Step(milliseconds(10000));  // the frame's watch sees the loss
   EXPECT_FALSE(live_at_loss);
-  EXPECT_GT(marks_at_loss.first, 10);
-  EXPECT_GT(marks_at_loss.second, 10);
+  EXPECT_GT(std::get<0>(marks_at_loss), 10);  // the top bar
+  EXPECT_GT(std::get<1>(marks_at_loss), 10);  // the book
+  EXPECT_GT(std::get<2>(marks_at_loss), 10);  // the work area
   rig.Step(milliseconds(1000));  // and a new socket logs in
   ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 2));
   rig.Step(milliseconds(1000));  // the frame's next look at the link
   EXPECT_TRUE(rig.bar().live());
-  EXPECT_EQ(red_marks(), (std::pair{0, 0}));
+  EXPECT_EQ(red_marks(), (std::tuple{0, 0, 0}));
   const Packet again = rig.Received(code::kOrderBook)[1];
   EXPECT_EQ(again.GetText(u"SHCODE", u""), shown);
   EXPECT_EQ(again.GetText(u"P_SHOCODE", u"-"), u"");
