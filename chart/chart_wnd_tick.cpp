@@ -193,6 +193,8 @@ bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date, bool live) {
     data_.ComputeAverages();
     data_.SetView(data_.End(), data_.Start());
     ResetScrollBar();
+    // The zoom reaches the bars the day added as well.
+    if (added) ResetSlider();
     RedrawPanes();
   }
   last_price_ = price;

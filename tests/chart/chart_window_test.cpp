@@ -392,6 +392,7 @@ TEST_F(ChartWindowTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
   // takes the tick.
   EXPECT_TRUE(tick(93700, 1050));
   ASSERT_EQ(chart.data().Count(), 22);
+  EXPECT_EQ(chart.slider().GetRangeMax(), 22);
   const TICK flat = chart.data().Bar(1);
   EXPECT_EQ(flat.time, 93300);
   EXPECT_EQ(flat.open, 1000);
