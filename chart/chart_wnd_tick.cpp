@@ -191,7 +191,10 @@ bool CQZChartWnd::ApplyMinuteTick(std::int32_t trading_date, bool live) {
   }
   if (added || price != last_price_) {
     data_.ComputeAverages();
-    data_.SetView(data_.End(), data_.Start());
+    // Showing the newest bars, a view that is not full yet (a short day)
+    // takes the new bars in instead of letting its oldest go.
+    data_.SetView(data_.Start() == 0 ? std::max(data_.End(), visible_end_) : data_.End(),
+                  data_.Start());
     ResetScrollBar();
     // The zoom reaches the bars the day added as well.
     if (added) ResetSlider();
