@@ -207,13 +207,16 @@ TEST(GridDemoTest, RowsOfTheDemoMarketLiveAndALayoutThatOutlivesARestart) {
   CountingGrid& box = rig.work->grid;
   box.Clear();
   (void)rig.session.SwitchScreen(code::kScreenBoxRange);
-  const int before = rig.work->batches;
   rig.work->Research();
-  ASSERT_TRUE(RunUntil([&] { return rig.work->batches > before; }, 10000));
-  EXPECT_EQ(box.list_id(), code::kScreenBoxRange);
+  // The quarter hour's last batch of 현재역상 may end after the switch (a
+  // batch's end does not say whose it is): the answer to 박스권 ends later.
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        return box.list_id() == code::kScreenBoxRange && box.ItemCount() > 3 &&
+               static_cast<std::size_t>(box.ItemCount()) == rig.Records();
+      },
+      10000));
   EXPECT_EQ(box.ColumnCount(), 10);
-  ASSERT_GT(box.ItemCount(), 3);
-  EXPECT_EQ(static_cast<std::size_t>(box.ItemCount()), rig.Records());
   rig.market->Advance(20);
   RunUntil([] { return false; }, 300);
   box.ClickColumn(6);  // 등락률
