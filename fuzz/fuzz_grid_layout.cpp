@@ -16,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (columns.size() > static_cast<std::size_t>(grid_columns::kMaxColumns)) std::abort();
   if (columns.empty()) columns = grid_columns::Defaults(3004);
 
-  std::vector<ColumnSpec> specs;
+  std::vector<ColumnLayout> layouts;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    specs.push_back(grid_columns::Spec(*columns[i], static_cast<int>(i)));
-    if (specs.back().width < 0 || specs.back().width > grid_columns::kMaxWidth) std::abort();
+    layouts.push_back(grid_columns::LayoutOf(*columns[i], static_cast<int>(i)));
+    if (layouts.back().width < 0 || layouts.back().width > grid_columns::kMaxWidth) std::abort();
   }
-  const std::vector<int> order = grid_columns::DisplayOrder(specs);
+  const std::vector<int> order = grid_columns::DisplayOrder(layouts);
   std::vector<int> positions(columns.size(), -1);
   for (std::size_t p = 0; p < order.size(); ++p) {
     const int i = order[p];
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     positions[i] = static_cast<int>(p);
   }
   std::vector<int> widths;
-  for (const ColumnSpec& s : specs) widths.push_back(s.width);
+  for (const ColumnLayout& s : layouts) widths.push_back(s.width);
 
   const std::vector<std::u16string> lines = grid_columns::SaveLines(columns, widths, positions);
   const std::vector<std::u16string_view> views(lines.begin(), lines.end());

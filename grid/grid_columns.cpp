@@ -88,8 +88,8 @@ ColumnDescriptors FromBytes(std::string_view bytes) {
   return FromLines(DecodeStoredText(bytes).lines);
 }
 
-ColumnSpec Spec(const Packet& descriptor, int index) {
-  ColumnSpec s;
+ColumnLayout LayoutOf(const Packet& descriptor, int index) {
+  ColumnLayout s;
   s.title = descriptor.GetText(u"TXT", u"");
   s.width = std::clamp(descriptor.GetInt(u"WIDTH", 0), 0, kMaxWidth);
   const int align = descriptor.GetInt(u"ALIGN", 0);
@@ -102,11 +102,11 @@ ColumnSpec Spec(const Packet& descriptor, int index) {
   return s;
 }
 
-std::vector<int> DisplayOrder(const std::vector<ColumnSpec>& specs) {
-  std::vector<int> order(specs.size());
+std::vector<int> DisplayOrder(const std::vector<ColumnLayout>& layouts) {
+  std::vector<int> order(layouts.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),
-                   [&specs](int a, int b) { return specs[a].order < specs[b].order; });
+                   [&layouts](int a, int b) { return layouts[a].order < layouts[b].order; });
   return order;
 }
 

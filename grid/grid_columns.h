@@ -19,7 +19,7 @@ namespace velloran {
 using ColumnDescriptors = std::vector<std::unique_ptr<Packet>>;
 
 // One descriptor as the header takes it.
-struct ColumnSpec {
+struct ColumnLayout {
   std::u16string title;
   int width = 0;
   ColumnAlign align = ColumnAlign::kLeft;
@@ -50,12 +50,12 @@ inline constexpr int kMaxWidth = 4000;
 
 // A descriptor read with the defaults of a bad line: empty title, width 0,
 // left, not fixed, position 0.
-[[nodiscard]] ColumnSpec Spec(const Packet& descriptor, int index);
+[[nodiscard]] ColumnLayout LayoutOf(const Packet& descriptor, int index);
 
 // The display order the descriptors ask for (order[position] = column
 // index): columns by IORDER, ties in column order. Always a permutation,
 // whatever the file held; a saved order comes back as it was.
-[[nodiscard]] std::vector<int> DisplayOrder(const std::vector<ColumnSpec>& specs);
+[[nodiscard]] std::vector<int> DisplayOrder(const std::vector<ColumnLayout>& layouts);
 
 // Sets WIDTH and IORDER of each descriptor (replacing what it had) and
 // gives the lines to write: widths and positions by column index.

@@ -124,16 +124,16 @@ void CQZListCtrl::LoadColumns(int list_id) {
 void CQZListCtrl::BuildColumns() {
   while (ColumnCount() > 0) DeleteColumn(ColumnCount() - 1);
   if (descriptors_.empty() && list_id_ > 0) descriptors_ = grid_columns::Defaults(list_id_);
-  std::vector<ColumnSpec> specs;
+  std::vector<ColumnLayout> layouts;
   cells_.clear();
   for (std::size_t i = 0; i < descriptors_.size(); ++i) {
-    ColumnSpec spec = grid_columns::Spec(*descriptors_[i], static_cast<int>(i));
+    ColumnLayout layout = grid_columns::LayoutOf(*descriptors_[i], static_cast<int>(i));
     InsertColumn(static_cast<int>(i),
-                 {spec.title, spec.width, spec.align, spec.fixed, descriptors_[i].get()});
-    cells_.push_back(CellOfTitle(spec.title));
-    specs.push_back(std::move(spec));
+                 {layout.title, layout.width, layout.align, layout.fixed, descriptors_[i].get()});
+    cells_.push_back(CellOfTitle(layout.title));
+    layouts.push_back(std::move(layout));
   }
-  (void)SetColumnOrder(grid_columns::DisplayOrder(specs));
+  (void)SetColumnOrder(grid_columns::DisplayOrder(layouts));
   // A new column set has nothing sorted.
   sort_column_ = -1;
   sort_direction_ = 0;

@@ -37,14 +37,14 @@ constexpr int kSeparatorBottomGap = 12;
 constexpr int kSummaryX = 273;
 constexpr int kSummaryY = 8;
 
-struct ListButtonSpec {
+struct ListButton {
   int id;
   int screen;
   const char16_t* text;
   int normal;
   int pressed;
 };
-constexpr ListButtonSpec kListButtons[] = {
+constexpr ListButton kListButtons[] = {
     {CTopBar::kSurgingId, code::kScreenSurging, u"SKY", 332, 333},
     {CTopBar::kBoxRangeId, code::kScreenBoxRange, u"BOX", 328, 329},
     {CTopBar::kNewsId, code::kScreenNews, u"SOC", 334, 335},
@@ -86,11 +86,11 @@ int CTopBar::OnCreate() {
   code_box_.SetTabPartner(&name_box_);
   name_box_.SetTabPartner(&code_box_);
 
-  for (const ListButtonSpec& spec : kListButtons) {
-    CBitButton& b = list_button(spec.screen);
-    if (!b.Create(spec.text, {}, {0, 0, kListButtonWidth, 22}, this, spec.id)) return -1;
-    b.SetToggleBitmaps(spec.normal, spec.pressed);
-    b.LoadBitmap(spec.normal);
+  for (const ListButton& button : kListButtons) {
+    CBitButton& b = list_button(button.screen);
+    if (!b.Create(button.text, {}, {0, 0, kListButtonWidth, 22}, this, button.id)) return -1;
+    b.SetToggleBitmaps(button.normal, button.pressed);
+    b.LoadBitmap(button.normal);
   }
   if (!tile_.Create(u"TILE", {}, {0, 0, 30, 20}, this, kTileId) ||
       !grid_.Create(u"GRID", {}, {0, 0, 30, 20}, this, kGridId))
@@ -123,8 +123,8 @@ void CTopBar::Layout() {
   if (!filter_.IsCreated()) return;
   const Rect c = ClientRect();
   int x = c.width() - kRightGroup;
-  for (const ListButtonSpec& spec : kListButtons) {
-    CBitButton& b = list_button(spec.screen);
+  for (const ListButton& button : kListButtons) {
+    CBitButton& b = list_button(button.screen);
     b.Move({x, kButtonTop, x + kListButtonWidth, kButtonTop + ChildRect(b).height()});
     x += kListButtonWidth + kListGap;
   }
@@ -235,8 +235,8 @@ bool CTopBar::OnCommand(int id, int code, const WindowHandle&) {
     case kNewsId:
     case kReverseId:
       if (code == ctl::kButtonClicked) {
-        for (const ListButtonSpec& spec : kListButtons)
-          if (spec.id == id) OnListButton(spec.screen);
+        for (const ListButton& button : kListButtons)
+          if (button.id == id) OnListButton(button.screen);
       }
       return true;
     case kTileId:
@@ -399,8 +399,8 @@ void CTopBar::SendScreenRequest(const std::u16string& dropped, int screen) {
 
 void CTopBar::SetListGroup(int screen) {
   CBitButton& pressed = list_button(screen);
-  for (const ListButtonSpec& spec : kListButtons) {
-    CBitButton& b = list_button(spec.screen);
+  for (const ListButton& button : kListButtons) {
+    CBitButton& b = list_button(button.screen);
     b.SetToggle(&b == &pressed ? 1 : 0);
   }
 }

@@ -75,7 +75,7 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[0]->Text(), u"<PKT><GBN>0</GBN><TXT>대비</TXT><WIDTH>70</WIDTH></PKT>");
   EXPECT_EQ(read[1]->Text(), u"x％y");  // stored text makes a packet like any
-  const ColumnSpec bad = grid_columns::Spec(*read[1], 1);
+  const ColumnLayout bad = grid_columns::LayoutOf(*read[1], 1);
   EXPECT_EQ(bad.title, u"");
   EXPECT_EQ(bad.width, 0);
   EXPECT_EQ(bad.align, ColumnAlign::kLeft);
@@ -92,17 +92,17 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
               ElementsAre(u"x", u"<IORDER>3</IORDER>"));
   EXPECT_EQ(grid_columns::FromLines(grid_columns::SaveLines(odd, {60, 70}, {1, 0})).size(), 2u);
 
-  auto spec = [](int order) { return ColumnSpec{u"", 10, ColumnAlign::kLeft, false, order}; };
+  auto layout = [](int order) { return ColumnLayout{u"", 10, ColumnAlign::kLeft, false, order}; };
   // A saved permutation comes back; negative positions are the own index;
   // duplicates and gaps still give each column one place.
-  EXPECT_THAT(grid_columns::DisplayOrder({spec(2), spec(0), spec(1)}), ElementsAre(1, 2, 0));
+  EXPECT_THAT(grid_columns::DisplayOrder({layout(2), layout(0), layout(1)}), ElementsAre(1, 2, 0));
   const Packet negative(u"<PKT><IORDER>-5</IORDER><WIDTH>99999</WIDTH><ALIGN>7</ALIGN></PKT>");
-  const ColumnSpec own = grid_columns::Spec(negative, 4);
+  const ColumnLayout own = grid_columns::LayoutOf(negative, 4);
   EXPECT_EQ(own.order, 4);
   EXPECT_EQ(own.width, grid_columns::kMaxWidth);
   EXPECT_EQ(own.align, ColumnAlign::kLeft);
-  EXPECT_THAT(grid_columns::DisplayOrder({spec(0), spec(0), spec(0)}), ElementsAre(0, 1, 2));
-  EXPECT_THAT(grid_columns::DisplayOrder({spec(9), spec(0), spec(3)}), ElementsAre(1, 2, 0));
+  EXPECT_THAT(grid_columns::DisplayOrder({layout(0), layout(0), layout(0)}), ElementsAre(0, 1, 2));
+  EXPECT_THAT(grid_columns::DisplayOrder({layout(9), layout(0), layout(3)}), ElementsAre(1, 2, 0));
 }
 
 class GridLayoutTest : public GridTest {};

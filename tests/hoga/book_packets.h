@@ -17,7 +17,7 @@
 
 namespace velloran::testing_book {
 
-struct QuoteSpec {
+struct QuoteFields {
   int time = 100000;
   int price = 0;
   int open = 0, high = 0, low = 0;
@@ -27,7 +27,7 @@ struct QuoteSpec {
   bool buy = true;
 };
 
-inline std::u16string QuoteLine(const QuoteSpec& s) {
+inline std::u16string QuoteLine(const QuoteFields& s) {
   std::u16string zeros = u"0";
   for (int i = 1; i < CPKT::kFieldCount; ++i) zeros += u"|0";
   CPKT q;
