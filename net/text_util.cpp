@@ -137,6 +137,15 @@ namespace {
 
 inline bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
+// Where a number's digits start: past leading blanks and one sign.
+std::size_t DigitsStart(std::u16string_view text, bool& negative) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  negative = i < text.size() && text[i] == u'-';
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  return i;
+}
+
 std::int32_t ParseDecimal(std::u16string_view text, bool skip_commas) {
   // Most values are a few plain digits: no blank, sign, comma or overflow.
   if (!text.empty() && text.size() <= 9) {
@@ -149,13 +158,8 @@ std::int32_t ParseDecimal(std::u16string_view text, bool skip_commas) {
     }
     if (k == text.size()) return static_cast<std::int32_t>(value);
   }
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = DigitsStart(text, negative);
   std::int64_t value = 0;
   constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   for (; i < text.size(); ++i) {
@@ -177,13 +181,8 @@ std::int32_t ToInt(std::u16string_view text) { return ParseDecimal(text, false);
 std::int32_t ToIntGrouped(std::u16string_view text) { return ParseDecimal(text, true); }
 
 std::int64_t ToInt64(std::u16string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = DigitsStart(text, negative);
   std::uint64_t value = 0;
   constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;  // past it, the value is clamped
   for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
@@ -230,13 +229,8 @@ bool PlainDecimal(const char16_t* p, const char16_t* end, double& value) {
 }  // namespace
 
 double ToReal(std::u16string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
+  std::size_t i = DigitsStart(text, negative);
   double value = 0.0;
   if (PlainDecimal(text.data() + i, text.data() + text.size(), value)) {
     return negative ? -value : value;
