@@ -32,10 +32,6 @@ void CAlarmBook::Acknowledge(std::size_t index) {
   if (index < entries_.size()) entries_[index].acknowledged = true;
 }
 
-void CAlarmBook::AcknowledgeAll() {
-  for (ReachedAlarm& e : entries_) e.acknowledged = true;
-}
-
 std::size_t CAlarmBook::waiting() const {
   return static_cast<std::size_t>(
       std::count_if(entries_.begin(), entries_.end(), [](const auto& e) { return !e.acknowledged; }));

@@ -32,7 +32,6 @@ class CAlarmBook {
   // Adds it as the newest; alarms of an earlier date go first.
   void Add(ReachedAlarm alarm);
   void Acknowledge(std::size_t index);
-  void AcknowledgeAll();
   // Oldest first.
   [[nodiscard]] const std::vector<ReachedAlarm>& entries() const { return entries_; }
   [[nodiscard]] std::size_t waiting() const;

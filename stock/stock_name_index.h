@@ -33,7 +33,6 @@ class StockNameIndex {
   // The entries whose upper-case name starts with prefix (given in upper
   // case), in order; every entry for an empty prefix.
   [[nodiscard]] std::span<const StockName> Find(std::u16string_view prefix) const;
-  [[nodiscard]] const std::vector<StockName>& entries() const { return entries_; }
 
  private:
   std::vector<StockName> entries_;
