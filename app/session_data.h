@@ -73,7 +73,7 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   // screen's hits still waiting are moved to the history undispatched (the
   // rest waits on). Returns "code|" per record.
   [[nodiscard]] std::u16string SwitchScreen(int code);
-  void AddToNameList(const Packet* packet) { store_.AddToNameList(packet); }
+  void AddToNameList(std::vector<const Packet*> added) { store_.AddToNameList(std::move(added)); }
   void SetServerTime(std::u16string_view text) { store_.SetServerTime(text); }
   [[nodiscard]] bool CheckMarketState() const override { return store_.CheckMarketState(); }
   [[nodiscard]] int MarketFlag(int key, int default_value) const {

@@ -162,20 +162,31 @@ void CSessionData::OnBatchEnd(const Packet& p) {
 
 void CSessionData::OnStockMaster(const Packet& p) {
   const std::u16string decoded = Decode(p.GetText(u"DATA", u""));
+  std::vector<std::unique_ptr<Packet>> entries;
   for (const auto line : SplitLines(decoded)) {
     auto entry = std::make_unique<Packet>(std::u16string(line));  // "%" replaced
-    std::u16string code = entry->GetText(u"SHCODE", u"");
-    if (code.empty()) continue;  // a line that is no stock would only clutter the search list
-    auto data = store_.Write();
-    auto& stored = data->master[code];
-    if (stored) {
-      stored->SetWholeText(entry->Text());
-    } else {
-      stored = std::move(entry);
-      store_.AddToNameList(stored.get());
-    }
+    // A line that is no stock would only clutter the search list.
+    if (!View(*entry, u"SHCODE").empty()) entries.push_back(std::move(entry));
   }
-  ++store_.Write()->master_generation;
+  {
+    auto data = store_.Write();
+    // New stocks are sorted into the names as they stand before this list;
+    // a stock already known takes its new text in place, without moving.
+    std::vector<const Packet*> added;
+    std::vector<std::pair<Packet*, std::unique_ptr<Packet>>> renamed;
+    for (auto& entry : entries) {
+      auto& stored = data->master[std::u16string(View(*entry, u"SHCODE"))];
+      if (stored) {
+        renamed.emplace_back(stored.get(), std::move(entry));
+      } else {
+        stored = std::move(entry);
+        added.push_back(stored.get());
+      }
+    }
+    store_.AddToNameList(std::move(added));
+    for (auto& [stored, entry] : renamed) stored->SetWholeText(entry->Text());
+    ++data->master_generation;
+  }
   // The top bar may wait for a stock the login answer named before the master came.
   PostMessage(dispatch_windows_.top_bar, msg::kNotify, code::kStockMaster, 0);
 }
