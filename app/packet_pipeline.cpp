@@ -7,17 +7,23 @@
 namespace velloran {
 namespace {
 
-template <typename Queue>
-void FreeQueue(Queue& queue) {
+void FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*>& queue) {
   Packet* p = nullptr;
   while (queue.try_dequeue(p)) delete p;
+}
+
+// What a packet in the history holds on to.
+std::size_t HeldBytes(const Packet& p) {
+  return sizeof(Packet) + p.Text().capacity() * sizeof(char16_t);
 }
 
 }  // namespace
 
 CPacketPipeline::~CPacketPipeline() {
   Stop();
-  FreeQueue(history_);
+  HistoryEntry e;
+  while (history_.try_dequeue(e)) delete e.packet;
+  history_bytes_ = 0;
   FreeQueue(incoming_);
 }
 
@@ -86,13 +92,19 @@ void CPacketPipeline::DropWaitingHits() {
 
 void CPacketPipeline::PushHistory(std::unique_ptr<Packet> packet) {
   if (!packet) return;
-  history_.enqueue(packet.release());
+  const std::size_t bytes = HeldBytes(*packet);
+  history_bytes_ += bytes;
+  history_.enqueue(HistoryEntry{packet.release(), bytes});
   TrimHistory();
 }
 
 void CPacketPipeline::TrimHistory() {
-  Packet* p = nullptr;
-  while (history_.size_approx() > kHistoryLimit && history_.try_dequeue(p)) delete p;
+  HistoryEntry e;
+  while ((history_.size_approx() > kHistoryLimit || history_bytes_.load() > kHistoryBytes) &&
+         history_.try_dequeue(e)) {
+    history_bytes_ -= e.bytes;
+    delete e.packet;
+  }
 }
 
 }  // namespace velloran
