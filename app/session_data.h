@@ -149,6 +149,8 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   void OnSavedScreenList(const Packet& p);
   void OnStockDetail(const Packet& p);
   void OnScreenHit(int code, const Packet& p);
+  // False for a hit of a market the market filter leaves out.
+  [[nodiscard]] bool InMarketFilter(const Packet& hit) const;
   void SetMarketFlag(std::u16string_view line);
 
   Clock& clock_;

@@ -279,18 +279,21 @@ void CSessionData::OnStockDetail(const Packet& p) {
 }
 
 void CSessionData::OnScreenHit(int gbn, const Packet& p) {
-  const Windows& w = dispatch_windows_;
+  const Windows w = dispatch_windows_;
   const std::u16string code = p.GetText(u"SHCODE", u"");
-  const int screen = store_.current_screen.load();
 
-  // 1. The record of the shown screen.
+  // 1. The record of the shown screen. The screen and the filter are read
+  // under the store's lock, which a screen switch holds while it drops the
+  // records: a hit of the screen just left cannot land in the new one.
   // 3. An alarm result updates the alarm (and the shown record's prices).
   bool alarm_known = false, alarm_record_shown = false;
+  int screen = 0;
   {
     auto data = store_.Write();
+    screen = store_.current_screen.load();
     const auto alarm_it = data->alarms.find(code);
     CAlmPrcData* alarm = alarm_it == data->alarms.end() ? nullptr : alarm_it->second.get();
-    if (gbn == screen && p.Contains(u"CPKT") && !code.empty()) {
+    if (gbn == screen && p.Contains(u"CPKT") && !code.empty() && InMarketFilter(p)) {
       auto& record = data->records[code];
       if (record) {
         record->Update(p, store_);
@@ -350,6 +353,14 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
       PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
     }
   }
+}
+
+bool CSessionData::InMarketFilter(const Packet& hit) const {
+  // A request of another market may still have hits on the way: a hit names
+  // its market, and one that the filter in force leaves out is no hit of it.
+  const int filter = store_.market_filter.load();
+  const int market = hit.GetInt(u"MARKET", 0);
+  return filter == 0 || market == 0 || market == filter;
 }
 
 }  // namespace velloran
