@@ -42,10 +42,21 @@ void CPacketPipeline::Stop() {
 
 void CPacketPipeline::WorkerProc() {
   while (run_.load() != 0) {
+    const std::optional<std::chrono::milliseconds> next = due_.RunDue();
     Packet* p = nullptr;
-    // Blocks while the queue is empty; the time limit only bounds how late a
-    // stop is seen should its wake-up be taken by a screen switch.
-    if (!incoming_.wait_dequeue_timed(p, std::chrono::milliseconds(100)) || p == nullptr) continue;
+    bool taken = false;
+    if (!next) {
+      incoming_.wait_dequeue(p);  // a stop wakes it with a null packet
+      taken = true;
+    } else if (clock_.RunsByItself()) {
+      taken = incoming_.wait_dequeue_timed(p, *next);
+    } else {
+      // A clock that moves only when told: nothing comes of waiting for it,
+      // so an idle worker moves it on to the next post.
+      taken = incoming_.try_dequeue(p);
+      if (!taken) clock_.SleepFor(*next);
+    }
+    if (!taken || p == nullptr) continue;
     dispatch_(*p);
     PushHistory(std::unique_ptr<Packet>(p));
   }

@@ -14,6 +14,7 @@
 #include <concurrentqueue/blockingconcurrentqueue.h>
 #include <concurrentqueue/concurrentqueue.h>
 
+#include "app/due_posts.h"
 #include "net/packet.h"
 #include "net/session_socket.h"
 
@@ -26,14 +27,16 @@ class CPacketPipeline : public IncomingQueue {
   static constexpr std::size_t kHistoryBytes = 16u << 20;
   using Dispatcher = std::function<void(Packet&)>;
 
-  CPacketPipeline() = default;
+  // Delayed posts run on clock.
+  explicit CPacketPipeline(Clock& clock) : due_(clock), clock_(clock) {}
   // Stops the worker, then frees both queues.
   ~CPacketPipeline() override;
   CPacketPipeline(const CPacketPipeline&) = delete;
   CPacketPipeline& operator=(const CPacketPipeline&) = delete;
 
   // Starts the worker once; later calls do nothing. The worker blocks while
-  // the incoming queue is empty.
+  // the incoming queue is empty and no delayed post waits; it runs the
+  // delayed posts when due, between packets.
   void Start(Dispatcher dispatch);
   // Ends the worker after the packet it is handling; waits for it.
   void Stop();
@@ -48,6 +51,14 @@ class CPacketPipeline : public IncomingQueue {
   // undispatched, to the history; everything else (the stock master, dates,
   // quotes, saved screens and alarms) stays in the queue in its order.
   void DropWaitingHits();
+  // A window message to go out a pause after the one asked for before it;
+  // asked for by the dispatcher, on the worker.
+  void PostAfter(std::chrono::milliseconds pause, CDuePosts::Post post) {
+    due_.After(pause, std::move(post));
+  }
+  // The delayed posts now due (tools and tests that stand where the worker
+  // would).
+  void RunDuePosts() { (void)due_.RunDue(); }
   // A packet the store no longer needs; freed once 1000 newer ones follow
   // or the history outgrows its bytes.
   void PushHistory(std::unique_ptr<Packet> packet);
@@ -68,6 +79,8 @@ class CPacketPipeline : public IncomingQueue {
   };
   moodycamel::ConcurrentQueue<HistoryEntry> history_;
   std::atomic<std::size_t> history_bytes_{0};
+  CDuePosts due_;
+  Clock& clock_;
   std::thread worker_;
   std::atomic<int> run_{0};
   Dispatcher dispatch_;

@@ -64,6 +64,9 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   [[nodiscard]] std::size_t incoming_size() const { return pipeline_.incoming_size(); }
   // Handles one packet. Only the worker calls it (and tests, without one).
   void Dispatch(Packet& packet);
+  // Sends the dispatcher's delayed posts now due (the worker does it by
+  // itself; tests without one step the clock and call this).
+  void RunDuePosts() { pipeline_.RunDuePosts(); }
 
   // --- the store
   [[nodiscard]] CSessionStore::Reader Read() const { return store_.Read(); }

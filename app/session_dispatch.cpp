@@ -318,7 +318,8 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
   }
 
   // 2. A saved screen's result replaces every entry it belongs to, each
-  // followed by a pause and a post (outside the store's lock).
+  // followed by a pause and a post. The pauses hold back only these posts,
+  // never the packets behind this one.
   if (gbn == code::kSavedScreen && p.Contains(u"SHCODES")) {
     const int seq = p.GetInt(u"SEQ", 0);
     std::size_t matched = 0;
@@ -332,25 +333,27 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
       }
     }
     for (std::size_t i = 0; i < matched; ++i) {
-      clock_.SleepFor(kResultPause);
-      if (store_.current_screen.load() == code::kSavedScreen) {
-        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
-        PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
-      } else {
-        PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kSavedScreen);
-      }
+      pipeline_.PostAfter(kResultPause, [this, w] {
+        if (store_.current_screen.load() == code::kSavedScreen) {
+          PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+          PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
+        } else {
+          PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kSavedScreen);
+        }
+      });
     }
   }
 
   if (alarm_known) {
     if (screen == code::kAlarm) {
       if (alarm_record_shown) {
-        clock_.SleepFor(kResultPause);
-        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+        pipeline_.PostAfter(kResultPause,
+                            [w] { PostMessage(w.qz_view, msg::kScreenChanged, 0, 0); });
       }
     } else {
-      clock_.SleepFor(kResultPause);
-      PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
+      pipeline_.PostAfter(kResultPause, [w] {
+        PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
+      });
     }
   }
 }

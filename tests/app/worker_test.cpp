@@ -50,6 +50,74 @@ TEST_F(WorkerTest, HistoryKeepsTheNewestThousand) {
   EXPECT_EQ(session_->history_size(), CSessionData::kHistoryLimit);
 }
 
+// The history is bounded by its count and by the bytes its texts hold: the
+// oldest go first.
+TEST(PacketHistoryTest, BoundedByCountAndBytes) {
+  struct Row {
+    std::size_t packets;
+    std::size_t chars;  // of each packet's text
+    std::size_t kept_at_most;
+  };
+  const std::size_t mib = std::size_t{1} << 20;
+  const Row rows[] = {
+      {1001, 10, CPacketPipeline::kHistoryLimit},
+      {40, mib / 2, CPacketPipeline::kHistoryBytes / mib},  // 1 MiB each
+      {1, 9 * mib, 0},                                      // 18 MiB alone
+  };
+  ManualClock clock;
+  for (const Row& row : rows) {
+    CPacketPipeline pipeline(clock);
+    for (std::size_t i = 0; i < row.packets; ++i)
+      pipeline.PushHistory(std::make_unique<Packet>(std::u16string(row.chars, u'x')));
+    EXPECT_LE(pipeline.history_size(), row.kept_at_most) << "row " << (&row - rows);
+    EXPECT_LE(pipeline.history_bytes(), CPacketPipeline::kHistoryBytes);
+    EXPECT_GE(pipeline.history_size() + 1, row.kept_at_most);  // no more than needed go
+  }
+}
+
+// The worker sends the dispatcher's delayed posts by itself, and after them
+// blocks on its empty queue.
+TEST_F(WorkerTest, DelayedPostsGoOutWhileTheWorkerIsIdle) {
+  Dispatch(u"<PKT><GBN>1</GBN><RTN>OK</RTN><ALM>1|000007|d|1000|d1|1001</ALM></PKT>");
+  Posted(top_);
+  Posted(qz_);
+  session_->StartWorker();
+  for (int i = 0; i < 3; ++i) {
+    auto hit = std::make_unique<Packet>(3010);
+    hit->AddText(u"SHCODE", u"000007");
+    hit->AddInt(u"SEQ", 1);
+    session_->PushIncoming(std::move(hit));
+  }
+  ASSERT_TRUE(queue_.WaitForPending(3, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(top_).size(), 3u);
+  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(300));  // spaced by its clock
+}
+
+// One thread dispatches hits of 3007 while another switches 3007 and 3004:
+// right after a switch to 3004 the list never holds a stock of 3007.
+TEST_F(WorkerTest, AHitOfTheScreenJustLeftNeverLandsInTheNewOne) {
+  std::atomic<bool> switching{true};
+  std::thread dispatcher([&] {
+    const std::u16string quote = QuoteText(1000, 990, 1010, 980, 100);
+    for (int i = 0; switching.load(); ++i) {
+      Packet p(3007);
+      p.AddText(u"SHCODE", FormatInt06(i % 50));
+      p.AddText(u"CPKT", quote);
+      session_->Dispatch(p);
+    }
+  });
+  int found = 0;
+  for (int i = 0; i < 3000; ++i) {
+    (void)session_->SwitchScreen(3004);
+    found += session_->Read()->records.empty() ? 0 : 1;
+    (void)session_->SwitchScreen(3007);
+    std::this_thread::yield();
+  }
+  switching = false;
+  dispatcher.join();
+  EXPECT_EQ(found, 0);
+}
+
 TEST_F(WorkerTest, StopFreesWhatIsStillWaiting) {
   for (int i = 0; i < 100; ++i) session_->PushIncoming(BatchEnd(i));
   session_->ClearIncoming();
