@@ -48,13 +48,10 @@ void CPacketPipeline::WorkerProc() {
     if (!next) {
       incoming_.wait_dequeue(p);  // a stop wakes it with a null packet
       taken = true;
-    } else if (clock_.RunsByItself()) {
-      taken = incoming_.wait_dequeue_timed(p, *next);
     } else {
-      // A clock that moves only when told: nothing comes of waiting for it,
-      // so an idle worker moves it on to the next post.
-      taken = incoming_.try_dequeue(p);
-      if (!taken) clock_.SleepFor(*next);
+      // Until the next post is due; a clock moved by hand is looked at again
+      // after as long in real time.
+      taken = incoming_.wait_dequeue_timed(p, *next);
     }
     if (!taken || p == nullptr) continue;
     dispatch_(*p);

@@ -28,7 +28,7 @@ class CPacketPipeline : public IncomingQueue {
   using Dispatcher = std::function<void(Packet&)>;
 
   // Delayed posts run on clock.
-  explicit CPacketPipeline(Clock& clock) : due_(clock), clock_(clock) {}
+  explicit CPacketPipeline(Clock& clock) : due_(clock) {}
   // Stops the worker, then frees both queues.
   ~CPacketPipeline() override;
   CPacketPipeline(const CPacketPipeline&) = delete;
@@ -80,7 +80,6 @@ class CPacketPipeline : public IncomingQueue {
   moodycamel::ConcurrentQueue<HistoryEntry> history_;
   std::atomic<std::size_t> history_bytes_{0};
   CDuePosts due_;
-  Clock& clock_;
   std::thread worker_;
   std::atomic<int> run_{0};
   Dispatcher dispatch_;

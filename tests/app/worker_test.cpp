@@ -75,9 +75,10 @@ TEST(PacketHistoryTest, BoundedByCountAndBytes) {
   }
 }
 
-// The worker sends the dispatcher's delayed posts by itself, and after them
-// blocks on its empty queue.
-TEST_F(WorkerTest, DelayedPostsGoOutWhileTheWorkerIsIdle) {
+// The worker sends the dispatcher's delayed posts by itself once the clock
+// has passed them, each a pause after the one before, and blocks on its
+// queue once none waits.
+TEST_F(WorkerTest, DelayedPostsGoOutWhenTheClockHasPassedThem) {
   Dispatch(u"<PKT><GBN>1</GBN><RTN>OK</RTN><ALM>1|000007|d|1000|d1|1001</ALM></PKT>");
   Posted(top_);
   Posted(qz_);
@@ -88,9 +89,16 @@ TEST_F(WorkerTest, DelayedPostsGoOutWhileTheWorkerIsIdle) {
     hit->AddInt(u"SEQ", 1);
     session_->PushIncoming(std::move(hit));
   }
-  ASSERT_TRUE(queue_.WaitForPending(3, std::chrono::seconds(30)));
-  EXPECT_EQ(Posted(top_).size(), 3u);
-  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(300));  // spaced by its clock
+  session_->PushIncoming(BatchEnd(7));  // handled without waiting for the pauses
+  ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(qz_).size(), 1u);
+  EXPECT_TRUE(Posted(top_).empty());
+  clock_.Advance(std::chrono::milliseconds(100));
+  ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(top_).size(), 1u);  // the second is not due yet
+  clock_.Advance(std::chrono::milliseconds(200));
+  ASSERT_TRUE(queue_.WaitForPending(2, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(top_).size(), 2u);
 }
 
 // One thread dispatches hits of 3007 while another switches 3007 and 3004:
