@@ -69,6 +69,15 @@ WindowHandle StoreData::TileWindow(std::u16string_view code) const {
   return it == tile_windows.end() ? WindowHandle() : it->second;
 }
 
+std::u16string StoreData::RecordCodes() const {
+  std::u16string joined;
+  for (const auto& [stock, record] : records) {
+    joined += stock;
+    joined += u'|';
+  }
+  return joined;
+}
+
 CSessionStore::CSessionStore(Clock& clock) : current_screen(code::kScreenReverse) {
   const std::int64_t now = ToSeconds(clock.Now());
   SetServerClock(now);
@@ -77,11 +86,7 @@ CSessionStore::CSessionStore(Clock& clock) : current_screen(code::kScreenReverse
 
 std::u16string CSessionStore::DropRecords(int screen) {
   Writer w(*this);
-  std::u16string joined;
-  for (const auto& [stock, record] : w->records) {
-    joined += stock;
-    joined += u'|';
-  }
+  std::u16string joined = w->RecordCodes();
   w->records.clear();
   current_screen = screen;
   return joined;

@@ -55,6 +55,8 @@ struct StoreData {
   [[nodiscard]] const CAlmPrcData* FindAlarm(std::u16string_view code) const;
   [[nodiscard]] std::u16string Memo(std::u16string_view code) const;
   [[nodiscard]] WindowHandle TileWindow(std::u16string_view code) const;
+  // "code|" for each screening record, as a request names the list it leaves.
+  [[nodiscard]] std::u16string RecordCodes() const;
 };
 
 class CSessionStore : public StockContext {

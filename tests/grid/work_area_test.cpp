@@ -6,6 +6,7 @@
 // request.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <filesystem>
@@ -275,6 +276,36 @@ TEST_F(WorkAreaTest, AnotherScreenUnderTheTilesThenNewsTilesAndTheReconnectionRe
   PostMessage(view().handle(), msg::kNotify, code::kHello, 0);
   ASSERT_TRUE(RunUntil([&] { return Requests().size() == 3; }));
   EXPECT_NE(Requests().back().find(u"<IDX>3006</IDX>"), std::u16string::npos);
+}
+
+// A request that cannot go out (the socket's sending side is shut) drops
+// nothing: the list stays as shown, the screen stays, and the header says
+// 요청 실패 until a request goes out again.
+TEST_F(WorkAreaTest, AFailedRequestKeepsTheListAndSaysSoInTheHeader) {
+  Drain();
+  const auto before = Records();
+  ASSERT_FALSE(before.empty());
+  const int screen = session->current_screen();
+  const auto reddish = [&] {
+    const Bitmap b = view().Render();
+    const Rect r = view().StaleTagRect();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const Color c = b.PixelAt(x, y);
+        n += c.r > 150 && c.g < 110 && c.b < 110;
+      }
+    return n;
+  };
+  ASSERT_EQ(reddish(), 0);
+  ASSERT_EQ(::shutdown(frame->driver().socket()->handle(), SHUT_WR), 0);
+  view().Research();
+  testing_host::Settle();
+  EXPECT_TRUE(view().request_failed());
+  EXPECT_EQ(session->current_screen(), screen);
+  EXPECT_EQ(Records().size(), before.size());
+  EXPECT_EQ(view().tiles().shown().size(), before.size());
+  if (view().live()) EXPECT_GT(reddish(), 0);
 }
 
 TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
