@@ -7,17 +7,23 @@
 namespace velloran {
 namespace {
 
-template <typename Queue>
-void FreeQueue(Queue& queue) {
+void FreeQueue(moodycamel::BlockingConcurrentQueue<Packet*>& queue) {
   Packet* p = nullptr;
   while (queue.try_dequeue(p)) delete p;
+}
+
+// What a packet in the history holds on to.
+std::size_t HeldBytes(const Packet& p) {
+  return sizeof(Packet) + p.Text().capacity() * sizeof(char16_t);
 }
 
 }  // namespace
 
 CPacketPipeline::~CPacketPipeline() {
   Stop();
-  FreeQueue(history_);
+  HistoryEntry e;
+  while (history_.try_dequeue(e)) delete e.packet;
+  history_bytes_ = 0;
   FreeQueue(incoming_);
 }
 
@@ -36,10 +42,18 @@ void CPacketPipeline::Stop() {
 
 void CPacketPipeline::WorkerProc() {
   while (run_.load() != 0) {
+    const std::optional<std::chrono::milliseconds> next = due_.RunDue();
     Packet* p = nullptr;
-    // Blocks while the queue is empty; the time limit only bounds how late a
-    // stop is seen should its wake-up be taken by a screen switch.
-    if (!incoming_.wait_dequeue_timed(p, std::chrono::milliseconds(100)) || p == nullptr) continue;
+    bool taken = false;
+    if (!next) {
+      incoming_.wait_dequeue(p);  // a stop wakes it with a null packet
+      taken = true;
+    } else {
+      // Until the next post is due; a clock moved by hand is looked at again
+      // after as long in real time.
+      taken = incoming_.wait_dequeue_timed(p, *next);
+    }
+    if (!taken || p == nullptr) continue;
     dispatch_(*p);
     PushHistory(std::unique_ptr<Packet>(p));
   }
@@ -86,13 +100,19 @@ void CPacketPipeline::DropWaitingHits() {
 
 void CPacketPipeline::PushHistory(std::unique_ptr<Packet> packet) {
   if (!packet) return;
-  history_.enqueue(packet.release());
+  const std::size_t bytes = HeldBytes(*packet);
+  history_bytes_ += bytes;
+  history_.enqueue(HistoryEntry{packet.release(), bytes});
   TrimHistory();
 }
 
 void CPacketPipeline::TrimHistory() {
-  Packet* p = nullptr;
-  while (history_.size_approx() > kHistoryLimit && history_.try_dequeue(p)) delete p;
+  HistoryEntry e;
+  while ((history_.size_approx() > kHistoryLimit || history_bytes_.load() > kHistoryBytes) &&
+         history_.try_dequeue(e)) {
+    history_bytes_ -= e.bytes;
+    delete e.packet;
+  }
 }
 
 }  // namespace velloran

@@ -8,6 +8,7 @@ namespace velloran {
 CSessionData::CSessionData(SessionOptions options)
     : clock_(options.clock ? *options.clock : SystemClock::Instance()),
       decoder_(options.decoder),
+      pipeline_(clock_),
       store_(clock_),
       lists_(std::move(options.data_dir), pipeline_) {
   LoadSettings();

@@ -64,6 +64,9 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   [[nodiscard]] std::size_t incoming_size() const { return pipeline_.incoming_size(); }
   // Handles one packet. Only the worker calls it (and tests, without one).
   void Dispatch(Packet& packet);
+  // Sends the dispatcher's delayed posts now due (the worker does it by
+  // itself; tests without one step the clock and call this).
+  void RunDuePosts() { pipeline_.RunDuePosts(); }
 
   // --- the store
   [[nodiscard]] CSessionStore::Reader Read() const { return store_.Read(); }
@@ -73,7 +76,7 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   // screen's hits still waiting are moved to the history undispatched (the
   // rest waits on). Returns "code|" per record.
   [[nodiscard]] std::u16string SwitchScreen(int code);
-  void AddToNameList(const Packet* packet) { store_.AddToNameList(packet); }
+  void AddToNameList(std::vector<const Packet*> added) { store_.AddToNameList(std::move(added)); }
   void SetServerTime(std::u16string_view text) { store_.SetServerTime(text); }
   [[nodiscard]] bool CheckMarketState() const override { return store_.CheckMarketState(); }
   [[nodiscard]] int MarketFlag(int key, int default_value) const {
@@ -149,6 +152,8 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   void OnSavedScreenList(const Packet& p);
   void OnStockDetail(const Packet& p);
   void OnScreenHit(int code, const Packet& p);
+  // False for a hit of a market the market filter leaves out.
+  [[nodiscard]] bool InMarketFilter(const Packet& hit) const;
   void SetMarketFlag(std::u16string_view line);
 
   Clock& clock_;

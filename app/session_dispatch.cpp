@@ -162,20 +162,31 @@ void CSessionData::OnBatchEnd(const Packet& p) {
 
 void CSessionData::OnStockMaster(const Packet& p) {
   const std::u16string decoded = Decode(p.GetText(u"DATA", u""));
+  std::vector<std::unique_ptr<Packet>> entries;
   for (const auto line : SplitLines(decoded)) {
     auto entry = std::make_unique<Packet>(std::u16string(line));  // "%" replaced
-    std::u16string code = entry->GetText(u"SHCODE", u"");
-    if (code.empty()) continue;  // a line that is no stock would only clutter the search list
-    auto data = store_.Write();
-    auto& stored = data->master[code];
-    if (stored) {
-      stored->SetWholeText(entry->Text());
-    } else {
-      stored = std::move(entry);
-      store_.AddToNameList(stored.get());
-    }
+    // A line that is no stock would only clutter the search list.
+    if (!View(*entry, u"SHCODE").empty()) entries.push_back(std::move(entry));
   }
-  ++store_.Write()->master_generation;
+  {
+    auto data = store_.Write();
+    // New stocks are sorted into the names as they stand before this list;
+    // a stock already known takes its new text in place, without moving.
+    std::vector<const Packet*> added;
+    std::vector<std::pair<Packet*, std::unique_ptr<Packet>>> renamed;
+    for (auto& entry : entries) {
+      auto& stored = data->master[std::u16string(View(*entry, u"SHCODE"))];
+      if (stored) {
+        renamed.emplace_back(stored.get(), std::move(entry));
+      } else {
+        stored = std::move(entry);
+        added.push_back(stored.get());
+      }
+    }
+    store_.AddToNameList(std::move(added));
+    for (auto& [stored, entry] : renamed) stored->SetWholeText(entry->Text());
+    ++data->master_generation;
+  }
   // The top bar may wait for a stock the login answer named before the master came.
   PostMessage(dispatch_windows_.top_bar, msg::kNotify, code::kStockMaster, 0);
 }
@@ -268,18 +279,21 @@ void CSessionData::OnStockDetail(const Packet& p) {
 }
 
 void CSessionData::OnScreenHit(int gbn, const Packet& p) {
-  const Windows& w = dispatch_windows_;
+  const Windows w = dispatch_windows_;
   const std::u16string code = p.GetText(u"SHCODE", u"");
-  const int screen = store_.current_screen.load();
 
-  // 1. The record of the shown screen.
+  // 1. The record of the shown screen. The screen and the filter are read
+  // under the store's lock, which a screen switch holds while it drops the
+  // records: a hit of the screen just left cannot land in the new one.
   // 3. An alarm result updates the alarm (and the shown record's prices).
   bool alarm_known = false, alarm_record_shown = false;
+  int screen = 0;
   {
     auto data = store_.Write();
+    screen = store_.current_screen.load();
     const auto alarm_it = data->alarms.find(code);
     CAlmPrcData* alarm = alarm_it == data->alarms.end() ? nullptr : alarm_it->second.get();
-    if (gbn == screen && p.Contains(u"CPKT") && !code.empty()) {
+    if (gbn == screen && p.Contains(u"CPKT") && !code.empty() && InMarketFilter(p)) {
       auto& record = data->records[code];
       if (record) {
         record->Update(p, store_);
@@ -304,7 +318,8 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
   }
 
   // 2. A saved screen's result replaces every entry it belongs to, each
-  // followed by a pause and a post (outside the store's lock).
+  // followed by a pause and a post. The pauses hold back only these posts,
+  // never the packets behind this one.
   if (gbn == code::kSavedScreen && p.Contains(u"SHCODES")) {
     const int seq = p.GetInt(u"SEQ", 0);
     std::size_t matched = 0;
@@ -318,27 +333,37 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
       }
     }
     for (std::size_t i = 0; i < matched; ++i) {
-      clock_.SleepFor(kResultPause);
-      if (store_.current_screen.load() == code::kSavedScreen) {
-        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
-        PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
-      } else {
-        PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kSavedScreen);
-      }
+      pipeline_.PostAfter(kResultPause, [this, w] {
+        if (store_.current_screen.load() == code::kSavedScreen) {
+          PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+          PostMessage(w.top_bar, msg::kScreenChanged, code::kSavedScreen, 0);
+        } else {
+          PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kSavedScreen);
+        }
+      });
     }
   }
 
   if (alarm_known) {
     if (screen == code::kAlarm) {
       if (alarm_record_shown) {
-        clock_.SleepFor(kResultPause);
-        PostMessage(w.qz_view, msg::kScreenChanged, 0, 0);
+        pipeline_.PostAfter(kResultPause,
+                            [w] { PostMessage(w.qz_view, msg::kScreenChanged, 0, 0); });
       }
     } else {
-      clock_.SleepFor(kResultPause);
-      PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
+      pipeline_.PostAfter(kResultPause, [w] {
+        PostMessage(w.top_bar, msg::kNotify, code::kScreenRequest, code::kAlarm);
+      });
     }
   }
+}
+
+bool CSessionData::InMarketFilter(const Packet& hit) const {
+  // A request of another market may still have hits on the way: a hit names
+  // its market, and one that the filter in force leaves out is no hit of it.
+  const int filter = store_.market_filter.load();
+  const int market = hit.GetInt(u"MARKET", 0);
+  return filter == 0 || market == 0 || market == filter;
 }
 
 }  // namespace velloran

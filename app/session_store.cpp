@@ -69,6 +69,15 @@ WindowHandle StoreData::TileWindow(std::u16string_view code) const {
   return it == tile_windows.end() ? WindowHandle() : it->second;
 }
 
+std::u16string StoreData::RecordCodes() const {
+  std::u16string joined;
+  for (const auto& [stock, record] : records) {
+    joined += stock;
+    joined += u'|';
+  }
+  return joined;
+}
+
 CSessionStore::CSessionStore(Clock& clock) : current_screen(code::kScreenReverse) {
   const std::int64_t now = ToSeconds(clock.Now());
   SetServerClock(now);
@@ -77,30 +86,39 @@ CSessionStore::CSessionStore(Clock& clock) : current_screen(code::kScreenReverse
 
 std::u16string CSessionStore::DropRecords(int screen) {
   Writer w(*this);
-  std::u16string joined;
-  for (const auto& [stock, record] : w->records) {
-    joined += stock;
-    joined += u'|';
-  }
+  std::u16string joined = w->RecordCodes();
   w->records.clear();
   current_screen = screen;
   return joined;
 }
 
-void CSessionStore::AddToNameList(const Packet* packet) {
+void CSessionStore::AddToNameList(std::vector<const Packet*> added) {
   Writer w(*this);
   auto& names = w->name_list;
   if (first_login.load() == 1) {
-    names.push_back(packet);
+    names.insert(names.end(), added.begin(), added.end());
     return;
   }
-  const std::u16string name = packet->GetText(u"HNAME", u"");
-  const auto at = std::find_if(names.begin(), names.end(), [&](const Packet* entry) {
-    std::u16string_view other;
-    if (!entry->Find(u"HNAME", other)) other = {};
-    return other > name;
-  });
-  names.insert(at, packet);
+  const auto name = [](const Packet* p) {
+    std::u16string_view value;
+    return p->Find(u"HNAME", value) ? value : std::u16string_view();
+  };
+  std::stable_sort(added.begin(), added.end(),
+                   [&](const Packet* a, const Packet* b) { return name(a) < name(b); });
+  // Each new stock goes before the first entry whose name is greater (or at
+  // the end). That place only moves on as the new names grow, so one pass
+  // finds them all, whether or not renamed stocks have left the list out of
+  // order.
+  std::vector<const Packet*> merged;
+  merged.reserve(names.size() + added.size());
+  std::size_t i = 0;
+  for (const Packet* p : added) {
+    const std::u16string_view n = name(p);
+    while (i < names.size() && !(name(names[i]) > n)) merged.push_back(names[i++]);
+    merged.push_back(p);
+  }
+  merged.insert(merged.end(), names.begin() + static_cast<std::ptrdiff_t>(i), names.end());
+  names = std::move(merged);
 }
 
 void CSessionStore::SetServerClock(std::int64_t seconds) {

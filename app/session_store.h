@@ -55,6 +55,8 @@ struct StoreData {
   [[nodiscard]] const CAlmPrcData* FindAlarm(std::u16string_view code) const;
   [[nodiscard]] std::u16string Memo(std::u16string_view code) const;
   [[nodiscard]] WindowHandle TileWindow(std::u16string_view code) const;
+  // "code|" for each screening record, as a request names the list it leaves.
+  [[nodiscard]] std::u16string RecordCodes() const;
 };
 
 class CSessionStore : public StockContext {
@@ -91,9 +93,10 @@ class CSessionStore : public StockContext {
   // Drops the screening records and sets the screen; returns "code|" for
   // each record dropped.
   [[nodiscard]] std::u16string DropRecords(int screen);
-  // Adds a master packet (owned by the master map) to the name list: in
-  // arrival order at the first login, sorted in by name after it.
-  void AddToNameList(const Packet* packet);
+  // Adds master packets (owned by the master map) to the name list: in
+  // arrival order at the first login; after it, each before the first entry
+  // whose name is greater, as if added one by one in order of name.
+  void AddToNameList(std::vector<const Packet*> added);
   // Takes a server time text YYYYMMDDhhmmss; shorter texts are ignored.
   void SetServerTime(std::u16string_view text);
   void SetServerClock(std::int64_t seconds);

@@ -136,19 +136,30 @@ void CQZView::Research() {
 bool CQZView::RequestScreen(int screen, const std::u16string& htime, bool fresh, bool at_login) {
   const CQZSocket* socket = session_.socket();
   if (socket == nullptr || !socket->connected()) return false;
-  // At a login the queue holds the new session's start-up data (master,
-  // trading dates) behind the answer: only the records go, not the queue.
-  const std::u16string codes =
-      at_login ? session_.store().DropRecords(screen) : session_.SwitchScreen(screen);
-  if (!htime.empty()) session_.store().Write()->time_machine_time = htime;
   Packet request(code::kScreenRequest);
-  request.AddText(u"P_SHCODES", codes);
+  request.AddText(u"P_SHCODES", session_.Read()->RecordCodes());
   request.AddInt(u"IDX", screen);
   request.AddInt(u"MARKET", session_.market_filter());
   request.AddInt(u"CHK", session_.screening_check());
   if (!htime.empty()) request.AddText(u"HTIME", htime);
+  // Sent before the list is dropped: a request that does not go out leaves
+  // what is shown as it was, and the header says so.
+  const bool sent = session_.Send(request);
+  if (sent != !request_failed_) {
+    request_failed_ = !sent;
+    Invalidate({0, 0, ClientRect().right, kHeaderHeight});
+  }
+  if (!sent) return false;
+  // At a login the queue holds the new session's start-up data (master,
+  // trading dates) behind the answer: only the records go, not the queue.
+  if (at_login) {
+    (void)session_.store().DropRecords(screen);
+  } else {
+    (void)session_.SwitchScreen(screen);
+  }
+  if (!htime.empty()) session_.store().Write()->time_machine_time = htime;
   request_fresh_ = request_fresh_ || fresh;
-  return session_.Send(request);
+  return true;
 }
 
 void CQZView::Refresh(bool fresh) {
@@ -245,9 +256,10 @@ void CQZView::PaintHeader(DrawContext& dc) {
   dc.DrawText(u"검색시간", {right - 240, 8, right - 184, 29}, one_line | text_flag::kCenter);
   dc.SetTextColor(live_ ? kSearchTimeColor : kStaleColor);
   dc.DrawText(search_time_, {right - 184, 8, right - 50, 29}, one_line);
-  if (!live_) {
+  if (!live_ || request_failed_) {
     dc.SetTextColor(kSearchTimeColor);
-    dc.DrawText(u"연결 끊김 · 시세 멈춤", StaleTagRect(), one_line | text_flag::kRight);
+    dc.DrawText(live_ ? u"요청 실패" : u"연결 끊김 · 시세 멈춤", StaleTagRect(),
+                one_line | text_flag::kRight);
   }
   if (session_.display_mode() != 0) return;
   for (int key = 1; key <= kSortBoxes; ++key) {

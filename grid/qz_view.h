@@ -50,6 +50,9 @@ class CQZView : public Window, public FramePane {
   void SetLive(bool live) override;
   [[nodiscard]] bool live() const { return live_; }
   [[nodiscard]] Rect StaleTagRect() const;
+  // The last request for a screen did not go out: the list shown stays, and
+  // the header says 요청 실패 in the stale tag's place until one does.
+  [[nodiscard]] bool request_failed() const { return request_failed_; }
 
   // Asks again for the shown screen (the reverse phase instead of a past
   // moment); only while connected.
@@ -102,6 +105,7 @@ class CQZView : public Window, public FramePane {
   bool ascending_ = true;
   int shown_screen_ = 0;       // the screen of the last result
   bool request_fresh_ = true;  // a request of ours waits for its result
+  bool request_failed_ = false;
   WindowHandle top_bar_;
 };
 

@@ -371,8 +371,10 @@ void CTopBar::OnListButton(int screen) {
 
 void CTopBar::OnFilterChanged() {
   const int screen = session_.current_screen();
-  const std::u16string dropped = session_.SwitchScreen(screen);
+  // Stored first: a hit the worker holds while the list is dropped is judged
+  // by the filter now in force.
   StoreFilter();
+  const std::u16string dropped = session_.SwitchScreen(screen);
   SendScreenRequest(dropped, screen);
 }
 

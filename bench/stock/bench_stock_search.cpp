@@ -43,7 +43,7 @@ struct Fixture {
         auto data = session.store().Write();
         stored = (data->master[code] = std::move(p)).get();
       }
-      session.AddToNameList(stored);
+      session.AddToNameList({stored});
       ++first[s.name.empty() ? u' ' : s.name[0]];
     }
     std::vector<std::pair<int, char16_t>> counts;

@@ -29,6 +29,19 @@ class DispatchTest : public testing::SessionTest {
     Dispatch(u"<PKT><GBN>" + FormatInt(code) + u"</GBN><SHCODE>" + shcode + u"</SHCODE>" + extra +
              u"</PKT>");
   }
+  // Steps the clock through the pauses of n delayed posts: none goes out
+  // before its time.
+  void StepPosts(int n) {
+    for (int i = 0; i < n; ++i) {
+      const std::size_t before = queue_.PendingCount();
+      for (const int ms : {99, 1}) {
+        EXPECT_EQ(queue_.PendingCount(), before) << "a post before its pause";
+        clock_.Advance(std::chrono::milliseconds(ms));
+        session_->RunDuePosts();
+      }
+      EXPECT_GT(queue_.PendingCount(), before) << "no post after its pause";
+    }
+  }
   void Cprc(const std::u16string& shcode, int price) {
     Dispatch(u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>" + shcode + u"</STKCD><DATA>" +
              QuoteText(price) + u"</DATA></PKT>");
@@ -274,7 +287,8 @@ TEST_F(DispatchTest, SavedScreenResultsReplaceMatchingEntriesWithAPauseEach) {
   Posted(qz_);
   const std::u16string result = u"<SEQ>5</SEQ><SHCODES>005930|</SHCODES><CPKT></CPKT>";
   Hit(3009, u"005930", result);  // shown screen is 3007
-  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(200));
+  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(0));  // the dispatcher goes on at once
+  StepPosts(2);
   EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kNotify, 3014, 3009},
                                         RecordedMessage{msg::kNotify, 3014, 3009}));
   EXPECT_THAT(Posted(qz_), IsEmpty());
@@ -285,6 +299,7 @@ TEST_F(DispatchTest, SavedScreenResultsReplaceMatchingEntriesWithAPauseEach) {
 
   (void)session_->SwitchScreen(3009);
   Hit(3009, u"005930", result);
+  StepPosts(2);
   EXPECT_THAT(Posted(qz_), ElementsAre(RecordedMessage{msg::kScreenChanged, 0, 0},
                                        RecordedMessage{msg::kScreenChanged, 0, 0}));
   EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kScreenChanged, 3009, 0},
@@ -302,8 +317,8 @@ TEST_F(DispatchTest, AlarmResultsUpdateTheAlarmAndTheShownRecord) {
 
   Hit(3010, u"005930", u"<SEQ>1</SEQ><PRC>1200</PRC><PRC1>1300</PRC1><CPKT></CPKT>");
   EXPECT_EQ(session_->Read()->FindAlarm(u"005930")->first_price(), 1200);
+  StepPosts(1);
   EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kNotify, 3014, 3010}));
-  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(100));
 
   (void)session_->SwitchScreen(3010);
   Hit(3010, u"005930", u"<SEQ>0</SEQ><PRC>1</PRC><CPKT></CPKT>");  // SEQ 0: the alarm stays
@@ -317,8 +332,40 @@ TEST_F(DispatchTest, AlarmResultsUpdateTheAlarmAndTheShownRecord) {
   EXPECT_THAT(Posted(qz_), IsEmpty());
   Hit(3010, u"005930", u"<SEQ>2</SEQ><PRC>1250</PRC><CPKT></CPKT>");
   EXPECT_EQ(session_->Read()->FindRecord(u"005930")->first_price(), 1250);
+  StepPosts(1);
   EXPECT_THAT(Posted(qz_), ElementsAre(RecordedMessage{msg::kScreenChanged, 0, 0}));
   EXPECT_THAT(Posted(top_), IsEmpty());
+}
+
+// Twenty alarm results at the open: their posts keep their spacing, while
+// the batch end and the quote behind them are handled at once.
+TEST_F(DispatchTest, PausedResultsHoldBackNothingBehindThem) {
+  std::u16string alarms;
+  for (int i = 0; i < 20; ++i) alarms += u"1|" + FormatInt06(i) + u"|d|1000|d1|1100\n";
+  LoginOk(u"<ALM>" + alarms + u"</ALM>");
+  Posted(top_);
+  Posted(qz_);
+  for (int i = 0; i < 20; ++i) Hit(3010, FormatInt06(i), u"<SEQ>1</SEQ><PRC>1200</PRC>");
+  Dispatch(u"<PKT><GBN>3014</GBN><END>1</END></PKT>");
+  EXPECT_EQ(clock_.slept(), std::chrono::milliseconds(0));
+  EXPECT_THAT(Posted(qz_), ElementsAre(RecordedMessage{msg::kNotify, 3014, 1}));
+  EXPECT_THAT(Posted(top_), IsEmpty());
+  StepPosts(20);
+  EXPECT_EQ(Posted(top_), Msgs(20, RecordedMessage{msg::kNotify, 3014, 3010}));
+}
+
+// A hit names its market: one that the filter in force leaves out is a hit
+// of a request before it. {filter, the hit's MARKET (-1: none), kept}.
+TEST_F(DispatchTest, HitsOfAMarketTheFilterLeavesOutMakeNoRecord) {
+  const int rows[][3] = {{2, 2, 1}, {2, 1, 0}, {1, 2, 0}, {1, 1, 1}, {0, 1, 1}, {2, -1, 1}};
+  for (const auto& [filter, market, kept] : rows) {
+    (void)session_->SwitchScreen(3007);
+    session_->set_market_filter(filter);
+    Hit(3007, u"005930",
+        u"<CPKT></CPKT>" + (market < 0 ? u"" : u"<MARKET>" + FormatInt(market) + u"</MARKET>"));
+    EXPECT_EQ(session_->Read()->FindRecord(u"005930") != nullptr, kept != 0)
+        << filter << " " << market;
+  }
 }
 
 TEST_F(DispatchTest, OtherCodesAreMarked) {

@@ -50,6 +50,59 @@ TEST_F(WorkerTest, HistoryKeepsTheNewestThousand) {
   EXPECT_EQ(session_->history_size(), CSessionData::kHistoryLimit);
 }
 
+// The history's texts are bounded by bytes too, the oldest going first:
+// {packets, characters each, most kept}.
+TEST(PacketHistoryTest, BoundedByBytes) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  const std::size_t rows[][3] = {{40, kMiB / 2, CPacketPipeline::kHistoryBytes / kMiB},
+                                 {1, 9 * kMiB, 0}};
+  ManualClock clock;
+  for (const auto& [packets, chars, most] : rows) {
+    CPacketPipeline pipeline(clock);
+    for (std::size_t i = 0; i < packets; ++i)
+      pipeline.PushHistory(std::make_unique<Packet>(std::u16string(chars, u'x')));
+    EXPECT_LE(pipeline.history_bytes(), CPacketPipeline::kHistoryBytes);
+    EXPECT_EQ(pipeline.history_size() + (most ? 1 : 0), most);  // no more go than need to
+  }
+}
+
+// The worker sends a delayed post once its clock has passed it, handling the
+// packets behind it meanwhile.
+TEST_F(WorkerTest, DelayedPostsGoOutWhenTheClockHasPassedThem) {
+  Dispatch(u"<PKT><GBN>1</GBN><RTN>OK</RTN><ALM>1|000007|d|1000|d1|1001</ALM></PKT>");
+  Posted(top_);
+  Posted(qz_);
+  session_->StartWorker();
+  session_->PushIncoming(std::make_unique<Packet>(
+      u"<PKT><GBN>3010</GBN><SHCODE>000007</SHCODE><SEQ>1</SEQ></PKT>"));
+  session_->PushIncoming(BatchEnd(7));
+  ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(qz_).size(), 1u);
+  clock_.Advance(std::chrono::milliseconds(100));
+  ASSERT_TRUE(queue_.WaitForPending(1, std::chrono::seconds(30)));
+  EXPECT_EQ(Posted(top_).size(), 1u);
+}
+
+// One thread dispatches hits of 3007 while another switches 3007 and 3004:
+// right after a switch to 3004 the list never holds a stock of 3007.
+TEST_F(WorkerTest, AHitOfTheScreenJustLeftNeverLandsInTheNewOne) {
+  std::atomic<bool> switching{true};
+  std::thread dispatcher([&] {
+    for (int i = 0; switching.load(); ++i)
+      Dispatch(u"<PKT><GBN>3007</GBN><SHCODE>" + FormatInt06(i % 50) + u"</SHCODE><CPKT>" +
+               QuoteText(1000) + u"</CPKT></PKT>");
+  });
+  int found = 0;
+  for (int i = 0; i < 3000; ++i) {
+    (void)session_->SwitchScreen(3004);
+    found += session_->Read()->records.empty() ? 0 : 1;
+    (void)session_->SwitchScreen(3007);
+  }
+  switching = false;
+  dispatcher.join();
+  EXPECT_EQ(found, 0);
+}
+
 TEST_F(WorkerTest, StopFreesWhatIsStillWaiting) {
   for (int i = 0; i < 100; ++i) session_->PushIncoming(BatchEnd(i));
   session_->ClearIncoming();

@@ -115,6 +115,7 @@ class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
     UiLoop().SetClock(&clock);
+    session->set_market_filter(1);  // the market of the rig's stocks
     ASSERT_TRUE(host.Open(760, 440));
     WindowStyle hidden;
     hidden.visible = false;

@@ -6,6 +6,7 @@
 // request.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <filesystem>
@@ -275,6 +276,22 @@ TEST_F(WorkAreaTest, AnotherScreenUnderTheTilesThenNewsTilesAndTheReconnectionRe
   PostMessage(view().handle(), msg::kNotify, code::kHello, 0);
   ASSERT_TRUE(RunUntil([&] { return Requests().size() == 3; }));
   EXPECT_NE(Requests().back().find(u"<IDX>3006</IDX>"), std::u16string::npos);
+}
+
+// A request that cannot go out (the socket's sending side is shut) drops
+// nothing: the list and the screen stay, and the header says so.
+TEST_F(WorkAreaTest, AFailedRequestKeepsTheListAndSaysSoInTheHeader) {
+  Drain();
+  const auto before = Records();
+  const int screen = session->current_screen();
+  ASSERT_FALSE(before.empty());
+  ASSERT_EQ(::shutdown(frame->driver().socket()->handle(), SHUT_WR), 0);
+  view().Research();
+  testing_host::Settle();
+  EXPECT_TRUE(view().request_failed());
+  EXPECT_EQ(session->current_screen(), screen);
+  EXPECT_EQ(Records().size(), before.size());
+  EXPECT_EQ(view().tiles().shown().size(), before.size());
 }
 
 TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {

@@ -63,7 +63,7 @@ inline void AddMaster(CSessionData& session, std::u16string_view code, std::u16s
     slot = MasterPacket(code, name, market, previous_volume);
     stored = slot.get();
   }
-  session.AddToNameList(stored);
+  session.AddToNameList({stored});
 }
 
 // Letters, digits and syllables as the keyboard types them, the loop
