@@ -71,7 +71,7 @@ void AppendUtf16Le(std::u16string_view text, std::string& out) {
 
 }  // namespace
 
-StoredText DecodeStoredText(std::string_view bytes) {
+StoredText DecodeStoredText(std::string_view bytes, bool whole) {
   StoredText out;
   std::u16string text;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
@@ -90,10 +90,20 @@ StoredText DecodeStoredText(std::string_view bytes) {
   while (start < text.size()) {
     std::size_t end = text.find(u'\n', start);
     const std::size_t next = end == std::u16string::npos ? text.size() : end + 1;
-    if (end == std::u16string::npos) end = text.size();
+    if (end == std::u16string::npos) {
+      if (!whole) {
+        out.lossy = true;
+        break;
+      }
+      end = text.size();
+    }
     std::size_t cut = end;
     while (cut > start && text[cut - 1] == u'\r') --cut;
-    lines.emplace_back(text, start, cut - start);
+    if (cut - start <= kMaxStoredLine) {
+      lines.emplace_back(text, start, cut - start);
+    } else {
+      out.lossy = true;
+    }
     start = next;
   }
   return out;
@@ -112,17 +122,19 @@ std::string EncodeTextLines(const std::vector<std::u16string_view>& lines) {
   return out;
 }
 
-ReadOutcome ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines) {
+ReadOutcome ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines,
+                         std::size_t max_bytes) {
   lines.clear();
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) return ReadOutcome::kMissing;
   if (ec || status.type() != std::filesystem::file_type::regular) return ReadOutcome::kUnreadable;
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return ReadOutcome::kUnreadable;
-  StoredText text = DecodeStoredText(bytes);
+  bool cut = false;
+  if (!ReadWholeFile(path, bytes, max_bytes, &cut)) return ReadOutcome::kUnreadable;
+  StoredText text = DecodeStoredText(bytes, !cut);
   lines = std::move(text.lines);
-  return text.lossy ? ReadOutcome::kLossy : ReadOutcome::kRead;
+  return text.lossy || cut ? ReadOutcome::kLossy : ReadOutcome::kRead;
 }
 
 bool WriteTextFile(const std::filesystem::path& path,
