@@ -19,6 +19,9 @@ inline constexpr char kRecentFileName[] = "sch.dat";
 inline constexpr std::size_t kMaxStoredLine = 8192;  // code units
 inline constexpr std::size_t kMaxStoredFileBytes = std::size_t{1} << 20;
 
+// "grid_<instance>_<list>.grd": the grid's layout file of one list.
+[[nodiscard]] std::string GridLayoutFileName(int instance, int list_id);
+
 struct StoredText {
   std::vector<std::u16string> lines;
   // Part of the bytes could not be read as text (ill-formed UTF-8, NUL bytes
@@ -58,6 +61,11 @@ enum class ReadOutcome {
 [[nodiscard]] bool WriteTextFile(const std::filesystem::path& path,
                                  const std::vector<std::u16string_view>& lines,
                                  bool keep_original = false);
+
+// Removes what saves killed midway left in the data directory: the
+// temporary files of "qza.cfg", "sch.dat" and every grid layout file. Other
+// files (the directory may be the executable's) are not touched.
+void RemoveStaleTemporaries(const std::filesystem::path& dir);
 
 // Where the settings live: override_dir when given (created when missing);
 // else exe_dir when it is writable; else xdg_config_home/velloran, or

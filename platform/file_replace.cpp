@@ -20,7 +20,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 std::string TemporaryOf(const std::filesystem::path& path) {
-  return path.string() + ".tmp";
+  return path.string() + std::string(kTemporarySuffix);
 }
 
 // Copies what is left of `from` to `to`, a piece at a time.

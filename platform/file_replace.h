@@ -13,6 +13,9 @@ namespace velloran {
 // temporary file removed.
 [[nodiscard]] bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes);
 
+// What a save's temporary file adds to the name of the file it replaces.
+inline constexpr std::string_view kTemporarySuffix = ".tmp";
+
 // Removes the temporary file a save of path left behind when the program was
 // killed while saving.
 void RemoveStaleTemporary(const std::filesystem::path& path);
