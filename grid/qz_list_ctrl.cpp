@@ -109,14 +109,11 @@ std::filesystem::path CQZListCtrl::LayoutPath(int list_id) const {
 void CQZListCtrl::LoadColumns(int list_id) {
   list_id_ = list_id;
   descriptors_.clear();
-  layout_lossy_ = false;
+  keep_original_ = false;
   if (list_id > 0 && !data_dir_.empty()) {
-    std::vector<std::u16string> lines;
-    const ReadOutcome read = ReadTextFile(LayoutPath(list_id), lines);
-    if (read == ReadOutcome::kRead || read == ReadOutcome::kLossy) {
-      descriptors_ = grid_columns::FromLines(lines);
-      layout_lossy_ = read == ReadOutcome::kLossy;
-    }
+    grid_columns::StoredLayout read = grid_columns::ReadFile(LayoutPath(list_id));
+    descriptors_ = std::move(read.columns);
+    keep_original_ = read.keep_original;
   }
   BuildColumns();
 }
@@ -152,8 +149,8 @@ void CQZListCtrl::SaveColumns() {
   const std::vector<std::u16string> lines =
       grid_columns::SaveLines(descriptors_, widths, positions);
   const std::vector<std::u16string_view> views(lines.begin(), lines.end());
-  // A file that held more than text is copied aside before it is replaced.
-  if (WriteTextFile(LayoutPath(list_id_), views, layout_lossy_)) layout_lossy_ = false;
+  // A file that held what these lines lose is copied aside before it is replaced.
+  if (WriteTextFile(LayoutPath(list_id_), views, keep_original_)) keep_original_ = false;
 }
 
 // ---- sorting

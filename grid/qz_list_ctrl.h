@@ -102,7 +102,8 @@ class CQZListCtrl : public ListCtrl {
   int list_id_ = 0;
   ColumnDescriptors descriptors_;
   std::vector<GridCell> cells_;  // by column index
-  bool layout_lossy_ = false;    // the file read had bytes that were not text
+  // The file read held what a save would lose (see StoredLayout).
+  bool keep_original_ = false;
   bool save_pending_ = false;
   // Each row's data points at its code here; replaced only while there are no rows.
   std::vector<std::u16string> codes_;
