@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "app/settings_files.h"
@@ -144,6 +145,44 @@ TEST(GridColumnsTest, DamagedFilesGiveTheDefaultsAndAreKept) {
 }
 
 class GridLayoutTest : public GridTest {};
+
+// Batches and switches that change nothing leave the file alone.
+TEST_F(GridLayoutTest, TheFileIsWrittenOnlyWhenTheLayoutChanged) {
+  Show(3004);
+  grid->Refresh(*session, 3004);
+  auto widen = [&] {
+    Drag(At({60 + grid->ColumnWidth(1), 10}), At({70 + grid->ColumnWidth(1), 10}));
+  };
+  auto batch = [&] { grid->Refresh(*session, 3004); };
+  auto away_and_back = [&] {
+    Show(3005);
+    grid->Refresh(*session, 3005);
+    Show(3004);
+    batch();
+  };
+  widen();
+  Step(1000);
+  const std::pair<std::function<void()>, bool> steps[] = {
+      {[&] { batch(), batch(), Step(1000); }, false},
+      {away_and_back, false},
+      {[&] { widen(), Step(999); }, false},
+      {[&] { Step(1); }, true},
+      {[&] { widen(), batch(); }, false},
+      {[&] { Step(1000); }, true},
+      {[&] { widen(), away_and_back(); }, true},
+  };
+  const auto file = dir / "grid_0_3004.grd";
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    // A blank line more reads the same: whether the grid wrote again shows in the bytes.
+    std::string before, after;
+    ASSERT_TRUE(ReadWholeFile(file, before));
+    ASSERT_TRUE(ReplaceFileContents(file, before += std::string("\r\0\n\0", 4)));
+    steps[i].first();
+    ASSERT_TRUE(ReadWholeFile(file, after));
+    EXPECT_EQ(after != before, steps[i].second) << "step " << i;
+  }
+  EXPECT_EQ(grid->ColumnWidth(1), 140);
+}
 
 TEST_F(GridLayoutTest, AReorderedLayoutSurvivesARestart) {
   Show(3007);
