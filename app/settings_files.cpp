@@ -62,6 +62,22 @@ Encoding GuessEncoding(std::string_view bytes) {
   return Encoding::kUtf8;
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "qza.cfg", "sch.dat" or "grid_<digits>_<digits>.grd".
+bool IsSettingsFileName(std::string_view name) {
+  if (name == kSettingsFileName || name == kRecentFileName) return true;
+  constexpr std::string_view kPrefix = "grid_", kSuffix = ".grd";
+  if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return false;
+  name = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  const std::size_t cut = name.find('_');
+  return cut != std::string_view::npos && AllDigits(name.substr(0, cut)) &&
+         AllDigits(name.substr(cut + 1));
+}
+
 void AppendUtf16Le(std::u16string_view text, std::string& out) {
   for (const char16_t c : text) {
     out.push_back(static_cast<char>(c & 0xFF));
@@ -71,7 +87,7 @@ void AppendUtf16Le(std::u16string_view text, std::string& out) {
 
 }  // namespace
 
-StoredText DecodeStoredText(std::string_view bytes) {
+StoredText DecodeStoredText(std::string_view bytes, bool whole) {
   StoredText out;
   std::u16string text;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
@@ -90,10 +106,20 @@ StoredText DecodeStoredText(std::string_view bytes) {
   while (start < text.size()) {
     std::size_t end = text.find(u'\n', start);
     const std::size_t next = end == std::u16string::npos ? text.size() : end + 1;
-    if (end == std::u16string::npos) end = text.size();
+    if (end == std::u16string::npos) {
+      if (!whole) {
+        out.lossy = true;
+        break;
+      }
+      end = text.size();
+    }
     std::size_t cut = end;
     while (cut > start && text[cut - 1] == u'\r') --cut;
-    lines.emplace_back(text, start, cut - start);
+    if (cut - start <= kMaxStoredLine) {
+      lines.emplace_back(text, start, cut - start);
+    } else {
+      out.lossy = true;
+    }
     start = next;
   }
   return out;
@@ -112,21 +138,42 @@ std::string EncodeTextLines(const std::vector<std::u16string_view>& lines) {
   return out;
 }
 
-ReadOutcome ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines) {
+std::string GridLayoutFileName(int instance, int list_id) {
+  return "grid_" + std::to_string(instance) + "_" + std::to_string(list_id) + ".grd";
+}
+
+ReadOutcome ReadTextFile(const std::filesystem::path& path, std::vector<std::u16string>& lines,
+                         std::size_t max_bytes) {
   lines.clear();
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) return ReadOutcome::kMissing;
   if (ec || status.type() != std::filesystem::file_type::regular) return ReadOutcome::kUnreadable;
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return ReadOutcome::kUnreadable;
-  StoredText text = DecodeStoredText(bytes);
+  bool cut = false;
+  if (!ReadWholeFile(path, bytes, max_bytes, &cut)) return ReadOutcome::kUnreadable;
+  StoredText text = DecodeStoredText(bytes, !cut);
   lines = std::move(text.lines);
-  return text.lossy ? ReadOutcome::kLossy : ReadOutcome::kRead;
+  return text.lossy || cut ? ReadOutcome::kLossy : ReadOutcome::kRead;
 }
 
-bool WriteTextFile(const std::filesystem::path& path,
-                   const std::vector<std::u16string_view>& lines, bool keep_original) {
+void RemoveStaleTemporaries(const std::filesystem::path& dir) {
+  std::error_code ec;
+  std::vector<std::filesystem::path> saved;
+  for (auto it = std::filesystem::directory_iterator(dir, ec);
+       !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.ends_with(kTemporarySuffix)) continue;
+    const std::string_view of =
+        std::string_view(name).substr(0, name.size() - kTemporarySuffix.size());
+    if (IsSettingsFileName(of)) saved.push_back(dir / of);
+  }
+  // Removed once the listing is done, which removing would disturb.
+  for (const auto& path : saved) RemoveStaleTemporary(path);
+}
+
+bool WriteTextFile(const std::filesystem::path& path, const std::vector<std::u16string_view>& lines,
+                   bool keep_original) {
   if (keep_original && !KeepBeside(path, ".bad")) return false;
   return ReplaceFileContents(path, EncodeTextLines(lines));
 }

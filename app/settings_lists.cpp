@@ -5,7 +5,6 @@
 #include "app/packet_pipeline.h"
 #include "app/settings_files.h"
 #include "net/message_codes.h"
-#include "platform/file_replace.h"
 
 namespace velloran {
 namespace {
@@ -18,11 +17,9 @@ int FileIndex(const char* name) {
 
 CSettingsLists::CSettingsLists(std::filesystem::path data_dir, CPacketPipeline& history)
     : data_dir_(std::move(data_dir)), history_(history) {
-  // A program killed while saving leaves its temporary files behind.
-  if (!data_dir_.empty()) {
-    RemoveStaleTemporary(FilePath(kSettingsFileName));
-    RemoveStaleTemporary(FilePath(kRecentFileName));
-  }
+  // A program killed while saving leaves its temporary files behind: these
+  // lists' and the grid's.
+  if (!data_dir_.empty()) RemoveStaleTemporaries(data_dir_);
 }
 
 std::filesystem::path CSettingsLists::FilePath(const char* name) const {

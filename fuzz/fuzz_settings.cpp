@@ -1,6 +1,6 @@
 // The settings files as stored text: any bytes (text or not, of any
-// encoding) must decode to lines, each line must make a packet, and the lines
-// must survive a save and a load.
+// encoding) must decode to lines no longer than an entry may be, each line
+// must make a packet, and the lines must survive a save and a load.
 #include <cstdlib>
 #include <string_view>
 
@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::u16string>& lines = text.lines;
   std::vector<std::u16string_view> views;
   for (const auto& line : lines) {
+    if (line.size() > kMaxStoredLine) std::abort();  // no entry is that long
     Packet p{std::u16string(line)};
     (void)p.GetInt(u"CFG", 0);
     (void)p.GetText(u"SHCODE", u"");
@@ -41,5 +42,11 @@ std::vector<std::string> FuzzSeeds() {
       std::string("\0<\0P\0K\0T\0>", 10),
       std::string("<PKT>\0</PKT>\r\n", 15),
       std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20),
+      // A line too long to be an entry between two that are, in UTF-16 and
+      // in UTF-8; the longest line kept.
+      EncodeTextLines({u"<PKT><GBN>0</GBN><CFG>1</CFG></PKT>",
+                       std::u16string(velloran::kMaxStoredLine + 1, u'x'), u"<PKT></PKT>"}),
+      "<PKT></PKT>\n" + std::string(velloran::kMaxStoredLine + 1, 'y') + "\n<PKT></PKT>",
+      EncodeTextLines({std::u16string(velloran::kMaxStoredLine, u'z')}),
   };
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/settings_files.h"
+#include "grid/grid_cells.h"
 #include "net/message_codes.h"
 
 namespace velloran::grid_columns {
@@ -75,17 +76,32 @@ ColumnDescriptors Defaults(int list_id) {
 
 ColumnDescriptors FromLines(const std::vector<std::u16string>& lines) {
   ColumnDescriptors out;
+  bool known = false;
   for (const std::u16string& line : lines) {
     const std::u16string_view text = Trimmed(line);
     if (text.empty()) continue;
     if (static_cast<int>(out.size()) == kMaxColumns) break;
     out.push_back(std::make_unique<Packet>(std::u16string(text)));
+    known = known || CellOfTitle(out.back()->GetText(u"TXT", u"")) != GridCell::kNone;
   }
+  if (!known) out.clear();
   return out;
 }
 
 ColumnDescriptors FromBytes(std::string_view bytes) {
   return FromLines(DecodeStoredText(bytes).lines);
+}
+
+StoredLayout ReadFile(const std::filesystem::path& path) {
+  StoredLayout out;
+  std::vector<std::u16string> lines;
+  const ReadOutcome read = ReadTextFile(path, lines, kMaxFileBytes);
+  if (read != ReadOutcome::kRead && read != ReadOutcome::kLossy) return out;
+  out.columns = FromLines(lines);
+  const bool blank = std::all_of(lines.begin(), lines.end(),
+                                 [](const std::u16string& line) { return Trimmed(line).empty(); });
+  out.keep_original = read == ReadOutcome::kLossy || (out.columns.empty() && !blank);
+  return out;
 }
 
 ColumnLayout LayoutOf(const Packet& descriptor, int index) {
@@ -98,7 +114,7 @@ ColumnLayout LayoutOf(const Packet& descriptor, int index) {
                          : ColumnAlign::kLeft;
   s.fixed = descriptor.GetInt(u"FIXED", 0) == 1;
   const int order = descriptor.GetInt(u"IORDER", 0);
-  s.order = order < 0 ? index : order;
+  s.order = order < 0 ? index : std::min(order, kMaxColumns);
   return s;
 }
 
@@ -132,7 +148,7 @@ std::vector<std::u16string> SaveLines(const ColumnDescriptors& descriptors,
 }
 
 std::filesystem::path FilePath(const std::filesystem::path& dir, int instance, int list_id) {
-  return dir / ("grid_" + std::to_string(instance) + "_" + std::to_string(list_id) + ".grd");
+  return dir / GridLayoutFileName(instance, list_id);
 }
 
 }  // namespace velloran::grid_columns

@@ -57,7 +57,8 @@ void CQZListCtrl::Refresh(CSessionData& session, int screen) {
   const int top = TopIndex();
   const int scroll_x = ScrollX();
 
-  SaveColumns();
+  // A batch changes no layout: only a switch saves the list it leaves.
+  if (!same) SaveColumns();
   Clear();
   if (!same) LoadColumns(screen);
   FillRows();
@@ -109,14 +110,14 @@ std::filesystem::path CQZListCtrl::LayoutPath(int list_id) const {
 void CQZListCtrl::LoadColumns(int list_id) {
   list_id_ = list_id;
   descriptors_.clear();
-  layout_lossy_ = false;
+  keep_original_ = false;
+  saved_lines_.clear();
   if (list_id > 0 && !data_dir_.empty()) {
-    std::vector<std::u16string> lines;
-    const ReadOutcome read = ReadTextFile(LayoutPath(list_id), lines);
-    if (read == ReadOutcome::kRead || read == ReadOutcome::kLossy) {
-      descriptors_ = grid_columns::FromLines(lines);
-      layout_lossy_ = read == ReadOutcome::kLossy;
-    }
+    grid_columns::StoredLayout read = grid_columns::ReadFile(LayoutPath(list_id));
+    descriptors_ = std::move(read.columns);
+    keep_original_ = read.keep_original;
+    if (!keep_original_)
+      for (const auto& d : descriptors_) saved_lines_.push_back(d->Text());
   }
   BuildColumns();
 }
@@ -149,11 +150,13 @@ void CQZListCtrl::SaveColumns() {
     widths.push_back(ColumnWidth(i));
     positions.push_back(header().PositionOf(i));
   }
-  const std::vector<std::u16string> lines =
-      grid_columns::SaveLines(descriptors_, widths, positions);
+  std::vector<std::u16string> lines = grid_columns::SaveLines(descriptors_, widths, positions);
+  if (lines == saved_lines_ && !keep_original_) return;  // the file holds it already
   const std::vector<std::u16string_view> views(lines.begin(), lines.end());
-  // A file that held more than text is copied aside before it is replaced.
-  if (WriteTextFile(LayoutPath(list_id_), views, layout_lossy_)) layout_lossy_ = false;
+  // A file that held what these lines lose is copied aside before it is replaced.
+  if (!WriteTextFile(LayoutPath(list_id_), views, keep_original_)) return;
+  keep_original_ = false;
+  saved_lines_ = std::move(lines);
 }
 
 // ---- sorting

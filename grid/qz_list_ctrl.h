@@ -46,9 +46,9 @@ class CQZListCtrl : public ListCtrl {
   void SetTopBar(WindowHandle top_bar) { top_bar_ = std::move(top_bar); }
 
   // A screening result of `screen` arrived (or the user switched to it):
-  // saves the layout of the list shown, empties the rows, loads the layout
-  // of `screen` and makes one row per record. For the list already shown,
-  // the selected stock, the sort and the scroll position stay.
+  // empties the rows and makes one row per record. A switch first saves the
+  // layout of the list shown and loads that of `screen`; for the list already
+  // shown, the layout, the selected stock, the sort and the scroll position stay.
   void Refresh(CSessionData& session, int screen);
   // The records are about to be dropped: no rows from here on.
   void Clear();
@@ -58,8 +58,9 @@ class CQZListCtrl : public ListCtrl {
   // The column set of a list: the layout file's descriptors, or the
   // defaults when it has none (or cannot be read).
   void LoadColumns(int list_id);
-  // Writes the layout file of the shown list; nothing for list 0, without a
-  // data directory, or when the file cannot be written.
+  // Writes the layout file of the shown list when it changed since it was
+  // read or written; nothing for list 0, without a data directory, or when
+  // the file cannot be written.
   void SaveColumns();
   void BuildColumns();
 
@@ -102,7 +103,11 @@ class CQZListCtrl : public ListCtrl {
   int list_id_ = 0;
   ColumnDescriptors descriptors_;
   std::vector<GridCell> cells_;  // by column index
-  bool layout_lossy_ = false;    // the file read had bytes that were not text
+  // The file read held what a save would lose (see StoredLayout).
+  bool keep_original_ = false;
+  // What the layout file holds, as read or last written: a save of the same
+  // lines writes nothing.
+  std::vector<std::u16string> saved_lines_;
   bool save_pending_ = false;
   // Each row's data points at its code here; replaced only while there are no rows.
   std::vector<std::u16string> codes_;

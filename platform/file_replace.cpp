@@ -20,7 +20,19 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 std::string TemporaryOf(const std::filesystem::path& path) {
-  return path.string() + ".tmp";
+  return path.string() + std::string(kTemporarySuffix);
+}
+
+// Copies what is left of `from` to `to`, a piece at a time.
+bool CopyAll(int from, int to) {
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(from, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(to, std::string_view(chunk, static_cast<std::size_t>(n)))) return false;
+  }
 }
 
 }  // namespace
@@ -29,42 +41,54 @@ void RemoveStaleTemporary(const std::filesystem::path& path) {
   ::unlink(TemporaryOf(path).c_str());
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::size_t limit,
+                   bool* cut) {
   bytes.clear();
+  if (cut != nullptr) *cut = false;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   char chunk[1 << 16];
   bool ok = true;
   for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    // One byte past the limit tells whether there is more.
+    const std::size_t left = limit - bytes.size();
+    const ssize_t n = ::read(fd, chunk, left < sizeof chunk ? left + 1 : sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
     bytes.append(chunk, static_cast<std::size_t>(n));
+    if (bytes.size() > limit) {
+      bytes.resize(limit);
+      if (cut != nullptr) *cut = true;
+      break;
+    }
   }
   ::close(fd);
   return ok;
 }
 
 bool KeepBeside(const std::filesystem::path& path, std::string_view suffix) {
-  std::string bytes;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return !ec;
-  if (!ReadWholeFile(path, bytes)) return false;
+  // Copied a piece at a time: a damaged file may be of any size.
+  const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  bool ok = false;
   for (int n = 0; n < 1000; ++n) {
     const std::string name =
         path.string() + std::string(suffix) + (n == 0 ? std::string() : std::to_string(n));
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
       if (errno == EEXIST) continue;
-      return false;
+      break;
     }
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = CopyAll(in, fd) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok) ::unlink(name.c_str());
-    return ok;
+    break;
   }
-  return false;
+  ::close(in);
+  return ok;
 }
 
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes) {

@@ -140,18 +140,24 @@ TEST_F(SessionDataTest, FilesThatCannotBeReadWholeSurviveTheExitSave) {
                               std::string(1, '\0') +
                               "\x01<PKT><GBN>0</GBN><SHCODE>000660</SHCODE></PKT>\r\n";
   std::ofstream(dir_ / "sch.dat", std::ios::binary) << damaged;
-  // Left by a save that was killed.
-  std::ofstream(dir_ / "sch.dat.tmp", std::ios::binary) << "half";
+  // Left by saves that were killed, and files of others.
+  for (const char* name : {"sch.dat.tmp", "grid_0_3004.grd.tmp", "grid_x.grd.tmp", "notes.tmp"})
+    std::ofstream(dir_ / name, std::ios::binary) << "half";
   Open();
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "sch.dat.tmp"));
+  for (const auto& [name, kept] : {std::pair{"sch.dat.tmp", false},
+                                   {"grid_0_3004.grd.tmp", false},
+                                   {"grid_x.grd.tmp", true},
+                                   {"notes.tmp", true}})
+    EXPECT_EQ(std::filesystem::exists(dir_ / name), kept) << name;
   EXPECT_THAT(session_->settings(), IsEmpty());
   EXPECT_THAT(RecentCodes(), ElementsAre(u"005930", u"000660"));
   Reopen();
   EXPECT_TRUE(std::filesystem::is_directory(dir_ / "qza.cfg"));
   std::ifstream kept(dir_ / "sch.dat.bad", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
-  EXPECT_THAT(ReadFile("sch.dat"), ElementsAre(u"<PKT><GBN>0</GBN><SHCODE>005930</SHCODE></PKT>",
-                                               u"\x01<PKT><GBN>0</GBN><SHCODE>000660</SHCODE></PKT>"));
+  EXPECT_THAT(ReadFile("sch.dat"),
+              ElementsAre(u"<PKT><GBN>0</GBN><SHCODE>005930</SHCODE></PKT>",
+                          u"\x01<PKT><GBN>0</GBN><SHCODE>000660</SHCODE></PKT>"));
   // The file is whole again: the next save keeps nothing more.
   Reopen();
   EXPECT_FALSE(std::filesystem::exists(dir_ / "sch.dat.bad1"));

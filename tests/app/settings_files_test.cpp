@@ -58,7 +58,8 @@ TEST(SettingsFilesTest, EveryUtf16OrderWithOrWithoutAMarkAndUtf8PastItsNuls) {
   }
   EXPECT_TRUE(DecodeStoredText("\xFF\xFE" + le + "x").lossy);  // an odd last byte
 
-  const StoredText stray = DecodeStoredText(std::string("<A>1</A>\r\n<B>\0\0x</B>\r\n<C/>\r\n", 26));
+  const StoredText stray =
+      DecodeStoredText(std::string("<A>1</A>\r\n<B>\0\0x</B>\r\n<C/>\r\n", 26));
   EXPECT_THAT(stray.lines, ElementsAre(u"<A>1</A>", u"<B>x</B>", u"<C/>"));
   EXPECT_TRUE(stray.lossy);
   EXPECT_TRUE(DecodeStoredText("ok\n\xC3(\n").lossy);
@@ -92,6 +93,37 @@ TEST_F(FileReplaceTest, AFailedSaveKeepsThePreviousFile) {
   fs::create_directory(dir_ / "sch.dat.tmp");
   EXPECT_FALSE(ReplaceFileContents(file, "lost"));
   EXPECT_EQ(Slurp(file), "kept");
+}
+
+// A damaged file gives its short lines; the rest is left out and the read
+// says so (the save that follows keeps the file as it was beside it).
+TEST_F(FileReplaceTest, ReadsAreCutAtTheLimitAndDropOverlongLines) {
+  const std::u16string in = u"<PKT><CFG>1</CFG></PKT>", longest(kMaxStoredLine, u'x');
+  const std::string two = EncodeTextLines({in, in});
+  const std::size_t all = kMaxStoredFileBytes;
+  const struct {
+    std::string bytes;
+    std::size_t limit;
+    std::vector<std::u16string> lines;
+    ReadOutcome outcome;
+  } cases[] = {
+      {two, all, {in, in}, ReadOutcome::kRead},
+      {two, two.size(), {in, in}, ReadOutcome::kRead},
+      {EncodeTextLines({longest}), all, {longest}, ReadOutcome::kRead},
+      {EncodeTextLines({in, longest + u"x", in}), all, {in, in}, ReadOutcome::kLossy},
+      {EncodeTextLines({in}) + std::string(kMaxStoredFileBytes, 'y'),
+       all,
+       {in},
+       ReadOutcome::kLossy},
+      {two, two.size() - 6, {in}, ReadOutcome::kLossy},      // cut inside the second line
+      {two, two.size() / 2 + 1, {in}, ReadOutcome::kLossy},  // cut right after the first
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(ReplaceFileContents(dir_ / "qza.cfg", c.bytes));
+    std::vector<std::u16string> lines;
+    EXPECT_EQ(ReadTextFile(dir_ / "qza.cfg", lines, c.limit), c.outcome) << c.bytes.size();
+    EXPECT_TRUE(lines == c.lines) << c.bytes.size() << ": " << lines.size() << " lines";
+  }
 }
 
 TEST_F(FileReplaceTest, DataDirectoryPrefersOverrideThenExecutableThenXdg) {

@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 #include "app/settings_files.h"
 #include "platform/file_replace.h"
 #include "tests/grid/grid_rig.h"
@@ -82,15 +85,18 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
   EXPECT_FALSE(bad.fixed);
   EXPECT_EQ(bad.order, 0);
   EXPECT_TRUE(grid_columns::FromLines({u"", u"  ", u"\r"}).empty());
-  std::vector<std::u16string> many(500, u"<PKT></PKT>");
+  std::vector<std::u16string> many(500, u"<PKT><TXT>대비</TXT></PKT>");
   EXPECT_EQ(grid_columns::FromLines(many).size(),
             static_cast<std::size_t>(grid_columns::kMaxColumns));
 
   // Lines that are no descriptors keep their place through saves.
-  const auto odd = grid_columns::FromLines({u"<WIDTH>5</WIDTH> x", u"<IORDER>3</IORDER>"});
-  EXPECT_THAT(grid_columns::SaveLines(odd, {60, 70}, {1, 0}),
-              ElementsAre(u"x", u"<IORDER>3</IORDER>"));
-  EXPECT_EQ(grid_columns::FromLines(grid_columns::SaveLines(odd, {60, 70}, {1, 0})).size(), 2u);
+  const auto odd = grid_columns::FromLines(
+      {u"<WIDTH>5</WIDTH> x", u"<IORDER>3</IORDER>", u"<PKT><TXT>대비</TXT></PKT>"});
+  EXPECT_THAT(grid_columns::SaveLines(odd, {60, 70, 80}, {1, 0, 2}),
+              ElementsAre(u"x", u"<IORDER>3</IORDER>",
+                          u"<PKT><TXT>대비</TXT><WIDTH>80</WIDTH><IORDER>2</IORDER></PKT>"));
+  EXPECT_EQ(grid_columns::FromLines(grid_columns::SaveLines(odd, {60, 70, 80}, {1, 0, 2})).size(),
+            3u);
 
   auto layout = [](int order) { return ColumnLayout{u"", 10, ColumnAlign::kLeft, false, order}; };
   // A saved permutation comes back; negative positions are the own index;
@@ -101,11 +107,82 @@ TEST(GridColumnsTest, LinesAndOrdersOfAnyFile) {
   EXPECT_EQ(own.order, 4);
   EXPECT_EQ(own.width, grid_columns::kMaxWidth);
   EXPECT_EQ(own.align, ColumnAlign::kLeft);
+  const Packet far(u"<PKT><IORDER>2147483647</IORDER></PKT>");
+  EXPECT_EQ(grid_columns::LayoutOf(far, 0).order, grid_columns::kMaxColumns);
   EXPECT_THAT(grid_columns::DisplayOrder({layout(0), layout(0), layout(0)}), ElementsAre(0, 1, 2));
   EXPECT_THAT(grid_columns::DisplayOrder({layout(9), layout(0), layout(3)}), ElementsAre(1, 2, 0));
 }
 
+// A file that is no layout (noise, one endless line, titles the grid does
+// not know) gives the defaults and is kept aside; what is read is bounded.
+TEST(GridColumnsTest, DamagedFilesGiveTheDefaultsAndAreKept) {
+  const auto file = FreshDirectory() / "grid_0_3004.grd";
+  const std::u16string name = u"<PKT><TXT>종목명</TXT></PKT>";
+  std::string noise(std::size_t{64} << 10, '\0'), endless(grid_columns::kMaxFileBytes, 'a');
+  std::mt19937 random(28);
+  for (char& c : noise) c = static_cast<char>(random());
+  const struct {
+    std::string bytes;  // empty: no file
+    std::size_t columns;
+    bool keep;
+  } cases[] = {
+      {"", 0, false},
+      {EncodeTextLines({name, u"<PKT><TXT>역상</TXT></PKT>"}), 2, false},
+      {EncodeTextLines({u"", u"  "}), 0, false},
+      {noise, 0, true},
+      {endless + "a", 0, true},
+      {EncodeTextLines({u"<PKT><TXT>없는열</TXT></PKT>", u"<PKT></PKT>"}), 0, true},
+      {EncodeTextLines({name}) + endless, 1, true},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(file);
+    if (!c.bytes.empty()) ASSERT_TRUE(ReplaceFileContents(file, c.bytes));
+    const grid_columns::StoredLayout read = grid_columns::ReadFile(file);
+    EXPECT_EQ(read.columns.size(), c.columns) << c.bytes.size();
+    EXPECT_EQ(read.keep_original, c.keep) << c.bytes.size();
+  }
+  std::filesystem::remove_all(file.parent_path());
+}
+
 class GridLayoutTest : public GridTest {};
+
+// Batches and switches that change nothing leave the file alone.
+TEST_F(GridLayoutTest, TheFileIsWrittenOnlyWhenTheLayoutChanged) {
+  Show(3004);
+  grid->Refresh(*session, 3004);
+  auto widen = [&] {
+    Drag(At({60 + grid->ColumnWidth(1), 10}), At({70 + grid->ColumnWidth(1), 10}));
+  };
+  auto batch = [&] { grid->Refresh(*session, 3004); };
+  auto away_and_back = [&] {
+    Show(3005);
+    grid->Refresh(*session, 3005);
+    Show(3004);
+    batch();
+  };
+  widen();
+  Step(1000);
+  const std::pair<std::function<void()>, bool> steps[] = {
+      {[&] { batch(), batch(), Step(1000); }, false},
+      {away_and_back, false},
+      {[&] { widen(), Step(999); }, false},
+      {[&] { Step(1); }, true},
+      {[&] { widen(), batch(); }, false},
+      {[&] { Step(1000); }, true},
+      {[&] { widen(), away_and_back(); }, true},
+  };
+  const auto file = dir / "grid_0_3004.grd";
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    // A blank line more reads the same: whether the grid wrote again shows in the bytes.
+    std::string before, after;
+    ASSERT_TRUE(ReadWholeFile(file, before));
+    ASSERT_TRUE(ReplaceFileContents(file, before += std::string("\r\0\n\0", 4)));
+    steps[i].first();
+    ASSERT_TRUE(ReadWholeFile(file, after));
+    EXPECT_EQ(after != before, steps[i].second) << "step " << i;
+  }
+  EXPECT_EQ(grid->ColumnWidth(1), 140);
+}
 
 TEST_F(GridLayoutTest, AReorderedLayoutSurvivesARestart) {
   Show(3007);
@@ -199,7 +276,7 @@ TEST_F(GridLayoutTest, BlankOrBadFilesGiveDefaultsOrColumnsAndUnwritableOnesAreL
   ASSERT_TRUE(ReplaceFileContents(dir / "grid_0_3009.grd", noise));
   Show(3009);
   grid->Refresh(*session, 3009);
-  EXPECT_EQ(grid->ColumnCount(), 1);
+  EXPECT_EQ(grid->ColumnCount(), 10);  // it names no column: the defaults
   Show(3004);
   grid->Refresh(*session, 3004);
   EXPECT_TRUE(std::filesystem::exists(dir / "grid_0_3009.grd.bad"));
