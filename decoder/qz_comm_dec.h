@@ -18,6 +18,11 @@
 //   - GB_DEC gives an empty text for input that does not decode (bad Base64,
 //     a broken or truncated stream, a failed checksum, trailing bytes).
 //     Line breaks and blanks inside the Base64 text are ignored.
+//   - GB_DEC_MAX is GB_DEC for a caller that knows how large the value can
+//     be: the text is empty as well when the decoded value would take more
+//     than max_bytes UTF-8 bytes, and decoding stops as soon as it would (a
+//     text too long to hold so little is not decoded at all). It came after
+//     GB_DEC: a caller finds it by name and does without it when missing.
 
 #if defined(_WIN32)
 #define QZCOMMDEC_EXPORT __declspec(dllexport)
@@ -25,11 +30,14 @@
 #define QZCOMMDEC_EXPORT __attribute__((visibility("default")))
 #endif
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 QZCOMMDEC_EXPORT const char16_t* GB_DEC(const char16_t* text);
+QZCOMMDEC_EXPORT const char16_t* GB_DEC_MAX(const char16_t* text, size_t max_bytes);
 QZCOMMDEC_EXPORT const char16_t* GB_ENC(const char16_t* text);
 
 #ifdef __cplusplus

@@ -57,6 +57,34 @@ TEST(GbDec, GarbageAndTruncatedInputGiveAnEmptyText) {
   EXPECT_EQ(Dec(flipped), u"");
 }
 
+TEST(GbDec, ABoundedDecodeRefusesWhatWouldPassItsBound) {
+  // 2 MiB of one repeated line: a stream of a few kilobytes.
+  std::u16string lines;
+  while (lines.size() < (2u << 20)) lines += u"20240105|0|1|1|1|1|1\n";
+  const std::u16string bomb = Enc(lines);
+  ASSERT_LT(bomb.size(), 16u << 10);
+  const std::u16string korean = u"메모 한 줄";  // 14 UTF-8 bytes
+  const std::u16string plain(300000, u'A');  // no stream is this long for 1 KiB
+  struct Case {
+    std::u16string text;
+    std::size_t max_bytes;
+    bool decodes;
+  };
+  const std::vector<Case> cases = {
+      {bomb, lines.size(), true},       {bomb, lines.size() - 1, false},
+      {Enc(korean), 14, true},          {Enc(korean), 13, false},
+      {Enc(plain.substr(0, 1024)), 1024, true},
+      {std::u16string(plain), 1024, false},
+  };
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    const std::u16string got = GB_DEC_MAX(cases[k].text.c_str(), cases[k].max_bytes);
+    EXPECT_EQ(!got.empty(), cases[k].decodes) << "case " << k;
+    if (cases[k].decodes) {
+      EXPECT_EQ(got, Dec(cases[k].text)) << "case " << k;
+    }
+  }
+}
+
 TEST(GbDec, ResultStaysUntilTheNextCallOnTheSameThread) {
   const std::u16string a = Enc(u"첫째"), b = Enc(u"둘째");
   const char16_t* first = GB_DEC(a.c_str());
