@@ -1,5 +1,6 @@
 // GB_DEC on arbitrary text: never a crash, and whatever decodes re-encodes to
-// a text that decodes to the same value.
+// a text that decodes to the same value; GB_DEC_MAX under a bound from the
+// input gives that value when it fits the bound and nothing when it does not.
 #include <cstring>
 #include <string>
 
@@ -22,6 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string again = GB_ENC(decoded.c_str());
     if (decoded != GB_DEC(again.c_str())) __builtin_trap();
   }
+  const std::size_t bound = size > 1 ? std::size_t{data[size - 1]} << (data[size - 2] % 16) : 0;
+  const std::u16string bounded = GB_DEC_MAX(text.c_str(), bound);
+  const std::size_t bytes = velloran::Utf16ToUtf8(decoded).size();
+  if (bounded != (bytes <= bound ? decoded : std::u16string())) __builtin_trap();
   return 0;
 }
 
@@ -30,6 +35,10 @@ std::vector<std::string> FuzzSeeds() {
   for (const char16_t* plain : {u"005930삼성전자$@$000660메모", u"20240105|0|1|2|3|4|5\n", u""}) {
     seeds.push_back(velloran::Utf16ToUtf8(GB_ENC(plain)));
   }
+  // A stream of a few kilobytes that inflates to 4 MiB of bars.
+  std::u16string flood;
+  while (flood.size() < (4u << 20)) flood += u"20240105|0|1|1|1|1|1\n";
+  seeds.push_back(velloran::Utf16ToUtf8(GB_ENC(flood.c_str())) + "\x10\x04");
   seeds.push_back("eJwDAAAAAAE=");
   seeds.push_back("not base64");
   return seeds;
