@@ -43,14 +43,22 @@ std::size_t MaxEncodedChars(std::size_t max_bytes) {
   return (stream + 2) / 3 * 4;
 }
 
-const char16_t* Decode(const char16_t* text, std::size_t max_bytes) {
+// The whole value, or (prefix) its whole lines within max_bytes.
+const char16_t* Decode(const char16_t* text, std::size_t max_bytes, bool prefix) {
   Buffers& b = decode_buffers;
   try {
     b.result.clear();
-    const std::u16string_view encoded = View(text);
-    if (encoded.size() <= MaxEncodedChars(max_bytes) &&
-        velloran::codec::Base64Decode(encoded, b.bytes) &&
-        velloran::codec::Inflate(b.bytes, b.plain, max_bytes)) {
+    std::u16string_view encoded = View(text);
+    // What lies past the text that can hold max_bytes is not even read.
+    const bool short_read = prefix && encoded.size() > MaxEncodedChars(max_bytes);
+    if (short_read) encoded = encoded.substr(0, MaxEncodedChars(max_bytes));
+    bool cut = false;
+    if (velloran::codec::Base64Decode(encoded, b.bytes) &&
+        velloran::codec::Inflate(b.bytes, b.plain, max_bytes, prefix ? &cut : nullptr) &&
+        // A stream read whole that ends early is damaged, not long.
+        !(cut && !short_read && b.plain.size() < max_bytes)) {
+      // A value cut short ends after its last whole line.
+      if (cut) b.plain.resize(b.plain.find_last_of('\n') + 1);  // npos + 1: nothing
       velloran::AppendUtf8AsUtf16(b.plain.data(), b.plain.size(), b.result);
     }
   } catch (...) {  // out of memory: the value does not decode
@@ -63,11 +71,11 @@ const char16_t* Decode(const char16_t* text, std::size_t max_bytes) {
 }  // namespace
 
 extern "C" const char16_t* GB_DEC(const char16_t* text) {
-  return Decode(text, kMaxDecodedBytes);
+  return Decode(text, kMaxDecodedBytes, false);
 }
 
 extern "C" const char16_t* GB_DEC_MAX(const char16_t* text, size_t max_bytes) {
-  return Decode(text, std::min(max_bytes, kMaxDecodedBytes));
+  return Decode(text, std::min(max_bytes, kMaxDecodedBytes), true);
 }
 
 extern "C" const char16_t* GB_ENC(const char16_t* text) {

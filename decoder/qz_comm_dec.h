@@ -18,11 +18,13 @@
 //   - GB_DEC gives an empty text for input that does not decode (bad Base64,
 //     a broken or truncated stream, a failed checksum, trailing bytes).
 //     Line breaks and blanks inside the Base64 text are ignored.
-//   - GB_DEC_MAX is GB_DEC for a caller that knows how large the value can
-//     be: the text is empty as well when the decoded value would take more
-//     than max_bytes UTF-8 bytes, and decoding stops as soon as it would (a
-//     text too long to hold so little is not decoded at all). It came after
-//     GB_DEC: a caller finds it by name and does without it when missing.
+//   - GB_DEC_MAX is GB_DEC for a caller that wants at most max_bytes (as
+//     UTF-8) of a value made of lines: a value that goes on past max_bytes
+//     gives its whole lines within them, and decoding stops there; of a text
+//     longer than any value of max_bytes can be encoded in, only that much
+//     is read (and its whole lines given). A value within max_bytes is
+//     checked and given whole, as GB_DEC does. GB_DEC_MAX came after GB_DEC:
+//     a caller finds it by name and does without it when missing.
 
 #if defined(_WIN32)
 #define QZCOMMDEC_EXPORT __declspec(dllexport)

@@ -1,6 +1,7 @@
 // GB_DEC on arbitrary text: never a crash, and whatever decodes re-encodes to
 // a text that decodes to the same value; GB_DEC_MAX under a bound from the
-// input gives that value when it fits the bound and nothing when it does not.
+// input gives that value when it fits the bound, and whole lines of it within
+// the bound when it does not.
 #include <cstring>
 #include <string>
 
@@ -25,8 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t bound = size > 1 ? std::size_t{data[size - 1]} << (data[size - 2] % 16) : 0;
   const std::u16string bounded = GB_DEC_MAX(text.c_str(), bound);
-  const std::size_t bytes = velloran::Utf16ToUtf8(decoded).size();
-  if (bounded != (bytes <= bound ? decoded : std::u16string())) __builtin_trap();
+  // Within the bound: the value whole. Past it: whole lines of it, within the bound.
+  if (velloran::Utf16ToUtf8(bounded).size() > bound) __builtin_trap();
+  if (!bounded.empty() && bounded.back() != u'\n' && bounded != decoded) __builtin_trap();
+  if (!decoded.empty() && decoded.compare(0, bounded.size(), bounded) != 0) __builtin_trap();
+  if (velloran::Utf16ToUtf8(decoded).size() <= bound && text.size() <= bound && bounded != decoded)
+    __builtin_trap();
   return 0;
 }
 

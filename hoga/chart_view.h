@@ -45,9 +45,9 @@ class CChartView : public Window {
   // their bars (chart 1 first, then chart 2).
   void SetStock(std::u16string code);
   // A 3011 reply: installed in the chart of its CHART_ID when it answers
-  // that chart's newest request; dropped otherwise. Only the newest bars of
-  // those the request asked for are kept, and a DATA that decodes to more
-  // than ReplyBytes of them is dropped undecoded.
+  // that chart's newest request; dropped otherwise. At most ReplyBytes of
+  // its DATA are decoded, and of those bars the newest the request asked
+  // for are kept.
   void InstallReply(const Packet& reply);
   // The most a reply's decoded DATA may take for bars asked.
   [[nodiscard]] static std::size_t ReplyBytes(int bars);

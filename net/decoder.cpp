@@ -69,8 +69,11 @@ std::u16string CDecoder::Decode(const std::u16string& text, std::size_t max_byte
   if (!entry_) return {};
   if (!bounded_entry_) {
     std::u16string whole = Decode(text);
-    // At least one UTF-8 byte a character.
-    return whole.size() <= max_bytes ? whole : std::u16string();
+    if (whole.size() > max_bytes) {
+      const std::size_t line_end = std::u16string_view(whole).substr(0, max_bytes).rfind(u'\n');
+      whole.resize(line_end == std::u16string::npos ? 0 : line_end + 1);
+    }
+    return whole;
   }
   const char16_t* result = bounded_entry_(text.c_str(), max_bytes);
   return result ? std::u16string(result) : std::u16string();

@@ -50,9 +50,10 @@ class CDecoder {
   // value does not decode. The text ends at its first NUL. Safe to call from
   // several threads once loading has finished.
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
-  // Decode for a value that cannot be larger than max_bytes (as UTF-8): a
-  // larger one gives an empty text, and the library stops decoding once it
-  // knows. A library without GB_DEC_MAX decodes it whole first.
+  // At most max_bytes (as UTF-8) of a value made of lines: a longer one
+  // gives its whole lines within them, and the library stops decoding there.
+  // A library without GB_DEC_MAX decodes it whole first, and the lines are
+  // then counted in characters.
   [[nodiscard]] std::u16string Decode(const std::u16string& text, std::size_t max_bytes) const;
 
  private:
