@@ -48,10 +48,18 @@ const char16_t* Decode(const char16_t* text, std::size_t max_bytes, bool prefix)
   Buffers& b = decode_buffers;
   try {
     b.result.clear();
-    std::u16string_view encoded = View(text);
-    // What lies past the text that can hold max_bytes is not even read.
-    const bool short_read = prefix && encoded.size() > MaxEncodedChars(max_bytes);
-    if (short_read) encoded = encoded.substr(0, MaxEncodedChars(max_bytes));
+    std::u16string_view encoded;
+    bool short_read = false;
+    if (!prefix || text == nullptr) {
+      encoded = View(text);
+    } else {
+      // What lies past the text that can hold max_bytes is not even read.
+      const std::size_t most = MaxEncodedChars(max_bytes);
+      std::size_t length = 0;
+      while (length <= most && text[length] != u'\0') ++length;
+      short_read = length > most;
+      encoded = std::u16string_view(text, short_read ? most : length);
+    }
     bool cut = false;
     if (velloran::codec::Base64Decode(encoded, b.bytes) &&
         velloran::codec::Inflate(b.bytes, b.plain, max_bytes, prefix ? &cut : nullptr) &&
