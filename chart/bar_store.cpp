@@ -140,12 +140,13 @@ int CChartData::PeriodIndex(int n) {
   return -1;
 }
 
-void CChartData::ParseChartData(std::u16string_view text) {
+void CChartData::ParseChartData(std::u16string_view text, int max_bars) {
   Guard g(lock_);
   ClearLocked();
-  bars_.reserve(LineCount(text));
+  const std::size_t most = static_cast<std::size_t>(std::max(max_bars, 0));
+  bars_.reserve(std::min(LineCount(text), most));
   LineCursor lines(text);
-  for (std::u16string_view line; lines.Next(line);) {
+  for (std::u16string_view line; bars_.size() < most && lines.Next(line);) {
     const auto f = BarFields<7>(line);
     if (f[0] <= 1000) continue;
     TICK bar;

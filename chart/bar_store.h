@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -53,8 +54,10 @@ class CChartData {
 
   // Replaces every bar from the DATA text of a chart reply: lines, newest
   // first, of date|time|open|high|low|close|volume. Lines whose first field is
-  // 1000 or less make no bar.
-  void ParseChartData(std::u16string_view text);
+  // 1000 or less make no bar. Reading stops after max_bars bars: the older
+  // ones are not kept.
+  void ParseChartData(std::u16string_view text,
+                      int max_bars = std::numeric_limits<int>::max());
   // Replaces every bar from a day-bar text (lines of date|open|high|low|close|
   // volume, newest first), then shows the newest 20 and computes the averages.
   void ParseDayBars(std::u16string_view text);

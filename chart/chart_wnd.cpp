@@ -301,14 +301,15 @@ bool CQZChartWnd::Request(int other_count) {
   request.AddText(u"STKCD", code_);
   request.AddText(u"TM", type_);
   request.AddInt(u"CHART_ID", chart_id_);
+  int bars = kFullCount;
   if (SameIgnoringCase(type_, u"D") || SameIgnoringCase(type_, u"m1"))
     request.AddInt(u"CNT", kFullCount);
   else if (other_count > 0)
-    request.AddInt(u"CNT", other_count);
+    request.AddInt(u"CNT", bars = other_count);
   SyncTypeButtons();
   if (context_ == nullptr || !context_->SendRequest(request)) return false;
   ForgetOtherConnections();
-  pending_.push_back({code_, type_, context_->Connection()});
+  pending_.push_back({code_, type_, context_->Connection(), bars});
   // A server that never answers must not make the list grow without end.
   while (pending_.size() > kMaxPending) pending_.pop_front();
   return true;
@@ -325,22 +326,23 @@ bool CQZChartWnd::RequestPending() const {
                      [now](const PendingRequest& r) { return r.connection == now; });
 }
 
-bool CQZChartWnd::AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type) {
+int CQZChartWnd::AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type) {
   ForgetOtherConnections();
   const auto answered =
       std::find_if(pending_.begin(), pending_.end(), [&](const PendingRequest& r) {
         return (echoed_code.empty() || r.code == echoed_code) &&
                (echoed_type.empty() || r.type == echoed_type);
       });
-  if (answered == pending_.end()) return false;
+  if (answered == pending_.end()) return 0;
   const bool current = answered->code == code_ && answered->type == type_;
+  const int bars = answered->bars;
   // Requests older than the one answered will not be answered any more.
   pending_.erase(pending_.begin(), answered + 1);
-  return current && pending_.empty();
+  return current && pending_.empty() ? bars : 0;
 }
 
-void CQZChartWnd::SetData(std::u16string_view data, std::u16string_view quote) {
-  data_.ParseChartData(data);
+void CQZChartWnd::SetData(std::u16string_view data, std::u16string_view quote, int max_bars) {
+  data_.ParseChartData(data, max_bars);
   data_.ComputeAverages();
   // A fresh record: a quote text that does not parse leaves no price behind.
   quote_ = CPKT{};

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -93,14 +94,18 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   bool Request(int other_count = 0);
   // A request of the current connection waits for its reply.
   [[nodiscard]] bool RequestPending() const;
-  // Takes a reply for this chart id off the requests: true when it answers
-  // the newest request and that is for the current code and type. An echoed
-  // code or type (empty when the server does not echo) picks the request it
-  // answers; otherwise replies answer requests in the order they went out.
-  [[nodiscard]] bool AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type);
+  // Takes a reply for this chart id off the requests. When it answers the
+  // newest request and that is for the current code and type, the bars that
+  // request asked for (kFullCount when it named no count); otherwise 0. An
+  // echoed code or type (empty when the server does not echo) picks the
+  // request it answers; otherwise replies answer requests in the order they
+  // went out.
+  [[nodiscard]] int AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type);
 
-  // Installs a reply: the decoded DATA text and the CPKT text.
-  void SetData(std::u16string_view data, std::u16string_view quote);
+  // Installs a reply: the decoded DATA text and the CPKT text. Bars past
+  // max_bars (the oldest, as the text lists the newest first) are not kept.
+  void SetData(std::u16string_view data, std::u16string_view quote,
+               int max_bars = std::numeric_limits<int>::max());
   // Takes a live quote and merges it into a day chart's newest bar.
   void UpdateQuote(const CPKT& quote);
   // Merges the current quote into the newest bar for the type. False only
@@ -150,6 +155,7 @@ class CQZChartWnd : public Window, private PaneMouseSink {
     std::u16string code;
     std::u16string type;
     std::uint64_t connection = 0;
+    int bars = kFullCount;  // asked for
   };
 
   // The cross-hair lines, the band and the three labels.

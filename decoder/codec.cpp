@@ -121,7 +121,8 @@ bool Deflate(std::string_view bytes, std::string& out) {
   return true;
 }
 
-bool Inflate(std::string_view stream, std::string& out, std::size_t max_out) {
+bool Inflate(std::string_view stream, std::string& out, std::size_t max_out, bool* cut) {
+  if (cut != nullptr) *cut = false;
   out.clear();
   if (stream.empty() || stream.size() > UINT_MAX || max_out == 0) return false;
   z_stream z{};
@@ -143,8 +144,12 @@ bool Inflate(std::string_view stream, std::string& out, std::size_t max_out) {
       break;
     }
     if (rc != Z_OK && rc != Z_BUF_ERROR) break;
-    if (z.avail_out != 0) break;  // input ran out before the stream ended
-    if (size == max_out) break;   // the output would pass the limit
+    if (z.avail_out != 0 || size == max_out) {
+      // The input ran out before the stream ended, or the output would pass
+      // the limit: a prefix when one is asked for.
+      if (cut != nullptr) ok = *cut = produced > 0;
+      break;
+    }
     size = std::min(max_out, size * 2);
     out.resize(size);
   }

@@ -21,7 +21,10 @@ void Base64Encode(std::string_view bytes, std::u16string& out);
 
 // Replaces out with the inflated bytes of one complete zlib stream. A broken,
 // truncated or over-long stream, a failed checksum, bytes after the stream,
-// or an output beyond max_out bytes gives false.
-[[nodiscard]] bool Inflate(std::string_view stream, std::string& out, std::size_t max_out);
+// or an output beyond max_out bytes gives false. With cut, a stream that
+// runs out early or goes on past max_out gives the bytes inflated so far
+// (max_out at most) and sets *cut; *cut is false for a whole stream.
+[[nodiscard]] bool Inflate(std::string_view stream, std::string& out, std::size_t max_out,
+                           bool* cut = nullptr);
 
 }  // namespace velloran::codec

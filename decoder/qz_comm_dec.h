@@ -18,6 +18,13 @@
 //   - GB_DEC gives an empty text for input that does not decode (bad Base64,
 //     a broken or truncated stream, a failed checksum, trailing bytes).
 //     Line breaks and blanks inside the Base64 text are ignored.
+//   - GB_DEC_MAX is GB_DEC for a caller that wants at most max_bytes (as
+//     UTF-8) of a value made of lines: a value that goes on past max_bytes
+//     gives its whole lines within them, and decoding stops there; of a text
+//     longer than any value of max_bytes can be encoded in, only that much
+//     is read (and its whole lines given). A value within max_bytes is
+//     checked and given whole, as GB_DEC does. GB_DEC_MAX came after GB_DEC:
+//     a caller finds it by name and does without it when missing.
 
 #if defined(_WIN32)
 #define QZCOMMDEC_EXPORT __declspec(dllexport)
@@ -25,11 +32,14 @@
 #define QZCOMMDEC_EXPORT __attribute__((visibility("default")))
 #endif
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 QZCOMMDEC_EXPORT const char16_t* GB_DEC(const char16_t* text);
+QZCOMMDEC_EXPORT const char16_t* GB_DEC_MAX(const char16_t* text, size_t max_bytes);
 QZCOMMDEC_EXPORT const char16_t* GB_ENC(const char16_t* text);
 
 #ifdef __cplusplus

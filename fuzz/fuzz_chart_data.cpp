@@ -10,7 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velloran::CChartData store(u"000000");
   store.SetAverageOn(60, true);
   store.SetAverageOn(120, true);
-  store.ParseChartData(text);
+  // As many bars as a request would ask for, from the input.
+  const int asked = size > 2 ? data[2] * 8 : 1200;
+  store.ParseChartData(text, asked);
+  if (store.Count() > asked) __builtin_trap();
   store.ComputeAverages();
   const int count = store.Count();
   // The view bounds come from the input too, as the scroll and zoom do.
@@ -38,5 +41,13 @@ std::vector<std::string> FuzzSeeds() {
       "1000|header\n\n20240105|0|0|0|0|0|0\n",
       "20240105|0|2147483647|2147483647|-2147483648|1|"
       "2147483647\n20240104|0|-5|-5|-5|-5|-5",
-      "|20240105|1|2|3|4|5|6\r\n"};
+      "|20240105|1|2|3|4|5|6\r\n",
+      // Far more bars than any request asks for.
+      [] {
+        std::string many;
+        for (int i = 0; i < 20000; ++i) many += "20240105|93000|1|1|1|1|1\n";
+        return many;
+      }(),
+      // One line of 1 MiB.
+      "20240105|0|1|2|3|4|" + std::string(1 << 20, '9') + "\n"};
 }

@@ -76,8 +76,10 @@ int CQZTile::OnCreate() {
   for (int i = 0; i < kPremadeTiles; ++i) {
     CSTKItem* tile = TakeTile();
     if (tile == nullptr) return -1;
-    shown_.push_back(tile);
+    Retire(tile);
   }
+  // Blank tiles until the first result.
+  codes_.assign(kPremadeTiles, std::u16string());
   Place();
   return 0;
 }
@@ -123,39 +125,18 @@ void CQZTile::Retire(CSTKItem* tile) {
 void CQZTile::Rebuild(bool fresh) {
   std::lock_guard<std::recursive_mutex> hold(lock_);
   screen_ = session_.current_screen();
-  const bool source_mode = screen_ == code::kScreenNews;
+  source_mode_ = screen_ == code::kScreenNews;
   if (fresh) scroller_.ScrollTo(0);
-  std::vector<std::u16string> codes;
+  codes_.clear();
   {
     const auto data = session_.Read();
-    codes.reserve(data->records.size());
-    for (const auto& entry : data->records) codes.push_back(entry.first);
+    codes_.reserve(data->records.size());
+    for (const auto& entry : data->records) codes_.push_back(entry.first);
   }
-  // The tiles of codes that stay keep their place among the windows; the
-  // others make room. Each record's tile goes to the front, as ever.
-  std::unordered_map<std::u16string, CSTKItem*> by_code;
-  for (CSTKItem* tile : shown_) {
-    if (tile->code().empty() || !by_code.emplace(tile->code(), tile).second) Retire(tile);
-  }
-  std::vector<CSTKItem*> shown;
-  shown.reserve(codes.size());
-  for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
-    CSTKItem* tile = nullptr;
-    if (const auto kept = by_code.find(*it); kept != by_code.end()) {
-      tile = kept->second;
-      by_code.erase(kept);
-    } else {
-      tile = TakeTile();
-      if (tile == nullptr) continue;
-    }
-    tile->SetSourceMode(source_mode);
-    tile->SetData(*it);  // repaints: the batch may have brought new bars
-    session_.store().SetTileWindow(*it, tile->handle());
-    shown.push_back(tile);
-  }
-  for (const auto& [code, tile] : by_code) Retire(tile);
-  shown_ = std::move(shown);
-  Layout();
+  // Each record went to the front of those before it.
+  std::reverse(codes_.begin(), codes_.end());
+  Sort();
+  Place(true);
 }
 
 void CQZTile::SetSort(int key, bool ascending) {
@@ -165,7 +146,7 @@ void CQZTile::SetSort(int key, bool ascending) {
 
 void CQZTile::Layout() {
   Sort();
-  Place();
+  Place(true);
 }
 
 void CQZTile::Sort() {
@@ -178,38 +159,42 @@ void CQZTile::Sort() {
   }
   if (key == kSortNone) return;
   std::vector<SortEntry> entries;
-  entries.reserve(shown_.size());
+  entries.reserve(codes_.size());
   {
     const auto data = session_.Read();
-    for (const CSTKItem* tile : shown_)
-      entries.push_back(EntryFor(data->FindRecord(tile->code()), key));
+    for (const std::u16string& code : codes_)
+      entries.push_back(EntryFor(code.empty() ? nullptr : data->FindRecord(code), key));
   }
-  // Selection sort: each place takes the first best of the tiles after it.
-  for (std::size_t i = 0; i < shown_.size(); ++i) {
-    std::size_t best = shown_.size();
-    for (std::size_t j = i; j < shown_.size(); ++j) {
-      if (!entries[j].eligible) continue;
-      if (best == shown_.size() || Before(entries[j], entries[best], key, ascending)) best = j;
-    }
-    if (best == shown_.size()) break;
-    std::swap(shown_[i], shown_[best]);
-    std::swap(entries[i], entries[best]);
-  }
+  // The records that take part by the key, equal ones in the order they
+  // had; the others behind them, in theirs.
+  std::vector<std::size_t> order(codes_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto part =
+      std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return entries[i].eligible; });
+  std::stable_sort(order.begin(), part, [&](std::size_t a, std::size_t b) {
+    return Before(entries[a], entries[b], key, ascending);
+  });
+  std::vector<std::u16string> sorted;
+  sorted.reserve(codes_.size());
+  for (const std::size_t i : order) sorted.push_back(std::move(codes_[i]));
+  codes_ = std::move(sorted);
 }
 
 int CQZTile::RowHeight() const {
   return screen_ == code::kScreenNews ? kNewsTileHeight : kTileHeight;
 }
 
-void CQZTile::Place() {
+int CQZTile::PerRow(int width) const {
+  return width >= kMargin + kTileWidth ? (width - kMargin - kTileWidth) / (kTileWidth + kGapX) + 1
+                                       : 1;
+}
+
+void CQZTile::Place(bool repaint) {
   const Rect c = ClientRect();
   const int tile_height = RowHeight() - 5;
-  const int count = static_cast<int>(shown_.size());
+  const int count = static_cast<int>(codes_.size());
   const auto content_height = [&](int width) {
-    const int per_row = width >= kMargin + kTileWidth
-                            ? (width - kMargin - kTileWidth) / (kTileWidth + kGapX) + 1
-                            : 1;
-    const int rows = (count + per_row - 1) / per_row;
+    const int rows = (count + PerRow(width) - 1) / PerRow(width);
     return rows == 0 ? 0 : kMargin + (rows - 1) * (tile_height + kGapY) + tile_height;
   };
   // The bar takes its width only when the tiles need it.
@@ -223,16 +208,51 @@ void CQZTile::Place() {
   bar_.Move({c.right - kBarWidth, 0, c.right, c.bottom});
   bar_.Show(needs_bar);
 
-  int x = kMargin;
-  int y = kMargin - scroller_.y();
+  // The rows in view: row r spans kMargin + r * pitch - y for tile_height.
+  const int per_row = PerRow(width);
+  const int pitch = tile_height + kGapY;
+  const int y = scroller_.y();
+  const int above = y - kMargin - tile_height;  // a row is in view below this
+  const int below = y + c.height() - kMargin;   // and starts above this
+  const std::size_t first_row = above < 0 ? 0 : above / pitch + 1;
+  const std::size_t end_row = below > 0 ? (below - 1) / pitch + 1 : 0;
+  const std::size_t first = std::min(first_row * per_row, codes_.size());
+  const std::size_t end = std::max(first, std::min(end_row * per_row, codes_.size()));
+
+  // Tiles that stay on a record in view keep it; the others make room.
+  std::unordered_map<std::u16string, CSTKItem*> by_code;
   for (CSTKItem* tile : shown_) {
-    if (x + kTileWidth > width && x > kMargin) {
-      x = kMargin;
-      y += tile_height + kGapY;
-    }
-    tile->Move({x, y, x + kTileWidth, y + tile_height});
-    x += kTileWidth + kGapX;
+    if (tile->code().empty() || !by_code.emplace(tile->code(), tile).second) Retire(tile);
   }
+  std::vector<CSTKItem*> shown;
+  shown.reserve(end - first);
+  for (std::size_t i = first; i < end; ++i) {
+    const std::u16string& code = codes_[i];
+    if (const auto kept = code.empty() ? by_code.end() : by_code.find(code);
+        kept != by_code.end()) {
+      shown.push_back(kept->second);
+      by_code.erase(kept);
+      continue;
+    }
+    shown.push_back(nullptr);
+  }
+  for (const auto& [code, tile] : by_code) Retire(tile);
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    const std::u16string& code = codes_[first + k];
+    CSTKItem*& tile = shown[k];
+    const bool fresh = tile == nullptr;
+    if (fresh && (tile = TakeTile()) == nullptr) continue;
+    tile->SetSourceMode(source_mode_);
+    // A new binding paints; a kept one when the batch may have brought new bars.
+    if (fresh || repaint) tile->SetData(code);
+    if (!code.empty()) session_.store().SetTileWindow(code, tile->handle());
+    const int i = static_cast<int>(first + k);
+    const int tx = kMargin + (i % per_row) * (kTileWidth + kGapX);
+    const int ty = kMargin + (i / per_row) * pitch - y;
+    tile->Move({tx, ty, tx + kTileWidth, ty + tile_height});
+  }
+  std::erase(shown, nullptr);
+  shown_ = std::move(shown);
 }
 
 void CQZTile::ScrollTo(int y) {

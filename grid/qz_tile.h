@@ -1,9 +1,12 @@
 #pragma once
-// CQZTile, the wall of stock tiles in the work area: one CSTKItem per
-// screening record of the shown screen, sorted as the header's sort boxes
-// ask, laid out in rows and scrolled. Tiles are bound to stock codes and read
-// their records from the session store through this window (a TileSource).
-// Tiles no longer needed wait hidden among the spares for the next result.
+// CQZTile, the wall of stock tiles in the work area: the screening records
+// of the shown screen in rows, sorted as the header's sort boxes ask, and
+// scrolled. Only the records in view have a tile window (a CSTKItem): a
+// result of twenty thousand stocks costs the windows of the few rows shown,
+// and scrolling binds the tiles that leave the view to the records that come
+// into it. Tiles are bound to stock codes and read their records from the
+// session store through this window (a TileSource). Tiles not needed wait
+// hidden among the spares.
 
 #include <memory>
 #include <mutex>
@@ -47,18 +50,24 @@ class CQZTile : public Window, public TileSource {
   ~CQZTile() override;
 
   [[nodiscard]] bool Create(Window* parent, int id, const Rect& rect);
-  // A tile for every record of the shown screen. The tiles of records that
-  // stay are kept; fresh (a new result rather than the next batch of the same
-  // one) also returns to the top.
+  // The records of the shown screen, each put in front of those before it;
+  // tiles in view that stay on their record are kept and repainted. Fresh (a
+  // new result rather than the next batch of the same one) also returns to
+  // the top.
   void Rebuild(bool fresh);
-  // Sorts the shown tiles and places them.
+  // Sorts the records and places the tiles of those in view.
   void Layout();
   void SetSort(int key, bool ascending);
   // Where a tile press sends the stock (the top bar) and its price (the work area).
   void SetTargets(WindowHandle top_bar, WindowHandle work_area);
   void ScrollTo(int y);
 
+  // Every record's code in order (first is top left); before the first
+  // result, ten blank places.
+  [[nodiscard]] const std::vector<std::u16string>& codes() const { return codes_; }
+  // The tiles in view, in the order of their records.
   [[nodiscard]] const std::vector<CSTKItem*>& shown() const { return shown_; }
+  [[nodiscard]] std::size_t tile_count() const { return tiles_.size(); }
   [[nodiscard]] std::size_t spare_count() const { return spares_.size(); }
   [[nodiscard]] const CTileScroller& scroller() const { return scroller_; }
   [[nodiscard]] const ScrollBarControl& scroll_bar() const { return bar_; }
@@ -80,15 +89,19 @@ class CQZTile : public Window, public TileSource {
   [[nodiscard]] CSTKItem* TakeTile();
   void Retire(CSTKItem* tile);
   void Sort();
-  // Places the tiles by the scroll offset and sizes the scroller.
-  void Place();
+  // Sizes the scroller and gives the records in view by the scroll offset
+  // their tiles; repaint also repaints the tiles that stay on their record.
+  void Place(bool repaint = false);
   [[nodiscard]] int RowHeight() const;
+  [[nodiscard]] int PerRow(int width) const;
 
   CSessionData& session_;
   std::recursive_mutex lock_;  // the rebuild
   std::vector<std::unique_ptr<CSTKItem>> tiles_;
-  std::vector<CSTKItem*> shown_;  // first is top left
+  std::vector<std::u16string> codes_;  // first is top left
+  std::vector<CSTKItem*> shown_;       // the tiles of the records in view
   std::vector<CSTKItem*> spares_;
+  bool source_mode_ = false;
   ScrollBarControl bar_;
   CTileScroller scroller_;
   int sort_key_ = kSortNone;

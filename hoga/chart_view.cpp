@@ -99,9 +99,16 @@ void CChartView::InstallReply(const Packet& reply) {
   CQZChartWnd* chart = ChartById(reply.GetInt(u"CHART_ID", 0));
   if (chart == nullptr) return;
   // A reply to an earlier request (another stock or type) is not shown.
-  if (!chart->AcceptReply(reply.GetText(u"STKCD", u""), reply.GetText(u"TM", u""))) return;
-  const std::u16string data = decoder_.Decode(reply.GetText(u"DATA", u""));
-  chart->SetData(data, reply.GetText(u"CPKT", u""));
+  const int bars = chart->AcceptReply(reply.GetText(u"STKCD", u""), reply.GetText(u"TM", u""));
+  if (bars <= 0) return;
+  // What the bars asked for can take, and never the whole history the
+  // server may send: a reply is decoded, read and drawn within a frame.
+  const std::u16string data = decoder_.Decode(reply.GetText(u"DATA", u""), ReplyBytes(bars));
+  chart->SetData(data, reply.GetText(u"CPKT", u""), bars);
+}
+
+std::size_t CChartView::ReplyBytes(int bars) {
+  return std::max(static_cast<std::size_t>(bars) * kReplyBytesPerBar, kMinReplyBytes);
 }
 
 void CChartView::ApplyQuote(const CPKT& quote) {

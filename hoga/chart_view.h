@@ -4,6 +4,7 @@
 // user drags. The order-book view drives it: a new stock, the chart replies
 // it passes on, and every live trade of the stock.
 
+#include <cstddef>
 #include <string>
 
 #include "chart/chart_context.h"
@@ -28,6 +29,10 @@ class CChartView : public Window {
   static constexpr Color kSplitterColor = Rgb(50, 50, 50);
   static constexpr int kSplitterMargin = 50;
   static constexpr double kDefaultSplit = 0.5;
+  // The most a reply's decoded DATA may take for each bar asked: a bar's line
+  // is under 100 bytes even with every field at its widest.
+  static constexpr std::size_t kReplyBytesPerBar = 256;
+  static constexpr std::size_t kMinReplyBytes = 64 * 1024;
 
   // The decoder passes every reply's DATA; it outlives the view.
   explicit CChartView(const CDecoder& decoder);
@@ -40,8 +45,12 @@ class CChartView : public Window {
   // their bars (chart 1 first, then chart 2).
   void SetStock(std::u16string code);
   // A 3011 reply: installed in the chart of its CHART_ID when it answers
-  // that chart's newest request; dropped otherwise.
+  // that chart's newest request; dropped otherwise. At most ReplyBytes of
+  // its DATA are decoded, and of those bars the newest the request asked
+  // for are kept.
   void InstallReply(const Packet& reply);
+  // The most a reply's decoded DATA may take for bars asked.
+  [[nodiscard]] static std::size_t ReplyBytes(int bars);
   // A live trade of the shown stock: both charts take the quote and merge it
   // as a tick; a minute chart left on an earlier day, or a week or month
   // chart on an earlier period, asks again, once.

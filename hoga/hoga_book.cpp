@@ -56,9 +56,15 @@ const HOGA* CHogaBook::FindLevel(int price) const {
   return it == map_.end() ? nullptr : &it->second;
 }
 
-void CHogaBook::TakeLevel(std::array<HOGA, kLevels>& side, int& count, int k, int price,
-                          int quantity, bool ask_side) {
-  if (price <= 0) return;
+bool CHogaBook::TakeLevel(std::array<HOGA, kLevels>& side, int& count, int price, int quantity,
+                          bool ask_side) {
+  // Asks rise and bids fall from the best level out; a price at or inside
+  // the last one taken (a repeat, or a side out of order) is no level, nor
+  // is one that is not positive. The levels taken close up.
+  if (price <= 0) return false;
+  if (count > 0 && (ask_side ? price <= side[count - 1].price : price >= side[count - 1].price))
+    return false;
+  const int k = count;
   HOGA& level = side[k];
   level.level = k + 1;
   level.price = price;
@@ -84,6 +90,7 @@ void CHogaBook::TakeLevel(std::array<HOGA, kLevels>& side, int& count, int k, in
   }
   count = k + 1;
   largest_ = std::max(largest_, quantity);
+  return true;
 }
 
 bool CHogaBook::Apply(std::u16string_view text, const CPKT& quote, const MasterInfo& master) {
@@ -103,10 +110,8 @@ bool CHogaBook::Apply(std::u16string_view text, const CPKT& quote, const MasterI
     const std::size_t at = 1 + 4 * static_cast<std::size_t>(k);
     const int ask_price = IntAt(f, at), bid_price = IntAt(f, at + 1);
     const int ask_qty = IntAt(f, at + 2), bid_qty = IntAt(f, at + 3);
-    if (ask_price > 0) ask_sum += ask_qty;
-    if (bid_price > 0) bid_sum += bid_qty;
-    TakeLevel(asks_, ask_count_, k, ask_price, ask_qty, true);
-    TakeLevel(bids_, bid_count_, k, bid_price, bid_qty, false);
+    if (TakeLevel(asks_, ask_count_, ask_price, ask_qty, true)) ask_sum += ask_qty;
+    if (TakeLevel(bids_, bid_count_, bid_price, bid_qty, false)) bid_sum += bid_qty;
   }
   const std::size_t after = 1 + 4 * kServerLevels;
   std::int32_t ask_total = IntAt(f, after);

@@ -30,8 +30,9 @@ class CHogaBook {
 
   // A book text ("hhmmss|ask1|bid1|askqty1|bidqty1|...|total ask|total bid|n",
   // maybe with a leading "|"). False when it is shorter than 20 characters:
-  // then nothing changes. Otherwise levels 1-10 come from the text, the map
-  // learns them, and levels 11-20 are filled from the map, starting at the
+  // then nothing changes. Otherwise levels 1-10 come from the text (a price
+  // not positive, or not beyond the level before on its side, is left out
+  // and the levels after it move up), the map learns them, and levels 11-20 are filled from the map, starting at the
   // quote's best bid and ask where a side has no level.
   bool Apply(std::u16string_view text, const CPKT& quote, const MasterInfo& master);
 
@@ -60,8 +61,9 @@ class CHogaBook {
   [[nodiscard]] const HOGA* FindLevel(int price) const;
 
  private:
-  // One side of levels 1-10 from the text, learned by the map.
-  void TakeLevel(std::array<HOGA, kLevels>& side, int& count, int k, int price, int quantity,
+  // The next level of one side from the text, learned by the map; false
+  // when the price makes no level there.
+  bool TakeLevel(std::array<HOGA, kLevels>& side, int& count, int price, int quantity,
                  bool ask_side);
 
   std::array<HOGA, kLevels> asks_{};

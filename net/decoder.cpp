@@ -7,6 +7,7 @@ namespace velloran {
 namespace {
 constexpr char kLibraryName[] = "QZCommDEC";
 constexpr char kEntryName[] = "GB_DEC";
+constexpr char kBoundedEntryName[] = "GB_DEC_MAX";
 }  // namespace
 
 CDecoder::CDecoder() = default;
@@ -26,6 +27,7 @@ DecoderLoad CDecoder::Load(const std::string& directory) {
   if (!library) return DecoderLoad::kLibraryMissing;
   auto entry = reinterpret_cast<Entry>(library->Symbol(kEntryName));
   if (!entry) return DecoderLoad::kEntryMissing;
+  bounded_entry_ = reinterpret_cast<BoundedEntry>(library->Symbol(kBoundedEntryName));
   library_ = std::move(library);
   entry_ = entry;
   return DecoderLoad::kOk;
@@ -49,12 +51,31 @@ std::u16string CDecoder::FailureMessage(DecoderLoad result) {
 
 void CDecoder::Unload() {
   entry_ = nullptr;
+  bounded_entry_ = nullptr;
   library_.reset();
 }
 
 std::u16string CDecoder::Decode(const std::u16string& text) const {
   if (!entry_) return {};
   const char16_t* result = entry_(text.c_str());
+  return result ? std::u16string(result) : std::u16string();
+}
+
+}  // namespace velloran
+
+namespace velloran {
+
+std::u16string CDecoder::Decode(const std::u16string& text, std::size_t max_bytes) const {
+  if (!entry_) return {};
+  if (!bounded_entry_) {
+    std::u16string whole = Decode(text);
+    if (whole.size() > max_bytes) {
+      const std::size_t line_end = std::u16string_view(whole).substr(0, max_bytes).rfind(u'\n');
+      whole.resize(line_end == std::u16string::npos ? 0 : line_end + 1);
+    }
+    return whole;
+  }
+  const char16_t* result = bounded_entry_(text.c_str(), max_bytes);
   return result ? std::u16string(result) : std::u16string();
 }
 

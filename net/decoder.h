@@ -4,6 +4,7 @@
 // which of the two failed, and Decode, through which every caller passes an
 // encoded packet value.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@ enum class DecoderLoad {
 class CDecoder {
  public:
   using Entry = const char16_t* (*)(const char16_t*);
+  using BoundedEntry = const char16_t* (*)(const char16_t*, std::size_t);
 
   CDecoder();
   ~CDecoder();
@@ -48,10 +50,16 @@ class CDecoder {
   // value does not decode. The text ends at its first NUL. Safe to call from
   // several threads once loading has finished.
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
+  // At most max_bytes (as UTF-8) of a value made of lines: a longer one
+  // gives its whole lines within them, and the library stops decoding there.
+  // A library without GB_DEC_MAX decodes it whole first, and the lines are
+  // then counted in characters.
+  [[nodiscard]] std::u16string Decode(const std::u16string& text, std::size_t max_bytes) const;
 
  private:
   std::unique_ptr<SharedLibrary> library_;
   Entry entry_ = nullptr;
+  BoundedEntry bounded_entry_ = nullptr;  // null when the library has none
 };
 
 }  // namespace velloran

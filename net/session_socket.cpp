@@ -100,6 +100,11 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
   const int c = lead.Read(0b001) != 0 ? ToIntGrouped(lead.value(0)) : 0;
   switch (c) {
     case code::kOrderBook:
+      // A snapshot nobody asked for (of a stock the top bar no longer names,
+      // or of none) would replace the book on show.
+      if (packet->GetText(u"SHCODE", u"") != book_request_) return;
+      if (view_ != nullptr) view_->PushPacket(std::move(packet));
+      return;
     case code::kChart:
     case code::kStockText:
     case code::kChartUpdate:
@@ -132,6 +137,7 @@ void CQZSocket::Route(std::unique_ptr<Packet> packet) {
 }
 
 int CQZSocket::Send(const Packet& packet) {
+  if (packet.GetInt(u"GBN", 0) == code::kOrderBook) book_request_ = packet.GetText(u"SHCODE", u"");
   const std::string wire = packet.ToWire();
   if (pending_sent_ < pending_.size() || connecting_) {
     // Earlier bytes still wait: these go behind them. A server that takes

@@ -68,7 +68,8 @@ class CQZSocket : public CAsyncSocketEx {
   // Sends one packet as UTF-8 and its NUL. Returns the bytes (text bytes + 1)
   // or -1 on an error, which ends the session. What the network does not take
   // at once, and what is sent while the connect is under way, is kept and
-  // sent in order when it can be (after the hello).
+  // sent in order when it can be (after the hello). A 3003 names the one
+  // stock whose snapshot is passed to the view from then on.
   using CAsyncSocketEx::Send;
   int Send(const Packet& packet);
 
@@ -99,6 +100,7 @@ class CQZSocket : public CAsyncSocketEx {
   char chunk_[kChunkBytes];
   std::unique_ptr<CMyQueue> queue_;
   OrderBookLink* view_ = nullptr;
+  std::u16string book_request_;  // the stock of the last 3003 sent: the only snapshot taken
   std::string pending_;  // bytes accepted by Send but not yet by the network
   std::size_t pending_sent_ = 0;
   std::uint64_t bytes_received_ = 0;

@@ -285,6 +285,51 @@ std::u16string FormatNumber(std::int64_t value) {
 
 void ReplacePercent(std::u16string& text) { std::replace(text.begin(), text.end(), u'%', u'\uFF05'); }
 
+namespace {
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// Where to cut text at most n long without splitting a pair.
+std::size_t CutAt(std::u16string_view text, std::size_t n) {
+  if (n >= text.size()) return text.size();
+  if (n > 0 && IsHighSurrogate(text[n - 1])) --n;
+  return n;
+}
+
+}  // namespace
+
+std::u16string BoundText(std::u16string_view text, std::size_t max_chars, std::size_t max_line) {
+  if (max_line == 0) max_line = 1;
+  if (text.size() > max_chars) {
+    std::size_t n = CutAt(text, max_chars);
+    const std::size_t line_end = text.substr(0, n).rfind(u'\n');
+    if (line_end != std::u16string_view::npos && line_end >= n - n / 4) n = line_end;
+    text = text.substr(0, n);
+  }
+  std::u16string out;
+  out.reserve(text.size() + text.size() / max_line + 1);
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find(u'\n', from);
+    const bool last = end == std::u16string_view::npos;
+    if (last) end = text.size();
+    std::u16string_view line = text.substr(from, end - from);
+    while (line.size() > max_line) {
+      std::size_t n = CutAt(line, max_line);
+      if (n == 0) n = 2;  // a line limit of one: the pair goes whole
+      const std::size_t blank = line.substr(0, n).find_last_of(u" \t");
+      if (blank != std::u16string_view::npos && blank >= n / 2) n = blank + 1;
+      out.append(line.substr(0, n));
+      out.push_back(u'\n');
+      line.remove_prefix(n);
+    }
+    out.append(line);
+    if (!last) out.push_back(u'\n');
+    from = end + 1;
+  }
+  return out;
+}
+
 std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 }  // namespace velloran

@@ -170,6 +170,13 @@ std::u16string FormatNumber(std::int64_t value);
 // received or stored text.
 void ReplacePercent(std::u16string& text);
 
+// A text cut for a text box to lay out in a moment: at most max_chars of
+// it (cut at a line break when there is one in its last quarter), and every
+// line longer than max_line broken into lines of at most max_line, at its
+// last blank when there is one in the line's second half. A surrogate pair
+// is never split. Line breaks ("\n", "\r\n") are kept as they came.
+std::u16string BoundText(std::u16string_view text, std::size_t max_chars, std::size_t max_line);
+
 // Plain ASCII text widened (tags, literals built at run time).
 std::u16string Widen(std::string_view ascii);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "net/text_util.h"
+
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,6 +57,40 @@ TEST(GbDec, GarbageAndTruncatedInputGiveAnEmptyText) {
   std::u16string flipped = encoded;
   flipped[10] = flipped[10] == u'A' ? u'B' : u'A';
   EXPECT_EQ(Dec(flipped), u"");
+}
+
+TEST(GbDec, ABoundedDecodeGivesTheWholeLinesWithinItsBound) {
+  // 2 MiB of one repeated line of 22 bytes: a stream of a few kilobytes.
+  const std::u16string line = u"20240105|0|1|1|1|1|11\n";
+  std::u16string lines;
+  while (lines.size() < (2u << 20)) lines += line;
+  const std::u16string bomb = Enc(lines);
+  ASSERT_LT(bomb.size(), 16u << 10);
+  const std::u16string memo = u"메모 한 줄\n둘째";  // 14 + 1 + 6 UTF-8 bytes
+  std::u16string numbers;  // lines that compress to half or less
+  for (int i = 0; numbers.size() < 300000; ++i)
+    numbers += velloran::FormatInt(i * 7919 % 100003) + u"\n";
+  const std::u16string encoded = Enc(numbers);
+  struct Case {
+    std::u16string text;
+    std::size_t max_bytes;
+    std::u16string decoded;
+  };
+  const std::vector<Case> cases = {
+      {bomb, lines.size(), lines},                       // within the bound: whole
+      {bomb, 1000, lines.substr(0, 1000 / 22 * 22)},    // past it: its lines within
+      {bomb, 21, u""},                                   // no whole line
+      {Enc(memo), 21, memo},
+      {Enc(memo), 20, u"메모 한 줄\n"},
+      {encoded.substr(0, encoded.size() - 8), 1 << 20, u""},  // damaged: nothing
+      // A text far too long for the bound is read only as far as it can hold.
+      {encoded + std::u16string(1 << 20, u'A'), 1024,
+       numbers.substr(0, numbers.rfind(u'\n', 1023) + 1)},
+  };
+  for (std::size_t k = 0; k < cases.size(); ++k)
+    EXPECT_EQ(std::u16string(GB_DEC_MAX(cases[k].text.c_str(), cases[k].max_bytes)),
+              cases[k].decoded)
+        << "case " << k;
 }
 
 TEST(GbDec, ResultStaysUntilTheNextCallOnTheSameThread) {

@@ -191,6 +191,46 @@ TEST_F(TileTest, SortedByReverseRatioTilesWithoutTotalsStayBehind) {
   EXPECT_EQ(order(), u"1 4 2 3 ");
 }
 
+TEST_F(TileTest, OnlyTheRecordsInViewHaveTilesAndScrollingRebindsThem) {
+  constexpr int kRecords = 600;
+  for (int i = 0; i < kRecords; ++i) Hit(FormatInt06(100000 + i), u"종목", 0, 1080, 100 + i, 300);
+  wall.Rebuild(true);
+  wall.SetSort(kSortReverse, false);
+  wall.Layout();
+  Settle();
+  ASSERT_EQ(wall.codes().size(), static_cast<std::size_t>(kRecords));
+  // Four tiles a row, three rows (and part of a fourth) in 420 pixels.
+  const auto in_view = [&](std::size_t first) {
+    std::vector<std::u16string> codes;
+    for (const CSTKItem* tile : wall.shown()) codes.push_back(tile->code());
+    const auto from = wall.codes().begin() + static_cast<std::ptrdiff_t>(first);
+    return codes == std::vector<std::u16string>(from, from + static_cast<std::ptrdiff_t>(codes.size()));
+  };
+  EXPECT_EQ(wall.shown().size(), 12u);
+  EXPECT_TRUE(in_view(0));
+  EXPECT_EQ(wall.codes().front(), u"100000");  // 300 / 100, the largest ratio
+  const std::u16string top = wall.codes().front();
+  EXPECT_EQ(session.Read()->TileWindow(top), wall.shown().front()->handle());
+
+  // Scrolled to the bottom: the tiles of the first rows now show the last.
+  wall.Send(sys::kVScroll, sys::MakeWParam(ctl::kBottom, 0), wall.scroll_bar().handle().id());
+  Settle();
+  ASSERT_FALSE(wall.shown().empty());
+  EXPECT_EQ(wall.shown().back()->code(), wall.codes().back());
+  EXPECT_TRUE(in_view(wall.codes().size() - wall.shown().size()));
+  EXPECT_FALSE(session.Read()->TileWindow(top).IsWindow());
+  EXPECT_LE(wall.tile_count(), std::size_t{CQZTile::kPremadeTiles} + 8);
+  // A record scrolled into view shows its own record.
+  EXPECT_EQ(wall.shown().back()->painted_price(), 1080);
+
+  // The next batch repaints what is in view and makes no tile for the rest.
+  Hit(FormatInt06(100000 + kRecords), u"종목", 0, 1080);
+  wall.Rebuild(false);
+  Settle();
+  EXPECT_EQ(wall.codes().size(), static_cast<std::size_t>(kRecords + 1));
+  EXPECT_LE(wall.tile_count(), std::size_t{CQZTile::kPremadeTiles} + 8);
+}
+
 TEST_F(TileTest, BarCountsThatDrawNoChartOrGiveNoHoverAndARecordWithoutBars) {
   Hit(u"000061", u"많은봉", 61, 1080);
   Hit(u"000060", u"육십봉", 60, 1080);

@@ -85,7 +85,7 @@ class WorkAreaTest : public ::testing::Test {
   void AwaitResult(std::size_t requests) {
     ASSERT_TRUE(RunUntil([&] { return Requests().size() == requests; }, 5000));
     Drain();
-    ASSERT_TRUE(RunUntil([&] { return view().tiles().shown().size() == Records().size(); }));
+    ASSERT_TRUE(RunUntil([&] { return view().tiles().codes().size() == Records().size(); }));
   }
   std::map<std::u16string, std::int32_t> Records() {
     std::map<std::u16string, std::int32_t> prices;
@@ -129,10 +129,11 @@ TEST_F(WorkAreaTest, TheFirstBatchFillsTheTilesAndQuotesRepaintOnlyMovedPrices) 
   const auto records = Records();
   ASSERT_GT(records.size(), 6u);
   CQZTile& wall = view().tiles();
-  ASSERT_EQ(wall.shown().size(), records.size());
-  // No sort: each record's tile went to the front, so the codes run down.
+  ASSERT_EQ(wall.codes().size(), records.size());
+  // No sort: each record went to the front, so the codes run down.
+  EXPECT_EQ(wall.codes().front(), records.rbegin()->first);
+  EXPECT_EQ(wall.codes().back(), records.begin()->first);
   EXPECT_EQ(wall.shown().front()->code(), records.rbegin()->first);
-  EXPECT_EQ(wall.shown().back()->code(), records.begin()->first);
   EXPECT_TRUE(view().time_control().IsVisible());
   const Rect w = wall.WindowRect();
   EXPECT_EQ(w.right, view().time_control().WindowRect().left);
@@ -180,8 +181,8 @@ TEST_F(WorkAreaTest, SortBoxesScrollingAndBatchesOfTheSameScreen) {
   const auto rates_ascending = [&](bool ascending) {
     const auto data = session->Read();
     double last = ascending ? -1e9 : 1e9;
-    for (const CSTKItem* tile : wall.shown()) {
-      const double rate = data->FindRecord(tile->code())->quote()->Rate();
+    for (const std::u16string& code : wall.codes()) {
+      const double rate = data->FindRecord(code)->quote()->Rate();
       if (ascending ? rate < last : rate > last) return false;
       last = rate;
     }

@@ -131,6 +131,30 @@ TEST_F(ChartViewTest, StockChangesRequestBothChartsAndOnlyTheNewestRepliesAreSho
   EXPECT_EQ(shown.PixelAt(bar.left + 1, kHeight / 2), CChartView::kSplitterColor);
 }
 
+TEST_F(ChartViewTest, AReplyKeepsOnlyTheNewestBarsAskedFor) {
+  view.right().SetType(u"m5");
+  view.SetStock(u"005930");  // 1200 day bars, 400 five-minute bars
+  // 3,000 day bars where 1,200 were asked: the newest 1,200 stay.
+  const std::vector<BarLine> days = DayWalk(3000, sys_days{2025y / March / 14}, 50000);
+  Deliver(Reply(1, days));
+  ASSERT_EQ(view.left().data().Count(), CQZChartWnd::kFullCount);
+  EXPECT_EQ(view.left().data().Bar(0).date, days.front().date);
+  EXPECT_EQ(view.left().data().Bar(CQZChartWnd::kFullCount - 1).date,
+            days[CQZChartWnd::kFullCount - 1].date);
+  // A DATA of a few kilobytes that decodes to 8 MiB of short bars.
+  std::u16string flood;
+  for (int i = 0; flood.size() < (8u << 20); ++i)
+    flood += u"20250314|" + FormatInt06(150000 - i % 1000) + u"|1|1|1|1|1\n";
+  auto bomb = std::make_unique<Packet>(code::kChart);
+  bomb->AddInt(u"CHART_ID", 2);
+  bomb->AddText(u"DATA", GB_ENC(flood.c_str()));
+  EXPECT_LT(bomb->Text().size(), flood.size() / 20);
+  Deliver(std::move(bomb));
+  ASSERT_EQ(view.right().data().Count(), 400);
+  EXPECT_EQ(view.right().data().Bar(0).time, 150000);
+  EXPECT_EQ(view.right().data().Bar(399).time, 150000 - 399);
+}
+
 TEST_F(ChartViewTest, LiveQuotesMergeIntoBothChartsAndAStaleMinuteChartAsksOnce) {
   context.trading_date = 20250314;
   context.market_open = true;

@@ -239,6 +239,30 @@ TEST_F(FeedTest, ShortTextsOtherStocksAndOtherKindsChangeNothing) {
   EXPECT_EQ(feed.quote().Price(), 51000);
 }
 
+TEST_F(FeedTest, LevelsNotPositiveRepeatedOrOutOfOrderAreLeftOut) {
+  // Per level: ask price, bid price; every quantity 10, totals left to the sum.
+  const std::vector<std::pair<int, int>> levels = {
+      {51100, 51000}, {-5, 0}, {51100, 51000},         // not positive, then repeats
+      {51000, 51100}, {51200, 50900}, {-2147483647 - 1, 50900},  // inside, beyond; then junk
+      {51300, 50800}};
+  std::u16string text = u"100000";
+  for (const auto& [ask, bid] : levels)
+    text += u"|" + FormatInt(ask) + u"|" + FormatInt(bid) + u"|10|10";
+  for (std::size_t k = levels.size(); k < 10; ++k) text += u"|0|0|0|0";
+  text += u"|0|0|0";
+  Handle(Snapshot(u"000100", QuoteLine({.price = 51000, .best_ask = 51100, .best_bid = 51000}), u"",
+                  text));
+  const BookFrame f = feed.Frame();
+  std::vector<int> asks(20, 0), bids(20, 0);
+  asks[0] = 51100, asks[1] = 51200, asks[2] = 51300;
+  bids[0] = 51000, bids[1] = 50900, bids[2] = 50800;
+  EXPECT_EQ(Prices(f.asks), asks);
+  EXPECT_EQ(Prices(f.bids), bids);
+  EXPECT_EQ(f.asks[2].level, 3);
+  EXPECT_EQ(f.total_ask, 30);
+  EXPECT_EQ(f.total_bid, 30);
+}
+
 TEST_F(FeedTest, FollowersGetTheirOwnCopiesAndRepliesArePassedOn) {
   const std::u16string trades = QuoteLine({.time = 95959, .price = 50900, .sign = 5}) + u"\n\n" +
                                 u"1|2|3\n" + ZeroFields(25) + u"\n" +

@@ -335,6 +335,11 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   // the stock before.
   Feed(Memo(u"000100", u"목표가 55,000\n손절 49,000"));
   EXPECT_EQ(view.memo().Text(), u"목표가 55,000\n손절 49,000");
+  // A megabyte on one line is cut and broken into lines the box lays out at once.
+  Feed(Memo(u"000100", std::u16string(std::size_t{1} << 20, u'메')));
+  const std::u16string bounded = view.memo().Text();
+  EXPECT_LE(bounded.size(), CHogaMemo::kMaxChars + CHogaMemo::kMaxChars / CHogaMemo::kMaxLine);
+  EXPECT_EQ(view.memo().LineCount(), static_cast<int>(CHogaMemo::kMaxChars / CHogaMemo::kMaxLine + 1));
   // Its trades are the book's from the push of its snapshot on: the socket
   // routes a trade read in the same chunk by this code, before the window
   // has the snapshot.

@@ -135,8 +135,16 @@ TEST_F(SessionSocketTest, APacketInManySmallWritesArrivesWhole) {
 TEST_F(SessionSocketTest, RoutingTable) {
   CQZSocket socket(session, u"kim");
   ConnectAndGreet(socket);
+  // Only the snapshot of the stock asked for last goes to the view.
+  Packet ask(3003);
+  ask.AddText(u"SHCODE", u"000660");
+  ASSERT_GT(socket.Send(ask), 0);
+  ask.SetText(u"SHCODE", u"005930");
+  ASSERT_GT(socket.Send(ask), 0);
   const std::vector<std::u16string> sent = {
       u"<PKT><GBN>3003</GBN><SHCODE>005930</SHCODE></PKT>",               // view
+      u"<PKT><GBN>3003</GBN><SHCODE>000660</SHCODE></PKT>",               // dropped: not asked for
+      u"<PKT><GBN>3003</GBN></PKT>",                                      // dropped
       u"<PKT><GBN>3011</GBN></PKT>",                                      // view
       u"<PKT><GBN>3013</GBN></PKT>",                                      // view
       u"<PKT><GBN>3015</GBN></PKT>",                                      // view
@@ -157,9 +165,10 @@ TEST_F(SessionSocketTest, RoutingTable) {
     for (auto& t : Incoming()) incoming.push_back(t);
     return incoming.size() >= 5;
   }));
-  EXPECT_EQ(incoming, (std::vector<std::u16string>{sent[4], sent[7], sent[8], sent[9], sent[11]}));
-  EXPECT_EQ(view.Packets(), (std::vector<std::u16string>{sent[0], sent[1], sent[2], sent[3],
-                                                         sent[5], sent[6], sent[7], sent[8]}));
+  EXPECT_EQ(incoming,
+            (std::vector<std::u16string>{sent[6], sent[9], sent[10], sent[11], sent[13]}));
+  EXPECT_EQ(view.Packets(), (std::vector<std::u16string>{sent[0], sent[3], sent[4], sent[5],
+                                                         sent[7], sent[8], sent[9], sent[10]}));
 }
 
 TEST_F(SessionSocketTest, ReplayPacketsArePostedToTheReplayWindowWhenThereIsOne) {

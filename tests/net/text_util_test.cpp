@@ -47,6 +47,26 @@ TEST(TextNumbers, Formats) {
 namespace velloran {
 namespace {
 
+TEST(TextBound, CutToSizeAndBrokenIntoLines) {
+  struct Case {
+    std::u16string text;
+    std::size_t max_chars, max_line;
+    std::u16string bounded;
+  };
+  const std::vector<Case> cases = {
+      {u"ab\r\ncd", 10, 4, u"ab\r\ncd"},                // short lines stay as they came
+      {u"abcdefghij", 100, 4, u"abcd\nefgh\nij"},          // broken where there is no blank
+      {u"ab cdefgh", 100, 4, u"ab \ncdef\ngh"},            // at a blank in the second half
+      {u"abc\U0001F600d", 100, 4, u"abc\n\U0001F600d"},  // a pair goes whole
+      {u"aaaa\nbbbbbbb", 10, 100, u"aaaa\nbbbbb"},         // cut within a line...
+      {u"aaaaaaaa\nbb", 10, 100, u"aaaaaaaa"},             // ...or at its end near the cut
+      {u"aaaaaaaaa\U0001F600", 10, 100, u"aaaaaaaaa"},     // never inside a pair
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(BoundText(c.text, c.max_chars, c.max_line), c.bounded)
+        << std::string(c.text.begin(), c.text.end());
+}
+
 TEST(StockCodeTest, CodesTravelInOneParameterAndNothingElseDoes) {
   for (const std::u16string code : {u"005930", u"A", u"Q500001", u"KR7005"}) {
     EXPECT_NE(PackStockCode(code), 0);
