@@ -95,9 +95,10 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
     dialog.SetCredentials(preset_id_, preset_password_);
     if (preset_submit_) {
       // Nobody is there to try again: a refused login ends the program.
+      dialog.SetEndOnFailure(true);
       UiLoop().Post([&dialog] {
         dialog.OnOK();
-        if (dialog.result() == CLoginDlg::kRunning) dialog.OnCancel();
+        if (dialog.result() == CLoginDlg::kRunning && !dialog.logging_in()) dialog.OnCancel();
       });
     }
   }
