@@ -39,7 +39,7 @@ TerminationSignals::TerminationSignals(EventLoop& loop, std::function<void(int)>
   write_fd_ = fds[1];
   g_write_fd.store(write_fd_);
   loop_.WatchFd(read_fd_, fd_event::kReadable, [this](int, unsigned) { OnReadable(); });
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = &OnTerminationSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
@@ -48,7 +48,7 @@ TerminationSignals::TerminationSignals(EventLoop& loop, std::function<void(int)>
 
 TerminationSignals::~TerminationSignals() {
   if (read_fd_ < 0) return;
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
   for (const int s : kSignals) ::sigaction(s, &action, nullptr);

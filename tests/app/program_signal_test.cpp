@@ -47,9 +47,9 @@ struct ProgramRun {
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     const std::string data_dir = dir.string();
     const std::string shot = (dir / "shot.png").string();
-    std::vector<std::string> args = {VELLORAN_PROGRAM, "--demo",    "--data-dir", data_dir,
-                                     "--screenshot",   shot,        "--screenshot-after",
-                                     "600",            "--quit-after", "120"};
+    std::vector<std::string> args = {VELLORAN_PROGRAM, "--demo", "--data-dir",         data_dir,
+                                     "--screenshot",   shot,     "--screenshot-after", "600",
+                                     "--quit-after",   "120"};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

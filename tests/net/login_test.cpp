@@ -17,8 +17,8 @@
 
 #include "net/text_util.h"
 #include "net/utf8.h"
-#include "server/demo_server.h"
 #include "platform/poll_event_loop.h"
+#include "server/demo_server.h"
 #include "server/form.h"
 #include "tests/net/login_test_server.h"
 

@@ -4,12 +4,12 @@
 
 #include <mutex>
 
+#include "app/foot_status.h"
 #include "app/session_data.h"
 #include "net/session_driver.h"
 #include "platform/poll_event_loop.h"
 #include "platform/test_window.h"
 #include "platform/window_messages.h"
-#include "app/foot_status.h"
 #include "tests/net/loopback_listen.h"
 #include "tests/net/loopback_server.h"
 
