@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
-#include <optional>
 #include <regex>
 
 #include <unistd.h>
@@ -17,7 +16,6 @@
 
 #include "net/text_util.h"
 #include "net/utf8.h"
-#include "platform/poll_event_loop.h"
 #include "server/demo_server.h"
 #include "server/form.h"
 #include "tests/net/login_test_server.h"
@@ -118,35 +116,6 @@ TEST(LoginExchangeTest, AnswersAreReadWholeAndWaitedForBoundedly) {
   EXPECT_EQ(Login(impatient, u"id", u"pw").text, u"");
   release.set_value();
   EXPECT_EQ(Login(LoginOptions{}, u"id", u"pw").text, u"");  // no login page configured
-}
-
-// The same exchange off the caller's thread, as the login dialog and the
-// replay download run it: the progress and the result come on the loop.
-TEST(LoginExchangeTest, ATaskPostsItsProgressAndItsResultToTheLoop) {
-  LoginTestServer service;
-  const std::string answer(300 * 1024, 'x');
-  service.AnswerText(answer);
-  PollEventLoop loop;
-  HttpPostRequest request;
-  ASSERT_TRUE(MakeLoginRequest(At(service.Base()), u"id", u"pw", request));
-  int reports = 0;
-  std::int64_t total = 0, done = 0;
-  std::optional<HttpPostResult> result;
-  HttpPostTask task(
-      loop, request, [&](const HttpPostResult& r) { result = r; },
-      [&](std::int64_t t, std::int64_t d) {
-        ++reports;
-        total = t;
-        done = d;
-      });
-  EXPECT_TRUE(task.running());
-  ASSERT_TRUE(loop.RunUntil([&] { return result.has_value(); }, std::chrono::seconds(10)));
-  EXPECT_FALSE(task.running());
-  EXPECT_EQ(result->status, 200);
-  EXPECT_EQ(result->answer.size(), answer.size());
-  EXPECT_GE(reports, 1);
-  EXPECT_EQ(total, static_cast<std::int64_t>(answer.size()));
-  EXPECT_EQ(done, static_cast<std::int64_t>(answer.size()));
 }
 
 TEST(LoginExchangeTest, AFailedExchangeSaysWhatFailed) {
