@@ -5,7 +5,7 @@
 #include "app/session_data.h"
 #include "net/stock_code.h"
 #include "net/text_util.h"
-#include "platform/sound.h"
+#include "platform/application.h"
 #include "platform/window_events.h"
 #include "platform/window_messages.h"
 
@@ -197,7 +197,8 @@ CAlarmCenter::CAlarmCenter(CSessionData& session)
     : session_(session), notice_([this] {
         const int newest = book_.NewestWaiting();
         if (newest >= 0) AcknowledgeAndPick(static_cast<std::size_t>(newest));
-      }) {}
+      }),
+      sound_(UiLoop()) {}
 
 bool CAlarmCenter::Create(Window& frame) {
   frame_ = &frame;
@@ -230,6 +231,7 @@ bool CAlarmCenter::muted() const {
 
 void CAlarmCenter::SetMuted(bool muted) {
   Settings()->SetInt(u"MUTE", muted ? 1 : 0);
+  if (muted) sound_.Cancel();
   if (list_) list_->SetMuted(muted);
 }
 
@@ -239,7 +241,7 @@ void CAlarmCenter::OnAlarm(const Packet& alarm) {
   // (a record cut short) "reaches" it, which is nothing to tell.
   if (reached.alarm_price <= 0) return;
   book_.Add(std::move(reached));
-  if (!muted()) (void)PlayAlertSound();
+  if (!muted()) sound_.Play();
   Refresh();
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/alarm_book.h"
 #include "net/packet.h"
+#include "platform/sound.h"
 #include "platform/window.h"
 
 namespace velloran {
@@ -97,7 +98,8 @@ class CAlarmCenter {
   void Layout(const Rect& client, int foot_top);
   void SetTopBar(WindowHandle top_bar) { top_bar_ = std::move(top_bar); }
 
-  // A reached alarm (message 2132): noted, shown and sounded.
+  // A reached alarm (message 2132): noted, shown and sounded (a burst of
+  // them sounds once; see AlertSound).
   void OnAlarm(const Packet& alarm);
   // The foot bar's alarm mark: opens the list, or closes it.
   void ToggleList();
@@ -119,6 +121,7 @@ class CAlarmCenter {
   CSessionData& session_;
   CAlarmBook book_;
   CAlarmNotice notice_;
+  AlertSound sound_;
   std::unique_ptr<CAlarmListWnd> list_;
   Window* frame_ = nullptr;
   WindowHandle top_bar_;

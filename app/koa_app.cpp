@@ -5,6 +5,7 @@
 #include "app/settings_files.h"
 #include "net/login_dialog.h"
 #include "platform/application.h"
+#include "platform/window_events.h"
 
 namespace velloran {
 namespace {
@@ -84,20 +85,36 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
   login.recovery_page = options_.AccountPage();
   CLoginDlg dialog(session_->GetLoginSettings(), login);
   if (!dialog.Open()) return {};
+  login_dialog_ = &dialog;
+  struct Forget {
+    CLoginDlg*& dialog;
+    ~Forget() { dialog = nullptr; }
+  } forget{login_dialog_};
   login_shown_at_ = UiLoop().clock().Steady();
   if (!preset_id_.empty()) {
     dialog.SetCredentials(preset_id_, preset_password_);
     if (preset_submit_) {
       // Nobody is there to try again: a refused login ends the program.
+      dialog.SetEndOnFailure(true);
       UiLoop().Post([&dialog] {
         dialog.OnOK();
-        if (dialog.result() == CLoginDlg::kRunning) dialog.OnCancel();
+        if (dialog.result() == CLoginDlg::kRunning && !dialog.logging_in()) dialog.OnCancel();
       });
     }
   }
   if (login_observer_) login_observer_(dialog);
   if (dialog.DoModal() != CLoginDlg::kOk) return {};
   return {true, dialog.user_id(), dialog.server_address(), dialog.server_port()};
+}
+
+void CKOAApp::RequestClose() {
+  if (main_frame_ && main_frame_->IsCreated()) {
+    PostMessage(main_frame_->handle(), sys::kClose, 0, 0);
+  } else if (login_dialog_ != nullptr) {
+    login_dialog_->OnCancel();
+  } else if (Application::Instance() != nullptr) {
+    Application::Instance()->Quit(0);
+  }
 }
 
 std::u16string CKOAApp::Decode(const std::u16string& text) const {

@@ -76,6 +76,10 @@ class CKOAApp {
     preset_submit_ = submit;
   }
 
+  // The system asks the program to end (a signal at logout): as when the
+  // user closes the main window, or cancels the login while it is open.
+  void RequestClose();
+
   // Start-up; false ends the process (after its message, if any).
   [[nodiscard]] bool InitInstance();
   // Shutdown: the store (and its worker), the frame, the decoder library.
@@ -127,6 +131,7 @@ class CKOAApp {
   std::unique_ptr<CSessionData> session_;
   std::u16string user_id_;
   std::unique_ptr<CMainFrame> main_frame_;
+  CLoginDlg* login_dialog_ = nullptr;  // while it is open
   bool login_cancelled_ = false;
   bool exited_ = false;
 };

@@ -20,6 +20,7 @@
 #include "net/utf8.h"
 #include "platform/window_messages.h"
 #include "platform/application.h"
+#include "platform/termination_signals.h"
 #include "server/demo_server.h"
 
 namespace {
@@ -127,6 +128,11 @@ class Reporter {
     CSessionData* session = app_.session();
     if (session == nullptr) return;
     if (unattended_ && !picked_ && frame != nullptr) PickFirstStock(*session);
+    if (picked_ && !pick_reported_ && !session->recent().empty()) {
+      pick_reported_ = true;
+      Say(u"picked " + session->recent().back()->GetText(u"SHCODE", u"") +
+          u", kept among the recent stocks");
+    }
     if (master_reported_) return;
     const std::size_t count = session->Read()->master.size();
     if (count > 0 && count == last_master_count_) {
@@ -171,6 +177,7 @@ class Reporter {
   bool master_reported_ = false;
   const bool unattended_;
   bool picked_ = false;
+  bool pick_reported_ = false;
 };
 
 }  // namespace
@@ -229,6 +236,9 @@ int main(int argc, char** argv) {
   int exit_code = 1;
   {
     CKOAApp app(options);
+    // Logout, shutdown or a terminal's Ctrl+C end the program as its close
+    // does, with everything saved at exit.
+    const TerminationSignals signals(UiLoop(), [&app](int) { app.RequestClose(); });
     if (demo) app.SetPresetLogin(u"demo", u"demo", !display || options.auto_login);
     // Offscreen, the frame opens as on a full-HD desktop.
     if (!display) app.SetScreenAreas({0, 0, 1920, 1040}, {0, 0, 1920, 1080});

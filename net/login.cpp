@@ -6,7 +6,6 @@
 #include "net/packet.h"
 #include "net/text_util.h"
 #include "net/utf8.h"
-#include "platform/http_post.h"
 
 namespace velloran {
 
@@ -16,15 +15,10 @@ std::string LoginBody(std::u16string_view id, std::u16string_view password,
          "&mac=" + PercentEncode(Utf16ToUtf8(mac));
 }
 
-LoginResponse Login(const LoginOptions& options, std::u16string_view id,
-                    std::u16string_view password) {
-  LoginResponse response;
-  HttpPostRequest request;
+bool MakeLoginRequest(const LoginOptions& options, std::u16string_view id,
+                      std::u16string_view password, HttpPostRequest& request) {
   request.body = LoginBody(id, password, GetAdapterAddress());
-  if (request.body.size() > kMaxLoginBodyBytes) {
-    response.body_too_long = true;
-    return response;
-  }
+  if (request.body.size() > kMaxLoginBodyBytes) return false;
   request.url = options.login_page;
   request.content_type = kFormContentType;
   request.agent = kLoginAgent;
@@ -32,13 +26,28 @@ LoginResponse Login(const LoginOptions& options, std::u16string_view id,
   request.timeout_ms = options.timeout_ms;
   // An answer names a server and a port; anything near this size is not one.
   request.max_answer_bytes = 1024 * 1024;
-  const HttpPostResult result = HttpPost(request);
+  return true;
+}
+
+LoginResponse ReadLoginExchange(const HttpPostResult& result) {
+  LoginResponse response;
   response.status = result.status;
   // The whole answer is decoded at once, so that a character is never split
   // between two reads. An answer cut off by a reset is no answer.
   if (result.status == 200 && result.error.empty()) response.text = Utf8ToUtf16(result.answer);
   if (!result.error.empty()) response.status = 0;
   return response;
+}
+
+LoginResponse Login(const LoginOptions& options, std::u16string_view id,
+                    std::u16string_view password) {
+  HttpPostRequest request;
+  if (!MakeLoginRequest(options, id, password, request)) {
+    LoginResponse response;
+    response.body_too_long = true;
+    return response;
+  }
+  return ReadLoginExchange(HttpPost(request));
 }
 
 LoginAnswer ParseLoginAnswer(std::u16string_view text) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/http_post.h"
 #include "platform/network_adapters.h"
 
 namespace velloran {
@@ -28,8 +29,8 @@ inline constexpr char16_t kLoginNotAnAnswer[] =
 inline constexpr char16_t kLoginBadServer[] =
     u"로그인 응답에 접속할 서버의 주소가 올바르지 않습니다. 회사로 문의해 주세요.";
 
-// The deployment's pages and the bounds of the exchange. The exchange blocks
-// its caller, so it is bounded: a silent host costs at most timeout_ms.
+// The deployment's pages and the bounds of the exchange: a silent host costs
+// at most timeout_ms.
 struct LoginOptions {
   std::string login_page;     // the full address of "login_koa.aspx"
   std::string recovery_page;  // the full address of "member/lost.aspx"
@@ -50,7 +51,13 @@ struct LoginResponse {
   // The form was longer than kMaxLoginBodyBytes; nothing was sent.
   bool body_too_long = false;
 };
-// Posts the form with GetAdapterAddress() as mac to the login page.
+// The POST of the form, with GetAdapterAddress() as mac, to the login page;
+// false (nothing to send) when the form is longer than kMaxLoginBodyBytes.
+[[nodiscard]] bool MakeLoginRequest(const LoginOptions& options, std::u16string_view id,
+                                    std::u16string_view password, HttpPostRequest& request);
+// What the exchange of that request gave.
+[[nodiscard]] LoginResponse ReadLoginExchange(const HttpPostResult& result);
+// Both, with the exchange blocking its caller.
 [[nodiscard]] LoginResponse Login(const LoginOptions& options, std::u16string_view id,
                                   std::u16string_view password);
 

@@ -8,6 +8,7 @@
 #include "platform/application.h"
 #include "platform/bitmap_resources.h"
 #include "platform/control_codes.h"
+#include "platform/draw_context.h"
 #include "platform/window_events.h"
 
 namespace velloran {
@@ -26,6 +27,7 @@ constexpr Point kSaveIdAt{90, 230};
 constexpr Point kRecoveryAt{90 + 332 - 110, 228};  // right-aligned with the fields
 constexpr Point kLoginAt{90, 264};
 
+constexpr char16_t kLoggingIn[] = u"로그인 중입니다… (Esc: 취소)";
 constexpr char16_t kRecoveryUnavailable[] = u"비밀번호 찾기 페이지를 열 수 없습니다.";
 
 }  // namespace
@@ -96,6 +98,13 @@ int CLoginDlg::OnCreate() {
 void CLoginDlg::OnPaint(DrawContext& dc) {
   const Point o = BitmapOrigin();
   dc.DrawBitmap(LoadBitmapResource(kBitmapId), o.x, o.y);
+  if (!exchange_) return;
+  dc.SetTransparentBackground(true);
+  dc.SetFont(Font::Points(u"굴림", 9));
+  dc.SetTextColor(Rgb(200, 200, 200));
+  const int top = o.y + kLoginAt.y + 46;
+  dc.DrawText(kLoggingIn, {o.x + kIdRect.left, top, o.x + kIdRect.right, top + 18},
+              text_flag::kSingleLine | text_flag::kCenter | text_flag::kVCenter);
 }
 
 void CLoginDlg::DialogButton::OnKeyDown(WParam key) {
@@ -133,12 +142,8 @@ void CLoginDlg::SetCredentials(const std::u16string& id, const std::u16string& p
   password_field_.SetText(password);
 }
 
-LoginResponse CLoginDlg::Login(std::u16string_view id, std::u16string_view password) const {
-  return velloran::Login(options_, id, password);
-}
-
 void CLoginDlg::OnOK() {
-  if (result_ != kRunning) return;
+  if (result_ != kRunning || exchange_) return;
   const std::u16string id = id_field_.Text();
   if (id.empty()) {
     id_field_.SetFocus();
@@ -149,9 +154,25 @@ void CLoginDlg::OnOK() {
     password_field_.SetFocus();
     return;
   }
-  const LoginAnswer answer = ReadLoginResponse(Login(id, password));
+  HttpPostRequest request;
+  if (!MakeLoginRequest(options_, id, password, request)) {
+    ShowMessageBox(this, kLoginTooLong);
+    if (end_on_failure_) OnCancel();
+    return;
+  }
+  exchange_ = std::make_unique<HttpPostTask>(
+      UiLoop(), std::move(request),
+      [this, id](const HttpPostResult& result) { OnLoginExchanged(id, result); });
+  Invalidate();
+}
+
+void CLoginDlg::OnLoginExchanged(const std::u16string& id, const HttpPostResult& result) {
+  exchange_.reset();
+  Invalidate();
+  const LoginAnswer answer = ReadLoginResponse(ReadLoginExchange(result));
   if (!answer.ok) {
     ShowMessageBox(this, answer.message);
+    if (end_on_failure_) OnCancel();
     return;
   }
   user_id_ = id;
@@ -166,6 +187,7 @@ void CLoginDlg::OnOK() {
 }
 
 void CLoginDlg::OnCancel() {
+  exchange_.reset();  // abandons an exchange under way
   if (result_ == kRunning) EndDialog(kCancel);
 }
 

@@ -5,6 +5,7 @@
 // server's address and port for the session, and remembers the ID (or forgets
 // it) in the login settings record.
 
+#include <memory>
 #include <string>
 
 #include "net/login.h"
@@ -50,12 +51,15 @@ class CLoginDlg : public Window {
 
   // The fields as if typed (the demo fills in its user).
   void SetCredentials(const std::u16string& id, const std::u16string& password);
-  // The login button's work, and Escape's.
+  // The login button's work, and Escape's. The exchange with the login page
+  // runs off the user-interface thread, so the window stays live while it
+  // waits; Escape abandons it.
   void OnOK();
   void OnCancel();
-
-  // The HTTP exchange with the login page.
-  [[nodiscard]] LoginResponse Login(std::u16string_view id, std::u16string_view password) const;
+  // While the exchange started by OnOK waits for its answer.
+  [[nodiscard]] bool logging_in() const { return exchange_ != nullptr; }
+  // A failed login ends the dialog with cancel (nobody is there to try again).
+  void SetEndOnFailure(bool end) { end_on_failure_ = end; }
 
   // After kOk.
   [[nodiscard]] const std::u16string& user_id() const { return user_id_; }
@@ -89,6 +93,7 @@ class CLoginDlg : public Window {
   };
 
   void EndDialog(Result result);
+  void OnLoginExchanged(const std::u16string& id, const HttpPostResult& result);
   void OpenRecoveryPage();
 
   Packet* settings_;
@@ -102,6 +107,8 @@ class CLoginDlg : public Window {
   std::u16string user_id_;
   std::u16string server_address_;
   int server_port_ = 0;
+  bool end_on_failure_ = false;
+  std::unique_ptr<HttpPostTask> exchange_;
 };
 
 }  // namespace velloran

@@ -1,5 +1,7 @@
 #include "net/session_driver.h"
 
+#include <algorithm>
+
 #include "platform/event_loop.h"
 
 namespace velloran {
@@ -64,7 +66,7 @@ LinkStatus CSessionDriver::Status() const {
     // The watch ticks every period from its start; the connect follows it.
     const auto period = timings_.watch_period;
     const auto ticks = (now - watch_start_) / period + 1;
-    due = watch_start_ + ticks * period + timings_.retry_delay;
+    due = watch_start_ + ticks * period + RetryDelay();
   } else {
     return status;
   }
@@ -89,18 +91,36 @@ void CSessionDriver::OnConnectTimer() {
   socket_ = std::make_unique<CQZSocket>(session_, endpoint_.user_id);
   session_.SetSocket(socket_.get());
   socket_->SetOrderBookView(view_);
+  // The handler only schedules: the socket is replaced from the timer.
+  socket_->SetOnLost([this] { OnLost(); });
   ++connect_count_;
   (void)socket_->ConnectTo(endpoint_.host, endpoint_.port);
   StopTimer(watch_timer_);
   watch_start_ = arrival_seen_ = loop_.clock().Steady();
   bytes_seen_ = 0;
   watch_timer_ = loop_.StartTimer(timings_.watch_period, true, [this] { OnWatchTimer(); });
+  // A connect that failed at once reports nothing.
+  if (!socket_->connecting() && !socket_->connected()) OnLost();
+}
+
+std::chrono::milliseconds CSessionDriver::RetryDelay() const {
+  std::chrono::milliseconds delay = timings_.retry_delay;
+  for (int i = 0; i < failures_ && delay < timings_.max_retry_delay; ++i) delay *= 2;
+  return std::min(delay, std::max(timings_.retry_delay, timings_.max_retry_delay));
+}
+
+void CSessionDriver::OnLost() {
+  if (connect_timer_ != 0) return;  // already scheduled
+  StopTimer(watch_timer_);
+  ScheduleConnect(RetryDelay());
+  ++failures_;
 }
 
 void CSessionDriver::OnWatchTimer() {
   if (!socket_) return;
   if (socket_->connected()) {
     silent_ = false;
+    failures_ = 0;  // this one held
     const Clock::SteadyTime now = loop_.clock().Steady();
     if (socket_->bytes_received() != bytes_seen_) {
       bytes_seen_ = socket_->bytes_received();
@@ -112,8 +132,7 @@ void CSessionDriver::OnWatchTimer() {
     silent_ = true;
     socket_->Drop();
   }
-  StopTimer(watch_timer_);
-  ScheduleConnect(timings_.retry_delay);
+  OnLost();
 }
 
 }  // namespace velloran

@@ -1,10 +1,13 @@
 #pragma once
 // CSessionDriver keeps the session alive for the main frame: it starts the
-// dispatcher's worker a second after start, connects 100 ms later, checks the
-// connection every 10 s and replaces a lost socket 1 s after the check found
-// it down, without limit. A connection on which nothing at all has arrived
-// for two minutes counts as lost too: the server sends at least its minute
-// event every minute. Every new connection greets the server anew.
+// dispatcher's worker a second after start and connects 100 ms later. A
+// socket that reports its session ended is replaced 1 s later; after a
+// connection that did not hold for a whole watch period the wait doubles, up
+// to 30 s, so that a server that keeps refusing is not hammered. Every 10 s a
+// watch checks the connection as well and replaces a lost socket the same
+// way, without limit. A connection on which nothing at all has arrived for
+// two minutes counts as lost too: the server sends at least its minute event
+// every minute. Every new connection greets the server anew.
 
 #include <chrono>
 #include <cstdint>
@@ -35,6 +38,8 @@ struct SessionTimings {
   std::chrono::milliseconds watch_period{10000};
   std::chrono::milliseconds retry_delay{1000};  // loss found -> new socket
   std::chrono::milliseconds silence_limit{120000};  // nothing received -> lost
+  // The longest wait before a new socket, however often the last ones failed.
+  std::chrono::milliseconds max_retry_delay{30000};
 };
 
 // What the session is doing, for the user to see.
@@ -89,6 +94,11 @@ class CSessionDriver {
   void OnStartTimer();
   void OnConnectTimer();
   void OnWatchTimer();
+  // The socket said its session ended, or the watch found it so.
+  void OnLost();
+  // The wait before the next socket: the retry delay doubled for every
+  // connection in a row that failed before it held a watch period.
+  [[nodiscard]] std::chrono::milliseconds RetryDelay() const;
   void ScheduleConnect(std::chrono::milliseconds delay);
   void StopTimer(int& id);
 
@@ -104,6 +114,7 @@ class CSessionDriver {
   int watch_timer_ = 0;
   bool started_ = false;
   int connect_count_ = 0;
+  int failures_ = 0;  // connections in a row lost before a watch saw them hold
   Clock::SteadyTime connect_due_{};
   Clock::SteadyTime watch_start_{};
   std::uint64_t packets_before_ = 0;  // received by the sockets already replaced

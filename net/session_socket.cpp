@@ -39,6 +39,7 @@ int CQZSocket::ConnectTo(const std::u16string& host, int port) {
   pending_.clear();
   pending_sent_ = 0;
   connecting_ = false;
+  lost_told_ = false;
   if (!Create()) return -1;
   // A refused size or keepalive is no reason to give up the session.
   (void)sock::SetBufferSizes(handle(), kSocketBufferBytes, kSocketBufferBytes);
@@ -56,10 +57,17 @@ void CQZSocket::Drop() {
   connecting_ = false;
 }
 
+void CQZSocket::Lose() {
+  connected_ = false;
+  if (lost_told_ || !on_lost_) return;
+  lost_told_ = true;
+  on_lost_();
+}
+
 void CQZSocket::OnConnect(int error) {
   connecting_ = false;
   if (error != 0) {
-    connected_ = false;
+    Lose();
     return;
   }
   // Nothing from the previous session may be dispatched after this one starts.
@@ -71,12 +79,12 @@ void CQZSocket::OnConnect(int error) {
   // Requests sent while the connect was under way wait behind the hello: the
   // server serves nothing before it.
   pending_.insert(0, hello.ToWire());
-  if (!Flush()) connected_ = false;
+  if (!Flush()) Lose();
 }
 
 void CQZSocket::OnReceive(int error) {
   if (error == -1) {
-    connected_ = false;
+    Lose();
     return;
   }
   const long n = Receive(chunk_, kChunkBytes);
@@ -143,7 +151,7 @@ int CQZSocket::Send(const Packet& packet) {
     // Earlier bytes still wait: these go behind them. A server that takes
     // nothing for this long is as good as lost.
     if (pending_.size() - pending_sent_ + wire.size() > kMaxPendingBytes) {
-      connected_ = false;
+      Lose();
       return -1;
     }
     pending_.append(wire);
@@ -153,7 +161,7 @@ int CQZSocket::Send(const Packet& packet) {
   pending_sent_ = 0;
   const long n = CAsyncSocketEx::Send(wire.data(), static_cast<int>(wire.size()));
   if (n < 0 && LastError() != sock::kWouldBlock) {
-    connected_ = false;
+    Lose();
     return -1;
   }
   const std::size_t taken = n < 0 ? 0 : static_cast<std::size_t>(n);
@@ -181,12 +189,12 @@ bool CQZSocket::Flush() {
 }
 
 void CQZSocket::OnSend(int error) {
-  if (error != 0 || !Flush()) connected_ = false;
+  if (error != 0 || !Flush()) Lose();
 }
 
 void CQZSocket::OnClose(int /*error*/) {
   connecting_ = false;
-  connected_ = false;
+  Lose();
 }
 
 }  // namespace velloran

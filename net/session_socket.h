@@ -5,6 +5,7 @@
 // queue, the order-book view's queue or the replay window.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ class CQZSocket : public CAsyncSocketEx {
   ~CQZSocket() override;
 
   void SetOrderBookView(OrderBookLink* view) { view_ = view; }
+  // Called on the socket's thread when the session ends without being given
+  // up (a failed connect, a close, a receive or send error): once per
+  // connect. The handler must not destroy the socket.
+  void SetOnLost(std::function<void()> on_lost) { on_lost_ = std::move(on_lost); }
 
   // (Re)creates the socket and starts connecting; -1 when it cannot be
   // created, else the base connect's result. The outcome comes with OnConnect.
@@ -91,6 +96,8 @@ class CQZSocket : public CAsyncSocketEx {
   void Route(std::unique_ptr<Packet> packet);
   // Sends what is pending; false on an error.
   bool Flush();
+  // The session ended: not connected, and whoever watches is told.
+  void Lose();
 
   IncomingQueue& incoming_;
   const std::u16string user_id_;
@@ -104,6 +111,8 @@ class CQZSocket : public CAsyncSocketEx {
   std::string pending_;  // bytes accepted by Send but not yet by the network
   std::size_t pending_sent_ = 0;
   std::uint64_t bytes_received_ = 0;
+  std::function<void()> on_lost_;
+  bool lost_told_ = false;
 };
 
 }  // namespace velloran

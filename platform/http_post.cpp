@@ -4,6 +4,10 @@
 
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "platform/event_loop.h"
 
 namespace velloran {
 namespace {
@@ -37,6 +41,11 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
     t.request->progress(total, static_cast<std::int64_t>(answer.size()));
   }
   return n;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto& t = *static_cast<Transfer*>(user);
+  return t.request->cancel != nullptr && t.request->cancel->load() ? 1 : 0;
 }
 
 struct CurlDeleter {
@@ -93,6 +102,11 @@ HttpPostResult HttpPost(const HttpPostRequest& request) {
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Receive);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
+  if (request.cancel != nullptr) {
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  }
 
   const CURLcode code = curl_easy_perform(c);
   long status = 0;
@@ -105,6 +119,74 @@ HttpPostResult HttpPost(const HttpPostRequest& request) {
     result.error = error[0] ? error : curl_easy_strerror(code);
   }
   return result;
+}
+
+struct HttpPostTask::State {
+  std::atomic<bool> cancelled{false};
+  bool finished = false;  // on the loop's thread
+  Done done;
+  Progress progress;
+  std::atomic<std::int64_t> total{-1};
+  std::atomic<std::int64_t> got{0};
+  std::atomic<bool> progress_waits{false};
+  std::mutex lock;
+  EventLoop* loop = nullptr;  // null once nothing may be posted
+
+  void PostToLoop(EventLoop::Task task) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (loop != nullptr) loop->Post(std::move(task));
+  }
+  static void Deliver(const std::shared_ptr<State>& state, HttpPostResult result) {
+    state->PostToLoop([state, result = std::move(result)] {
+      if (state->cancelled.load()) return;
+      state->finished = true;
+      // The callback may destroy the task: the state outlives it here.
+      const Done done = std::move(state->done);
+      if (done) done(result);
+    });
+  }
+};
+
+HttpPostTask::HttpPostTask(EventLoop& loop, HttpPostRequest request, Done done, Progress progress)
+    : state_(std::make_shared<State>()) {
+  state_->done = std::move(done);
+  state_->progress = std::move(progress);
+  state_->loop = &loop;
+  const std::shared_ptr<State> state = state_;
+  request.cancel = &state->cancelled;
+  request.progress = [state](std::int64_t total, std::int64_t got) {
+    state->total.store(total);
+    state->got.store(got);
+    if (state->progress_waits.exchange(true)) return;
+    state->PostToLoop([state] {
+      state->progress_waits.store(false);
+      if (!state->cancelled.load() && state->progress)
+        state->progress(state->total.load(), state->got.load());
+    });
+  };
+  try {
+    std::thread([state, request = std::move(request)] {
+      State::Deliver(state, HttpPost(request));
+    }).detach();
+  } catch (const std::system_error&) {
+    HttpPostResult failed;
+    failed.error = "cannot start the exchange";
+    State::Deliver(state, std::move(failed));
+  }
+}
+
+HttpPostTask::~HttpPostTask() {
+  Cancel();
+}
+
+void HttpPostTask::Cancel() {
+  state_->cancelled.store(true);
+  std::lock_guard<std::mutex> hold(state_->lock);
+  state_->loop = nullptr;
+}
+
+bool HttpPostTask::running() const {
+  return !state_->cancelled.load() && !state_->finished;
 }
 
 std::string PercentEncode(std::string_view bytes) {

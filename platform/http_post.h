@@ -1,15 +1,21 @@
 #pragma once
-// A blocking HTTP or HTTPS POST, as the login and the replay download use it:
-// one fresh connection per call, closed before the call returns, certificates
+// An HTTP or HTTPS POST, as the login and the replay download use it: one
+// fresh connection per call, closed before the call returns, certificates
 // verified, the proxy taken from the system's settings (the http_proxy,
-// https_proxy and no_proxy variables), nothing cached.
+// https_proxy and no_proxy variables), nothing cached. HttpPost blocks its
+// caller; HttpPostTask runs the same exchange off the user-interface thread
+// and posts its progress and its result back.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace velloran {
+
+class EventLoop;
 
 struct HttpPostRequest {
   std::string url;  // "http://..." or "https://..."; other schemes are refused
@@ -24,6 +30,8 @@ struct HttpPostRequest {
   // Called as the answer arrives: the length the server announced (-1 when it
   // gave none) and the bytes read so far.
   std::function<void(std::int64_t total, std::int64_t done)> progress;
+  // When set and true, the exchange is abandoned (checked while it waits too).
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct HttpPostResult {
@@ -33,6 +41,30 @@ struct HttpPostResult {
 };
 
 [[nodiscard]] HttpPostResult HttpPost(const HttpPostRequest& request);
+
+// HttpPost on a thread of its own. Progress (the request's own progress is
+// replaced) and the result are delivered on the loop's thread, progress
+// coalesced to the latest while one report waits. Cancel, or destroying the
+// task, abandons the transfer without waiting for it: no callback runs
+// afterwards, and the thread ends by itself soon after.
+class HttpPostTask {
+ public:
+  using Progress = std::function<void(std::int64_t total, std::int64_t done)>;
+  using Done = std::function<void(const HttpPostResult& result)>;
+
+  HttpPostTask(EventLoop& loop, HttpPostRequest request, Done done, Progress progress = {});
+  ~HttpPostTask();
+  HttpPostTask(const HttpPostTask&) = delete;
+  HttpPostTask& operator=(const HttpPostTask&) = delete;
+
+  void Cancel();
+  // Until the result was delivered or the task cancelled.
+  [[nodiscard]] bool running() const;
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
 
 // A form value as "application/x-www-form-urlencoded" carries it: every byte
 // but the unreserved A-Z a-z 0-9 - . _ ~ written as %XY.

@@ -14,15 +14,18 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
+
+#include "platform/event_loop.h"
 
 extern char** environ;
 
 namespace velloran {
 namespace {
 
-std::function<void()>& Handler() {
-  static std::function<void()> handler;
+std::function<void(const SoundPlaying&)>& Handler() {
+  static std::function<void(const SoundPlaying&)> handler;
   return handler;
 }
 
@@ -101,7 +104,8 @@ std::string WaveFile() {
   return file;
 }
 
-bool SpawnPlayer(const std::string& player, const std::string& file) {
+// Starts the player on the file; `playing` is cleared when it has ended.
+bool SpawnPlayer(const std::string& player, const std::string& file, const SoundPlaying& playing) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -112,32 +116,81 @@ bool SpawnPlayer(const std::string& player, const std::string& file) {
                              const_cast<char* const*>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return false;
+  playing->store(true);
   // The player ends by itself; its end is collected off the caller's thread.
-  std::thread([pid] {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-  }).detach();
+  try {
+    std::thread([pid, playing] {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      playing->store(false);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to wait with: the player is left to end unwatched, and the
+    // next sound does not wait for it.
+    playing->store(false);
+  }
   return true;
 }
 
-}  // namespace
-
-void SetSoundHandler(std::function<void()> handler) {
-  Handler() = std::move(handler);
-}
-
-SoundPath PlayAlertSound() {
+void StartAlertSound(const SoundPlaying& playing) {
   if (Handler()) {
-    Handler()();
-    return SoundPath::kPlayer;
+    Handler()(playing);
+    return;
   }
   if (HasSoundCard()) {
     const std::string player = FindProgram("aplay");
     const std::string file = player.empty() ? std::string() : WaveFile();
-    if (!file.empty() && SpawnPlayer(player, file)) return SoundPath::kPlayer;
+    if (!file.empty() && SpawnPlayer(player, file, playing)) return;
   }
   QApplication::beep();
-  return SoundPath::kBell;
+}
+
+}  // namespace
+
+void SetSoundHandler(std::function<void(const SoundPlaying&)> handler) {
+  Handler() = std::move(handler);
+}
+
+AlertSound::AlertSound(EventLoop& loop) : loop_(loop) {}
+
+AlertSound::~AlertSound() {
+  Cancel();
+}
+
+void AlertSound::Play() {
+  waiting_ = true;
+  if (timer_ == 0) StartOrWait();
+}
+
+void AlertSound::Cancel() {
+  waiting_ = false;
+  if (timer_ != 0) loop_.StopTimer(timer_);
+  timer_ = 0;
+}
+
+void AlertSound::StartOrWait() {
+  const Clock::SteadyTime now = loop_.clock().Steady();
+  std::chrono::milliseconds wait{0};
+  if (played_any_ && now - last_start_ < kMinGap) {
+    wait = std::chrono::ceil<std::chrono::milliseconds>(kMinGap - (now - last_start_));
+  } else if (playing_ && playing_->load()) {
+    wait = kRecheck;
+  }
+  if (wait.count() > 0) {
+    timer_ = loop_.StartTimer(wait, false, [this] { OnTimer(); });
+    return;
+  }
+  waiting_ = false;
+  played_any_ = true;
+  last_start_ = now;
+  playing_ = std::make_shared<std::atomic<bool>>(false);
+  StartAlertSound(playing_);
+}
+
+void AlertSound::OnTimer() {
+  timer_ = 0;
+  if (waiting_) StartOrWait();
 }
 
 }  // namespace velloran

@@ -27,7 +27,10 @@ using testing_host::RunUntil;
 class AlarmTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetSoundHandler([this] { ++sounds; });
+    SetSoundHandler([this](const SoundPlaying& playing) {
+      ++sounds;
+      last_sound = playing;
+    });
     ASSERT_TRUE(rig.frame.CreateFrame(testing::kLargeWork, testing::kLargeScreen));
     rig.frame.ShowNormal();
     rig.Step(milliseconds(1100));  // the session starts
@@ -51,9 +54,21 @@ class AlarmTest : public ::testing::Test {
     testing_host::Settle();
   }
 
+  // Alarms for the stock of a reached one, at prices from `price` on.
+  void PostAlarms(const std::u16string& code, int price, int count) {
+    for (int i = 0; i < count; ++i) {
+      auto alarm = std::make_unique<Packet>(0);
+      alarm->AddInt(u"IDX", 3010);
+      alarm->AddText(u"SHCODE", code);
+      alarm->AddInt(u"PRC", price + i);
+      ASSERT_TRUE(PostPacket(rig.frame.handle(), msg::kAlarmReached, std::move(alarm), true, 0));
+    }
+  }
+
   DemoMarket market{{}, 300, /*alarm_now=*/true};
   FrameRig rig{market.endpoint()};
   int sounds = 0;
+  SoundPlaying last_sound;
   RecordingWindow top_bar{UiLoop()};
 };
 
@@ -147,6 +162,35 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       u"<PKT><GBN>0</GBN><CFG>2</CFG><MUTE>1</MUTE></PKT>"),
             lines.end());
+}
+
+// A burst of alarms is not a player process each: one sound at a time, one
+// a second at most, and whatever came meanwhile sounds once.
+TEST_F(AlarmTest, ABurstOfAlarmsSoundsOnceASecondAndNeverTwoAtOnce) {
+  CAlarmCenter& alarms = rig.frame.alarms();
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().waiting() == 1; }, 10000));
+  ASSERT_EQ(sounds, 1);
+  const ReachedAlarm reached = alarms.book().entries().front();
+  // The first sound plays on past its second: the burst waits for its end.
+  last_sound->store(true);
+  PostAlarms(reached.code, reached.alarm_price, 200);
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().entries().size() == 201; }));
+  EXPECT_EQ(sounds, 1);
+  rig.Step(AlertSound::kMinGap);
+  EXPECT_EQ(sounds, 1);
+  last_sound->store(false);
+  rig.Step(AlertSound::kRecheck);
+  EXPECT_EQ(sounds, 2);
+  // Alarms within the second after a sound: one more when it is up, no more.
+  PostAlarms(reached.code, reached.alarm_price, 30);
+  testing_host::Settle();
+  rig.Step(AlertSound::kMinGap - milliseconds(1));
+  EXPECT_EQ(sounds, 2);
+  rig.Step(milliseconds(1));
+  EXPECT_EQ(sounds, 3);
+  rig.Step(AlertSound::kMinGap * 5);
+  EXPECT_EQ(sounds, 3);
+  EXPECT_EQ(alarms.book().entries().size(), 231u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -97,6 +98,7 @@ class LoginDialogTest : public ::testing::Test {
     ASSERT_NE(target, nullptr);
     SimulateKey(*target, key);
     Settle();
+    ASSERT_TRUE(RunUntil([&] { return !dlg.logging_in(); }));  // the answer, if one was asked for
   }
   static void Click(CLoginDlg& dlg, Window& button) {
     const Rect r = button.WindowRect();
@@ -104,6 +106,7 @@ class LoginDialogTest : public ::testing::Test {
     SimulateMouse(dlg, sys::kLButtonDown, at);
     SimulateMouse(dlg, sys::kLButtonUp, at);
     Settle();
+    ASSERT_TRUE(RunUntil([&] { return !dlg.logging_in(); }));
   }
 
   Application& app_ = App();
@@ -285,6 +288,50 @@ TEST_F(LoginDialogTest, EscapeAndClosingCancelAndRecoveryOpensThePage) {
   });
   EXPECT_EQ(modal.DoModal(), CLoginDlg::kCancel);
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// The exchange runs off the user-interface thread: while a login page that
+// never answers holds it, the window still moves, paints and takes keys,
+// and Escape abandons the exchange and ends the dialog.
+TEST_F(LoginDialogTest, ALoginPageThatNeverAnswersLeavesTheDialogLiveAndEscapeEndsIt) {
+  testing::LoginTestServer service;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  service.Answer([released](const httplib::Request&, httplib::Response&) {
+    released.wait_for(std::chrono::seconds(60));
+  });
+  auto dlg = OpenAt(service.Base());
+  dlg->SetCredentials(u"demo", u"demo");
+  const Point o = dlg->BitmapOrigin();
+  // Light pixels below the login button, where the dialog says that it waits.
+  auto light_below_button = [&] {
+    const Bitmap shot = dlg->Render();
+    int light = 0;
+    for (int y = o.y + 310; y < o.y + 328; ++y)
+      for (int x = o.x + 90; x < o.x + 422; ++x) light += shot.PixelAt(x, y).r > 150;
+    return light;
+  };
+  const int idle = light_below_button();
+  SimulateKey(dlg->id_field(), sys::kVkReturn);
+  ASSERT_TRUE(RunUntil([&] { return service.Received().size() == 1; }));
+  EXPECT_TRUE(dlg->logging_in());
+  const Rect w = dlg->WindowRect();
+  SimulateMouse(*dlg, sys::kLButtonDown, {20, 300});
+  SimulateMouse(*dlg, sys::kMouseMove, {50, 320}, sys::kLButtonFlag);
+  SimulateMouse(*dlg, sys::kLButtonUp, {50, 320});
+  Settle();
+  EXPECT_EQ(dlg->WindowRect(), w.Offset(30, 20));
+  EXPECT_GT(light_below_button(), idle + 20);
+  SimulateKey(dlg->password_field(), sys::kVkReturn);  // one exchange at a time
+  Settle();
+  SimulateKey(dlg->password_field(), sys::kVkEscape);
+  Settle();
+  EXPECT_EQ(dlg->result(), CLoginDlg::kCancel);
+  EXPECT_FALSE(dlg->logging_in());
+  EXPECT_FALSE(dlg->IsVisible());
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(service.Received().size(), 1u);
+  release.set_value();
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 
 #include <mutex>
 
+#include "app/foot_status.h"
 #include "app/session_data.h"
 #include "net/session_driver.h"
 #include "platform/poll_event_loop.h"
 #include "platform/test_window.h"
 #include "platform/window_messages.h"
-#include "app/foot_status.h"
 #include "tests/net/loopback_listen.h"
 #include "tests/net/loopback_server.h"
 
@@ -345,19 +345,34 @@ TEST_F(SessionSocketTest, DriverStartsConnectsAndReconnectsAtItsTimes) {
   EXPECT_EQ(session.socket(), driver.socket());
   ASSERT_TRUE(server.WaitReceived(0, HelloWire(u"kim").size()));
 
-  server.CloseConnection(0);
-  ASSERT_TRUE(RunUntil([&] { return !driver.socket()->connected(); }));
-  // The watch sees the loss at its next tick; the new connect comes a retry
-  // delay later, and the foot bar counts down to it.
-  Step(kSteps.watch_period);
-  EXPECT_EQ(driver.Status().state, LinkState::kLost);
-  EXPECT_EQ(driver.Status().seconds_to_retry, 1);
-  EXPECT_EQ(driver.connect_count(), 1);
-  Step(kSteps.retry_delay);
-  ASSERT_EQ(driver.connect_count(), 2);
-  ASSERT_TRUE(RunUntil([&] { return driver.socket()->connected(); }));
-  ASSERT_TRUE(RunUntil([&] { return server.Received(1) == HelloWire(u"kim"); }));
-  EXPECT_EQ(session.socket(), driver.socket());
+  // A close is acted on when it is reported, not at the next watch: the new
+  // connect comes a retry delay later, and the foot bar counts down to it. A
+  // connection lost before it held a watch period doubles the wait for the
+  // next; one that held starts again from the retry delay.
+  struct Loss {
+    milliseconds held;  // how long the connection stayed before the server closed it
+    milliseconds wait;  // from the close to the next connect
+  };
+  const Loss losses[] = {{milliseconds(0), milliseconds(1000)},
+                         {milliseconds(0), milliseconds(2000)},
+                         {milliseconds(0), milliseconds(4000)},
+                         {kSteps.watch_period, milliseconds(1000)}};
+  std::size_t index = 0;
+  for (const Loss& loss : losses) {
+    Step(loss.held);
+    server.CloseConnection(index);
+    ASSERT_TRUE(RunUntil([&] { return !driver.socket()->connected(); }));
+    EXPECT_EQ(driver.Status().state, LinkState::kLost);
+    EXPECT_EQ(driver.Status().seconds_to_retry, loss.wait.count() / 1000);
+    Step(loss.wait - milliseconds(1));
+    EXPECT_EQ(driver.connect_count(), static_cast<int>(index) + 1);
+    Step(milliseconds(1));
+    ASSERT_EQ(driver.connect_count(), static_cast<int>(index) + 2);
+    ++index;
+    ASSERT_TRUE(RunUntil([&] { return driver.socket()->connected(); }));
+    ASSERT_TRUE(RunUntil([&] { return server.Received(index) == HelloWire(u"kim"); }));
+    EXPECT_EQ(session.socket(), driver.socket());
+  }
 }
 
 TEST_F(SessionSocketTest, DriverReplacesASessionOnWhichNothingArrives) {
@@ -399,11 +414,17 @@ TEST_F(SessionSocketTest, DriverKeepsTryingWhileTheServerIsAway) {
   CSessionDriver driver(loop, session, {u"127.0.0.1", port, u"kim"}, kSteps);
   driver.Start();
   Step(kSteps.start_delay);
-  for (int attempt = 1; attempt <= 3; ++attempt) {
-    Step(attempt == 1 ? kSteps.connect_delay : kSteps.retry_delay);
-    ASSERT_EQ(driver.connect_count(), attempt);
+  // Each refused connect doubles the wait for the next, up to its bound.
+  const milliseconds waits[] = {kSteps.connect_delay, milliseconds(1000), milliseconds(2000),
+                                milliseconds(4000),   milliseconds(8000), milliseconds(16000),
+                                milliseconds(30000),  milliseconds(30000)};
+  int attempt = 0;
+  for (const milliseconds wait : waits) {
+    Step(wait - milliseconds(1));
+    EXPECT_EQ(driver.connect_count(), attempt);
+    Step(milliseconds(1));
+    ASSERT_EQ(driver.connect_count(), ++attempt);
     ASSERT_TRUE(RunUntil([&] { return driver.Status().state == LinkState::kLost; }));
-    Step(kSteps.watch_period);
   }
 }
 
