@@ -292,7 +292,7 @@ TEST_F(WorkAreaTest, AFailedRequestKeepsTheListAndSaysSoInTheHeader) {
   EXPECT_TRUE(view().request_failed());
   EXPECT_EQ(session->current_screen(), screen);
   EXPECT_EQ(Records().size(), before.size());
-  EXPECT_EQ(view().tiles().shown().size(), before.size());
+  EXPECT_EQ(view().tiles().codes().size(), before.size());
 }
 
 TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
