@@ -254,6 +254,19 @@ class WindowWidget : public QWidget {
     screen.drawImage(0, 0, buffer_.image());
   }
 
+  // Qt asks this only when the focused window is hidden (the windows move
+  // the focus on Tab themselves). Its own answer, the next field of the tab
+  // chain, would put the focus into a text box with its text selected every
+  // time a pane rebuilds the window that had it; the focus goes to the
+  // nearest shown window around it instead.
+  bool focusNextPrevChild(bool) override {
+    if (isWindow()) return true;
+    QWidget* w = parentWidget();
+    while (w != nullptr && !w->isWindow() && !w->isVisible()) w = w->parentWidget();
+    if (w != nullptr) w->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+
   void resizeEvent(QResizeEvent*) override { SendSizeIfChanged(); }
   void showEvent(QShowEvent*) override {
     if (owner_) owner_->SetVisible(true);
