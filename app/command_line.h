@@ -26,7 +26,10 @@ struct AppOptions {
 
   [[nodiscard]] std::string LoginPage() const { return login_url + "login_koa.aspx"; }
   [[nodiscard]] std::string DataPage() const { return data_url + "qz2_hoga_data.aspx"; }
-  [[nodiscard]] std::string AccountPage() const { return account_url + "member/lost.aspx"; }
+  // Empty when no account address was given: there is no page to open then.
+  [[nodiscard]] std::string AccountPage() const {
+    return account_url.empty() ? std::string() : account_url + "member/lost.aspx";
+  }
 };
 
 struct CommandLine {

@@ -23,6 +23,11 @@ constexpr int kOuterLeftMin = 100;
 constexpr int kLeftTopIdeal = 762;
 constexpr int kRightTopIdeal = 490;
 constexpr int kTopRowMin = 10;
+// The other panes' minimums: the work area beside the book, the ratio view
+// under it and the charts under the work area stay of use on a small screen.
+constexpr int kOuterRightMin = 300;
+constexpr int kRatioViewMin = 80;
+constexpr int kChartsMin = 120;
 constexpr Rect kLeftPaneRect{0, 0, 620, 600};
 constexpr Rect kRightPaneRect{0, 0, 614, 600};
 
@@ -125,9 +130,21 @@ bool CMainFrame::CreateClient() {
   left_.SetPane(1, 0, koa_.get());
   right_.SetPane(0, 0, qz_.get());
   right_.SetPane(1, 0, chart_.get());
+  // The ideal sizes hold for the frame's own size; every other size keeps
+  // their shares.
+  const Size outer{kFrameClientWidth,
+                   kFrameClientHeight - CMyTitleBar::kHeight - kTopBarHeight - CFootBar::kHeight};
+  const int border = CMySplitterWnd::kBorder;
+  outer_.SetDesignSize(outer);
+  left_.SetDesignSize({kOuterLeftIdeal, outer.height - 2 * border});
+  right_.SetDesignSize({outer.width - kOuterLeftIdeal - 2 * border - CMySplitterWnd::kGap,
+                        outer.height - 2 * border});
   outer_.SetColumnInfo(0, kOuterLeftIdeal, kOuterLeftMin);
+  outer_.SetColumnInfo(1, 0, kOuterRightMin);
   left_.SetRowInfo(0, kLeftTopIdeal, kTopRowMin);
+  left_.SetRowInfo(1, 0, kRatioViewMin);
   right_.SetRowInfo(0, kRightTopIdeal, kTopRowMin);
+  right_.SetRowInfo(1, 0, kChartsMin);
   hoga_->SetFocus();  // the order-book view is the active view
   return true;
 }

@@ -28,7 +28,10 @@ constexpr Point kRecoveryAt{90 + 332 - 110, 228};  // right-aligned with the fie
 constexpr Point kLoginAt{90, 264};
 
 constexpr char16_t kLoggingIn[] = u"로그인 중입니다… (Esc: 취소)";
-constexpr char16_t kRecoveryUnavailable[] = u"비밀번호 찾기 페이지를 열 수 없습니다.";
+constexpr char16_t kRecoveryUnavailable[] = u"비밀번호 찾기 페이지를 열 수 없습니다.\n";
+constexpr char16_t kRecoveryNotConfigured[] =
+    u"비밀번호 찾기 페이지의 주소가 설정되어 있지 않습니다.\n"
+    u"계정 페이지의 주소를 --account-url 또는 VELLORAN_ACCOUNT_URL 로 지정해 주세요.";
 
 }  // namespace
 
@@ -206,8 +209,13 @@ CLoginDlg::Result CLoginDlg::DoModal() {
 }
 
 void CLoginDlg::OpenRecoveryPage() {
-  if (options_.recovery_page.empty() || !OpenUrl(Utf8ToUtf16(options_.recovery_page)))
-    ShowMessageBox(this, kRecoveryUnavailable);
+  // Each failure says what is missing: the address, or a browser for it.
+  if (options_.recovery_page.empty()) {
+    ShowMessageBox(this, kRecoveryNotConfigured);
+    return;
+  }
+  const std::u16string page = Utf8ToUtf16(options_.recovery_page);
+  if (!OpenUrl(page)) ShowMessageBox(this, kRecoveryUnavailable + page);
 }
 
 }  // namespace velloran

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
@@ -84,6 +85,8 @@ void ShowMessageBox(Window* owner, const std::u16string& text, const std::u16str
   }
   QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text), QMessageBox::Ok,
                   owner ? WidgetOf(owner) : nullptr);
+  // The interface speaks Korean, its boxes too.
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("확인"));
   box.exec();
 }
 

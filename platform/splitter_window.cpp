@@ -40,6 +40,7 @@ bool SplitterWindow::SetRowInfo(int row, int ideal, int min) {
   if (row < 0 || row >= rows()) return false;
   rows_[row].ideal = std::max(ideal, 0);
   rows_[row].min = std::max(min, 0);
+  rows_[row].share = -1;
   return true;
 }
 
@@ -47,6 +48,7 @@ bool SplitterWindow::SetColumnInfo(int column, int ideal, int min) {
   if (column < 0 || column >= columns()) return false;
   columns_[column].ideal = std::max(ideal, 0);
   columns_[column].min = std::max(min, 0);
+  columns_[column].share = -1;
   return true;
 }
 
@@ -65,20 +67,37 @@ void SplitterWindow::SetMetrics(int bar, int gap, int border) {
   RecalcLayout();
 }
 
-std::vector<int> SplitterWindow::LayoutAxis(std::vector<TrackInfo>& tracks, int size) const {
+int SplitterWindow::Room(const std::vector<TrackInfo>& tracks, int size) const {
   const int n = static_cast<int>(tracks.size());
-  int left = std::max(size - 2 * border_ - (n - 1) * gap_, 0);
-  for (int i = 0; i < n - 1; ++i) {
-    const TrackInfo& t = tracks[i];
-    tracks[i].current = t.ideal < t.min ? 0 : std::min(t.ideal, left);
-    left -= tracks[i].current;
+  return std::max(size - 2 * border_ - (n - 1) * gap_, 0);
+}
+
+std::vector<int> SplitterWindow::LayoutAxis(std::vector<TrackInfo>& tracks, int size,
+                                            int design) const {
+  const int n = static_cast<int>(tracks.size());
+  const int room = Room(tracks, size);
+  const int design_room = Room(tracks, design > 0 ? design : size);
+  for (int i = 0; i + 1 < n; ++i)
+    if (tracks[i].share < 0 && design_room > 0)
+      tracks[i].share = std::min(1.0, static_cast<double>(tracks[i].ideal) / design_room);
+  int min_total = 0;
+  for (const TrackInfo& t : tracks) min_total += t.min;
+  int left = room;
+  for (int i = 0; i + 1 < n; ++i) {
+    TrackInfo& t = tracks[i];
+    const int wanted = t.share < 0 ? t.ideal : static_cast<int>(t.share * room + 0.5);
+    if (min_total >= room) {
+      // Not room for every minimum: each gets its part of what there is.
+      t.current = min_total > 0 ? t.min * room / min_total : 0;
+    } else {
+      int after = 0;
+      for (int j = i + 1; j < n; ++j) after += tracks[j].min;
+      t.current = std::clamp(wanted, t.min, std::max(left - after, t.min));
+    }
+    t.current = std::clamp(t.current, 0, left);
+    left -= t.current;
   }
   tracks[n - 1].current = left;
-  if (n > 1 && left < tracks[n - 1].min) {
-    // Too small to be of use: the one before takes the room.
-    tracks[n - 2].current += left;
-    tracks[n - 1].current = 0;
-  }
   std::vector<int> starts(n);
   int at = border_;
   for (int i = 0; i < n; ++i) {
@@ -91,8 +110,8 @@ std::vector<int> SplitterWindow::LayoutAxis(std::vector<TrackInfo>& tracks, int 
 void SplitterWindow::RecalcLayout() {
   if (rows_.empty() || !IsCreated()) return;
   const Rect client = ClientRect();
-  row_starts_ = LayoutAxis(rows_, client.height());
-  column_starts_ = LayoutAxis(columns_, client.width());
+  row_starts_ = LayoutAxis(rows_, client.height(), design_.height);
+  column_starts_ = LayoutAxis(columns_, client.width(), design_.width);
   for (int r = 0; r < rows(); ++r)
     for (int c = 0; c < columns(); ++c)
       if (Window* pane = Pane(r, c); pane != nullptr && pane->IsCreated())
@@ -201,11 +220,18 @@ void SplitterWindow::OnLButtonUp(Point, WParam) {
   std::vector<TrackInfo>& tracks = drag_ == Bar::kColumn ? columns_ : rows_;
   const std::vector<int>& starts = drag_ == Bar::kColumn ? column_starts_ : row_starts_;
   const int i = drag_index_;
-  const int old_end = starts[i] + tracks[i].current;
-  tracks[i].ideal = std::max(drag_at_ - starts[i], 0);
-  // A middle track keeps its far edge where it was.
-  if (i + 2 < static_cast<int>(tracks.size()))
-    tracks[i + 1].ideal = std::max(tracks[i + 1].current + old_end - drag_at_, 0);
+  const Rect client = ClientRect();
+  const int room = Room(tracks, drag_ == Bar::kColumn ? client.width() : client.height());
+  // The two tracks beside the bar share their room anew, each keeping its minimum.
+  const int pair = tracks[i].current + tracks[i + 1].current;
+  const int first =
+      std::clamp(drag_at_ - starts[i], std::min(tracks[i].min, pair),
+                 std::max(pair - tracks[i + 1].min, std::min(tracks[i].min, pair)));
+  if (room > 0) {
+    tracks[i].share = static_cast<double>(first) / room;
+    if (i + 2 < static_cast<int>(tracks.size()))
+      tracks[i + 1].share = static_cast<double>(pair - first) / room;
+  }
   drag_ = Bar::kNone;
   drag_index_ = -1;
   ReleaseCapture();

@@ -1,9 +1,9 @@
 #pragma once
 // A static splitter window: a fixed grid of panes (child windows of the
 // splitter) separated by bars that the user drags to share the room anew.
-// Each row and column has an ideal and a minimum size: a row or column whose
-// ideal is below its minimum is not shown, and the last one takes what is
-// left, or gives it to the one before when that is below its minimum.
+// Each row and column keeps its share of the room as the window grows and
+// shrinks, never below its minimum while the room allows; the last one takes
+// what is left. The first shares come from ideal sizes at a design size.
 
 #include <memory>
 #include <vector>
@@ -15,9 +15,10 @@ namespace velloran {
 class SplitterWindow : public Window {
  public:
   struct TrackInfo {
-    int ideal = 0;
+    int ideal = 0;       // the size at the design size
     int min = 0;
-    int current = 0;  // as the last layout gave it
+    int current = 0;     // as the last layout gave it
+    double share = -1;   // of the room; < 0 until the ideal was turned into one
   };
   enum class Bar { kNone, kColumn, kRow };  // a column bar lies between two columns
 
@@ -34,6 +35,8 @@ class SplitterWindow : public Window {
   // layout. Not owned.
   bool SetPane(int row, int column, Window* pane);
   [[nodiscard]] Window* Pane(int row, int column) const;
+  // The ideal counts at the design size (SetDesignSize; the first laid out
+  // size when none was given). The last row or column's ideal is unused.
   bool SetRowInfo(int row, int ideal, int min);
   bool SetColumnInfo(int column, int ideal, int min);
   [[nodiscard]] TrackInfo RowInfo(int row) const;
@@ -44,6 +47,7 @@ class SplitterWindow : public Window {
   // border: the room around the panes.
   void SetMetrics(int bar, int gap, int border);
   void RecalcLayout();
+  void SetDesignSize(Size size) { design_ = size; }
 
   [[nodiscard]] Rect PaneRect(int row, int column) const;
   // The bar after column i (Bar::kColumn) or row i (Bar::kRow).
@@ -74,7 +78,8 @@ class SplitterWindow : public Window {
   };
   [[nodiscard]] BarHit BarAt(Point p) const;
   // Lays one axis out; returns where each track starts.
-  std::vector<int> LayoutAxis(std::vector<TrackInfo>& tracks, int size) const;
+  std::vector<int> LayoutAxis(std::vector<TrackInfo>& tracks, int size, int design) const;
+  [[nodiscard]] int Room(const std::vector<TrackInfo>& tracks, int size) const;
   void PlaceTracker();
 
   std::vector<TrackInfo> rows_;
@@ -82,6 +87,7 @@ class SplitterWindow : public Window {
   std::vector<int> row_starts_;
   std::vector<int> column_starts_;
   std::vector<Window*> panes_;
+  Size design_{0, 0};
   int bar_ = 3;
   int gap_ = 4;
   int border_ = 1;

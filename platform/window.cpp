@@ -13,7 +13,11 @@
 #include <QRegion>
 #include <QWheelEvent>
 #include <QWidget>
+#include <QScreen>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <map>
 #include <unordered_map>
@@ -195,11 +199,20 @@ class WindowWidget : public QWidget {
   bool dragging_ = false;
   QPoint drag_start_;
   QPoint window_start_;
+  QRect normal_geometry_;  // before a maximise, for the restore
+  bool self_maximized_ = false;  // maximised by the layer, no manager being there
 
   LResult Send(std::uint32_t message, WParam w, LParam l) {
     if (owner_ == nullptr) return 0;
     WindowMessage m{message, w, l, nullptr};
     return owner_->Deliver(m);
+  }
+
+  // The hand-made move holds the mouse only while the button is down: a grab
+  // left behind would send every later press, wherever it lands, here.
+  void EndDrag() {
+    dragging_ = false;
+    if (QWidget::mouseGrabber() == this) releaseMouse();
   }
 
   void SendSizeIfChanged() {
@@ -241,6 +254,19 @@ class WindowWidget : public QWidget {
     screen.drawImage(0, 0, buffer_.image());
   }
 
+  // Qt asks this only when the focused window is hidden (the windows move
+  // the focus on Tab themselves). Its own answer, the next field of the tab
+  // chain, would put the focus into a text box with its text selected every
+  // time a pane rebuilds the window that had it; the focus goes to the
+  // nearest shown window around it instead.
+  bool focusNextPrevChild(bool) override {
+    if (isWindow()) return true;
+    QWidget* w = parentWidget();
+    while (w != nullptr && !w->isWindow() && !w->isVisible()) w = w->parentWidget();
+    if (w != nullptr) w->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+
   void resizeEvent(QResizeEvent*) override { SendSizeIfChanged(); }
   void showEvent(QShowEvent*) override {
     if (owner_) owner_->SetVisible(true);
@@ -264,7 +290,7 @@ class WindowWidget : public QWidget {
       }
     }
     if (e->type() == QEvent::MouseButtonRelease && e->button() == Qt::LeftButton && dragging_) {
-      dragging_ = false;
+      EndDrag();
       return;
     }
     const std::uint32_t message = ButtonMessage(e->button(), e->type());
@@ -280,7 +306,7 @@ class WindowWidget : public QWidget {
     e->accept();
     if (dragging_) {
       if (!(e->buttons() & Qt::LeftButton)) {
-        dragging_ = false;
+        EndDrag();  // the release went elsewhere
       } else {
         window()->move(window_start_ + (e->globalPosition().toPoint() - drag_start_));
         return;
@@ -386,6 +412,32 @@ int AddMessageHook(MessageHook hook) {
 
 void RemoveMessageHook(int id) {
   TheHooks().message.erase(id);
+}
+
+bool HasWindowManager() {
+  // X: a manager announces itself by a window named in the root's
+  // _NET_SUPPORTING_WM_CHECK. Other platforms always have one, except the
+  // offscreen one.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return false;
+  auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                                 : nullptr;
+  if (x11 == nullptr) return true;
+  xcb_connection_t* c = x11->connection();
+  if (c == nullptr) return true;
+  static constexpr char kName[] = "_NET_SUPPORTING_WM_CHECK";
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kName - 1, kName), nullptr);
+  if (atom == nullptr) return false;
+  const xcb_atom_t check = atom->atom;
+  free(atom);
+  if (check == XCB_ATOM_NONE) return false;
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  if (screen == nullptr) return false;
+  xcb_get_property_reply_t* prop = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, screen->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+  const bool present = prop != nullptr && xcb_get_property_value_length(prop) >= 4;
+  free(prop);
+  return present;
 }
 
 // ---- Window
@@ -693,17 +745,34 @@ void Window::ShowNoActivate() {
   widget_->show();
 }
 
+// Without a window manager nobody acts on the window's state: the window
+// takes the screen's work area itself, and gives it back.
 void Window::ShowMaximized() {
-  if (widget_) widget_->showMaximized();
+  if (!widget_) return;
+  const bool managed = HasWindowManager();
+  if (!IsMaximized()) widget_->normal_geometry_ = widget_->geometry();
+  widget_->showMaximized();
+  if (!managed && widget_->isWindow() && widget_->screen() != nullptr) {
+    widget_->self_maximized_ = true;
+    widget_->setGeometry(widget_->screen()->availableGeometry());
+  }
 }
 void Window::ShowMinimized() {
-  if (widget_) widget_->showMinimized();
+  if (!widget_) return;
+  widget_->showMinimized();
+  // No window manager to keep an icon: the window goes behind the others.
+  if (!HasWindowManager() && widget_->isWindow()) widget_->lower();
 }
 void Window::ShowNormal() {
-  if (widget_) widget_->showNormal();
+  if (!widget_) return;
+  const bool self_maximized = widget_->self_maximized_;
+  widget_->self_maximized_ = false;
+  widget_->showNormal();
+  if (self_maximized && widget_->normal_geometry_.isValid())
+    widget_->setGeometry(widget_->normal_geometry_);
 }
 bool Window::IsMaximized() const {
-  return widget_ && widget_->isMaximized();
+  return widget_ && (widget_->isMaximized() || widget_->self_maximized_);
 }
 bool Window::IsVisible() const {
   return widget_ && widget_->isVisible();

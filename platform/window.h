@@ -208,6 +208,9 @@ class Window : public MessageWindow {
 using PreTranslateHook = std::function<bool(const WindowHandle& target, const WindowMessage& m)>;
 using MessageHook = std::function<void(const WindowHandle& target, const WindowMessage& m)>;
 int AddPreTranslateHook(PreTranslateHook hook);
+// Whether a window manager runs (moves, maximises and iconifies windows on
+// request); without one the layer does what it can itself.
+[[nodiscard]] bool HasWindowManager();
 void RemovePreTranslateHook(int id);
 int AddMessageHook(MessageHook hook);
 void RemoveMessageHook(int id);

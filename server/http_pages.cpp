@@ -45,6 +45,22 @@ std::string LoginAnswer(std::string_view body, const Credentials& users, bool re
   return Utf8(answer.Text());
 }
 
+std::string RecoveryPage(const std::string& ids) {
+  std::string escaped;
+  for (const char c : ids) {
+    if (c == '<') escaped += "&lt;";
+    else if (c == '>') escaped += "&gt;";
+    else if (c == '&') escaped += "&amp;";
+    else escaped += c;
+  }
+  return "<!DOCTYPE html><html lang=\"ko\"><head><meta charset=\"utf-8\">"
+         "<title>비밀번호 찾기</title></head><body><h1>비밀번호 찾기</h1>"
+         "<p>데모 시장에는 계정 서비스가 없어 비밀번호를 다시 보낼 수 없습니다.</p>"
+         "<p>데모 사용자 아이디: " +
+         escaped +
+         "</p><p>실제 서비스의 비밀번호는 회사로 문의해 주세요.</p></body></html>";
+}
+
 HttpPages::HttpPages() = default;
 HttpPages::~HttpPages() {
   Stop();
@@ -57,6 +73,7 @@ bool HttpPages::Start(const std::string& bind, std::uint16_t port, Credentials u
   server_->set_payload_max_length(64 * 1024);
   server_->set_read_timeout(5, 0);
   server_->set_write_timeout(5, 0);
+  const Credentials users_copy = users;
   auto login = [this, users = std::move(users), faults, bind, session_port](
                    const httplib::Request& req, httplib::Response& res) {
     ++login_requests_;
@@ -74,6 +91,14 @@ bool HttpPages::Start(const std::string& bind, std::uint16_t port, Credentials u
                     "text/plain; charset=utf-8");
   };
   server_->Post("/login_koa.aspx", login);
+  // The account page the login dialog's 비밀번호 찾기 opens in the browser.
+  std::string ids;
+  for (const auto& [user, password] : users_copy) ids += (ids.empty() ? "" : ", ") + user;
+  auto lost = [page = RecoveryPage(ids)](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page, "text/html; charset=utf-8");
+  };
+  server_->Get("/member/lost.aspx", lost);
+  server_->Post("/member/lost.aspx", lost);
   if (port == 0) {
     const int bound = server_->bind_to_any_port(bind);
     if (bound <= 0) {

@@ -1,7 +1,7 @@
 #pragma once
 // The demo server's HTTP pages: "login_koa.aspx", which checks a form of id,
 // pwd and mac and answers with a packet naming the TCP session's address and
-// port, or a refusal. Served by cpp-httplib on threads of its own.
+// port, or a refusal; and "member/lost.aspx", the password-recovery page. Served by cpp-httplib on threads of its own.
 
 #include <atomic>
 #include <cstdint>
@@ -26,6 +26,9 @@ using Credentials = std::vector<std::pair<std::string, std::string>>;
 inline constexpr const char16_t* kLoginRefused = u"아이디 또는 비밀번호가 일치하지 않습니다.";
 inline constexpr const char16_t* kLoginClosed =
     u"지금은 로그인할 수 없습니다. 잠시 후 다시 시도하십시오.";
+
+// The password-recovery page (UTF-8 HTML) naming the demo's user IDs.
+std::string RecoveryPage(const std::string& ids);
 
 // The answer packet's UTF-8 text for a form body.
 std::string LoginAnswer(std::string_view body, const Credentials& users, bool refuse,

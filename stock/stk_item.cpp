@@ -13,7 +13,6 @@
 namespace velloran {
 namespace {
 
-constexpr int kTipOffset = 14;  // the floating tip, right of and below the cursor
 
 // The size a tip needs for its lines.
 Size TipSize(const std::u16string& text, int inset) {
@@ -132,7 +131,6 @@ void CSTKItem::HideHover() {
   hover_text_.clear();
   if (cursor_line_.IsCreated()) cursor_line_.Hide();
   if (inside_tip_.IsCreated()) inside_tip_.SetText(u"");
-  if (floating_tip_.IsCreated()) floating_tip_.SetText(u"");
 }
 
 bool CSTKItem::EnsureHoverWindows() {
@@ -143,25 +141,16 @@ bool CSTKItem::EnsureHoverWindows() {
     return false;
   const WindowStyle hidden{.visible = false};
   if (!inside_tip_.Create(this, kInsideTipId, {0, 0, 1, 1}, u"", hidden)) return false;
-  if (!floating_tip_.Create(nullptr, kFloatingTipId, {0, 0, 1, 1}, u"",
-                            {.kind = WindowKind::kPopup,
-                             .visible = false,
-                             .frameless = true,
-                             .topmost = true,
-                             .tool = true,
-                             .no_activate = true}))
-    return false;
-  for (Window* w : std::initializer_list<Window*>{&cursor_line_, &inside_tip_, &floating_tip_})
+  for (Window* w : std::initializer_list<Window*>{&cursor_line_, &inside_tip_})
     w->SetMouseTransparent(true);
   inside_tip_.SetBkColor(kInsideTipColor);
-  floating_tip_.SetBkColor(kFloatingTipColor);
-  floating_tip_.SetInset(kFloatingTipInset);
   return true;
 }
 
 void CSTKItem::PlaceTips(const std::u16string& text) {
   hover_text_ = text;
-  // Inside: at the top of the chart, on the side away from the cursor.
+  // One tip, at the top of the chart on the side away from the cursor: a
+  // second one beside the cursor said the same again over the bars.
   const Rect& plot = layout_.price_plot;
   const Size inside = TipSize(text, inside_tip_.inset());
   const int width = std::min(inside.width, plot.width());
@@ -170,11 +159,6 @@ void CSTKItem::PlaceTips(const std::u16string& text) {
   inside_tip_.Move({left, plot.top, left + width, plot.top + inside.height});
   inside_tip_.SetText(text);
   inside_tip_.BringToTop();
-  // Floating: beside the cursor, on the desktop.
-  const Size floating = TipSize(text, floating_tip_.inset());
-  const Point at = ClientToScreen({mouse_.x + kTipOffset, mouse_.y + kTipOffset});
-  floating_tip_.Move({at.x, at.y, at.x + floating.width, at.y + floating.height});
-  floating_tip_.SetText(text);
 }
 
 }  // namespace velloran

@@ -71,7 +71,6 @@ struct TileFrame {
 class CSTKItem : public Window {
  public:
   static constexpr int kInsideTipId = 2545;
-  static constexpr int kFloatingTipId = 2546;
   static constexpr int kCursorLineId = 2544;
   // A chart is drawn for fewer bars than this, and hover data is given for
   // fewer than kMaxHoverBars.
@@ -95,8 +94,6 @@ class CSTKItem : public Window {
   static constexpr Color kOldDate = Rgb(128, 128, 128);
   static constexpr Color kCursorLine = Rgb(203, 23, 67);
   static constexpr Color kInsideTipColor = Rgb(255, 223, 114);
-  static constexpr Color kFloatingTipColor = Rgb(240, 240, 240);
-  static constexpr int kFloatingTipInset = 10;
   static constexpr int kImminentBitmap = 322;
   static constexpr int kReverseBitmap = 323;
 
@@ -125,7 +122,6 @@ class CSTKItem : public Window {
   // The hover tips' text; empty while they are hidden.
   [[nodiscard]] const std::u16string& hover_text() const { return hover_text_; }
   [[nodiscard]] CTipWnd& inside_tip() { return inside_tip_; }
-  [[nodiscard]] CTipWnd& floating_tip() { return floating_tip_; }
   [[nodiscard]] CMyLine& cursor_line() { return cursor_line_; }
 
   // The price at a y of the price plot by the last paint's scale; 0 without bars.
@@ -173,7 +169,6 @@ class CSTKItem : public Window {
   std::u16string hover_text_;
   CMyLine cursor_line_;
   CTipWnd inside_tip_;
-  CTipWnd floating_tip_;
   TextPictures texts_;        // the caption's font
   TextPictures label_texts_;  // the price labels' font
 };

@@ -90,6 +90,7 @@ bool CStkWnd::IsOwnButton(std::uint64_t handle_id) const {
 }
 
 void CStkWnd::ShowText(const std::u16string& text) {
+  shown_text_ = text;
   showing_text_ = true;
   edit_.SetText(text);
   showing_text_ = false;
@@ -146,6 +147,25 @@ void CStkWnd::ShowRows() {
   if (IsVisible()) list_.Open(EditOnScreen());
 }
 
+void CStkWnd::ToggleSearch() {
+  if (ListOpen(list_)) {
+    list_.Close();
+    return;
+  }
+  rows_.clear();
+  const std::u16string key = UpperName(edit_.Text());
+  if (session_ != nullptr && !key.empty()) {
+    RefreshIndex();
+    for (const StockName& e : index_.Find(key)) rows_.push_back({e.name, e.code});
+  }
+  // Nothing typed that names a stock (the code on show, say): the recent ones.
+  if (rows_.empty()) {
+    ToggleRecent();
+    return;
+  }
+  ShowRows();
+}
+
 void CStkWnd::ToggleRecent() {
   if (ListOpen(list_)) {
     list_.Close();
@@ -165,6 +185,12 @@ bool CStkWnd::OnEditKey(WParam key) {
     case sys::kVkTab:
       if (!show_code_ || tab_partner_ == nullptr) return false;
       tab_partner_->FocusEdit();
+      return true;
+    case sys::kVkEscape:
+      // What was typed goes: the box shows the stock on show again.
+      list_.HideNow();
+      ShowText(shown_text_);
+      edit_.SelectAll();
       return true;
     case sys::kVkReturn:
       if (!ListOpen(list_)) return false;
@@ -234,8 +260,9 @@ bool CStkWnd::OnCommand(int id, int code, const WindowHandle&) {
       if (code == ctl::kEditChange && !showing_text_) Search(edit_.Text());
       return true;
     case kSearchButtonId:
-      if (code == ctl::kButtonClicked && owner_ != nullptr)
-        owner_->Send(msg::kSearchButton, 0, 0);
+      if (code != ctl::kButtonClicked) return true;
+      if (owner_ != nullptr) owner_->Send(msg::kSearchButton, 0, 0);
+      ToggleSearch();
       return true;
     case kListButtonId:
       if (code == ctl::kButtonClicked) ToggleRecent();

@@ -74,6 +74,9 @@ class CStkWnd : public Window {
   void FocusEdit();
   // "DN": the recent stocks, newest first, or the list closed.
   void ToggleRecent();
+  // "SCH": the stocks whose names start with the text, or the recent ones
+  // when none does; or the list closed.
+  void ToggleSearch();
   // wParam of a 1034 that came from a press on one of the box's own buttons.
   [[nodiscard]] bool IsOwnButton(std::uint64_t handle_id) const;
   // The main frame: the top-level window the box lies in.
@@ -109,6 +112,7 @@ class CStkWnd : public Window {
   StockNameIndex index_;
   std::vector<Row> rows_;
   bool showing_text_ = false;  // the text changes by the program, not by typing
+  std::u16string shown_text_;  // the program's last text: the stock on show
 };
 
 }  // namespace velloran

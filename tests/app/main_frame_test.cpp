@@ -141,6 +141,42 @@ TEST(MainFrameTest, LayoutFrameRingAndPanes) {
   const Point in_qz = rig.frame.ScreenToClient({qz.left + 5, qz.top + 5});
   EXPECT_EQ(shot.PixelAt(in_qz.x, in_qz.y), CQZView::kHeaderColor);
 
+  // Shrunk, each splitter keeps its share and every pane its minimum (the
+  // ratio view stays on the screen with its grid); grown back, every pane
+  // stands where it stood.
+  const auto rects = [&] {
+    return std::vector<Rect>{rig.frame.hoga_view().WindowRect(),
+                             rig.frame.koa_view().WindowRect(), rig.frame.qz_view().WindowRect(),
+                             rig.frame.chart_view().WindowRect()};
+  };
+  const std::vector<Rect> at_start = rects();
+  struct Shrunk {
+    Size size;
+    double left_share;  // of the book's column, when the minimums allow it
+  };
+  for (const Shrunk& c : {Shrunk{{1000, 700}, 580.0 / 1268}, Shrunk{{700, 420}, -1},
+                          Shrunk{{1920, 1040}, 580.0 / 1268}}) {
+    SCOPED_TRACE(c.size.width);
+    rig.frame.Move({w.left, w.top, w.left + c.size.width, w.top + c.size.height});
+    testing_host::Settle();
+    const std::vector<Rect> now = rects();
+    EXPECT_GE(now[0].width(), 100);
+    EXPECT_GE(now[2].width(), 300);
+    EXPECT_GE(now[1].height(), 80);
+    EXPECT_GE(now[3].height(), 120);
+    if (c.left_share > 0)
+      EXPECT_NEAR(now[0].width(), c.left_share * (c.size.width - 8 - 6) - 2, 1);
+    const Bitmap small_shot = rig.frame.Render();
+    const Point in_koa =
+        rig.frame.ScreenToClient({now[1].left + now[1].width() / 2, now[1].bottom - 1});
+    EXPECT_NE(small_shot.PixelAt(in_koa.x, in_koa.y), CMainFrame::kFrameColor);
+    if (c.size.width == 1000)
+      ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "main_frame_1000x700.png"));
+  }
+  rig.frame.Move(w);
+  testing_host::Settle();
+  EXPECT_EQ(rects(), at_start);
+
   // A small screen: the frame starts at the corner with the screen's width.
   FrameRig small({u"127.0.0.1", 1, u"demo"});
   ASSERT_TRUE(small.frame.CreateFrame({0, 0, 1024, 700}, {0, 0, 1024, 768}));

@@ -29,6 +29,7 @@ TEST(CommandLineTest, DeploymentValuesFromArgumentsAndEnvironment) {
   EXPECT_EQ(c.options.LoginPage(), "http://127.0.0.1:8080/koa/login_koa.aspx");
   EXPECT_EQ(c.options.DataPage(), "https://data.example/qz2_hoga_data.aspx");
   EXPECT_EQ(c.options.AccountPage(), "https://acct.example/web/member/lost.aspx");
+  EXPECT_EQ(AppOptions{}.AccountPage(), "");  // no address, no page to open
   EXPECT_EQ(c.options.data_dir, "/tmp/v");
   EXPECT_FALSE(c.options.demo);
 

@@ -271,8 +271,11 @@ TEST_F(TileTest, HoverFollowsTheMouseOverTheBarsAndGoesWithIt) {
   EXPECT_EQ(tile.hover_text(),
             u"날짜 : 2024/01/05\n시가 : 1,040 (1.96%)\n고가 : 1,090 (6.86%)\n"
             u"저가 : 1,030 (0.98%)\n종가 : 1,080 (5.88%)\n거래량 : 2,000\n");
+  // One tip, within the tile, away from the cursor at the newest bar.
   EXPECT_TRUE(tile.inside_tip().IsVisible());
-  EXPECT_TRUE(tile.floating_tip().IsVisible());
+  const Rect tip = tile.inside_tip().WindowRect();
+  EXPECT_TRUE(tile.WindowRect().Contains({tip.left, tip.top}));
+  EXPECT_LT(tip.right, tile.ClientToScreen({newest_x, 0}).x);
   EXPECT_TRUE(tile.cursor_line().IsVisible());
   EXPECT_EQ(tile.cursor_line().WindowRect().left, tile.ClientToScreen({newest_x, 0}).x);
   ASSERT_TRUE(host.SaveScreenshot(::testing::TempDir() + "tile_hover.png"));
@@ -280,7 +283,7 @@ TEST_F(TileTest, HoverFollowsTheMouseOverTheBarsAndGoesWithIt) {
   // The edge of the tile counts as outside; leaving hides all three.
   SimulateMouse(host, sys::kMouseMove, host.ScreenToClient(tile.ClientToScreen({1, 40})));
   EXPECT_EQ(tile.hover_text(), u"");
-  EXPECT_FALSE(tile.floating_tip().IsVisible());
+  EXPECT_FALSE(tile.inside_tip().IsVisible());
   SimulateMouse(host, sys::kMouseMove, host.ScreenToClient(tile.ClientToScreen({newest_x, 40})));
   EXPECT_FALSE(tile.hover_text().empty());
   tile.Send(sys::kMouseLeave, 0, 0);

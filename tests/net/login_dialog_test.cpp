@@ -287,7 +287,8 @@ TEST_F(LoginDialogTest, EscapeAndClosingCancelAndRecoveryOpensThePage) {
     Press(modal, sys::kVkEscape);
   });
   EXPECT_EQ(modal.DoModal(), CLoginDlg::kCancel);
-  EXPECT_EQ(boxes_.size(), 1u);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find(u"--account-url"), std::u16string::npos);  // says what is missing
 }
 
 // The exchange runs off the user-interface thread: while a login page that

@@ -91,6 +91,24 @@ TEST_F(ControlsTest, EditKeysReachTheFieldFirstAndDialogKeysTheParent) {
   EXPECT_EQ(host.keys, (std::vector<WParam>{sys::kVkReturn, sys::kVkTab}));
   EXPECT_EQ(edit.Text(), u"abc");
   EXPECT_TRUE(edit.HasFocus());
+
+  // A window with the focus that goes (hidden, or destroyed as a pane
+  // rebuilds it) leaves the focus with the window around it, never in the
+  // field next in the tab chain with its text selected.
+  for (const bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "hidden");
+    Window pane, inner;
+    ASSERT_TRUE(pane.Create(&host, 7, {10, 50, 200, 100}, u""));
+    ASSERT_TRUE(inner.Create(&pane, 8, {0, 0, 50, 50}, u""));
+    inner.SetFocus();
+    ASSERT_TRUE(inner.HasFocus());
+    if (destroy)
+      inner.Destroy();
+    else
+      inner.Show(false);
+    EXPECT_FALSE(edit.HasFocus());
+    EXPECT_TRUE(pane.HasFocus());
+  }
 }
 
 TEST_F(ControlsTest, EditShowsParentColoursAndHidesPasswords) {

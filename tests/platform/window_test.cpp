@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPushButton>
+
 #include "platform/application.h"
 #include "platform/bitmap_resources.h"
 #include "platform/input_simulation.h"
@@ -437,6 +440,17 @@ TEST(Application, DesktopServicesCanBeStoodInFor) {
   EXPECT_EQ(opened, u"http://127.0.0.1/member/lost.aspx");
   SetMessageBoxHandler(nullptr);
   SetOpenUrlHandler(nullptr);
+  // The box itself answers in Korean.
+  QString button;
+  App().loop().Post([&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr) return;
+    for (const QPushButton* b : box->findChildren<QPushButton*>()) button += b->text();
+    box->grab().save(QString::fromStdString(::testing::TempDir() + "message_box.png"));
+    box->close();
+  });
+  ShowMessageBox(nullptr, u"로그인 실패\n회사로 문의해 주세요");
+  EXPECT_EQ(button.toStdString(), "확인");
   EXPECT_FALSE(ExecutablePath().empty());
   EXPECT_EQ(ExecutablePath().rfind(ExecutableDirectory() + "/", 0), 0u);
 }

@@ -43,6 +43,11 @@ TEST(ProtocolTest, LoginPageThenTheStartUpSequence) {
   ASSERT_EQ(answer.GetText(u"RTN", u""), u"OK");
   EXPECT_EQ(answer.GetText(u"IP", u""), u"127.0.0.1");
   ASSERT_EQ(answer.GetInt(u"PORT", 0), server.session_port());
+  // The account page the login dialog's 비밀번호 찾기 opens.
+  const auto lost = HttpPost(server.http_port(), "member/lost.aspx", "");
+  EXPECT_EQ(lost.status, 200);
+  EXPECT_NE(lost.body.find("비밀번호 찾기"), std::string::npos);
+  EXPECT_NE(lost.body.find("demo"), std::string::npos);
   EXPECT_EQ(Packet(Utf16(HttpPost(server.http_port(), "login_koa.aspx", "id=demo&pwd=no").body))
                 .GetText(u"RTN", u"OK")
                 .empty(),

@@ -199,5 +199,38 @@ TEST_F(StockSearchTest, DnShowsTheRecentStocksNewestFirstAndASecondPressClosesTh
   EXPECT_EQ(rig.host.search_presses, 1);
 }
 
+// The magnifier opens the list of what the text names, or the recent stocks
+// when it names none (the code on show); Esc drops what was typed and shows
+// the stock on show again.
+TEST_F(StockSearchTest, TheMagnifierListsWhatTheTextNamesAndEscapeRestoresTheStockOnShow) {
+  for (const auto& code : {u"005930", u"017670"})
+    rig.session.AddRecent(*testing::MasterPacket(code, u"최근"));
+  box.ShowText(u"017670");
+  struct Case {
+    const char16_t* typed;  // null: the text on show
+    Codes rows;
+  };
+  for (const Case& c : {Case{u"sk", {u"011790", u"017670", u"000660"}},
+                        Case{nullptr, {u"017670", u"005930"}},
+                        Case{u"zz", {u"017670", u"005930"}}}) {
+    SCOPED_TRACE(c.typed ? std::string(c.typed, c.typed + 2) : "shown");
+    if (c.typed != nullptr) Retype(c.typed);
+    rig.Step(milliseconds(300));
+    if (box.list().IsShown()) {
+      box.list().Close();
+      rig.Step(milliseconds(300));
+    }
+    rig.Click(*box.search_button(), {5, 5});
+    EXPECT_TRUE(box.list().IsShown());
+    EXPECT_EQ(RowCodes(), c.rows);
+    rig.Click(*box.search_button(), {5, 5});  // a second press closes it
+    rig.Step(milliseconds(300));
+    EXPECT_FALSE(box.list().IsShown());
+    SimulateKey(box.edit(), sys::kVkEscape);
+    EXPECT_EQ(box.edit().Text(), u"017670");
+  }
+  EXPECT_TRUE(rig.host.picks.empty());
+}
+
 }  // namespace
 }  // namespace velloran

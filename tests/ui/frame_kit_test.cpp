@@ -139,23 +139,28 @@ TEST_F(FrameKitTest, SplitterWindowKeepsMinimumSizesAndItsLockStopsTheBars) {
   EXPECT_EQ(shot.PixelAt(581, 300), Rgb(58, 58, 58));
   EXPECT_EQ(shot.PixelAt(584, 300), Rgb(58, 58, 58));
 
-  // Grabbed 1 pixel inside and dropped at x 300: the bar starts at 299.
+  // Grabbed 1 pixel inside and dropped at x 300: the bar starts at 299, and
+  // the column keeps that share of the room as the window changes.
   Drag({582, 300}, {300, 310});
-  EXPECT_EQ(outer.ColumnInfo(0).ideal, 298);
+  EXPECT_DOUBLE_EQ(outer.ColumnInfo(0).share, 298.0 / 994);
   EXPECT_EQ(ChildRect(left), (Rect{1, 1, 299, 599}));
   EXPECT_EQ(ChildRect(right).left, 303);
-  // Below the minimum the column is not shown; the bar stays to bring it back.
+  outer.Move({0, 0, 500, 600});
+  EXPECT_EQ(outer.ColumnInfo(0).current, 148);
+  outer.Move({0, 0, 1000, 600});
+  EXPECT_EQ(ChildRect(left), (Rect{1, 1, 299, 599}));
+  // Dragged below its minimum the column stops at it.
   Drag({300, 300}, {50, 300});
-  EXPECT_EQ(outer.ColumnInfo(0).current, 0);
-  EXPECT_EQ(ChildRect(right).left, 5);
-  Drag({2, 300}, {400, 300});
+  EXPECT_EQ(outer.ColumnInfo(0).current, 100);
+  EXPECT_EQ(ChildRect(right).left, 105);
+  Drag({102, 300}, {400, 300});
   EXPECT_EQ(outer.ColumnInfo(0).current, 398);
-  // A last column left below its minimum gives its room to the one before.
+  // The last column keeps its minimum too.
   outer.SetColumnInfo(0, 990, 100);
   outer.SetColumnInfo(1, 0, 50);
   outer.RecalcLayout();
-  EXPECT_EQ(ChildRect(left), (Rect{1, 1, 995, 599}));
-  EXPECT_EQ(outer.ColumnInfo(1).current, 0);
+  EXPECT_EQ(ChildRect(left), (Rect{1, 1, 945, 599}));
+  EXPECT_EQ(outer.ColumnInfo(1).current, 50);
   // A room smaller than everything gives sizes of 0, never negative ones.
   outer.Move({0, 0, 3, 3});
   EXPECT_EQ(outer.ColumnInfo(0).current, 0);
