@@ -15,17 +15,31 @@ namespace velloran {
 // A text seen for the first time is drawn as usual and its pixels are taken
 // from the target, when nothing clipped or mapped them. Rows in view repeat
 // their texts from one paint to the next. Pictures live in two generations of
-// kLimit each (a few megabytes): a full young one becomes the old one, whose
-// pictures come back when used and go otherwise; a change of font starts
-// afresh.
+// at most kLimit pictures and kGenerationBytes of pixels each: a full young
+// one becomes the old one, whose pictures come back when used and go
+// otherwise; a change of font starts afresh. A streaming market never stops
+// bringing new numbers, so the bound in bytes is what the cache holds for
+// good (a generation of 3,000 pictures of grid numbers was 4-5 MiB).
 struct TextPictures::Cache {
   static constexpr std::size_t kLimit = 3000;
   using Images = std::unordered_map<std::u16string, QImage>;
 
-  void MakeRoom() {
-    if (images.size() < kLimit) return;
+  static std::size_t Bytes(const QImage& image) {
+    return static_cast<std::size_t>(image.sizeInBytes());
+  }
+
+  // Before a picture of these bytes joins the young generation.
+  void MakeRoom(std::size_t bytes) {
+    if (images.size() < kLimit && young_bytes + bytes <= kGenerationBytes) return;
     old_images = std::move(images);
+    old_bytes = young_bytes;
     images = Images();
+    young_bytes = 0;
+  }
+  void Clear() {
+    images.clear();
+    old_images.clear();
+    young_bytes = old_bytes = 0;
   }
 
   // The target image when spot lies on it whole, unmapped and unclipped.
@@ -45,11 +59,15 @@ struct TextPictures::Cache {
   std::unique_ptr<QFontMetrics> metrics;
   Images images;
   Images old_images;
+  std::size_t young_bytes = 0;  // pixels of images
+  std::size_t old_bytes = 0;    // pixels of old_images, and of those taken back from it
   std::u16string key;  // reused
 };
 
 TextPictures::TextPictures() : cache_(std::make_unique<Cache>()) {}
 TextPictures::~TextPictures() = default;
+
+std::size_t TextPictures::held_bytes() const { return cache_->young_bytes + cache_->old_bytes; }
 
 void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect& box,
                         TextAlign align, Color color, Color background) {
@@ -60,8 +78,7 @@ void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect&
     c.font = painter.font();
     c.has_font = true;
     c.metrics = std::make_unique<QFontMetrics>(c.font);
-    c.images.clear();
-    c.old_images.clear();
+    c.Clear();
   }
   const int room = box.width();
   c.key.assign(text);
@@ -80,7 +97,10 @@ void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect&
   auto it = c.images.find(c.key);
   if (it == c.images.end()) {
     if (auto node = c.old_images.extract(c.key); !node.empty()) {
-      c.MakeRoom();
+      const std::size_t bytes = Cache::Bytes(node.mapped());
+      c.old_bytes -= bytes;
+      c.MakeRoom(bytes);
+      c.young_bytes += bytes;
       it = c.images.insert(std::move(node)).position;
     }
   }
@@ -95,8 +115,11 @@ void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect&
   painter.setPen(QColor(color.r, color.g, color.b));
   painter.drawText(spot.left(), y + c.metrics->ascent(), shown);
   if (QImage* target = Cache::Unclipped(painter, spot)) {
-    c.MakeRoom();
-    c.images.emplace(c.key, target->copy(spot));
+    QImage picture = target->copy(spot);
+    const std::size_t bytes = Cache::Bytes(picture);
+    c.MakeRoom(bytes);
+    c.young_bytes += bytes;
+    c.images.emplace(c.key, std::move(picture));
   }
 }
 

@@ -5,6 +5,7 @@
 // it again copies them instead of laying out and blending glyphs. The first
 // drawing is an ordinary one.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,9 @@ enum class TextAlign { kLeft, kCenter, kRight };
 
 class TextPictures {
  public:
+  // The most pixel bytes one generation of pictures holds; two are kept.
+  static constexpr std::size_t kGenerationBytes = 1536 * 1024;
+
   TextPictures();
   ~TextPictures();
   TextPictures(const TextPictures&) = delete;
@@ -26,6 +30,8 @@ class TextPictures {
   // filled with background.
   void Draw(DrawContext& dc, const std::u16string& text, const Rect& box, TextAlign align,
             Color color, Color background);
+  // The pixel bytes of the pictures kept.
+  [[nodiscard]] std::size_t held_bytes() const;
 
  private:
   struct Cache;

@@ -17,6 +17,7 @@
 #include "platform/application.h"
 #include "platform/bitmap_resources.h"
 #include "platform/input_simulation.h"
+#include "platform/text_pictures.h"
 #include "tests/platform/control_host.h"
 #include "tests/platform/gallery.h"
 
@@ -353,6 +354,32 @@ TEST(DrawContext, TextFlagsPlaceAndShortenText) {
       if (r.PixelAt(x, y) != Rgb(255, 255, 255)) first = std::min(first, x);
   EXPECT_GT(first, 50);
   EXPECT_EQ(dc.TextExtent(u"&x").width, dc.TextExtent(u"&x").width);
+}
+
+// A streaming grid never stops bringing new numbers: what the painted texts
+// keep is bounded in bytes, and a text seen again is still copied as drawn.
+TEST(TextPictures, HoldAtMostTwoGenerationsOfPixelsAndRepaintAlike) {
+  App();
+  Bitmap b(400, 40, Rgb(255, 255, 255));
+  DrawContext dc(b);
+  dc.SetFont(Font::Points(u"Arial", 12));
+  TextPictures pictures;
+  const Rect box{0, 0, 400, 40};
+  const auto draw = [&](const std::u16string& text) {
+    dc.FillRect(box, Rgb(255, 255, 255));
+    pictures.Draw(dc, text, box, TextAlign::kRight, Rgb(231, 17, 14), Rgb(255, 255, 255));
+  };
+  draw(u"1,234,567");
+  const Bitmap first = b;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string n = std::to_string(1000000 + i * 7);
+    draw(std::u16string(n.begin(), n.end()));
+  }
+  EXPECT_GT(pictures.held_bytes(), 0u);
+  EXPECT_LE(pictures.held_bytes(), 2 * TextPictures::kGenerationBytes);
+  draw(u"1,234,567");
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 400; ++x) ASSERT_EQ(b.PixelAt(x, y), first.PixelAt(x, y)) << x << "," << y;
 }
 
 TEST(BitmapResources, NamedNumbersHaveTheirSizesAndArtwork) {
