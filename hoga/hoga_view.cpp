@@ -163,8 +163,12 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   tile_.SetData(record_->code());
 }
 
-void CHogaView::SetLive(bool live) {
-  canvas_.SetStale(!live);
+void CHogaView::SetLive(const FeedMark& mark) {
+  // The rows, the trades and the tile keep their last values, veiled.
+  SetVeil(!mark.live, mark.VeilLabel());
+  const std::u16string cause = mark.live ? std::u16string() : mark.cause;
+  if (cause == canvas_.stale_cause()) return;
+  canvas_.SetStale(cause);
   // Rare, and to be seen at once: not paced like the book's changes.
   if (!IsCreated()) return;
   canvas_.PaintAll(latest_);
