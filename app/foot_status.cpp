@@ -51,17 +51,17 @@ void FeedWatch::Observe(Clock::SteadyTime now, std::uint64_t packets, bool conne
                         bool market_open) {
   if (packets != packets_) {
     packets_ = packets;
-    last_ = now;
+    last_packet_ = quiet_from_ = now;
     have_packet_ = true;
   } else if (connected && !connected_) {
-    last_ = now;
+    quiet_from_ = now;
   }
   connected_ = connected;
-  const auto silence = now - last_;
-  since_ = have_packet_
-               ? static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(silence).count())
-               : -1;
-  stale_ = connected && market_open && silence >= kStaleAfter;
+  since_ = have_packet_ ? static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(
+                                               now - last_packet_)
+                                               .count())
+                        : -1;
+  stale_ = connected && market_open && now - quiet_from_ >= kStaleAfter;
 }
 
 std::int32_t ServerClock::Tick(Clock::SteadyTime now, std::uint64_t updates,

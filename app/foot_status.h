@@ -45,7 +45,8 @@ class FeedWatch {
  private:
   std::uint64_t packets_ = 0;
   bool connected_ = false;
-  Clock::SteadyTime last_{};  // the last packet seen, or the connection's start
+  Clock::SteadyTime last_packet_{};
+  Clock::SteadyTime quiet_from_{};  // the last packet or the connection's start
   bool have_packet_ = false;
   int since_ = -1;
   bool stale_ = false;
