@@ -647,11 +647,12 @@ void Window::PaintInto(Bitmap& buffer, const std::vector<Rect>* boxes) {
   if (const Window* veiling = VeilingWindow()) PaintVeil(dc, *veiling);
 }
 
-void Window::SetVeil(bool on, const std::u16string& label) {
+void Window::SetVeil(bool on, const std::u16string& label, const Rect& label_area) {
   const std::u16string shown = on ? label : std::u16string();
-  if (on == veil_ && shown == veil_label_) return;
+  if (on == veil_ && shown == veil_label_ && label_area == veil_label_area_) return;
   veil_ = on;
   veil_label_ = shown;
+  veil_label_area_ = label_area;
   Invalidate();  // the child windows within are painted again with it
 }
 
@@ -678,11 +679,13 @@ Rect Window::VeilLabelRect() const {
   DrawContext measure(one);
   measure.SetFont(VeilFont());
   const int width = measure.TextExtent(veiling->veil_label_).width + 12;
-  const int right = veiling->ClientRect().right - 4;
+  const Rect area =
+      veiling->veil_label_area_.IsEmpty() ? veiling->ClientRect() : veiling->veil_label_area_;
+  const int right = area.right - 4;
   // The label lies across whichever windows cover that corner: each draws
   // its part, at the same place on the screen.
   const Point origin = ScreenToClient(veiling->ClientToScreen({0, 0}));
-  return Rect{right - width, 4, right, 22}.Offset(origin.x, origin.y);
+  return Rect{right - width, area.top + 4, right, area.top + 22}.Offset(origin.x, origin.y);
 }
 
 void Window::PaintVeil(DrawContext& dc, const Window& veiling) {
