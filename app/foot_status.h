@@ -1,7 +1,8 @@
 #pragma once
 // The texts of the main frame's foot bar: whether the session is live, the
 // server's clock, and how many packets arrive each second, so that a trader
-// sees at a glance whether the screen shows live data.
+// sees at a glance whether the screen shows live data; and the watch that
+// tells a feed gone silent in market hours.
 
 #include <chrono>
 #include <cstdint>

@@ -3,8 +3,11 @@
 // over the top bar, the four panes in three splitters, the foot bar, and the
 // session it keeps alive (worker a second after creation, a socket 100 ms
 // later, a watch every 10 s that replaces a lost socket 1 s after seeing the
-// loss). It also closes the registered pop-up when the user presses a mouse
-// button anywhere else, and ends the program when the server refuses the login.
+// loss). Every second it tells the foot bar and the panes whether the data
+// is live: not while the session is lost, nor while an open connection
+// brings nothing for 10 s in market hours. It also closes the registered
+// pop-up when the user presses a mouse button anywhere else, and ends the
+// program when the server refuses the login.
 
 #include <chrono>
 #include <functional>
