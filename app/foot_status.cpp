@@ -1,5 +1,7 @@
 #include "app/foot_status.h"
 
+#include <algorithm>
+
 #include "net/text_util.h"
 
 namespace velloran {
@@ -18,9 +20,13 @@ std::u16string LinkStateText(LinkState state) {
 }
 
 FootTexts MakeFootTexts(const LinkStatus& link, std::int32_t hhmmss,
-                        std::uint64_t packets_per_second) {
+                        std::uint64_t packets_per_second, int stale_seconds) {
   FootTexts t;
   t.link = link.state == LinkState::kLost && link.silent ? u"수신 없음" : LinkStateText(link.state);
+  if (link.state == LinkState::kConnected && stale_seconds >= 0) {
+    t.stale = true;
+    t.link = u"수신 지연 " + Widen(std::to_string(stale_seconds)) + u"초";
+  }
   if (link.state == LinkState::kLost && link.seconds_to_retry >= 0) {
     t.link += u" · " + Widen(std::to_string(link.seconds_to_retry)) + u"초 후 재연결";
   }
@@ -39,6 +45,40 @@ std::uint64_t PacketRate::Tick(std::uint64_t total) {
   const std::uint64_t rate = total >= last_total_ ? total - last_total_ : total;
   last_total_ = total;
   return rate;
+}
+
+void FeedWatch::Observe(Clock::SteadyTime now, std::uint64_t packets, bool connected,
+                        bool market_open) {
+  if (packets != packets_) {
+    packets_ = packets;
+    last_packet_ = quiet_from_ = now;
+    have_packet_ = true;
+  } else if (connected && !connected_) {
+    quiet_from_ = now;
+  }
+  connected_ = connected;
+  since_ = have_packet_ ? static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(
+                                               now - last_packet_)
+                                               .count())
+                        : -1;
+  stale_ = connected && market_open && now - quiet_from_ >= kStaleAfter;
+}
+
+std::int32_t ServerClock::Tick(Clock::SteadyTime now, std::uint64_t updates,
+                               std::int32_t hhmmss) {
+  constexpr int kDay = 24 * 3600;
+  if (updates != updates_) {
+    updates_ = updates;
+    const int h = hhmmss / 10000, m = hhmmss / 100 % 100, s = hhmmss % 100;
+    const bool valid = hhmmss > 0 && h < 24 && m < 60 && s < 60;
+    base_seconds_ = valid ? h * 3600 + m * 60 + s : -1;
+    base_at_ = now;
+  }
+  if (base_seconds_ < 0) return 0;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - base_at_).count();
+  const int t = static_cast<int>((base_seconds_ + std::max<std::int64_t>(elapsed, 0)) % kDay);
+  // Midnight reads as 0, which says "unknown": the first second after it.
+  return std::max(1, t / 3600 * 10000 + t / 60 % 60 * 100 + t % 60);
 }
 
 }  // namespace velloran

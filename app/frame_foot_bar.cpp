@@ -6,7 +6,7 @@ namespace velloran {
 
 void CFrameFootBar::SetStatus(LinkState state, const FootTexts& texts) {
   if (state == state_ && texts.link == texts_.link && texts.server_time == texts_.server_time &&
-      texts.rate == texts_.rate) {
+      texts.rate == texts_.rate && texts.stale == texts_.stale) {
     return;
   }
   state_ = state;
@@ -39,7 +39,8 @@ void CFrameFootBar::OnLButtonDown(Point p, WParam) {
 
 void CFrameFootBar::OnPaint(DrawContext& dc) {
   const Rect r = ClientRect();
-  const Color mark = state_ == LinkState::kConnected ? kLive
+  const Color mark = texts_.stale                     ? kPending
+                     : state_ == LinkState::kConnected ? kLive
                      : state_ == LinkState::kLost    ? kDown
                                                      : kPending;
   const int mid = r.height() / 2;

@@ -4,6 +4,8 @@
 // the handles of the others. Views talk to each other only by messages to
 // these handles.
 
+#include <string>
+
 #include "platform/message_window.h"
 
 namespace velloran {
@@ -17,14 +19,31 @@ struct FrameRelations {
   WindowHandle chart_view;  // the side charts, lower right
 };
 
+// Whether what the panes show is live: not while the session that fed them
+// is lost (until a new one is made), nor while it delivers nothing in market
+// hours, so that prices that stopped are not taken for prices that hold.
+struct FeedMark {
+  bool live = true;
+  // While not live: why ("연결 끊김", "수신 지연") and since when the last
+  // packet came ("12초 전"; empty before any came).
+  std::u16string cause;
+  std::u16string age;
+
+  // "수신 지연 · 12초 전": what a pane's veil says.
+  [[nodiscard]] std::u16string VeilLabel() const {
+    return age.empty() ? cause : cause + u" · " + age;
+  }
+  // "연결 끊김 · 시세 멈춤": what a header beside a time says.
+  [[nodiscard]] std::u16string StopText() const { return cause + u" · 시세 멈춤"; }
+  friend bool operator==(const FeedMark&, const FeedMark&) = default;
+};
+
 class FramePane {
  public:
   virtual ~FramePane() = default;
   virtual void SetRelations(const FrameRelations& relations) = 0;
-  // Whether what the pane shows is live: false while the session that fed
-  // it is lost (until a new one is made), so that prices that stopped are
-  // not taken for prices that hold.
-  virtual void SetLive(bool /*live*/) {}
+  // Told when the mark changes (every second while not live, for its age).
+  virtual void SetLive(const FeedMark& /*mark*/) {}
 };
 
 }  // namespace velloran

@@ -8,6 +8,7 @@
 #include "hoga/chart_view.h"
 #include "hoga/hoga_view.h"
 #include "hoga/koa_view.h"
+#include "net/text_util.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 
@@ -211,21 +212,40 @@ void CMainFrame::OnTimer(int id) {
 void CMainFrame::RefreshStatus() {
   if (!driver_) return;
   const LinkStatus link = driver_->Status();
-  foot_bar_.SetStatus(link.state, MakeFootTexts(link, session_.server_time_of_day(), last_rate_));
+  const Clock::SteadyTime now = UiLoop().clock().Steady();
+  feed_.Observe(now, link.packets_received, link.state == LinkState::kConnected,
+                session_.CheckMarketState());
+  const std::uint64_t time_updates = session_.server_time_updates();
+  const std::int32_t server_time =
+      server_clock_.Tick(now, time_updates, session_.server_time_of_day());
+  foot_bar_.SetStatus(link.state, MakeFootTexts(link, server_time, last_rate_,
+                                                feed_.stale() ? feed_.seconds_since_packet() : -1));
+  // The panes keep the last data they had: they say so while it is stale.
+  const FeedMark mark = MarkFor(link);
+  if (!(mark == feed_mark_)) {
+    feed_mark_ = mark;
+    for (Window* w : {top_bar_.get(), hoga_.get(), koa_.get(), qz_.get(), chart_.get()}) {
+      if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetLive(mark);
+    }
+  }
   if (!have_link_ || link.state != last_link_) {
     have_link_ = true;
     last_link_ = link.state;
-    // The panes keep the last data they had: they say so while it is stale
-    // (before anything arrived there is nothing stale to speak of).
-    const bool live = link.state == LinkState::kConnected;
-    if (live != panes_live_ && (live || link.packets_received > 0)) {
-      panes_live_ = live;
-      for (Window* w : {top_bar_.get(), hoga_.get(), koa_.get(), qz_.get(), chart_.get()}) {
-        if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetLive(live);
-      }
-    }
     if (link_observer_) link_observer_(link);
   }
+}
+
+FeedMark CMainFrame::MarkFor(const LinkStatus& link) const {
+  FeedMark mark;
+  const bool lost = link.state != LinkState::kConnected;
+  // Before anything arrived there is nothing stale to speak of.
+  if ((!lost && !feed_.stale()) || link.packets_received == 0) return mark;
+  mark.live = false;
+  mark.cause = lost ? u"연결 끊김" : u"수신 지연";
+  if (feed_.seconds_since_packet() >= 0) {
+    mark.age = Widen(std::to_string(feed_.seconds_since_packet())) + u"초 전";
+  }
+  return mark;
 }
 
 bool CMainFrame::BeforeMousePress(const WindowHandle& target) {

@@ -3,8 +3,11 @@
 // over the top bar, the four panes in three splitters, the foot bar, and the
 // session it keeps alive (worker a second after creation, a socket 100 ms
 // later, a watch every 10 s that replaces a lost socket 1 s after seeing the
-// loss). It also closes the registered pop-up when the user presses a mouse
-// button anywhere else, and ends the program when the server refuses the login.
+// loss). Every second it tells the foot bar and the panes whether the data
+// is live: not while the session is lost, nor while an open connection
+// brings nothing for 10 s in market hours. It also closes the registered
+// pop-up when the user presses a mouse button anywhere else, and ends the
+// program when the server refuses the login.
 
 #include <chrono>
 #include <functional>
@@ -63,9 +66,11 @@ class CMainFrame : public Window {
   }
   // The program ends when the frame is destroyed (the application's frame).
   void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
-  // Reads the session state into the foot bar now (the status timer does it
-  // every second).
+  // Reads the session state into the foot bar and the panes' marks now (the
+  // status timer does it every second).
   void RefreshStatus();
+  // What the panes were last told of their data.
+  [[nodiscard]] const FeedMark& feed_mark() const { return feed_mark_; }
 
   // When the frame was first painted; the epoch before that.
   [[nodiscard]] std::chrono::steady_clock::time_point first_paint_at() const {
@@ -91,6 +96,8 @@ class CMainFrame : public Window {
   // the session socket learns where the order book is.
   void OnSessionStart();
   void Layout(int width, int height);
+  // The panes' mark for this link state and feed.
+  [[nodiscard]] FeedMark MarkFor(const LinkStatus& link) const;
   // Closes the registered pop-up when a press goes to another window.
   bool BeforeMousePress(const WindowHandle& target);
 
@@ -115,8 +122,10 @@ class CMainFrame : public Window {
   bool quit_on_destroy_ = false;
   std::chrono::steady_clock::time_point first_paint_at_{};
   bool have_link_ = false;
+  FeedWatch feed_;
+  ServerClock server_clock_;
   // What the panes were last told; they start live.
-  bool panes_live_ = true;
+  FeedMark feed_mark_;
   LinkState last_link_ = LinkState::kWaiting;
   std::function<void(const LinkStatus&)> link_observer_;
 };

@@ -96,6 +96,7 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   [[nodiscard]] std::int32_t date_limit() const { return store_.date_limit(); }
   [[nodiscard]] std::int32_t server_date() const { return store_.server_date(); }
   [[nodiscard]] std::int32_t server_time_of_day() const { return store_.server_time_of_day(); }
+  [[nodiscard]] std::uint64_t server_time_updates() const { return store_.server_time_updates(); }
   [[nodiscard]] std::int64_t server_time() const { return store_.server_time(); }
 
   // --- the settings lists, on the user-interface thread

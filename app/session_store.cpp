@@ -139,6 +139,7 @@ void CSessionStore::SetServerTime(std::u16string_view text) {
   local.tm_sec = ToInt(text.substr(12, 2));
   server_date_ = ToInt(text.substr(0, 8));
   server_time_of_day_ = ToInt(text.substr(8, 6));
+  ++server_time_updates_;
   const std::int64_t seconds = FromLocalTime(local);
   if (seconds != -1) SetServerClock(seconds);
 }

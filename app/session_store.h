@@ -126,6 +126,9 @@ class CSessionStore : public StockContext {
   [[nodiscard]] std::int32_t server_date() const { return server_date_.load(); }
   [[nodiscard]] std::int32_t server_time_of_day() const { return server_time_of_day_.load(); }
   [[nodiscard]] std::int64_t server_time() const { return server_time_.load(); }
+  // Server time texts taken so far: a new one, even of the same time, moves
+  // the foot bar's clock to it.
+  [[nodiscard]] std::uint64_t server_time_updates() const { return server_time_updates_.load(); }
 
  private:
   mutable std::recursive_mutex lock_;
@@ -134,6 +137,7 @@ class CSessionStore : public StockContext {
   std::atomic<std::int32_t> date_limit_{0};
   std::atomic<std::int32_t> server_date_{0};
   std::atomic<std::int32_t> server_time_of_day_{0};
+  std::atomic<std::uint64_t> server_time_updates_{0};
   std::atomic<std::int64_t> server_time_{0};
   std::atomic<int> server_hour_{0};  // of server_time_, kept with it
   mutable std::mutex flags_lock_;

@@ -228,9 +228,14 @@ bool CQZView::OnCommand(int id, int code, const WindowHandle&) {
   return false;
 }
 
-void CQZView::SetLive(bool live) {
-  if (live == live_) return;
-  live_ = live;
+void CQZView::SetLive(const FeedMark& mark) {
+  // The tiles and the rows keep the prices they last had, under a veil.
+  tiles_.SetVeil(!mark.live, mark.VeilLabel());
+  grid_.SetVeil(!mark.live, mark.VeilLabel());
+  const std::u16string text = mark.live ? std::u16string() : mark.StopText();
+  if (mark.live == live_ && text == stop_text_) return;
+  live_ = mark.live;
+  stop_text_ = text;
   Invalidate({0, 0, ClientRect().right, kHeaderHeight});
 }
 
@@ -258,7 +263,7 @@ void CQZView::PaintHeader(DrawContext& dc) {
   dc.DrawText(search_time_, {right - 184, 8, right - 50, 29}, one_line);
   if (!live_ || request_failed_) {
     dc.SetTextColor(kSearchTimeColor);
-    dc.DrawText(live_ ? u"요청 실패" : u"연결 끊김 · 시세 멈춤", StaleTagRect(),
+    dc.DrawText(live_ ? std::u16string(u"요청 실패") : stop_text_, StaleTagRect(),
                 one_line | text_flag::kRight);
   }
   if (session_.display_mode() != 0) return;

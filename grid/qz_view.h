@@ -45,9 +45,9 @@ class CQZView : public Window, public FramePane {
   [[nodiscard]] bool Create(Window* parent, int id, const Rect& rect);
   // The top bar hears of the stocks pressed on the tiles.
   void SetRelations(const FrameRelations& relations) override;
-  // While the session is lost the header says so beside the search time,
-  // which greys: the tiles and rows keep the prices they last had.
-  void SetLive(bool live) override;
+  // While the data is not live the header says so beside the search time,
+  // which greys; the tiles and rows keep the prices they last had, veiled.
+  void SetLive(const FeedMark& mark) override;
   [[nodiscard]] bool live() const { return live_; }
   [[nodiscard]] Rect StaleTagRect() const;
   // The last request for a screen did not go out: the list shown stays, and
@@ -101,6 +101,7 @@ class CQZView : public Window, public FramePane {
   ButtonControl research_;
   std::u16string search_time_;
   bool live_ = true;
+  std::u16string stop_text_;
   int sort_key_ = kSortNone;
   bool ascending_ = true;
   int shown_screen_ = 0;       // the screen of the last result

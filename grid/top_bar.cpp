@@ -176,7 +176,7 @@ void CTopBar::OnPaint(DrawContext& dc) {
     dc.SetTransparentBackground(true);
     dc.SetFont(Font::Points(u"굴림", 9, 700));
     dc.SetTextColor(kRiseColor);
-    dc.DrawText(u"연결 끊김 · 시세 멈춤", StaleTagRect(),
+    dc.DrawText(stop_text_, StaleTagRect(),
                 text_flag::kSingleLine | text_flag::kVCenter | text_flag::kRight);
   }
 }
@@ -186,9 +186,11 @@ Rect CTopBar::StaleTagRect() const {
   return {std::max(s.left, s.right - 160), s.top, s.right - 10, s.bottom};
 }
 
-void CTopBar::SetLive(bool live) {
-  if (live == live_) return;
-  live_ = live;
+void CTopBar::SetLive(const FeedMark& mark) {
+  const std::u16string text = mark.live ? std::u16string() : mark.StopText();
+  if (mark.live == live_ && text == stop_text_) return;
+  live_ = mark.live;
+  stop_text_ = text;
   Invalidate(SummaryRect());
 }
 

@@ -53,9 +53,9 @@ class CTopBar : public Window, public FramePane {
 
   // FramePane: the work area and the order-book view.
   void SetRelations(const FrameRelations& relations) override;
-  // While the session is lost the summary greys and "연결 끊김 · 시세 멈춤"
-  // stands at its right.
-  void SetLive(bool live) override;
+  // While the data is not live the summary greys and "연결 끊김 · 시세 멈춤"
+  // (or "수신 지연 · 시세 멈춤") stands at its right.
+  void SetLive(const FeedMark& mark) override;
   [[nodiscard]] bool live() const { return live_; }
   [[nodiscard]] Rect StaleTagRect() const;
 
@@ -135,6 +135,7 @@ class CTopBar : public Window, public FramePane {
   std::u16string pending_code_;
   std::optional<BookQuote> quote_;
   bool live_ = true;
+  std::u16string stop_text_;
 };
 
 }  // namespace velloran

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "app/frame_pane.h"
 #include "chart/chart_context.h"
 #include "chart/chart_wnd.h"
 #include "net/decoder.h"
@@ -17,7 +18,7 @@
 
 namespace velloran {
 
-class CChartView : public Window {
+class CChartView : public Window, public FramePane {
  public:
   static constexpr int kLeftId = 1010;
   static constexpr int kRightId = 1011;
@@ -59,6 +60,10 @@ class CChartView : public Window {
   [[nodiscard]] CQZChartWnd& left() { return left_; }
   [[nodiscard]] CQZChartWnd& right() { return right_; }
   [[nodiscard]] CMySplitter& splitter() { return splitter_; }
+
+  // FramePane: what it shows stays under a veil while the data is not live.
+  void SetRelations(const FrameRelations&) override {}
+  void SetLive(const FeedMark& mark) override { SetVeil(!mark.live, mark.VeilLabel()); }
 
   // A new stock of the order book (2027 with 3003, the packed code in
   // lParam), its trades (2028 with an owned BookQuote), the chart replies it

@@ -244,15 +244,16 @@ void CHogaCanvas::PaintPanel(DrawContext& dc, const BookFrame& f) {
 
 void CHogaCanvas::PaintTotals(DrawContext& dc, const BookFrame& f) {
   const int top = kTotalsTop, middle = kTotalsTop + kRow;
+  const bool stale = !stale_cause_.empty();
   dc.FillRect({0, top, kWidth, kHeight}, kTotals);
   Text(dc, FormatNumber(f.total_ask_change), {kPad, top, kAskChangeRight, middle},
        TextAlign::kRight, SignColor(f.total_ask_change), kTotals);
   Text(dc, FormatNumber(f.total_ask), {kColumnWidth + 2, top, kAskQuantityRight, middle},
        TextAlign::kRight, kFall, kTotals);
   Text(dc, ClockText(f.book_time), {kQuantityLine, top, kPriceLine, middle}, TextAlign::kCenter,
-       stale_ ? kStamp : kText, kTotals);
-  Text(dc, stale_ ? u"연결 끊김" : u"시간외", {kQuantityLine, middle, kPriceLine, kHeight},
-       TextAlign::kCenter, stale_ ? kRise : kText, kTotals);
+       stale ? kStamp : kText, kTotals);
+  Text(dc, stale ? stale_cause_ : u"시간외", {kQuantityLine, middle, kPriceLine, kHeight},
+       TextAlign::kCenter, stale ? kRise : kText, kTotals);
   Text(dc, FormatNumber(f.total_bid), {kPriceLine + 1, top, kBidQuantityRight, middle},
        TextAlign::kRight, kRise, kTotals);
   Text(dc, FormatNumber(f.total_bid_change),

@@ -58,9 +58,11 @@ class CHogaCanvas {
 
   // Paints the whole picture.
   void PaintAll(const BookFrame& frame);
-  // A book whose session is lost: its time greys and "연결 끊김" stands
+  // A book whose data stopped: its time greys and the cause ("연결 끊김",
+  // "수신 지연") stands where "시간외" does; empty: live.
   // where "시간외" does. Takes effect at the next whole picture.
-  void SetStale(bool stale) { stale_ = stale; }
+  void SetStale(std::u16string cause) { stale_cause_ = std::move(cause); }
+  [[nodiscard]] const std::u16string& stale_cause() const { return stale_cause_; }
   // Draws what is shown onto target of another context, scaled to it: the
   // texts laid out at that size rather than the picture's pixels stretched.
   void PaintScaled(DrawContext& dc, const Rect& target);
@@ -94,7 +96,7 @@ class CHogaCanvas {
   [[nodiscard]] int TextWidth(DrawContext& dc, const std::u16string& text);
   [[nodiscard]] Color PriceColor(const BookFrame& f, int price) const;
 
-  bool stale_ = false;
+  std::u16string stale_cause_;
   Bitmap bitmap_;
   Font font_;
   TextPictures pictures_;

@@ -163,8 +163,14 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   tile_.SetData(record_->code());
 }
 
-void CHogaView::SetLive(bool live) {
-  canvas_.SetStale(!live);
+void CHogaView::SetLive(const FeedMark& mark) {
+  // The rows, the trades and the tile keep their last values, veiled; the
+  // label stands over the farthest bid's time, above the totals.
+  SetVeil(!mark.live, mark.VeilLabel(),
+          {0, CHogaCanvas::kTotalsTop - 22, ClientRect().right, CHogaCanvas::kTotalsTop});
+  const std::u16string cause = mark.live ? std::u16string() : mark.cause;
+  if (cause == canvas_.stale_cause()) return;
+  canvas_.SetStale(cause);
   // Rare, and to be seen at once: not paced like the book's changes.
   if (!IsCreated()) return;
   canvas_.PaintAll(latest_);

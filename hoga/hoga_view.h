@@ -60,7 +60,7 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   [[nodiscard]] int CurrentScreen() const override;
   // FramePane: the windows that follow the book.
   void SetRelations(const FrameRelations& relations) override;
-  void SetLive(bool live) override;
+  void SetLive(const FeedMark& mark) override;
 
   // The top bar's PLAY: the replay window of the shown stock, brought to the
   // front when it is open.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_pane.h"
 #include "hoga/koa_samples.h"
 #include "platform/window.h"
 
@@ -20,7 +21,7 @@ class CSessionData;
 class Packet;
 struct BookQuote;
 
-class CKOAView : public Window {
+class CKOAView : public Window, public FramePane {
  public:
   static constexpr Color kGrid = Rgb(216, 216, 216);
   static constexpr Color kAsks = Rgb(231, 17, 14);
@@ -46,6 +47,10 @@ class CKOAView : public Window {
   [[nodiscard]] static Plot PlotFor(const Rect& client);
   // The x of a time of day (hhmmss) on a plot.
   [[nodiscard]] static int XOf(const Plot& plot, std::int32_t hhmmss);
+
+  // FramePane: what it shows stays under a veil while the data is not live.
+  void SetRelations(const FrameRelations&) override {}
+  void SetLive(const FeedMark& mark) override { SetVeil(!mark.live, mark.VeilLabel()); }
 
   // 2027/3015: the day's samples (the owned packet); 2028: a live sample.
   LResult WindowProc(WindowMessage& m) override;

@@ -195,6 +195,7 @@ class WindowWidget : public QWidget {
   Size last_size_{-1, -1};
   std::map<int, int> timers_;  // window timer id -> the loop's timer id
   Bitmap buffer_;
+  bool painted_veiled_ = false;  // the buffer holds a veil
   // Moving the window by hand where the system cannot (no window manager).
   bool dragging_ = false;
   QPoint drag_start_;
@@ -249,7 +250,11 @@ class WindowWidget : public QWidget {
     for (const QRect& r : e->region()) {
       boxes.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
     }
-    owner_->PaintInto(buffer_, fresh ? nullptr : &boxes);
+    // A veiled window paints all of itself, and so does the first paint
+    // after its veil went: the buffer's other parts hold the veil or none.
+    const bool veiled = owner_->VeilingWindow() != nullptr;
+    owner_->PaintInto(buffer_, fresh || veiled || painted_veiled_ ? nullptr : &boxes);
+    painted_veiled_ = veiled;
     QPainter screen(this);
     screen.drawImage(0, 0, buffer_.image());
   }
@@ -691,6 +696,64 @@ void Window::PaintInto(Bitmap& buffer, const std::vector<Rect>* boxes) {
   dc.ResetClip();
   dc.ResetMapping();
   Send(sys::kPaint, reinterpret_cast<WParam>(&dc), 0);
+  if (const Window* veiling = VeilingWindow()) PaintVeil(dc, *veiling);
+}
+
+void Window::SetVeil(bool on, const std::u16string& label, const Rect& label_area) {
+  const std::u16string shown = on ? label : std::u16string();
+  if (on == veil_ && shown == veil_label_ && label_area == veil_label_area_) return;
+  veil_ = on;
+  veil_label_ = shown;
+  veil_label_area_ = label_area;
+  Invalidate();  // the child windows within are painted again with it
+}
+
+const Window* Window::VeilingWindow() const {
+  for (const Window* w = this; w != nullptr; w = w->parent_) {
+    if (w->veil_) return w;
+    if (w->style_.kind != WindowKind::kChild) break;
+  }
+  return nullptr;
+}
+
+namespace {
+
+Font VeilFont() {
+  return Font::Points(u"굴림", 9, 700);
+}
+
+}  // namespace
+
+Rect Window::VeilLabelRect() const {
+  const Window* veiling = VeilingWindow();
+  if (veiling == nullptr || veiling->veil_label_.empty()) return {};
+  Bitmap one(1, 1);
+  DrawContext measure(one);
+  measure.SetFont(VeilFont());
+  const int width = measure.TextExtent(veiling->veil_label_).width + 12;
+  const Rect area =
+      veiling->veil_label_area_.IsEmpty() ? veiling->ClientRect() : veiling->veil_label_area_;
+  const int right = area.right - 4;
+  // The label lies across whichever windows cover that corner: each draws
+  // its part, at the same place on the screen.
+  const Point origin = ScreenToClient(veiling->ClientToScreen({0, 0}));
+  return Rect{right - width, area.top + 4, right, area.top + 22}.Offset(origin.x, origin.y);
+}
+
+void Window::PaintVeil(DrawContext& dc, const Window& veiling) {
+  dc.ResetClip();
+  dc.ResetMapping();
+  dc.AlphaFill(ClientRect(), kVeilColor, kVeilAlpha);
+  if (veiling.veil_label_.empty()) return;
+  const Rect label = VeilLabelRect();
+  if (label.Intersect(ClientRect()).IsEmpty()) return;
+  dc.FillRect(label, kVeilLabelBack);
+  dc.SetFont(VeilFont());
+  dc.SetTransparentBackground(true);
+  dc.SetTextColor(kVeilLabelText);
+  dc.DrawText(veiling.veil_label_, label,
+              text_flag::kSingleLine | text_flag::kVCenter | text_flag::kCenter |
+                  text_flag::kNoPrefix);
 }
 
 // ---- geometry and state

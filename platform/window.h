@@ -122,6 +122,20 @@ class Window : public MessageWindow {
   void UpdateNow();                  // paints what is invalid before returning
   void SetBackgroundColor(Color c);  // what OnEraseBackground fills with
   [[nodiscard]] Color BackgroundColor() const { return background_; }
+  // A grey veil over what the window and its child windows paint, for data
+  // that stopped: the last values stay readable under it, and the label (when
+  // not empty) stands in a small box at the top right of label_area (of the
+  // client area when empty). Off: none.
+  void SetVeil(bool on, const std::u16string& label = {}, const Rect& label_area = {});
+  // The nearest window, this one or a parent within the same top-level
+  // window or pop-up, whose veil is on; null when none.
+  [[nodiscard]] const Window* VeilingWindow() const;
+  static constexpr Color kVeilColor = Rgb(128, 128, 128);
+  static constexpr int kVeilAlpha = 110;
+  static constexpr Color kVeilLabelBack = Rgb(66, 66, 74);
+  static constexpr Color kVeilLabelText = Rgb(255, 255, 255);
+  // Where the veil's label stands, in this window's client coordinates.
+  [[nodiscard]] Rect VeilLabelRect() const;
   // The window with its children as they are painted now.
   [[nodiscard]] Bitmap Render() const;
   [[nodiscard]] bool SaveScreenshot(const std::string& png_path) const;
@@ -187,6 +201,7 @@ class Window : public MessageWindow {
   // box: the part to renew (the rest of buffer holds the last paint); null
   // for all of it.
   void PaintInto(Bitmap& buffer, const std::vector<Rect>* boxes = nullptr);
+  void PaintVeil(DrawContext& dc, const Window& veiling);
 
   detail::WindowWidget* widget_ = nullptr;
   Window* parent_ = nullptr;
@@ -197,6 +212,9 @@ class Window : public MessageWindow {
   std::u16string text_;
   bool destructing_ = false;
   bool destroying_ = false;
+  bool veil_ = false;
+  std::u16string veil_label_;
+  Rect veil_label_area_;
 };
 
 // Hooks, on the user-interface thread. A pre-translation hook sees every

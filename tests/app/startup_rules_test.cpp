@@ -121,6 +121,73 @@ TEST(FootStatusTest, TextsForEveryState) {
   EXPECT_EQ(rate.Tick(100), 100u);
   EXPECT_EQ(rate.Tick(250), 150u);
   EXPECT_EQ(rate.Tick(250), 0u);
+
+  s.state = LinkState::kConnected;
+  t = MakeFootTexts(s, 93105, 0, 12);
+  EXPECT_EQ(t.link, u"수신 지연 12초");
+  EXPECT_TRUE(t.stale);
+  s.state = LinkState::kLost;  // a lost link says so, whatever the silence
+  EXPECT_EQ(MakeFootTexts(s, 93105, 0, 12).link, u"연결 끊김 · 7초 후 재연결");
+}
+
+// One feed watched a second at a time on a stepped clock: stale after 10 s
+// without a packet while connected in market hours, never outside them; a
+// new connection counts its silence from its start.
+TEST(FootStatusTest, AFeedSilentForTenSecondsInMarketHoursIsStale) {
+  struct Step {
+    int at_s;
+    std::uint64_t packets;
+    bool connected, open;
+    bool stale;
+    int since;
+  };
+  const Step steps[] = {
+      {0, 0, false, true, false, -1},  // before anything came
+      {1, 0, true, true, false, -1},   {5, 40, true, true, false, 0},
+      {14, 40, true, true, false, 9},  {15, 40, true, true, true, 10},
+      {27, 40, true, true, true, 22},  {28, 41, true, true, false, 0},
+      {40, 41, true, false, false, 12},  // the market closed: silence is normal
+      {41, 41, true, true, true, 13},    // open again, still silent
+      {42, 41, false, true, false, 14},  // lost: the link says that instead
+      {43, 41, true, true, false, 15},   // a new connection starts its count
+      {52, 41, true, true, false, 24},   {53, 41, true, true, true, 25},
+  };
+  FeedWatch watch;
+  const Clock::SteadyTime start{};
+  for (const Step& step : steps) {
+    watch.Observe(start + std::chrono::seconds(step.at_s), step.packets, step.connected, step.open);
+    EXPECT_EQ(watch.stale(), step.stale) << step.at_s;
+    EXPECT_EQ(watch.seconds_since_packet(), step.since) << step.at_s;
+  }
+}
+
+// The foot bar's server clock between the server's minute events: it runs
+// on by the steady clock and is set anew by every server time, even one that
+// repeats the last.
+TEST(FootStatusTest, TheServerClockTicksFromTheLastServerTime) {
+  struct Step {
+    int at_ms;
+    std::uint64_t updates;
+    std::int32_t hhmmss;
+    std::int32_t shown;
+  };
+  const Step steps[] = {
+      {0, 0, 0, 0},  // the server has not said
+      {500, 1, 90012, 90012},      {1400, 1, 90012, 90012},  {1500, 1, 90012, 90013},
+      {37500, 1, 90012, 90049},    {48500, 1, 90012, 90100},  // across the minute
+      {50000, 2, 90100, 90100},    // the next minute event corrects it
+      {53000, 3, 90100, 90100},    // the same time again sets it again
+      {54000, 3, 90100, 90101},    {60000, 4, 235958, 235958},
+      {62000, 4, 235958, 1},       // midnight: the first second after it
+      {63000, 4, 235958, 1},       {70000, 5, 999999, 0},  // no time of day
+  };
+  ServerClock clock;
+  const Clock::SteadyTime start{};
+  for (const Step& step : steps) {
+    EXPECT_EQ(clock.Tick(start + std::chrono::milliseconds(step.at_ms), step.updates, step.hhmmss),
+              step.shown)
+        << step.at_ms;
+  }
 }
 
 }  // namespace

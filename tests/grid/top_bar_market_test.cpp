@@ -1,8 +1,8 @@
 // The top bar in the main frame against the demo market on 127.0.0.1: what
 // the market receives as the user picks stocks and switches screens, the
 // filter and the check box; the stock on show asked for again after the
-// market drops the session; the start-up stock; a picture of the bar with
-// the search list open.
+// market drops the session; a market gone silent marking every price pane;
+// the start-up stock; a picture of the bar with the search list open.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,13 @@
 #include "app/main_frame.h"
 #include "grid/top_bar.h"
 #include "grid/qz_view.h"
+#include "hoga/chart_view.h"
 #include "hoga/hoga_view.h"
+#include "hoga/koa_view.h"
 #include "net/message_codes.h"
 #include "net/session_socket.h"
 #include "net/text_util.h"
+#include "net/utf8.h"
 #include "server/demo_server.h"
 #include "server/wire_text.h"
 #include "tests/app/session_fixture.h"
@@ -218,6 +221,112 @@ TEST(TopBarMarketTest, TheStockOnShowIsAskedForAgainAfterTheMarketDropsTheSessio
   EXPECT_EQ(again.GetText(u"SHCODE", u""), shown);
   EXPECT_EQ(again.GetText(u"P_SHOCODE", u"-"), u"");
   EXPECT_EQ(rig.market->Stats().received[code::kHello], 2u);
+}
+
+// The share of a window's pixels, outside its veil's label, that show the
+// picture before under the veil: the last values stay readable.
+double VeiledShare(const Bitmap& before, const Bitmap& after, const Rect& label) {
+  const auto blend = [](int under) {
+    return (under * (255 - Window::kVeilAlpha) + 128 * Window::kVeilAlpha) / 255;
+  };
+  const auto near = [&](int under, int over) { return std::abs(blend(under) - over) <= 3; };
+  int veiled = 0, all = 0;
+  for (int y = 0; y < after.height(); y += 3)
+    for (int x = 0; x < after.width(); x += 3) {
+      if (label.Contains({x, y})) continue;
+      const Color b = before.PixelAt(x, y), a = after.PixelAt(x, y);
+      ++all;
+      veiled += near(b.r, a.r) && near(b.g, a.g) && near(b.b, a.b);
+    }
+  return all == 0 ? 0 : static_cast<double>(veiled) / all;
+}
+
+// The market trades at 11:00 but its clock stands still: after 10 s without
+// a packet the foot bar says 수신 지연 and every pane that shows prices is
+// marked, its last values under a veil that says since when; the next
+// packets take the marks away. The packet rate counts every packet the
+// market sent, the book's stream among them, and the server's clock runs on.
+TEST(TopBarMarketTest, AMarketGoneSilentInTradingHoursMarksEveryPricePane) {
+  Rig rig;
+  ASSERT_TRUE(rig.Start());
+  const std::u16string shown = rig.Stock(5).first;
+  PostMessage(rig.bar().handle(), msg::kSelectStock, PackStockCode(shown), 0);
+  ASSERT_TRUE(rig.AwaitReceived(code::kOrderBook, 1));
+  const auto all_in = [&] {
+    return RunUntil([&] {
+      return rig.frame->driver().Status().packets_received == rig.market->Stats().packets_sent;
+    });
+  };
+  ASSERT_TRUE(all_in());
+  rig.Step(milliseconds(2000));  // the charts' requests and their replies
+  ASSERT_TRUE(all_in());
+  rig.Step(milliseconds(1000));  // the rate's second starts
+  ASSERT_TRUE(all_in());
+  const std::uint64_t sent = rig.market->Stats().packets_sent;
+  rig.market->Advance(2);  // trades and book changes of the shown stock
+  ASSERT_TRUE(all_in());
+  ASSERT_GT(rig.market->Stats().packets_sent, sent);
+  rig.Step(milliseconds(1000));
+  CFrameFootBar& foot = rig.frame->foot_bar();
+  EXPECT_EQ(foot.texts().rate,
+            u"수신 " + FormatInt(static_cast<std::int64_t>(rig.market->Stats().packets_sent - sent)) +
+                u"건/초");
+  EXPECT_EQ(foot.texts().link, u"연결됨");
+  // The server said its time at the login; the foot bar's clock runs on.
+  const auto seconds = [](const std::u16string& text) {  // "서버 11:00:02"
+    const std::string t = Utf16ToUtf8(text.substr(3));
+    return std::stoi(t.substr(0, 2)) * 3600 + std::stoi(t.substr(3, 2)) * 60 +
+           std::stoi(t.substr(6, 2));
+  };
+  const int clock_before = seconds(foot.texts().server_time);
+  rig.Step(milliseconds(3000));
+  EXPECT_EQ(seconds(foot.texts().server_time), clock_before + 3);
+
+  auto& work = dynamic_cast<CQZView&>(rig.frame->qz_view());
+  struct Pane {
+    const char* name;
+    Window* window;
+    Bitmap before;
+  };
+  std::vector<Pane> panes = {{"book", &rig.frame->hoga_view(), {}},
+                             {"ratio view", &rig.frame->koa_view(), {}},
+                             {"tiles", &work.tiles(), {}},
+                             {"charts", &rig.frame->chart_view(), {}}};
+  for (Pane& p : panes) p.before = p.window->Render();
+  rig.Step(milliseconds(9000));  // twelve seconds since the last packet
+  EXPECT_EQ(foot.texts().link, u"수신 지연 12초");
+  EXPECT_EQ(rig.frame->feed_mark().VeilLabel(), u"수신 지연 · 12초 전");
+  for (const Pane& p : panes) {
+    const Bitmap after = p.window->Render();
+    const Rect label = p.window->VeilLabelRect();
+    EXPECT_GT(label.width(), 60) << p.name;
+    EXPECT_GT(testing_host::CountColour(after, label, Window::kVeilLabelBack), label.width() * 4)
+        << p.name;
+    EXPECT_GT(testing_host::CountColour(after, label, Window::kVeilLabelText), 15) << p.name;
+    EXPECT_GT(VeiledShare(p.before, after, label), 0.85) << p.name;
+  }
+  EXPECT_NE(work.grid().VeilingWindow(), nullptr);  // the rows, in grid mode
+  // The bar and the work area's header name the cause beside their values.
+  EXPECT_FALSE(rig.bar().live());
+  EXPECT_FALSE(work.live());
+  auto& book = dynamic_cast<CHogaView&>(rig.frame->hoga_view());
+  EXPECT_EQ(book.canvas().stale_cause(), u"수신 지연");
+
+  rig.market->Advance(60);  // the market moves again
+  ASSERT_TRUE(all_in());
+  rig.Step(milliseconds(1000));
+  EXPECT_EQ(foot.texts().link, u"연결됨");
+  EXPECT_TRUE(rig.frame->feed_mark().live);
+  EXPECT_TRUE(rig.bar().live());
+  EXPECT_TRUE(work.live());
+  EXPECT_EQ(book.canvas().stale_cause(), u"");
+  for (const Pane& p : panes) {
+    EXPECT_EQ(p.window->VeilingWindow(), nullptr) << p.name;
+    EXPECT_EQ(testing_host::CountColour(p.window->Render(), p.window->ClientRect(),
+                                        Window::kVeilLabelBack),
+              0)
+        << p.name;
+  }
 }
 
 TEST(TopBarMarketTest, TheNewestRecentStockIsSelectedOnceTheMasterIsIn) {
