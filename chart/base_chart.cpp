@@ -1,7 +1,6 @@
 #include "chart/base_chart.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 #include "chart/chart_text.h"
@@ -13,11 +12,12 @@ namespace {
 constexpr Color kWhite = Rgb(255, 255, 255);
 
 // How the time grid marks a new period, by chart type.
-enum class GridKind { kMonth, kYear, kHour, kOtherMonth };
+enum class GridKind { kMonth, kWeek, kYear, kHour, kOtherMonth };
 
 GridKind GridKindOf(const std::u16string& type) {
   if (type == u"D") return GridKind::kMonth;
-  if (type == u"M" || type == u"J") return GridKind::kYear;
+  if (type == u"J") return GridKind::kWeek;
+  if (type == u"M") return GridKind::kYear;
   if (!type.empty() && type[0] == u'm') return GridKind::kHour;
   return GridKind::kOtherMonth;
 }
@@ -25,25 +25,44 @@ GridKind GridKindOf(const std::u16string& type) {
 struct GridMark {
   bool line = false;
   std::u16string label;
-  bool always = false;  // drawn even over the label before it
+  // A major label (a new day, a new year) pushes out the minor one before it
+  // that it would overlap; one that must always show is drawn over anything.
+  bool major = false;
+  bool always = false;
 };
 
 GridMark MarkFor(GridKind kind, const TICK& before, const TICK& bar) {
   GridMark m;
   const int year = bar.date / 10000;
   const int month = bar.date / 100 % 100;
+  const bool new_year = before.date / 10000 != year;
+  const bool new_month = before.date / 100 != bar.date / 100;
   switch (kind) {
     case GridKind::kMonth:
-      m.line = before.date / 100 != bar.date / 100;
-      if (m.line)
-        m.label = before.date / 10000 != year ? FormatInt(year) : chart_text::TwoDigits(month);
+      m.line = new_month;
+      if (m.line) m.label = new_year ? FormatInt(year) : chart_text::TwoDigits(month);
+      m.major = new_year;
+      break;
+    case GridKind::kWeek:
+      // Lines at the years; every month named with its year.
+      m.line = new_year;
+      if (new_month) m.label = FormatInt(year) + u"/" + chart_text::TwoDigits(month);
+      m.major = new_year;
       break;
     case GridKind::kYear:
-      m.line = before.date / 10000 != year;
+      // Lines and names at the years; the quarters named between them.
+      m.line = new_year;
+      if (new_year) {
+        m.label = FormatInt(year);
+        m.major = true;
+      } else if (new_month && month % 3 == 1) {
+        m.label = chart_text::TwoDigits(month);
+      }
       break;
     case GridKind::kHour:
       if (before.date != bar.date) {
         m.line = true;
+        m.major = true;
         m.always = true;
         m.label = chart_text::MonthDayText(bar.date);
       } else if (before.time / 10000 != bar.time / 10000) {
@@ -52,10 +71,31 @@ GridMark MarkFor(GridKind kind, const TICK& before, const TICK& bar) {
       }
       break;
     case GridKind::kOtherMonth:
-      m.line = before.date / 100 != bar.date / 100;
+      m.line = new_month;
       break;
   }
   return m;
+}
+
+struct PlacedLabel {
+  Rect box;
+  std::u16string text;
+  bool major = false;
+};
+
+// Adds a label where it does not overlap the one before it: a major label
+// takes the place of a minor one it would overlap.
+void PlaceLabel(std::vector<PlacedLabel>& placed, PlacedLabel label, bool always) {
+  while (!placed.empty() && label.box.left < placed.back().box.right && !always) {
+    if (!label.major || placed.back().major) return;
+    placed.pop_back();
+  }
+  if (always) {
+    // Drawn in any case; a minor label under it goes.
+    while (!placed.empty() && label.box.left < placed.back().box.right && !placed.back().major)
+      placed.pop_back();
+  }
+  placed.push_back(std::move(label));
 }
 
 }  // namespace
@@ -164,29 +204,28 @@ void CQZBaseChart::PaintTimeGrid(DrawContext& dc) {
   if (n == 0 || pitch_ <= 0) return;
   const GridKind kind = GridKindOf(type_);
   const Color line = kind == GridKind::kOtherMonth ? kOtherGridColor : kGridColor;
-  const bool labels =
-      bottom_margin_ >= 11 && kind != GridKind::kYear && kind != GridKind::kOtherMonth;
-  if (labels) {
-    dc.SetFont(font_);
-    dc.SetTextColor(kTextColor);
-    dc.SetTransparentBackground(true);
-  }
-  int label_right = INT_MIN;
+  const bool labels = bottom_margin_ >= 11 && kind != GridKind::kOtherMonth;
+  if (labels) dc.SetFont(font_);
+  std::vector<PlacedLabel> placed;
   for (int k = 0; k < n; ++k) {
     const TICK* before = k > 0 ? &Shown(k - 1) : older_ ? &*older_ : nullptr;
     if (before == nullptr) continue;
-    const GridMark mark = MarkFor(kind, *before, Shown(k));
-    if (!mark.line) continue;
+    GridMark mark = MarkFor(kind, *before, Shown(k));
+    if (!mark.line && mark.label.empty()) continue;
     const int x = static_cast<int>(BarLeft(k) + pitch_ / 2);
-    dc.FillRect({x, frame_.top, x + 1, frame_.bottom}, line);
+    if (mark.line) dc.FillRect({x, frame_.top, x + 1, frame_.bottom}, line);
     if (!labels || mark.label.empty()) continue;
-    const Rect r{x - kLabelWidth / 2, time_axis_.top, x - kLabelWidth / 2 + kLabelWidth,
-                 time_axis_.bottom};
-    if (r.left < label_right && !mark.always) continue;
+    const int width = std::max(kLabelWidth, dc.TextExtent(mark.label).width + 6);
+    const Rect r{x - width / 2, time_axis_.top, x - width / 2 + width, time_axis_.bottom};
+    PlaceLabel(placed, {r, std::move(mark.label), mark.major}, mark.always);
+  }
+  if (placed.empty()) return;
+  dc.SetTextColor(kTextColor);
+  dc.SetTransparentBackground(true);
+  for (const PlacedLabel& label : placed) {
     dc.DrawText(
-        mark.label, r,
+        label.text, label.box,
         text_flag::kCenter | text_flag::kVCenter | text_flag::kSingleLine | text_flag::kNoPrefix);
-    label_right = r.right;
   }
 }
 

@@ -256,6 +256,10 @@ void CQZChartWnd::SwitchPeriod(std::u16string type) {
 void CQZChartWnd::DropBars() {
   data_.Clear();
   last_price_ = 0;
+  // Another stock or period starts at its newest bars, as many as were shown:
+  // history scrolled back to belongs to the bars just dropped.
+  visible_end_ = std::max(visible_end_ - visible_start_, 1);
+  visible_start_ = 0;
   ClearCrossHair();
   tip_.SetText(u"");
   ResetScrollBar();
@@ -264,6 +268,7 @@ void CQZChartWnd::DropBars() {
 
 void CQZChartWnd::SetType(std::u16string type) {
   visible_end_ = IsMinute(type) ? 400 : 60;
+  visible_start_ = 0;
   if (IsMinute(type)) {
     const auto it = std::find(kMinuteTypes.begin(), kMinuteTypes.end(), type);
     if (it != kMinuteTypes.end()) combo_.SetCurSel(static_cast<int>(it - kMinuteTypes.begin()));

@@ -190,6 +190,10 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   // Mouse (chart_wnd_mouse.cpp).
   void OnPaneMouse(CQZBaseChart& pane, PaneMouse what, Point p, WParam flags) override;
   void MouseOverPane(CQZBaseChart& pane, Point p);
+  // The cross-hair and its labels at the stored mouse point.
+  void ShowCrossHair(CQZBaseChart& pane, Point p);
+  void RefreshCrossHair();
+  [[nodiscard]] CQZBaseChart* PaneAt(Point p);
   void ClearCrossHair();
   void BeginDrag(Point p);
   void StretchBand(Point p);

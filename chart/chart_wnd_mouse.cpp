@@ -86,6 +86,21 @@ void CQZChartWnd::MouseOverPane(CQZBaseChart& pane, Point at) {
   // The tip waits for the mouse to rest again.
   tip_.SetText(u"");
   SetTimer(kRestTimer, kRestMs);
+  ShowCrossHair(pane, at);
+}
+
+CQZBaseChart* CQZChartWnd::PaneAt(Point at) {
+  if (ChildRect(candle_).Contains(at)) return &candle_;
+  if (ChildRect(volume_).Contains(at)) return &volume_;
+  return nullptr;
+}
+
+void CQZChartWnd::RefreshCrossHair() {
+  if (over_ == nullptr || dragging_ || !IsInActiveWindow()) return;
+  ShowCrossHair(over_ == &candle_ ? static_cast<CQZBaseChart&>(candle_) : volume_, mouse_);
+}
+
+void CQZChartWnd::ShowCrossHair(CQZBaseChart& pane, Point at) {
   if (data_.Count() == 0) {  // no bars: nothing to point at
     ClearCrossHair();
     return;
@@ -186,6 +201,10 @@ void CQZChartWnd::StretchBand(Point at) {
 void CQZChartWnd::EndDrag(Point at) {
   dragging_ = false;
   band_.Show(false);
+  // The mouse rests where the drag ended: the cross-hair is read there.
+  over_ = PaneAt(at);
+  mouse_ = at;
+  if (over_ == nullptr) ClearCrossHair();
   if (std::abs(at.x - press_.x) < kMinDrag) return;
   const int a = candle_.BarAtX(InPane(candle_, press_).x);
   const int b = candle_.BarAtX(InPane(candle_, at).x);

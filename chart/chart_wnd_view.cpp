@@ -23,6 +23,8 @@ void CQZChartWnd::SetView(int end, int start) {
   visible_start_ = start;
   data_.SetView(end, start);
   RedrawPanes();
+  // The labels under a resting mouse read the new scale at once.
+  RefreshCrossHair();
 }
 
 void CQZChartWnd::RedrawPanes() {

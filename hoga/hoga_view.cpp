@@ -194,6 +194,8 @@ void CHogaView::ScheduleFrame() {
 void CHogaView::PaintFrame() {
   last_frame_ = UiLoop().clock().Steady();
   ++frames_;
+  // A row that moved under a resting mouse holds another price now.
+  UpdateTip();
   if (full_pending_) {
     canvas_.PaintAll(latest_);
     full_pending_ = false;
@@ -289,13 +291,19 @@ std::u16string CHogaView::TipText(Point p) const {
   return FormatReal2((level->price - static_cast<double>(base)) * 100.0 / base) + u"％";
 }
 
-void CHogaView::OnMouseMove(Point p, WParam) {
-  const std::u16string text = TipText(p);
+void CHogaView::UpdateTip() {
+  const std::u16string text = mouse_ ? TipText(*mouse_) : std::u16string();
   if (text != tip_.tip_text()) tip_.SetTipText(text);
 }
 
+void CHogaView::OnMouseMove(Point p, WParam) {
+  mouse_ = p;
+  UpdateTip();
+}
+
 void CHogaView::OnMouseLeave() {
-  if (!tip_.tip_text().empty()) tip_.SetTipText(u"");
+  mouse_.reset();
+  UpdateTip();
 }
 
 }  // namespace velloran

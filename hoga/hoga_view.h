@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/frame_pane.h"
@@ -107,6 +108,8 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   void UpdateTargets();
   [[nodiscard]] Rect ToClient(const Rect& canvas_rect) const;
   [[nodiscard]] std::u16string TipText(Point client_point) const;
+  // The tip of the row under the mouse, as the book now stands.
+  void UpdateTip();
 
   CSessionData& session_;
   CHogaFeed feed_;
@@ -128,6 +131,7 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   long changes_ = 0;
   long frames_ = 0;
   double scale_ = 1.0;
+  std::optional<Point> mouse_;  // over the view, for the tip
 };
 
 }  // namespace velloran

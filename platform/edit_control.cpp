@@ -64,6 +64,7 @@ class EditControl::LineEdit : public QLineEdit {
     window_widget->installEventFilter(this);
     window_widget->setFocusProxy(this);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
       if (owner_ == nullptr) return;
       owner_->Window::SetText(FromQString(text));
@@ -189,6 +190,12 @@ class EditControl::LineEdit : public QLineEdit {
     QPointer<LineEdit> alive(this);
     QLineEdit::mouseReleaseEvent(e);
     if (alive && e->button() == Qt::LeftButton) Mouse(e, sys::kLButtonUp);
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    QPointer<LineEdit> alive(this);
+    QLineEdit::mouseMoveEvent(e);
+    // The field's own moves, for a tip that watches it.
+    if (alive) Mouse(e, sys::kMouseMove);
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
     QPointer<LineEdit> alive(this);

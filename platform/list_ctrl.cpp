@@ -252,8 +252,10 @@ Rect ListCtrl::SubItemRect(int item, int sub_item) const {
 
 ListCtrl::Hit ListCtrl::HitTestItem(Point p) const {
   if (!rows_area_.Contains(p)) return {};
-  const int item = top_index_ + (p.y - rows_area_.top) / style_.row_height;
-  if (item >= ItemCount()) return {};
+  const int row = (p.y - rows_area_.top) / style_.row_height;
+  const int item = top_index_ + row;
+  // The strip under the last whole row shows no row.
+  if (item >= ItemCount() || row >= CountPerPage()) return {};
   return {item, header_ ? header_->ItemAt(p.x) : -1};
 }
 
@@ -363,7 +365,8 @@ void ListCtrl::OnPaint(DrawContext& dc) {
   dc.SetFont(font_);
   dc.SetTransparentBackground(true);
   const int h = style_.row_height;
-  const int visible = (rows_area_.height() + h - 1) / h;
+  // Whole rows only: a row cut by the bar below would hide half its cells.
+  const int visible = CountPerPage();
   const int last = std::min(ItemCount(), top_index_ + visible);
   const int rows_bottom = rows_area_.top + (last - top_index_) * h;
   if (rows_bottom < rows_area_.bottom)

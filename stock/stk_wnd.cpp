@@ -8,6 +8,11 @@ namespace velloran {
 namespace {
 
 constexpr int kButtonSize = 18;
+constexpr int kTipDelayMs = 300;
+const Font& EditFont() {
+  static const Font font = Font::Points(u"굴림", 9);
+  return font;
+}
 
 // The list is usable while it shows and is not on its way out.
 bool ListOpen(const CStkListWnd& list) {
@@ -30,7 +35,8 @@ bool CStkWnd::Create(const Rect& rect, Window* owner, int id, int search_bitmap,
 
 int CStkWnd::OnCreate() {
   if (!edit_.Create(*this, kEditId, {})) return -1;
-  edit_.SetFont(Font::Points(u"굴림", 9));
+  edit_.SetFont(EditFont());
+  if (!tip_.Create(&edit_, kTipDelayMs)) return -1;
   auto make_button = [this](int bitmap, int id, const char16_t* caption) {
     auto button = std::make_unique<CBitButton>();
     if (!button->Create(caption, {}, {0, 0, kButtonSize, kButtonSize}, this, id)) return button;
@@ -66,6 +72,7 @@ void CStkWnd::Layout() {
 
 void CStkWnd::OnSize(int, int) {
   Layout();
+  UpdateTip();
   if (list_.IsShown()) list_.Replace(EditOnScreen());
 }
 
@@ -94,6 +101,16 @@ void CStkWnd::ShowText(const std::u16string& text) {
   showing_text_ = true;
   edit_.SetText(text);
   showing_text_ = false;
+}
+
+void CStkWnd::UpdateTip() {
+  const std::u16string text = edit_.Text();
+  Bitmap probe(1, 1);
+  DrawContext dc(probe);
+  dc.SetFont(EditFont());
+  // The edit's own margins and frame leave it a few pixels less than its width.
+  const bool cut = !text.empty() && dc.TextExtent(text).width > edit_.ClientRect().width() - 8;
+  tip_.SetTipText(cut ? text : std::u16string());
 }
 
 void CStkWnd::RefreshIndex() {
@@ -257,7 +274,10 @@ void CStkWnd::OnTimer(int id) {
 bool CStkWnd::OnCommand(int id, int code, const WindowHandle&) {
   switch (id) {
     case kEditId:
-      if (code == ctl::kEditChange && !showing_text_) Search(edit_.Text());
+      if (code == ctl::kEditChange) {
+        UpdateTip();
+        if (!showing_text_) Search(edit_.Text());
+      }
       return true;
     case kSearchButtonId:
       if (code != ctl::kButtonClicked) return true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/tool_tip_control.h"
 #include "platform/window.h"
 #include "stock/stk_edit.h"
 #include "stock/stk_list_wnd.h"
@@ -58,6 +59,8 @@ class CStkWnd : public Window {
   [[nodiscard]] std::u16string Text() const { return edit_.Text(); }
 
   [[nodiscard]] CStkEdit& edit() { return edit_; }
+  // The whole text over the edit when the edit is too narrow for it.
+  [[nodiscard]] ToolTipControl& name_tip() { return tip_; }
   [[nodiscard]] CStkListWnd& list() { return list_; }
   [[nodiscard]] CBitButton* search_button() { return search_.get(); }
   [[nodiscard]] CBitButton* list_button() { return dn_.get(); }
@@ -95,6 +98,7 @@ class CStkWnd : public Window {
   [[nodiscard]] Rect EditOnScreen() const;
   // The index follows the master: rebuilt when its count changed.
   void RefreshIndex();
+  void UpdateTip();
 
   Window* owner_ = nullptr;
   CSessionData* session_ = nullptr;
@@ -108,6 +112,7 @@ class CStkWnd : public Window {
   std::unique_ptr<CBitButton> search_;
   std::unique_ptr<CBitButton> dn_;
   CStkListWnd list_;
+  ToolTipControl tip_;
   CMsgHook hook_;
   StockNameIndex index_;
   std::vector<Row> rows_;

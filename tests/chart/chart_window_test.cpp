@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 #include "chart/chart_text.h"
@@ -642,6 +643,149 @@ TEST_F(ChartWindowTest, CrossHairLabelsAndTheTipFollowTheMouse) {
   EXPECT_FALSE(chart.value_label().IsVisible());
   EXPECT_FALSE(chart.horizontal_line().IsVisible());
   EXPECT_FALSE(chart.data_tip().IsVisible());
+}
+
+TEST_F(ChartWindowTest, ANewStockOrPeriodShowsTheNewestBarsAndAZoomRereadsTheCrossHair) {
+  chart.SetType(u"D");
+  ScrollBarControl& bar = chart.scroll_bar();
+  const auto scroll_back = [&] {
+    chart.SetData(DataText(DayWalk(100, sys_days{2025y / March / 14}, 30000)), u"");
+    chart.Send(sys::kHScroll, sys::MakeWParam(ctl::kTop, 0),
+               static_cast<LParam>(bar.handle().id()));
+    ASSERT_TRUE(RunUntil([&] { return chart.data().Start() == 40; }));
+  };
+  // Scrolled back, then a reply: of the same stock and period the view stays
+  // back; of another stock or period it ends at the newest bar.
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    int start;
+  };
+  const Case cases[] = {
+      {"same", [] {}, 40},
+      {"stock", [&] { chart.SetCode(u"000660"); }, 0},
+      {"period",
+       [&] {
+         SimulateMouse(host, sys::kLButtonDown, CentreIn(host, chart.period_button(CQZChartWnd::kWeekId)));
+         SimulateMouse(host, sys::kLButtonUp, CentreIn(host, chart.period_button(CQZChartWnd::kWeekId)));
+       },
+       0},
+  };
+  for (const Case& c : cases) {
+    chart.SetCode(u"005930");
+    chart.SetType(u"D");
+    scroll_back();
+    c.change();
+    chart.SetData(DataText(DayWalk(100, sys_days{2025y / March / 14}, 30000)), u"");
+    EXPECT_EQ(chart.data().Start(), c.start) << c.what;
+    EXPECT_EQ(chart.data().End() - chart.data().Start(), 60) << c.what;
+    if (c.start != 0) continue;
+    // The newest bar stands at the right end, the thumb with it.
+    EXPECT_EQ(bar.pos(), bar.max() - bar.page() + 1) << c.what;
+    CQZChartCandle& cd = chart.candle();
+    const Bitmap b = cd.Render();
+    const TICK newest = chart.data().Bar(0);
+    const int wick = static_cast<int>(cd.BarLeft(Shown(0)) + cd.pitch() / 2);
+    const int y = cd.ValueToY((newest.high + newest.low) / 2.0);
+    EXPECT_NE(b.PixelAt(wick, y), kWhite) << c.what;
+  }
+  ASSERT_TRUE(chart.SaveScreenshot(PicturePath("chart_window_new_period.png")));
+
+  // A drag zoom under a resting mouse: the value label reads the new scale
+  // at once.
+  chart.SetType(u"D");
+  chart.SetData(DataText(MarkedDays()), u"");
+  CQZChartCandle& c = chart.candle();
+  (void)c.Render();
+  const int y = c.plot().top + 30;
+  const Point from = FromCandle({static_cast<int>(c.BarLeft(Shown(50)) + 2), y});
+  const Point to = FromCandle({static_cast<int>(c.BarLeft(Shown(5)) + 2), y});
+  SimulateMouse(host, sys::kMouseMove, from);
+  const std::u16string before = chart.value_label().Text();
+  SimulateMouse(host, sys::kLButtonDown, from);
+  SimulateMouse(host, sys::kMouseMove, to, sys::kLButtonFlag);
+  SimulateMouse(host, sys::kLButtonUp, to);
+  ASSERT_EQ(chart.data().End(), 50);
+  (void)c.Render();
+  const Point in_pane{to.x - ChildRect(c).left, to.y - ChildRect(c).top};
+  EXPECT_EQ(chart.value_label().Text(), CQZBaseChart::Grouped(c.ValueAtCursor(in_pane)));
+  EXPECT_NE(chart.value_label().Text(), before);
+  EXPECT_EQ(ChildRect(chart.vertical_line()).left, to.x);
+  EXPECT_EQ(chart.time_label().Text(),
+            chart_text::DateText(chart.data().Bar(c.BarUnderMouse(in_pane)).date));
+}
+
+TEST_F(ChartWindowTest, TimeLabelsGiveWayAtADaysTurnAndNameWeeksAndMonths) {
+  const auto has_ink = [](const Bitmap& b, int x, const Rect& axis, int half) {
+    return AnyDark(b, {x - half, axis.top, x + half + 1, axis.bottom});
+  };
+  // A minute chart narrow enough that 15:00 of one day lies under the next
+  // day's MM/DD: the hour goes, the date stays.
+  std::vector<BarLine> minutes;
+  for (const std::int32_t date : {20251209, 20251208}) {
+    for (int m = 15 * 60 + 30; m >= 9 * 60; --m)
+      minutes.push_back({date, m / 60 * 10000 + m % 60 * 100, 5000, 5020, 4980, 5000 + m % 7, 10});
+  }
+  chart.Move({0, 0, 400, kHeight});
+  chart.SetType(u"m1");
+  chart.SetData(DataText(minutes), u"");
+  chart.slider().Send(sys::kKeyDown, sys::kVkEnd, 0);  // both days
+  CQZChartCandle& c = chart.candle();
+  Bitmap b = c.Render();
+  ASSERT_TRUE(chart.SaveScreenshot(PicturePath("chart_window_day_turn.png")));
+  const auto centre = [&](int i) { return static_cast<int>(c.BarLeft(Shown(i)) + c.pitch() / 2); };
+  ASSERT_EQ(chart.data().Bar(390).time, 90000);
+  ASSERT_EQ(chart.data().Bar(421).time, 150000);
+  ASSERT_LT(centre(390) - centre(421), CQZBaseChart::kLabelWidth);
+  EXPECT_TRUE(has_ink(b, centre(390), c.time_axis(), 1));    // 12/09
+  // "15" would have ink left of the date's own text.
+  EXPECT_FALSE(AnyDark(b, {centre(421) - 5, c.time_axis().top, centre(421) - 1,
+                           c.time_axis().bottom}));
+  EXPECT_TRUE(has_ink(b, centre(270), c.time_axis(), 2));  // 11 of the new day
+  chart.Move({0, 0, kWidth, kHeight});
+
+  // Week and month charts: each named change of month or year carries ink
+  // under its bar, where no label was before.
+  struct Case {
+    const char16_t* type;
+    int step_days;
+    int count;
+  };
+  for (const Case& k : {Case{u"J", 7, 60}, Case{u"M", 30, 60}}) {
+    std::vector<BarLine> bars = DayWalk(k.count, sys_days{2026y / December / 7}, 20000);
+    sys_days day{2026y / December / 7};
+    for (BarLine& line : bars) {
+      const year_month_day ymd{day};
+      line.date = static_cast<int>(ymd.year()) * 10000 + static_cast<unsigned>(ymd.month()) * 100 +
+                  static_cast<unsigned>(ymd.day());
+      day -= days{k.step_days};
+    }
+    chart.SetType(k.type);
+    chart.SetData(DataText(bars), u"");
+    b = c.Render();
+    ASSERT_TRUE(chart.SaveScreenshot(PicturePath(k.type == std::u16string(u"J")
+                                                     ? "chart_window_weeks.png"
+                                                     : "chart_window_months.png")));
+    int years = 0, named_years = 0, months = 0, named_months = 0;
+    for (int i = 0; i + 1 < chart.data().End(); ++i) {
+      const TICK bar = chart.data().Bar(i);
+      const TICK older = chart.data().Bar(i + 1);
+      if (bar.date / 100 == older.date / 100) continue;
+      const bool year = bar.date / 10000 != older.date / 10000;
+      const bool named = has_ink(b, centre(i), c.time_axis(), 1);
+      if (year) {
+        ++years;
+        named_years += named;
+      } else if (k.type == std::u16string(u"J") || bar.date / 100 % 100 % 3 == 1) {
+        ++months;
+        named_months += named;
+      }
+    }
+    EXPECT_GE(years, 1) << k.count;
+    EXPECT_EQ(named_years, years);  // every year
+    EXPECT_GE(named_months, months / 2);
+    EXPECT_GE(named_months, 3);
+  }
 }
 
 TEST_F(ChartWindowTest, RepliesAreTakenOnlyForTheNewestRequestOfTheShownStock) {

@@ -260,6 +260,34 @@ TEST_F(GridSortTest, ABatchOfTheSameListKeepsSelectionSortAndScroll) {
   EXPECT_EQ(grid->TopIndex(), 0);
 }
 
+TEST_F(GridPaintTest, ScrolledToTheEndTheLastRowAndColumnShowWholeAboveTheBar) {
+  MakeGrid(500, 210);  // nine rows and 11 pixels
+  Show(3004);
+  for (int i = 0; i < 30; ++i)
+    Hit(FormatInt06(100000 + i), u"S" + FormatInt(i), 10000, {10100, 2, 100, 1.0, 0, 200, 250});
+  grid->Refresh(*session, 3004);
+  ASSERT_TRUE(grid->HorizontalBar().IsVisible());
+  grid->SetTopIndex(1000);
+  grid->SetScrollX(100000);
+  const Bitmap shot = grid->Render();
+  ASSERT_TRUE(shot.SavePng(::testing::TempDir() + "grid_scrolled_end.png"));
+  const Rect area = grid->RowsArea();
+  const Rect last = Cell(29, kStrength);
+  EXPECT_EQ(last.right, area.right);
+  EXPECT_LE(last.bottom, area.bottom);
+  ExpectText(shot, 29, kStrength, u"125.00", TextAlign::kRight, grid_colors::kText);
+  // Under the last whole row, above the bar: background, no row in part.
+  EXPECT_GT(area.bottom, last.bottom);
+  EXPECT_EQ(shot.PixelAt(last.left + 20, area.bottom - 1), kWhite);
+  // Mid-list the row that would be cut by the bar is not shown in part.
+  grid->SetTopIndex(10);
+  const Bitmap mid = grid->Render();
+  const Rect cut = Cell(19, kStrength);
+  ASSERT_GT(cut.bottom, area.bottom);
+  for (int y = cut.top; y < area.bottom; ++y)
+    for (int x = cut.left; x < cut.right - 1; ++x) ASSERT_EQ(mid.PixelAt(x, y), kWhite) << x << "," << y;
+}
+
 TEST_F(GridPaintTest, ALiveQuoteRepaintsOnlyItsRow) {
   Show(3004);
   for (int i = 0; i < 3000; ++i)
@@ -270,8 +298,8 @@ TEST_F(GridPaintTest, ALiveQuoteRepaintsOnlyItsRow) {
   Settle();
   grid->painted.clear();
   grid->UpdateNow();
-  const int in_view = (grid->RowsArea().height() + CQZListCtrl::kRowHeight - 1) /
-                      CQZListCtrl::kRowHeight;  // the last one in part
+  // Whole rows only: none is cut by the edge below.
+  const int in_view = grid->RowsArea().height() / CQZListCtrl::kRowHeight;
   EXPECT_EQ(grid->painted.size(), static_cast<std::size_t>(in_view));
 
   // A trade of a stock in view: its row alone is painted again.

@@ -367,6 +367,15 @@ TEST_F(HogaViewTest, PriceTipOnHoverAndTheLowerPane) {
   EXPECT_EQ(view.tip().delay_ms(), CHogaView::kTipDelayMs);
   SimulateMouse(host, sys::kMouseMove, {290, MidY(C::BidRowRect(2))});
   EXPECT_EQ(view.tip().tip_text(), u"-0.50％");
+  // The book moves under the resting mouse: the row now holds 10,200.
+  SimulateMouse(host, sys::kMouseMove, hover);
+  Feed(BookUpdate(u"100100", BookLine(Ladder(10100, 10050, 50), 100001)));
+  NextFrame();
+  ASSERT_EQ(view.book().asks[2].price, 10200);
+  EXPECT_EQ(view.tip().tip_text(), u"2.00％");
+  Feed(BookUpdate(u"100100", BookLine(Ladder(10050, 10000, 50), 100002)));
+  NextFrame();
+  EXPECT_EQ(view.tip().tip_text(), u"1.50％");
   SimulateMouse(host, sys::kMouseMove, {100, MidY(C::AskRowRect(5))});  // not the price column
   EXPECT_EQ(view.tip().tip_text(), u"");
   SimulateMouse(host, sys::kMouseMove, hover);

@@ -232,5 +232,25 @@ TEST_F(StockSearchTest, TheMagnifierListsWhatTheTextNamesAndEscapeRestoresTheSto
   EXPECT_TRUE(rig.host.picks.empty());
 }
 
+TEST_F(StockSearchTest, ANameTooLongForTheBoxShowsWholeInATip) {
+  struct Case {
+    std::u16string text;
+    bool tip;
+  };
+  for (const Case& c : {Case{u"SKC", false}, Case{u"미래에셋글로벌인공지능액티브", true},
+                        Case{u"", false}}) {
+    box.ShowText(c.text);
+    EXPECT_EQ(box.name_tip().tip_text(), c.tip ? c.text : u"") << box.Text().size();
+  }
+  // Resting on the edit brings the tip up with the whole name.
+  box.ShowText(u"미래에셋글로벌인공지능액티브");
+  const Point over = rig.host.ScreenToClient(box.edit().ClientToScreen({20, 8}));
+  SimulateMouse(rig.host, sys::kMouseMove, over);
+  rig.Step(std::chrono::milliseconds(400));
+  ASSERT_TRUE(box.name_tip().IsVisible());
+  EXPECT_GT(box.name_tip().WindowRect().width(), box.edit().WindowRect().width());
+  ASSERT_TRUE(box.name_tip().SaveScreenshot(::testing::TempDir() + "name_tip.png"));
+}
+
 }  // namespace
 }  // namespace velloran
