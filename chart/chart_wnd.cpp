@@ -1,9 +1,8 @@
 #include "chart/chart_wnd.h"
 
 #include <algorithm>
-#include <cwctype>
 
-#include "net/message_codes.h"
+#include "net/session_requests.h"
 #include "platform/child_rect.h"
 #include "platform/control_codes.h"
 #include "platform/window_events.h"
@@ -35,11 +34,6 @@ constexpr int kTipInset = 10;
 
 bool IsMinute(std::u16string_view type) {
   return !type.empty() && type[0] == u'm';
-}
-
-bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char16_t x, char16_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
 }  // namespace
@@ -302,15 +296,8 @@ std::int32_t CQZChartWnd::TradingDate() const {
 }
 
 bool CQZChartWnd::Request(int other_count) {
-  Packet request(code::kChart);
-  request.AddText(u"STKCD", code_);
-  request.AddText(u"TM", type_);
-  request.AddInt(u"CHART_ID", chart_id_);
-  int bars = kFullCount;
-  if (SameIgnoringCase(type_, u"D") || SameIgnoringCase(type_, u"m1"))
-    request.AddInt(u"CNT", kFullCount);
-  else if (other_count > 0)
-    request.AddInt(u"CNT", bars = other_count);
+  const Packet request = ChartRequest(code_, type_, chart_id_, other_count);
+  const int bars = request.GetInt(u"CNT", kFullCount);
   SyncTypeButtons();
   if (context_ == nullptr || !context_->SendRequest(request)) return false;
   ForgetOtherConnections();

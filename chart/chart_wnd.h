@@ -18,6 +18,7 @@
 #include "chart/chart_context.h"
 #include "chart/chart_volume.h"
 #include "net/quote.h"
+#include "net/session_requests.h"
 #include "platform/scroll_bar_control.h"
 #include "platform/slider_control.h"
 #include "platform/window.h"
@@ -61,7 +62,7 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   static constexpr int kTipWidth = 150;
   static constexpr int kTipHeight = 90;
   static constexpr int kMinDrag = 3;
-  static constexpr int kFullCount = 1200;  // CNT of "D" and "m1" requests
+  static constexpr int kFullCount = kChartFullCount;  // CNT of "D" and "m1" requests
   static constexpr std::size_t kMaxPending = 16;
 
   static constexpr Color kStripColor = Rgb(238, 227, 197);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/message_codes.h"
+#include "net/session_requests.h"
 #include "net/session_socket.h"
 #include "net/stock_code.h"
 #include "platform/window_messages.h"
@@ -136,12 +137,8 @@ void CQZView::Research() {
 bool CQZView::RequestScreen(int screen, const std::u16string& htime, bool fresh, bool at_login) {
   const CQZSocket* socket = session_.socket();
   if (socket == nullptr || !socket->connected()) return false;
-  Packet request(code::kScreenRequest);
-  request.AddText(u"P_SHCODES", session_.Read()->RecordCodes());
-  request.AddInt(u"IDX", screen);
-  request.AddInt(u"MARKET", session_.market_filter());
-  request.AddInt(u"CHK", session_.screening_check());
-  if (!htime.empty()) request.AddText(u"HTIME", htime);
+  const Packet request = ScreenRequest(session_.Read()->RecordCodes(), screen,
+                                       session_.market_filter(), session_.screening_check(), htime);
   // Sent before the list is dropped: a request that does not go out leaves
   // what is shown as it was, and the header says so.
   const bool sent = session_.Send(request);

@@ -4,6 +4,7 @@
 #include "grid/quote_summary.h"
 #include "net/message_codes.h"
 #include "net/packet.h"
+#include "net/session_requests.h"
 #include "net/stock_code.h"
 #include "platform/bitmap_resources.h"
 #include "platform/child_rect.h"
@@ -306,13 +307,7 @@ void CTopBar::SelectStock(const std::u16string& code) {
 
 void CTopBar::SendOrderBookRequest(const std::u16string& code, const std::u16string& previous,
                                    const std::u16string& market) {
-  Packet p(code::kOrderBook);
-  p.AddText(u"SHCODE", code);
-  p.AddText(u"P_SHOCODE", previous);
-  p.AddText(u"MARKET", market);
-  p.AddInt(u"SOC", 1);
-  p.AddInt(u"KOA", 1);
-  session_.Send(p);
+  session_.Send(BookRequest(code, previous, market));
 }
 
 std::int32_t CTopBar::PreviousVolume() const {
@@ -365,9 +360,11 @@ void CTopBar::OnMasterArrived() {
 void CTopBar::OnListButton(int screen) {
   std::lock_guard<std::recursive_mutex> hold(lock_);
   if (screen == session_.current_screen()) return;
+  // Stored first, as for a filter change: the request carries the filter
+  // stored.
+  StoreFilter();
   const std::u16string dropped = session_.SwitchScreen(screen);
   SendScreenRequest(dropped, screen);
-  StoreFilter();
   SetListGroup(screen);
 }
 
@@ -387,18 +384,12 @@ void CTopBar::StoreFilter() {
 
 void CTopBar::SendScreenRequest(const std::u16string& dropped, int screen) {
   if (session_.socket() == nullptr) return;
-  Packet p(code::kScreenRequest);
-  p.AddText(u"P_SHCODES", dropped);
-  p.AddInt(u"IDX", screen);
-  p.AddInt(u"MARKET", filter_.GetCurSel());
-  p.AddInt(u"CHK", check_.IsChecked() ? 1 : 0);
   // A past moment of the time machine is asked for as that moment again:
   // without it the market has no moment to answer for.
-  if (screen == code::kScreenPastReverse) {
-    const std::u16string htime = session_.Read()->time_machine_time;
-    if (!htime.empty()) p.AddText(u"HTIME", htime);
-  }
-  session_.Send(p);
+  const std::u16string htime =
+      screen == code::kScreenPastReverse ? session_.Read()->time_machine_time : std::u16string();
+  session_.Send(ScreenRequest(dropped, screen, session_.market_filter(),
+                              session_.screening_check(), htime));
 }
 
 void CTopBar::SetListGroup(int screen) {

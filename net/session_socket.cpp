@@ -2,34 +2,12 @@
 
 #include "net/message_codes.h"
 #include "net/packet.h"
-#include "net/packet_message.h"
-#include "net/text_util.h"
 #include "platform/socket_api.h"
-#include "platform/window_messages.h"
 
 namespace velloran {
-namespace {
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
-    if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-bool IsOrderBookUpdate(std::u16string_view res) {
-  return EqualsIgnoringCase(res, u"HOGA") || EqualsIgnoringCase(res, u"JHO") ||
-         EqualsIgnoringCase(res, u"UHO") || EqualsIgnoringCase(res, u"YK");
-}
-
-}  // namespace
 
 CQZSocket::CQZSocket(IncomingQueue& incoming, std::u16string user_id)
-    : incoming_(incoming), user_id_(std::move(user_id)), queue_(std::make_unique<CMyQueue>()) {}
+    : router_(incoming), user_id_(std::move(user_id)), queue_(std::make_unique<CMyQueue>()) {}
 
 CQZSocket::~CQZSocket() = default;
 
@@ -71,7 +49,7 @@ void CQZSocket::OnConnect(int error) {
     return;
   }
   // Nothing from the previous session may be dispatched after this one starts.
-  incoming_.ClearIncoming();
+  router_.incoming().ClearIncoming();
   connected_ = true;
   Packet hello(code::kHello);
   hello.AddText(u"ID", user_id_);
@@ -92,60 +70,14 @@ void CQZSocket::OnReceive(int error) {
   bytes_received_ += static_cast<std::uint64_t>(n);
   try {
     queue_->Append(chunk_, static_cast<int>(n));
-    while (auto packet = queue_->GetPacket()) Route(std::move(packet));
+    while (auto packet = queue_->GetPacket()) router_.Route(std::move(packet));
   } catch (...) {
     queue_->Clear();
   }
 }
 
-void CQZSocket::Route(std::unique_ptr<Packet> packet) {
-  ++packets_received_;
-  // The code stands first in a packet and, in a real-time update, its kind
-  // and stock right after it; the walk goes past the code only for a
-  // real-time update. A missing element reads as empty (code 0).
-  static constexpr Packet::TagSet kLeading{u"GBN", u"RES", u"STKCD"};
-  Packet::LeadingReader lead(*packet, kLeading);
-  const int c = lead.Read(0b001) != 0 ? ToIntGrouped(lead.value(0)) : 0;
-  switch (c) {
-    case code::kOrderBook:
-      // A snapshot nobody asked for (of a stock the top bar no longer names,
-      // or of none) would replace the book on show.
-      if (packet->GetText(u"SHCODE", u"") != book_request_) return;
-      if (view_ != nullptr) view_->PushPacket(std::move(packet));
-      return;
-    case code::kChart:
-    case code::kStockText:
-    case code::kChartUpdate:
-      if (view_ != nullptr) view_->PushPacket(std::move(packet));
-      return;
-    case code::kReplayData:
-    case code::kReplayUpdate: {
-      const WindowHandle replay = view_ != nullptr ? view_->ReplayWindow() : WindowHandle();
-      // A failed post frees the packet; so does having nowhere to go.
-      if (replay.IsWindow()) PostPacket(replay, msg::kNotify, std::move(packet), false, c);
-      return;
-    }
-    case code::kRealtime: {
-      (void)lead.Read(0b110);
-      const std::u16string_view res = lead.value(1), stock = lead.value(2);
-      if (res == u"JIF") break;
-      if (IsOrderBookUpdate(res)) {
-        if (view_ != nullptr) view_->PushPacket(std::move(packet));
-        return;
-      }
-      if (view_ != nullptr && stock == view_->ShownStockCode()) {
-        view_->PushPacket(std::make_unique<Packet>(packet->Text()));
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  incoming_.PushIncoming(std::move(packet));
-}
-
 int CQZSocket::Send(const Packet& packet) {
-  if (packet.GetInt(u"GBN", 0) == code::kOrderBook) book_request_ = packet.GetText(u"SHCODE", u"");
+  router_.Sent(packet);
   const std::string wire = packet.ToWire();
   if (pending_sent_ < pending_.size() || connecting_) {
     // Earlier bytes still wait: these go behind them. A server that takes

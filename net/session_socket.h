@@ -1,8 +1,9 @@
 #pragma once
 // CQZSocket, the client's one connection to the data server: it greets the
-// server after every connect, sends the system's requests, cuts the received
-// stream into packets and routes each by its code to the dispatcher's incoming
-// queue, the order-book view's queue or the replay window.
+// server after every connect, sends the system's requests and cuts the
+// received stream into packets, which its router (net/packet_router.h) hands
+// to the dispatcher's incoming queue, the order-book view's queue or the
+// replay window.
 
 #include <cstdint>
 #include <functional>
@@ -11,38 +12,10 @@
 #include <string_view>
 
 #include "net/async_socket.h"
+#include "net/packet_router.h"
 #include "net/receive_buffer.h"
 
 namespace velloran {
-
-class Packet;
-
-// Where the session socket hands every packet it does not route to the
-// order-book view or the replay window: the dispatcher's incoming queue.
-class IncomingQueue {
- public:
-  virtual ~IncomingQueue() = default;
-  // Ownership passes. Called on the socket's thread.
-  virtual void PushIncoming(std::unique_ptr<Packet> packet) = 0;
-  // A new connection: frees every packet still waiting.
-  virtual void ClearIncoming() = 0;
-};
-
-// The order-book view as the session socket sees it.
-class OrderBookLink {
- public:
-  virtual ~OrderBookLink() = default;
-  // The view's own queue; ownership passes. Any thread may push, but a
-  // snapshot only on the user-interface thread: it changes the stock below.
-  virtual void PushPacket(std::unique_ptr<Packet> packet) = 0;
-  // The stock the view shows, or will once the snapshot pushed last is
-  // applied (empty when none): its trades pushed from now on are applied
-  // after that snapshot. Asked on the user-interface thread, which is where
-  // the view changes it, and valid until it does.
-  [[nodiscard]] virtual std::u16string_view ShownStockCode() const = 0;
-  // The replay window opened from the view; a null handle when none.
-  [[nodiscard]] virtual WindowHandle ReplayWindow() const = 0;
-};
 
 class CQZSocket : public CAsyncSocketEx {
  public:
@@ -58,7 +31,7 @@ class CQZSocket : public CAsyncSocketEx {
   CQZSocket(IncomingQueue& incoming, std::u16string user_id);
   ~CQZSocket() override;
 
-  void SetOrderBookView(OrderBookLink* view) { view_ = view; }
+  void SetOrderBookView(OrderBookLink* view) { router_.SetOrderBookView(view); }
   // Called on the socket's thread when the session ends without being given
   // up (a failed connect, a close, a receive or send error): once per
   // connect. The handler must not destroy the socket.
@@ -82,7 +55,7 @@ class CQZSocket : public CAsyncSocketEx {
   // Between ConnectTo and the outcome of the connect.
   [[nodiscard]] bool connecting() const { return connecting_; }
   // Packets cut from the stream since the socket was made.
-  [[nodiscard]] std::uint64_t packets_received() const { return packets_received_; }
+  [[nodiscard]] std::uint64_t packets_received() const { return router_.packets_routed(); }
   [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
   // Bytes received since the socket was made.
   [[nodiscard]] std::uint64_t bytes_received() const { return bytes_received_; }
@@ -93,21 +66,17 @@ class CQZSocket : public CAsyncSocketEx {
   void OnSend(int error) override;
 
  private:
-  void Route(std::unique_ptr<Packet> packet);
   // Sends what is pending; false on an error.
   bool Flush();
   // The session ended: not connected, and whoever watches is told.
   void Lose();
 
-  IncomingQueue& incoming_;
+  CPacketRouter router_;
   const std::u16string user_id_;
   bool connected_ = false;
   bool connecting_ = false;
-  std::uint64_t packets_received_ = 0;
   char chunk_[kChunkBytes];
   std::unique_ptr<CMyQueue> queue_;
-  OrderBookLink* view_ = nullptr;
-  std::u16string book_request_;  // the stock of the last 3003 sent: the only snapshot taken
   std::string pending_;  // bytes accepted by Send but not yet by the network
   std::size_t pending_sent_ = 0;
   std::uint64_t bytes_received_ = 0;

@@ -59,6 +59,19 @@ inline bool SameChars8(const char16_t* a, const char16_t* b, std::size_t n) {
 #endif
 }
 
+// The same text but for the case of the letters a to z: codes and kinds the
+// server may write in either case ("HOGA", "hoga"; "m1", "M1").
+inline bool SameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
+    if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // C-style decimal conversion to a 32-bit integer: leading blanks and one sign
 // are accepted, conversion stops at the first non-digit, nothing gives 0, and
 // a value out of range is clamped.

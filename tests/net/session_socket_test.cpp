@@ -8,8 +8,6 @@
 #include "app/session_data.h"
 #include "net/session_driver.h"
 #include "platform/poll_event_loop.h"
-#include "platform/test_window.h"
-#include "platform/window_messages.h"
 #include "tests/net/loopback_listen.h"
 #include "tests/net/loopback_server.h"
 
@@ -132,61 +130,7 @@ TEST_F(SessionSocketTest, APacketInManySmallWritesArrivesWhole) {
   EXPECT_EQ(got[0], text);
 }
 
-TEST_F(SessionSocketTest, RoutingTable) {
-  CQZSocket socket(session, u"kim");
-  ConnectAndGreet(socket);
-  // Only the snapshot of the stock asked for last goes to the view.
-  Packet ask(3003);
-  ask.AddText(u"SHCODE", u"000660");
-  ASSERT_GT(socket.Send(ask), 0);
-  ask.SetText(u"SHCODE", u"005930");
-  ASSERT_GT(socket.Send(ask), 0);
-  const std::vector<std::u16string> sent = {
-      u"<PKT><GBN>3003</GBN><SHCODE>005930</SHCODE></PKT>",               // view
-      u"<PKT><GBN>3003</GBN><SHCODE>000660</SHCODE></PKT>",               // dropped: not asked for
-      u"<PKT><GBN>3003</GBN></PKT>",                                      // dropped
-      u"<PKT><GBN>3011</GBN></PKT>",                                      // view
-      u"<PKT><GBN>3013</GBN></PKT>",                                      // view
-      u"<PKT><GBN>3015</GBN></PKT>",                                      // view
-      u"<PKT><GBN>2002</GBN><RES>JIF</RES><DATA>1|21</DATA></PKT>",       // incoming
-      u"<PKT><GBN>2002</GBN><RES>hoga</RES><STKCD>000660</STKCD></PKT>",  // view
-      u"<PKT><GBN>2002</GBN><RES>Yk</RES></PKT>",                         // view
-      u"<PKT><GBN>2002</GBN><RES>jif</RES><STKCD>005930</STKCD></PKT>",   // both
-      u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>005930</STKCD></PKT>",  // both
-      u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>000660</STKCD></PKT>",  // incoming
-      u"<PKT><GBN>3001</GBN></PKT>",                                      // dropped
-      u"<PKT><GBN>4242</GBN></PKT>",                                      // incoming
-  };
-  std::string bytes;
-  for (const auto& t : sent) bytes += Wire(t);
-  server.Send(0, bytes);
-  std::vector<std::u16string> incoming;
-  ASSERT_TRUE(RunUntil([&] {
-    for (auto& t : Incoming()) incoming.push_back(t);
-    return incoming.size() >= 5;
-  }));
-  EXPECT_EQ(incoming,
-            (std::vector<std::u16string>{sent[6], sent[9], sent[10], sent[11], sent[13]}));
-  EXPECT_EQ(view.Packets(), (std::vector<std::u16string>{sent[0], sent[3], sent[4], sent[5],
-                                                         sent[7], sent[8], sent[9], sent[10]}));
-}
-
-TEST_F(SessionSocketTest, ReplayPacketsArePostedToTheReplayWindowWhenThereIsOne) {
-  RecordingWindow replay(loop);
-  view.replay = replay.handle();
-  CQZSocket socket(session, u"kim");
-  ConnectAndGreet(socket);
-  server.Send(0,
-              Wire(u"<PKT><GBN>3018</GBN></PKT>") + Wire(u"<PKT><GBN>3001</GBN><IX>4</IX></PKT>"));
-  ASSERT_TRUE(RunUntil([&] { return replay.received.size() >= 2; }));
-  EXPECT_EQ(replay.received[0].message, msg::kNotify);
-  EXPECT_EQ(replay.received[0].wparam, 3018u);
-  EXPECT_EQ(replay.received[1].wparam, 3001u);
-  ASSERT_EQ(replay.payloads.size(), 2u);
-  ASSERT_NE(replay.Owned<Packet>(1), nullptr);
-  EXPECT_EQ(replay.received[1].lparam, reinterpret_cast<LParam>(replay.Owned<Packet>(1)));
-  EXPECT_EQ(replay.Owned<Packet>(1)->GetInt(u"IX", 0), 4);
-}
+// The routing cases are in packet_router_test.cpp.
 
 TEST_F(SessionSocketTest, PacketsLeftFromThePreviousConnectionAreNeverDispatched) {
   session.PushIncoming(std::make_unique<Packet>(std::u16string(u"<PKT><GBN>3014</GBN></PKT>")));
