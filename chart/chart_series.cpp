@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "chart/chart_text.h"
 
@@ -74,6 +75,7 @@ void CChartSeries::SetVisible(int end, int start) {
 void CChartSeries::DropBars() {
   data_.Clear();
   last_price_ = 0;
+  untold_ = kNoChange;
   // Another stock or period starts at its newest bars, as many as were shown:
   // history scrolled back to belongs to the bars just dropped.
   visible_end_ = std::max(visible_end_ - visible_start_, 1);
@@ -137,7 +139,14 @@ unsigned CChartSeries::InstallReply(std::u16string_view data, std::u16string_vie
 void CChartSeries::TakeQuote(const CPKT& quote, const ChartSession& session) {
   if (!quote.valid()) return;
   quote_ = quote;
+  const int count = data_.Count();
+  const std::int64_t volume = count > 0 ? data_.Bar(0).volume : 0;
   data_.MergeDayQuote(quote_, session.trading_date, session.server_hour);
+  // Told with the merge of the trade that follows.
+  if (data_.Count() > count)
+    untold_ |= kNewBars;
+  else if (count > 0 && data_.Bar(0).volume != volume)
+    untold_ |= kNewestVolume;
 }
 
 unsigned CChartSeries::AskAgain(std::uint64_t connection) const {
@@ -145,6 +154,11 @@ unsigned CChartSeries::AskAgain(std::uint64_t connection) const {
 }
 
 unsigned CChartSeries::MergeTrade(bool live, const ChartSession& session) {
+  const unsigned taken = std::exchange(untold_, kNoChange);
+  return MergeQuote(live, session) | taken;
+}
+
+unsigned CChartSeries::MergeQuote(bool live, const ChartSession& session) {
   // A record without a price (empty or cut short) would pull the bar to 0.
   if (!quote_.valid() || quote_.Price() <= 0) return kNoChange;
   auto hold = data_.Hold();
@@ -260,6 +274,7 @@ unsigned CChartSeries::MergeMinute(bool live) {
   const int q = SecondsOf(quote_.Time());
   if (t < 0 || q < 0) return kNoChange;
   bool added = false;
+  bool price_moved = false;
   bool volume_moved = false;
   // A bar that starts at t takes the ticks after t up to t + span; the
   // minutes without a tick become flat bars of no volume.
@@ -274,6 +289,7 @@ unsigned CChartSeries::MergeMinute(bool live) {
       data_.InsertNewest(flat);
       added = true;
     } else {
+      price_moved = bar.close != price || bar.open == 0;
       if (bar.open == 0) bar.open = price;
       bar.high = std::max(bar.high, price);
       if (bar.low == 0 || bar.low > price) bar.low = price;
@@ -286,7 +302,6 @@ unsigned CChartSeries::MergeMinute(bool live) {
       data_.SetBar(0, bar);
     }
   }
-  const bool price_moved = price != last_price_;
   last_price_ = price;
   if (!added && !price_moved) return volume_moved ? kNewestVolume : kNoChange;
   data_.ComputeAverages();

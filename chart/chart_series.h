@@ -86,7 +86,8 @@ class CChartSeries {
   unsigned InstallReply(std::u16string_view data, std::u16string_view quote,
                         const ChartSession& session,
                         int max_bars = std::numeric_limits<int>::max());
-  // Takes a live quote and merges it into a day chart's newest bar.
+  // Takes a live quote and merges it into a day chart's newest bar; the
+  // next MergeTrade tells what that changed.
   void TakeQuote(const CPKT& quote, const ChartSession& session);
   // Merges the current quote into the newest bar for the type. kAskAgain,
   // when no request of the session's connection waits, for a minute chart
@@ -109,6 +110,7 @@ class CChartSeries {
     int bars = kFullCount;  // asked for
   };
 
+  unsigned MergeQuote(bool live, const ChartSession& session);
   unsigned MergeDay(std::int32_t trading_date);
   unsigned MergePeriod(bool live);
   unsigned MergeMinute(bool live);
@@ -121,6 +123,7 @@ class CChartSeries {
   int visible_end_ = kPeriodView;
   int visible_start_ = 0;
   std::int32_t last_price_ = 0;
+  unsigned untold_ = kNoChange;  // what TakeQuote changed, told by MergeTrade
   std::deque<PendingRequest> pending_;
   CChartData data_{u"000000"};
   CPKT quote_;

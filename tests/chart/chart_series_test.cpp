@@ -55,8 +55,8 @@ TEST_F(ChartSeriesTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
     return Trade(QuoteText(time, 2, 10, price, 1000, 1100, 990, 7, 9000));
   };
 
-  // At or before the newest bar's start: no bar changes.
-  tick(93000, 1050);
+  // At or before the newest bar's start: nothing changes.
+  EXPECT_EQ(tick(93000, 1050), Change::kNoChange);
   EXPECT_EQ(tick(92500, 1050), Change::kNoChange);
   EXPECT_EQ(series.data().Bars(), before);
 
@@ -68,7 +68,7 @@ TEST_F(ChartSeriesTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
 
   // 7 minutes after a 09:30 start: a flat 09:33 bar and a 09:36 bar that
   // takes the tick.
-  EXPECT_NE(tick(93700, 1050) & Change::kNewBars, 0u);
+  EXPECT_EQ(tick(93700, 1050), Change::kNewBars | Change::kNewestBar);
   ASSERT_EQ(series.data().Count(), 22);
   EXPECT_EQ(series.data().End(), 22);  // the view, not full, shows every bar still
   const TICK flat = series.data().Bar(1);
@@ -116,7 +116,7 @@ TEST_F(ChartSeriesTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   EXPECT_EQ(series.data().Count(), 30);
   // The newest bar's own date: updated in place.
   session.trading_date = 20250314;
-  EXPECT_EQ(tick(2, 100, 10400, 10300), Change::kNewestBar);
+  EXPECT_EQ(tick(2, 100, 10400, 10300), Change::kNewestBar | Change::kNewestVolume);
   TICK bar = series.data().Bar(0);
   EXPECT_EQ(series.data().Count(), 30);
   EXPECT_EQ(bar.close, 10400);
@@ -133,14 +133,15 @@ TEST_F(ChartSeriesTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
   EXPECT_EQ(series.data().Bar(0).base, 10500);
   // A later trading date: one new bar.
   session.trading_date = 20250317;
-  tick(2, 100, 10450, 10400);
+  EXPECT_EQ(tick(2, 100, 10450, 10400), Change::kNewBars | Change::kNewestBar);
   EXPECT_EQ(series.data().Count(), 31);
   EXPECT_EQ(series.data().Bar(0).date, 20250317);
   EXPECT_EQ(series.data().Bar(0).close, 10450);
   // Trades at the same price past the volume scale raise it: the day's bar
   // is not cut at the pane's top.
   const std::int64_t grown = series.data().VolumeTop() * 3;
-  tick(2, 100, 10450, 10400, static_cast<std::int32_t>(grown));
+  EXPECT_EQ(tick(2, 100, 10450, 10400, static_cast<std::int32_t>(grown)),
+            Change::kNewestVolume);
   EXPECT_EQ(series.data().Bar(0).volume, grown);
   EXPECT_GE(series.data().VolumeTop(), grown);
 
