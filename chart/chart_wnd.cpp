@@ -31,17 +31,16 @@ constexpr int kToggleStep = 15;
 constexpr int kTipCreateWidth = 200;
 constexpr int kTipCreateHeight = 225;
 constexpr int kTipInset = 10;
-
-bool IsMinute(std::u16string_view type) {
-  return !type.empty() && type[0] == u'm';
-}
+// Shown bars below which a live trade on a day, week or month chart repaints
+// the panes.
+constexpr int kLiveRedrawBars = 150;
 
 }  // namespace
 
 CQZChartWnd::CQZChartWnd() {
   SetBackgroundColor(kStripColor);
-  candle_.SetData(&data_);
-  volume_.SetData(&data_);
+  candle_.SetData(&series_.data());
+  volume_.SetData(&series_.data());
 }
 
 CQZChartWnd::~CQZChartWnd() = default;
@@ -76,7 +75,7 @@ int CQZChartWnd::OnCreate() {
                              {0, 0, kToggleSize, kToggleSize}, kAverageCaptions[k],
                              CQZChartCandle::kAverageColors[k]))
       return -1;
-    averages_[k].SetCheck(data_.AverageOn(CChartData::kPeriods[k]));
+    averages_[k].SetCheck(data().AverageOn(CChartData::kPeriods[k]));
   }
   if (!scroll_.Create(this, kScrollBarId, {0, 0, 10, kBottomStrip}, false)) return -1;
   if (!slider_.Create(this, kSliderId, {0, 0, kAxisWidth, kBottomStrip},
@@ -200,10 +199,10 @@ bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   }
   const int k = id - kFirstAverageId;
   if (k >= 0 && k < static_cast<int>(averages_.size()) && code == ctl::kButtonClicked) {
-    data_.SetAverageOn(CChartData::kPeriods[k], averages_[k].IsChecked());
+    data().SetAverageOn(CChartData::kPeriods[k], averages_[k].IsChecked());
     {
-      auto hold = data_.Hold();
-      data_.SetView(data_.End(), data_.Start());
+      auto hold = data().Hold();
+      data().SetView(data().End(), data().Start());
     }
     candle_.Redraw();
     return true;
@@ -231,10 +230,7 @@ LResult CQZChartWnd::WindowProc(WindowMessage& m) {
 }
 
 void CQZChartWnd::SetCode(std::u16string code) {
-  if (code == code_) return;
-  code_ = std::move(code);
-  // The old stock's bars would stand under the new stock's quotes.
-  quote_ = CPKT{};
+  if (!series_.SetCode(std::move(code))) return;
   DropBars();
 }
 
@@ -242,18 +238,15 @@ void CQZChartWnd::SwitchPeriod(std::u16string type) {
   // Bars of another period would take the trades that come before the
   // reply by the new period's rule (a day bar cut into minutes, a minute
   // bar stretched over the day).
-  if (type != type_) DropBars();
+  if (type != series_.type()) {
+    series_.DropBars();
+    DropBars();
+  }
   ChangeType(std::move(type));
   Request();
 }
 
 void CQZChartWnd::DropBars() {
-  data_.Clear();
-  last_price_ = 0;
-  // Another stock or period starts at its newest bars, as many as were shown:
-  // history scrolled back to belongs to the bars just dropped.
-  visible_end_ = std::max(visible_end_ - visible_start_, 1);
-  visible_start_ = 0;
   ClearCrossHair();
   tip_.SetText(u"");
   ResetScrollBar();
@@ -261,29 +254,27 @@ void CQZChartWnd::DropBars() {
 }
 
 void CQZChartWnd::SetType(std::u16string type) {
-  visible_end_ = IsMinute(type) ? 400 : 60;
-  visible_start_ = 0;
-  if (IsMinute(type)) {
-    const auto it = std::find(kMinuteTypes.begin(), kMinuteTypes.end(), type);
+  series_.SetType(std::move(type));
+  if (series_.minute()) {
+    const auto it = std::find(kMinuteTypes.begin(), kMinuteTypes.end(), series_.type());
     if (it != kMinuteTypes.end()) combo_.SetCurSel(static_cast<int>(it - kMinuteTypes.begin()));
   }
-  ChangeType(std::move(type));
+  ChangeType(series_.type());
 }
 
 void CQZChartWnd::ChangeType(std::u16string type) {
-  type_ = std::move(type);
-  candle_.SetType(type_);
-  volume_.SetType(type_);
-  data_.SetType(type_);
+  series_.ChangeType(std::move(type));
+  candle_.SetType(series_.type());
+  volume_.SetType(series_.type());
   SyncTypeButtons();
 }
 
 void CQZChartWnd::SyncTypeButtons() {
   if (!period_[0].IsCreated()) return;
-  period_[0].SetCheck(type_ == u"M");
-  period_[1].SetCheck(type_ == u"J");
-  period_[2].SetCheck(type_ == u"D");
-  period_[3].SetCheck(IsMinute(type_));
+  period_[0].SetCheck(type() == u"M");
+  period_[1].SetCheck(type() == u"J");
+  period_[2].SetCheck(type() == u"D");
+  period_[3].SetCheck(series_.minute());
 }
 
 std::u16string CQZChartWnd::ComboType() const {
@@ -291,8 +282,12 @@ std::u16string CQZChartWnd::ComboType() const {
   return k >= 0 && k < static_cast<int>(kMinuteTypes.size()) ? kMinuteTypes[k] : u"m1";
 }
 
-std::int32_t CQZChartWnd::TradingDate() const {
-  return context_ != nullptr ? context_->TradingDate() : 0;
+ChartSession CQZChartWnd::Session() const {
+  if (context_ == nullptr) return {};
+  return {.trading_date = context_->TradingDate(),
+          .server_hour = context_->ServerHour(),
+          .market_open = context_->CheckMarketState(),
+          .connection = context_->Connection()};
 }
 
 bool CQZChartWnd::Request(int other_count) {
@@ -300,63 +295,51 @@ bool CQZChartWnd::Request(int other_count) {
   const int bars = request.GetInt(u"CNT", kFullCount);
   SyncTypeButtons();
   if (context_ == nullptr || !context_->SendRequest(request)) return false;
-  ForgetOtherConnections();
-  pending_.push_back({code_, type_, context_->Connection(), bars});
-  // A server that never answers must not make the list grow without end.
-  while (pending_.size() > kMaxPending) pending_.pop_front();
+  series_.Sent(context_->Connection(), bars);
   return true;
 }
 
-void CQZChartWnd::ForgetOtherConnections() {
-  const std::uint64_t now = context_ != nullptr ? context_->Connection() : 0;
-  std::erase_if(pending_, [now](const PendingRequest& r) { return r.connection != now; });
-}
-
 bool CQZChartWnd::RequestPending() const {
-  const std::uint64_t now = context_ != nullptr ? context_->Connection() : 0;
-  return std::any_of(pending_.begin(), pending_.end(),
-                     [now](const PendingRequest& r) { return r.connection == now; });
+  return series_.RequestPending(context_ != nullptr ? context_->Connection() : 0);
 }
 
 int CQZChartWnd::AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type) {
-  ForgetOtherConnections();
-  const auto answered =
-      std::find_if(pending_.begin(), pending_.end(), [&](const PendingRequest& r) {
-        return (echoed_code.empty() || r.code == echoed_code) &&
-               (echoed_type.empty() || r.type == echoed_type);
-      });
-  if (answered == pending_.end()) return 0;
-  const bool current = answered->code == code_ && answered->type == type_;
-  const int bars = answered->bars;
-  // Requests older than the one answered will not be answered any more.
-  pending_.erase(pending_.begin(), answered + 1);
-  return current && pending_.empty() ? bars : 0;
+  return series_.AcceptReply(echoed_code, echoed_type,
+                             context_ != nullptr ? context_->Connection() : 0);
 }
 
 void CQZChartWnd::SetData(std::u16string_view data, std::u16string_view quote, int max_bars) {
-  data_.ParseChartData(data, max_bars);
-  data_.ComputeAverages();
-  // A fresh record: a quote text that does not parse leaves no price behind.
-  quote_ = CPKT{};
-  quote_.Parse(quote);
-  quote_.set_code(code_);
-  // A view scrolled back past every bar of this reply (a longer history of
-  // another type or stock) would show none: show as many from the newest.
-  if (visible_start_ > 0 && visible_start_ >= data_.Count()) {
-    visible_end_ = std::max(visible_end_ - visible_start_, 1);
-    visible_start_ = 0;
-  }
-  data_.SetView(visible_end_, visible_start_);
-  ApplyTick(false);
+  (void)series_.InstallReply(data, quote, Session(), max_bars);
   RedrawPanes();
   ResetSlider();
   ResetScrollBar();
 }
 
 void CQZChartWnd::UpdateQuote(const CPKT& quote) {
-  if (!quote.valid()) return;
-  quote_ = quote;
-  data_.MergeDayQuote(quote_, TradingDate(), context_ != nullptr ? context_->ServerHour() : 0);
+  series_.TakeQuote(quote, Session());
+}
+
+bool CQZChartWnd::ApplyTick(bool live) {
+  const unsigned change = series_.MergeTrade(live, Session());
+  if ((change & CChartSeries::kAskAgain) != 0) return false;
+  const bool moved = (change & (CChartSeries::kNewBars | CChartSeries::kNewestBar)) != 0;
+  if (series_.minute()) {
+    // The scroll bar and the zoom reach the bars the day added.
+    if (!moved) return true;
+    ResetScrollBar();
+    if ((change & CChartSeries::kNewBars) != 0) ResetSlider();
+    RedrawPanes();
+    return true;
+  }
+  // A long day, week or month chart is repainted by the next scroll or zoom.
+  const CChartData& bars = data();
+  const bool few = bars.End() - bars.Start() < kLiveRedrawBars;
+  const bool week_or_month = type() != u"D";
+  if (moved && few && (!week_or_month || (live && bars.Start() == 0)))
+    RedrawPanes();
+  else if ((change & CChartSeries::kNewestVolume) != 0 && few && bars.Start() == 0)
+    volume_.Redraw();
+  return true;
 }
 
 }  // namespace velloran

@@ -4,11 +4,11 @@
 // slider below, a cross-hair with its value labels, drag zoom and a data tip
 // for the bar under a resting mouse. The owner sets the code, chart id and
 // type, hands in 3011 replies and live quotes; requests leave through the
-// owner's ChartContext. The window owns the bar store its panes draw.
+// owner's ChartContext. The window owns the series (chart/chart_series.h)
+// whose bar store its panes draw, and redraws what the series says changed.
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -16,6 +16,7 @@
 #include "chart/bar_store.h"
 #include "chart/chart_candle.h"
 #include "chart/chart_context.h"
+#include "chart/chart_series.h"
 #include "chart/chart_volume.h"
 #include "net/quote.h"
 #include "net/session_requests.h"
@@ -62,8 +63,7 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   static constexpr int kTipWidth = 150;
   static constexpr int kTipHeight = 90;
   static constexpr int kMinDrag = 3;
-  static constexpr int kFullCount = kChartFullCount;  // CNT of "D" and "m1" requests
-  static constexpr std::size_t kMaxPending = 16;
+  static constexpr int kFullCount = kChartFullCount;  // CNT of "D" and "m1"
 
   static constexpr Color kStripColor = Rgb(238, 227, 197);
   static constexpr Color kStripLine = Rgb(50, 50, 50);
@@ -81,13 +81,13 @@ class CQZChartWnd : public Window, private PaneMouseSink {
 
   // A new code drops the bars of the old one.
   void SetCode(std::u16string code);
-  [[nodiscard]] const std::u16string& code() const { return code_; }
+  [[nodiscard]] const std::u16string& code() const { return series_.code(); }
   void SetChartId(int id) { chart_id_ = id; }
   [[nodiscard]] int chart_id() const { return chart_id_; }
   // Stores the type, shows 400 bars for a minute type and 60 otherwise, and
   // brings the panes, the store and the period buttons into line. No request.
   void SetType(std::u16string type);
-  [[nodiscard]] const std::u16string& type() const { return type_; }
+  [[nodiscard]] const std::u16string& type() const { return series_.type(); }
 
   // Sends a 3011 for the code, type and chart id; CNT is 1200 for "D" and
   // "m1" and other_count (when above 0) for the other types. False without
@@ -95,12 +95,9 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   bool Request(int other_count = 0);
   // A request of the current connection waits for its reply.
   [[nodiscard]] bool RequestPending() const;
-  // Takes a reply for this chart id off the requests. When it answers the
-  // newest request and that is for the current code and type, the bars that
-  // request asked for (kFullCount when it named no count); otherwise 0. An
-  // echoed code or type (empty when the server does not echo) picks the
-  // request it answers; otherwise replies answer requests in the order they
-  // went out.
+  // Takes a reply for this chart id off the requests: the bars the newest
+  // request of the current code and type asked for, or 0 for a reply to
+  // another (CChartSeries::AcceptReply).
   [[nodiscard]] int AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type);
 
   // Installs a reply: the decoded DATA text and the CPKT text. Bars past
@@ -109,19 +106,18 @@ class CQZChartWnd : public Window, private PaneMouseSink {
                int max_bars = std::numeric_limits<int>::max());
   // Takes a live quote and merges it into a day chart's newest bar.
   void UpdateQuote(const CPKT& quote);
-  // Merges the current quote into the newest bar for the type. False only
-  // for a minute chart whose newest bar is older than the trading date while
-  // the market is open, or a week or month chart whose newest bar is of an
-  // earlier week or month than the trading date: its data should be asked
-  // for again. live is false
-  // for the quote of a reply: a week or month bar then takes the day's
-  // volume, and a minute bar, which already holds that trade, no volume.
+  // Merges the current quote into the newest bar for the type
+  // (CChartSeries::MergeTrade) and redraws what it changed. False when the
+  // bars are of an earlier period and no request for them waits: they
+  // should be asked for again.
   bool ApplyTick(bool live);
 
-  [[nodiscard]] CChartData& data() { return data_; }
-  [[nodiscard]] const CPKT& quote() const { return quote_; }
-  [[nodiscard]] int visible_end() const { return visible_end_; }
-  [[nodiscard]] int visible_start() const { return visible_start_; }
+  [[nodiscard]] CChartSeries& series() { return series_; }
+  [[nodiscard]] CChartData& data() { return series_.data(); }
+  [[nodiscard]] const CChartData& data() const { return series_.data(); }
+  [[nodiscard]] const CPKT& quote() const { return series_.quote(); }
+  [[nodiscard]] int visible_end() const { return series_.visible_end(); }
+  [[nodiscard]] int visible_start() const { return series_.visible_start(); }
 
   // The children, for the owner's layout and for tests.
   [[nodiscard]] CQZChartCandle& candle() { return candle_; }
@@ -152,13 +148,6 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   bool OnCommand(int id, int code, const WindowHandle& child) override;
 
  private:
-  struct PendingRequest {
-    std::u16string code;
-    std::u16string type;
-    std::uint64_t connection = 0;
-    int bars = kFullCount;  // asked for
-  };
-
   // The cross-hair lines, the band and the three labels.
   bool CreateOverlays();
   void Layout();
@@ -167,17 +156,13 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   // A period command: a new type drops the bars of the old one; then the
   // request.
   void SwitchPeriod(std::u16string type);
-  // Empties the chart until the next reply.
+  // The series dropped its bars: the panes, the cross-hair and the tip show
+  // none until the next reply.
   void DropBars();
   void SyncTypeButtons();
   [[nodiscard]] std::u16string ComboType() const;
-  [[nodiscard]] std::int32_t TradingDate() const;
-  void ForgetOtherConnections();
-
-  // Bar updates (chart_wnd_tick.cpp).
-  void ApplyDayTick(std::int32_t trading_date);
-  void ApplyPeriodTick(bool live);
-  bool ApplyMinuteTick(std::int32_t trading_date, bool live);
+  // What the owner's session tells the series now.
+  [[nodiscard]] ChartSession Session() const;
 
   // View changes (chart_wnd_view.cpp).
   void SetView(int end, int start);
@@ -206,22 +191,15 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   [[nodiscard]] std::u16string TipText(const TICK& bar) const;
 
   ChartContext* context_ = nullptr;
-  std::u16string code_ = u"000000";
   int chart_id_ = 0;
-  std::u16string type_ = u"D";
-  int visible_end_ = 60;
-  int visible_start_ = 0;
   int scroll_pos_ = 0;     // the position the view was last set from
   int wanted_scroll_ = 0;  // where the last scroll-bar event put the thumb
-  std::int32_t last_price_ = 0;
   bool dragging_ = false;
   Point press_{};
   Point mouse_{};                       // the last mouse point over a pane
   const CQZBaseChart* over_ = nullptr;  // the pane under the mouse, if any
-  std::deque<PendingRequest> pending_;
 
-  CChartData data_{u"000000"};
-  CPKT quote_;
+  CChartSeries series_;
 
   CQZChartCandle candle_;
   CQZChartVolume volume_;

@@ -101,7 +101,7 @@ void CQZChartWnd::RefreshCrossHair() {
 }
 
 void CQZChartWnd::ShowCrossHair(CQZBaseChart& pane, Point at) {
-  if (data_.Count() == 0) {  // no bars: nothing to point at
+  if (data().Count() == 0) {  // no bars: nothing to point at
     ClearCrossHair();
     return;
   }
@@ -124,7 +124,7 @@ void CQZChartWnd::ShowCrossHair(CQZBaseChart& pane, Point at) {
     time_label_.SetText(u"");
     return;
   }
-  const std::u16string text = TimeLabelText(data_.Bar(index));
+  const std::u16string text = TimeLabelText(data().Bar(index));
   const int top = ChildRect(candle_).bottom - kTimeLabelAbove;
   const int left = at.x - kTimeLabelLeft;
   time_label_.Move({left, top, left + LabelTextSize(text).width + 6, top + kLabelHeight});
@@ -139,19 +139,19 @@ void CQZChartWnd::ClearCrossHair() {
 }
 
 std::u16string CQZChartWnd::TimeLabelText(const TICK& bar) const {
-  if (type_ == u"M") return DateText(bar.date).substr(0, 7);
-  if (type_ == u"J") {
+  if (type() == u"M") return DateText(bar.date).substr(0, 7);
+  if (type() == u"J") {
     std::u16string t = FormatInt(bar.time);
     if (t.size() > 4) t.insert(4, u"/");
     return t;
   }
-  if (!type_.empty() && type_[0] == u'm')
+  if (series_.minute())
     return MonthDayText(bar.date) + u" " + ClockText(bar.time);
   return DateText(bar.date);
 }
 
 std::u16string CQZChartWnd::TipText(const TICK& bar) const {
-  const bool minutes = !type_.empty() && type_[0] == u'm';
+  const bool minutes = series_.minute();
   return chart_text::BarTipText(bar, minutes ? ClockText(bar.time) : std::u16string());
 }
 
@@ -162,7 +162,7 @@ void CQZChartWnd::ShowTipAtRest() {
   }
   const Point p = InPane(candle_, mouse_);
   const int index = candle_.BarUnderMouse(p);
-  const TICK bar = index >= 0 ? data_.Bar(index) : TICK{};
+  const TICK bar = index >= 0 ? data().Bar(index) : TICK{};
   const auto value = static_cast<double>(candle_.ValueAtCursor(p));
   const bool holds =
       index >= 0 && bar.high * (1 + kHoldMargin) > value && value > bar.low - bar.low * kHoldMargin;
@@ -212,9 +212,9 @@ void CQZChartWnd::EndDrag(Point at) {
   int count = 0;
   int old_end = 0;
   {
-    auto hold = data_.Hold();
-    count = data_.Count();
-    old_end = std::min(data_.End(), count);
+    auto hold = data().Hold();
+    count = data().Count();
+    old_end = std::min(data().End(), count);
   }
   int end = 0;
   int start = 0;
@@ -230,7 +230,7 @@ void CQZChartWnd::EndDrag(Point at) {
   }
   SetView(end, start);
   ResetScrollBar();
-  slider_.SetPos(std::min(data_.End(), count) - data_.Start());
+  slider_.SetPos(std::min(data().End(), count) - data().Start());
 }
 
 }  // namespace velloran

@@ -19,9 +19,7 @@ int ScrollLimit(int max, int page) {
 }  // namespace
 
 void CQZChartWnd::SetView(int end, int start) {
-  visible_end_ = end;
-  visible_start_ = start;
-  data_.SetView(end, start);
+  series_.SetVisible(end, start);
   RedrawPanes();
   // The labels under a resting mouse read the new scale at once.
   RefreshCrossHair();
@@ -37,10 +35,10 @@ void CQZChartWnd::ResetScrollBar() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data_.Hold();
-    count = data_.Count();
-    end = std::min(data_.End(), count);
-    start = data_.Start();
+    auto hold = data().Hold();
+    count = data().Count();
+    end = std::min(data().End(), count);
+    start = data().Start();
   }
   const int hidden = std::max(count - std::max(end - start, 0), 0);
   const int page = hidden / 10;
@@ -53,9 +51,9 @@ void CQZChartWnd::ResetSlider() {
   int count = 0;
   int shown = 0;
   {
-    auto hold = data_.Hold();
-    count = data_.Count();
-    shown = std::min(data_.End(), count) - data_.Start();
+    auto hold = data().Hold();
+    count = data().Count();
+    shown = std::min(data().End(), count) - data().Start();
   }
   // A range of 1 to 0 bars would be upside down.
   slider_.SetRange(1, std::max(count, 1));
@@ -106,9 +104,9 @@ void CQZChartWnd::ApplyScroll() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data_.Hold();
-    end = std::min(data_.End(), data_.Count());
-    start = data_.Start();
+    auto hold = data().Hold();
+    end = std::min(data().End(), data().Count());
+    start = data().Start();
   }
   // The same number of bars, moved.
   const int new_start = std::clamp(limit - pos, 0, std::max(hidden, 0));
@@ -118,7 +116,7 @@ void CQZChartWnd::ApplyScroll() {
 void CQZChartWnd::OnSlider(int code) {
   if (code == ctl::kEndScroll) return;
   int end = slider_.GetPos();
-  int start = data_.Start();
+  int start = data().Start();
   if (end - start < 1) {
     start = 0;
     end = 1;

@@ -355,69 +355,33 @@ TEST_F(ChartWindowTest, ScrollingMovesTheViewAndTheSliderToNoBarShowsOne) {
   EXPECT_EQ(chart.data().End(), 100);
 }
 
-TEST_F(ChartWindowTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
+// The merge itself is the series' (tests/chart/chart_series_test.cpp); the
+// window keeps its zoom and scroll bar in line with the bars a trade adds.
+TEST_F(ChartWindowTest, LiveMinuteBarsReachTheSliderAndTheScrollBar) {
   context.trading_date = 20250314;
   context.market_open = true;
   chart.SetType(u"m3");
-  EXPECT_EQ(chart.visible_end(), 400);
   std::vector<BarLine> bars;
   for (int i = 0; i < 20; ++i) {
     const int minutes = 9 * 60 + 30 - 3 * i;
     bars.push_back(
         {20250314, minutes / 60 * 10000 + minutes % 60 * 100, 1000, 1010, 990, 1000 + i, 50});
   }
-  // The reply's quote is a trade the newest bar already holds: its volume
-  // is not added again.
   chart.SetData(DataText(bars), QuoteText(93040, 2, 10, 1000, 1000, 1100, 990, 7, 9000));
-  EXPECT_EQ(chart.data().Bar(0).volume, 50);
-  const std::vector<TICK> before = chart.data().Bars();
-  const auto tick = [&](std::int32_t time, std::int32_t price) {
-    CPKT q;
-    EXPECT_TRUE(q.Parse(QuoteText(time, 2, 10, price, 1000, 1100, 990, 7, 9000)));
-    chart.UpdateQuote(q);
-    return chart.ApplyTick(true);
-  };
-
-  // At or before the newest bar's start: nothing changes.
-  EXPECT_TRUE(tick(93000, 1050));
-  EXPECT_TRUE(tick(92500, 1050));
-  EXPECT_EQ(chart.data().Bars(), before);
-
-  // Closed market: nothing either.
-  context.market_open = false;
-  EXPECT_TRUE(tick(93700, 1050));
-  EXPECT_EQ(chart.data().Bars(), before);
-  context.market_open = true;
-
-  // 7 minutes after a 09:30 start: a flat 09:33 bar and a 09:36 bar that
-  // takes the tick.
-  EXPECT_TRUE(tick(93700, 1050));
+  chart.slider().Send(sys::kKeyDown, sys::kVkHome, 0);  // the fewest bars
+  ASSERT_EQ(chart.data().End() - chart.data().Start(), 1);
+  CPKT q;
+  ASSERT_TRUE(q.Parse(QuoteText(93700, 2, 10, 1050, 1000, 1100, 990, 7, 9000)));
+  chart.UpdateQuote(q);
+  EXPECT_TRUE(chart.ApplyTick(true));
   ASSERT_EQ(chart.data().Count(), 22);
   EXPECT_EQ(chart.slider().GetRangeMax(), 22);
-  EXPECT_EQ(chart.data().End(), 22);  // the view, not full, shows every bar still
-  const TICK flat = chart.data().Bar(1);
-  EXPECT_EQ(flat.time, 93300);
-  EXPECT_EQ(flat.open, 1000);
-  EXPECT_EQ(flat.high, 1000);
-  EXPECT_EQ(flat.close, 1000);
-  EXPECT_EQ(flat.base, 1000);
-  EXPECT_EQ(flat.volume, 0);
-  const TICK taker = chart.data().Bar(0);
-  EXPECT_EQ(taker.time, 93600);
-  EXPECT_EQ(taker.open, 1000);
-  EXPECT_EQ(taker.high, 1050);
-  EXPECT_EQ(taker.low, 1000);
-  EXPECT_EQ(taker.close, 1050);
-  EXPECT_EQ(taker.volume, 7);
-  EXPECT_EQ(chart.data().Bar(2).time, 93000);
-
-  // A bar of an earlier day while the market is open asks for data again.
-  context.trading_date = 20250317;
-  EXPECT_FALSE(tick(93800, 1060));
-  EXPECT_EQ(chart.data().Count(), 22);
-  // Before the dates are known nothing is stale.
-  context.trading_date = 0;
-  EXPECT_TRUE(tick(93800, 1060));
+  EXPECT_EQ(chart.slider().GetPos(), 1);
+  // The newest bar stays at the right end, the thumb with it.
+  ScrollBarControl& bar = chart.scroll_bar();
+  EXPECT_EQ(chart.data().Start(), 0);
+  EXPECT_EQ(bar.pos(), bar.max() - bar.page() + 1);
+  EXPECT_EQ(bar.max(), 21 + 21 / 10);  // 21 bars hidden, and their page
 }
 
 TEST_F(ChartWindowTest, MinuteChartMarksHoursAndTheNewDayAndCrowdedLabelsGiveWay) {
@@ -467,72 +431,8 @@ TEST_F(ChartWindowTest, MinuteChartMarksHoursAndTheNewDayAndCrowdedLabelsGiveWay
   EXPECT_GE(named, lines / 4);
 }
 
-TEST_F(ChartWindowTest, DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate) {
-  chart.SetType(u"D");
-  chart.SetData(DataText(DayWalk(30, sys_days{2025y / March / 14}, 10000)), u"");
-  const auto tick = [&](int sign, std::int32_t change, std::int32_t price, std::int32_t open,
-                        std::int32_t volume = 777777) {
-    CPKT q;
-    EXPECT_TRUE(
-        q.Parse(QuoteText(100000, sign, change, price, open, price + 50, price - 50, 3, volume)));
-    chart.UpdateQuote(q);
-    return chart.ApplyTick(true);
-  };
-  // Before the server sent its dates: no new bar.
-  context.trading_date = 0;
-  tick(2, 100, 10400, 10300);
-  EXPECT_EQ(chart.data().Count(), 30);
-  // The newest bar's own date: updated in place.
-  context.trading_date = 20250314;
-  tick(2, 100, 10400, 10300);
-  TICK bar = chart.data().Bar(0);
-  EXPECT_EQ(chart.data().Count(), 30);
-  EXPECT_EQ(bar.close, 10400);
-  EXPECT_EQ(bar.base, 10300);
-  EXPECT_EQ(bar.volume, 777777);
-  EXPECT_NEAR(bar.high_rate, 150.0 * 100 / 10300, 1e-9);
-  tick(5, 100, 10400, 0);  // no trade yet
-  bar = chart.data().Bar(0);
-  EXPECT_EQ(bar.base, 10500);
-  EXPECT_EQ(bar.open, 10400);
-  EXPECT_EQ(bar.volume, 1);
-  // A change no price can have leaves the base as it was.
-  tick(2, std::numeric_limits<std::int32_t>::min(), 10400, 10300);
-  EXPECT_EQ(chart.data().Bar(0).base, 10500);
-  // A later trading date: one new bar.
-  context.trading_date = 20250317;
-  tick(2, 100, 10450, 10400);
-  EXPECT_EQ(chart.data().Count(), 31);
-  EXPECT_EQ(chart.data().Bar(0).date, 20250317);
-  EXPECT_EQ(chart.data().Bar(0).close, 10450);
-  // Trades at the same price past the volume scale raise it: the day's bar
-  // is not cut at the pane's top.
-  const std::int64_t grown = chart.data().VolumeTop() * 3;
-  tick(2, 100, 10450, 10400, static_cast<std::int32_t>(grown));
-  EXPECT_EQ(chart.data().Bar(0).volume, grown);
-  EXPECT_GE(chart.data().VolumeTop(), grown);
-
-  // Week bars absorb the trade volume when live, the day's volume otherwise.
-  chart.SetType(u"J");
-  const std::int64_t volume = chart.data().Bar(0).volume;
-  tick(2, 100, 10460, 10400);
-  EXPECT_EQ(chart.data().Bar(0).volume, volume + 3);
-  chart.ApplyTick(false);
-  EXPECT_EQ(chart.data().Bar(0).volume, volume + 3 + 777777);
-  EXPECT_EQ(chart.data().Bar(0).close, 10460);
-  // A trading date of the next week (or month) is not merged into the week
-  // (or month) bar before it: the chart asks again.
-  context.trading_date = 20250323;  // still that week's Sunday
-  EXPECT_TRUE(tick(2, 100, 10470, 10400));
-  context.trading_date = 20250324;
-  EXPECT_FALSE(tick(2, 100, 10480, 10400));
-  EXPECT_EQ(chart.data().Bar(0).close, 10470);
-  chart.SetType(u"M");
-  EXPECT_TRUE(tick(2, 100, 10490, 10400));
-  context.trading_date = 20250401;
-  EXPECT_FALSE(tick(2, 100, 10500, 10400));
-  EXPECT_EQ(chart.data().Bar(0).close, 10490);
-}
+// DayTicksUpdateTheNewestBarAndStartOneOnlyOnALaterDate: in
+// tests/chart/chart_series_test.cpp.
 
 TEST_F(ChartWindowTest, PeriodButtonsAndComboSendRequestsWithCountOnlyForDayAndOneMinute) {
   chart.SetType(u"m1");
@@ -788,35 +688,8 @@ TEST_F(ChartWindowTest, TimeLabelsGiveWayAtADaysTurnAndNameWeeksAndMonths) {
   }
 }
 
-TEST_F(ChartWindowTest, RepliesAreTakenOnlyForTheNewestRequestOfTheShownStock) {
-  chart.SetType(u"D");
-  ASSERT_TRUE(chart.Request());
-  chart.SetCode(u"000660");
-  ASSERT_TRUE(chart.Request());
-  EXPECT_TRUE(chart.RequestPending());
-  // Without an echo, replies answer the requests in order.
-  EXPECT_FALSE(chart.AcceptReply(u"", u""));
-  EXPECT_TRUE(chart.AcceptReply(u"", u""));
-  EXPECT_FALSE(chart.RequestPending());
-  EXPECT_FALSE(chart.AcceptReply(u"", u""));  // nothing was asked
-  // With an echo, the reply names its request, even when the reply to an
-  // earlier one was lost.
-  ASSERT_TRUE(chart.Request());
-  chart.SetCode(u"035720");
-  ASSERT_TRUE(chart.Request());
-  EXPECT_TRUE(chart.AcceptReply(u"035720", u"D"));
-  EXPECT_FALSE(chart.RequestPending());
-  ASSERT_TRUE(chart.Request());
-  chart.SetCode(u"000660");
-  ASSERT_TRUE(chart.Request());
-  EXPECT_FALSE(chart.AcceptReply(u"035720", u""));
-  EXPECT_TRUE(chart.AcceptReply(u"000660", u""));
-  // Requests sent before a reconnection are not waited for.
-  ASSERT_TRUE(chart.Request());
-  ++context.connection;
-  EXPECT_FALSE(chart.RequestPending());
-  EXPECT_FALSE(chart.AcceptReply(u"", u""));
-}
+// RepliesAreTakenOnlyForTheNewestRequestOfTheShownStock: in
+// tests/chart/chart_series_test.cpp.
 
 }  // namespace
 }  // namespace velloran
