@@ -291,7 +291,7 @@ ChartSession CQZChartWnd::Session() const {
 }
 
 bool CQZChartWnd::Request(int other_count) {
-  const Packet request = ChartRequest(code_, type_, chart_id_, other_count);
+  const Packet request = ChartRequest(code(), type(), chart_id_, other_count);
   const int bars = request.GetInt(u"CNT", kFullCount);
   SyncTypeButtons();
   if (context_ == nullptr || !context_->SendRequest(request)) return false;
