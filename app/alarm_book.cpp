@@ -25,6 +25,7 @@ ReachedAlarm CAlarmBook::FromPacket(const Packet& alarm, const StoreData& store,
 
 void CAlarmBook::Add(ReachedAlarm alarm) {
   std::erase_if(entries_, [&](const ReachedAlarm& e) { return e.date < alarm.date; });
+  alarm.serial = next_serial_++;
   entries_.push_back(std::move(alarm));
 }
 
@@ -40,6 +41,13 @@ std::size_t CAlarmBook::waiting() const {
 int CAlarmBook::NewestWaiting() const {
   for (int i = static_cast<int>(entries_.size()) - 1; i >= 0; --i) {
     if (!entries_[i].acknowledged) return i;
+  }
+  return -1;
+}
+
+int CAlarmBook::Find(std::uint64_t serial) const {
+  for (int i = static_cast<int>(entries_.size()) - 1; i >= 0; --i) {
+    if (entries_[i].serial == serial) return i;
   }
   return -1;
 }

@@ -20,6 +20,7 @@ struct ReachedAlarm {
   std::int32_t time = 0;       // hhmmss of that quote (0: unknown)
   std::int32_t date = 0;       // the trading date it was reached on
   bool acknowledged = false;
+  std::uint64_t serial = 0;  // given by the book, one a new alarm, never again
 };
 
 class CAlarmBook {
@@ -37,9 +38,12 @@ class CAlarmBook {
   [[nodiscard]] std::size_t waiting() const;
   // The newest alarm not acknowledged yet; -1 when none.
   [[nodiscard]] int NewestWaiting() const;
+  // The index of the alarm with that serial; -1 when the book has it no more.
+  [[nodiscard]] int Find(std::uint64_t serial) const;
 
  private:
   std::vector<ReachedAlarm> entries_;
+  std::uint64_t next_serial_ = 1;
 };
 
 }  // namespace velloran

@@ -25,6 +25,14 @@ std::u16string TimeText(std::int32_t hhmmss) {
   return t.substr(0, 2) + u":" + t.substr(2, 2) + u":" + t.substr(4, 2);
 }
 
+// The list's columns within a row: time, stock, alarm price, price now.
+std::array<Rect, 4> Columns(const Rect& row) {
+  return {Rect{row.left + 6, row.top, row.left + 66, row.bottom},
+          Rect{row.left + 70, row.top, row.left + 230, row.bottom},
+          Rect{row.left + 230, row.top, row.left + 320, row.bottom},
+          Rect{row.left + 320, row.top, row.right - 8, row.bottom}};
+}
+
 std::u16string StockText(const ReachedAlarm& a) {
   return a.name == a.code ? a.code : a.name + u"(" + a.code + u")";
 }
@@ -97,7 +105,17 @@ void CAlarmListWnd::OnMouseWheel(int delta, Point, WParam) {
 
 int CAlarmListWnd::Height() const {
   const int rows = std::clamp(static_cast<int>(book_.entries().size()), 1, kMaxRows);
-  return kHeaderHeight + rows * kRowHeight + 2;
+  return kHeaderHeight + kTitlesHeight + rows * kRowHeight + 2;
+}
+
+Rect CAlarmListWnd::TitlesRect() const {
+  return {1, kHeaderHeight, ClientRect().right - 1, kHeaderHeight + kTitlesHeight};
+}
+
+void CAlarmListWnd::Close() {
+  const bool had_keys = IsInActiveWindow();
+  Show(false);
+  if (had_keys && parent() != nullptr) parent()->Activate();
 }
 
 Rect CAlarmListWnd::SoundRect() const {
@@ -110,7 +128,7 @@ Rect CAlarmListWnd::RowRect(std::size_t index) const {
   const int count = static_cast<int>(book_.entries().size());
   const int position = count - 1 - static_cast<int>(index) - first_shown_;
   if (position < 0 || position >= kMaxRows) return {};
-  const int top = kHeaderHeight + position * kRowHeight;
+  const int top = kHeaderHeight + kTitlesHeight + position * kRowHeight;
   return {1, top, ClientRect().right - 1, top + kRowHeight};
 }
 
@@ -130,10 +148,18 @@ void CAlarmListWnd::OnPaint(DrawContext& dc) {
   dc.FrameRect(sound, Rgb(161, 131, 77));
   dc.SetFont(Font::Points(u"굴림", 9));
   dc.DrawText(muted_ ? u"소리 꺼짐" : u"소리 켜짐", sound, kLine | text_flag::kCenter);
+  const Rect titles = TitlesRect();
+  dc.FillRect(titles, Rgb(234, 234, 234));
+  dc.FillRect({titles.left, titles.bottom - 1, titles.right, titles.bottom}, Rgb(216, 216, 216));
+  dc.SetTextColor(kText);
+  const std::array<Rect, 4> columns = Columns(titles);
+  for (std::size_t c = 0; c < kTitles.size(); ++c) {
+    dc.DrawText(kTitles[c], columns[c], kLine | (c >= 2 ? text_flag::kRight : 0u));
+  }
   const auto& entries = book_.entries();
   if (entries.empty()) {
     dc.SetTextColor(kFaded);
-    dc.DrawText(u"도달한 알람이 없습니다", {8, kHeaderHeight, r.right - 8, kHeaderHeight + kRowHeight},
+    dc.DrawText(u"도달한 알람이 없습니다", {8, titles.bottom, r.right - 8, titles.bottom + kRowHeight},
                 kLine);
     return;
   }
@@ -148,13 +174,12 @@ void CAlarmListWnd::OnPaint(DrawContext& dc) {
     }
     dc.SetFont(Font::Points(u"굴림", 9, a.acknowledged ? 400 : 700));
     dc.SetTextColor(a.acknowledged ? kFaded : kText);
-    dc.DrawText(TimeText(a.time), {row.left + 6, row.top, row.left + 66, row.bottom}, kLine);
-    dc.DrawText(StockText(a), {row.left + 70, row.top, row.left + 230, row.bottom}, kLine);
-    dc.DrawText(FormatNumber(a.alarm_price), {row.left + 230, row.top, row.left + 320, row.bottom},
-                kLine | text_flag::kRight);
+    const std::array<Rect, 4> cells = Columns(row);
+    dc.DrawText(TimeText(a.time), cells[0], kLine);
+    dc.DrawText(StockText(a), cells[1], kLine);
+    dc.DrawText(FormatNumber(a.alarm_price), cells[2], kLine | text_flag::kRight);
     dc.SetTextColor(a.acknowledged ? kFaded : kRise);
-    dc.DrawText(FormatNumber(a.price_now), {row.left + 320, row.top, row.right - 8, row.bottom},
-                kLine | text_flag::kRight);
+    dc.DrawText(FormatNumber(a.price_now), cells[3], kLine | text_flag::kRight);
   }
 }
 
@@ -173,7 +198,7 @@ void CAlarmListWnd::OnLButtonDown(Point p, WParam) {
 
 LResult CAlarmListWnd::WindowProc(WindowMessage& m) {
   if (m.message == msg::kClosePopup) {
-    Show(false);
+    Close();
     return 0;
   }
   return Window::WindowProc(m);
@@ -187,38 +212,70 @@ void CAlarmListWnd::OnKeyDown(WParam key) {
   } else if (key == sys::kVkDown) {
     Select(selected_ - 1);
   } else if (key == sys::kVkEscape) {
-    Show(false);
+    Close();
   }
 }
 
 // --- the center -------------------------------------------------------------
 
-CAlarmCenter::CAlarmCenter(CSessionData& session)
-    : session_(session), notice_([this] {
-        const int newest = book_.NewestWaiting();
-        if (newest >= 0) AcknowledgeAndPick(static_cast<std::size_t>(newest));
-      }),
-      sound_(UiLoop()) {}
+CAlarmCenter::CAlarmCenter(CSessionData& session) : session_(session), sound_(UiLoop()) {
+  for (auto& notice : notices_) {
+    notice = std::make_unique<CAlarmNotice>([this](std::uint64_t serial) {
+      const int index = book_.Find(serial);
+      if (index >= 0) AcknowledgeAndPick(static_cast<std::size_t>(index));
+    });
+  }
+}
+
+CAlarmCenter::~CAlarmCenter() {
+  if (fold_timer_ != 0) UiLoop().StopTimer(fold_timer_);
+}
 
 bool CAlarmCenter::Create(Window& frame) {
   frame_ = &frame;
   WindowStyle hidden;
   hidden.visible = false;
-  return notice_.Create(&frame, 0, {0, 0, CAlarmNotice::kWidth, CAlarmNotice::kHeight}, u"",
-                        hidden);
+  for (auto& notice : notices_) {
+    if (!notice->Create(&frame, 0, {0, 0, CAlarmNotice::kWidth, CAlarmNotice::kHeight}, u"",
+                        hidden))
+      return false;
+  }
+  return true;
 }
 
 void CAlarmCenter::Layout(const Rect& client, int foot_top) {
   client_ = client;
   foot_top_ = foot_top;
-  if (!notice_.IsCreated()) return;
-  const int right = client.right - 8;
-  const int bottom = foot_top - 8;
-  notice_.Move({right - CAlarmNotice::kWidth, bottom - CAlarmNotice::kHeight, right, bottom});
+  PlaceNotices();
   if (list_ && list_->IsCreated()) {
     const Point corner = frame_->ClientToScreen({client.right - 8, foot_top - 4});
     list_->Move({corner.x - CAlarmListWnd::kWidth, corner.y - list_->Height(), corner.x, corner.y});
   }
+}
+
+// The newest on top: the oldest on show stands lowest, in the corner.
+void CAlarmCenter::PlaceNotices() {
+  if (frame_ == nullptr) return;
+  const Rect area = notice_area_ ? notice_area_()
+                                 : Rect{client_.left, client_.top, client_.right, foot_top_};
+  const int pitch = CAlarmNotice::kHeight + kNoticeGap;
+  notices_fit_ = std::clamp((area.height() - kNoticeMargin + kNoticeGap) / pitch, 1, kMaxNotices);
+  const int right = area.right - kNoticeMargin;
+  const int bottom = area.bottom - kNoticeMargin;
+  const std::size_t shown = std::min(shown_.size(), notices_.size());
+  for (std::size_t k = 0; k < notices_.size(); ++k) {
+    const int from_bottom = static_cast<int>(shown) - 1 - static_cast<int>(k);
+    const int top = bottom - CAlarmNotice::kHeight - std::max(from_bottom, 0) * pitch;
+    notices_[k]->Move({right - CAlarmNotice::kWidth, top, right, top + CAlarmNotice::kHeight});
+  }
+}
+
+std::vector<CAlarmNotice*> CAlarmCenter::ShownNotices() const {
+  std::vector<CAlarmNotice*> shown;
+  for (const auto& notice : notices_) {
+    if (notice->IsVisible()) shown.push_back(notice.get());
+  }
+  return shown;
 }
 
 Packet* CAlarmCenter::Settings() const {
@@ -241,12 +298,23 @@ void CAlarmCenter::OnAlarm(const Packet& alarm) {
   // (a record cut short) "reaches" it, which is nothing to tell.
   if (reached.alarm_price <= 0) return;
   book_.Add(std::move(reached));
+  shown_.push_back({book_.entries().back().serial, UiLoop().clock().Steady() + kFoldAfter});
   if (!muted()) sound_.Play();
   Refresh();
 }
 
 void CAlarmCenter::Acknowledge(std::size_t index) {
+  if (index >= book_.entries().size()) return;
   book_.Acknowledge(index);
+  const std::uint64_t serial = book_.entries()[index].serial;
+  std::erase_if(shown_, [&](const ShownAlarm& s) { return s.serial == serial; });
+  Refresh();
+}
+
+void CAlarmCenter::Fold() {
+  fold_timer_ = 0;
+  const auto now = UiLoop().clock().Steady();
+  std::erase_if(shown_, [&](const ShownAlarm& s) { return s.fold_at <= now; });
   Refresh();
 }
 
@@ -259,7 +327,7 @@ void CAlarmCenter::AcknowledgeAndPick(std::size_t index) {
 
 void CAlarmCenter::ToggleList() {
   if (list_ && list_->IsVisible()) {
-    list_->Show(false);
+    list_->Close();
     return;
   }
   if (!list_) {
@@ -281,17 +349,38 @@ void CAlarmCenter::ToggleList() {
                                            : static_cast<int>(book_.entries().size()) - 1);
   Layout(client_, foot_top_);
   list_->Show(true);
+  // The keys go to the list at once: Enter acknowledges the selected row.
+  list_->Activate();
   list_->SetFocus();
   // A press anywhere else closes it, as with the other pop-ups.
   PostMessage(frame_->handle(), msg::kRegisterPopup, list_->handle().id(), 0);
 }
 
 void CAlarmCenter::Refresh() {
-  const int newest = book_.NewestWaiting();
-  if (newest >= 0) {
-    notice_.ShowAlarm(book_.entries()[static_cast<std::size_t>(newest)], book_.waiting());
-  } else {
-    notice_.Show(false);
+  // What a new date took from the book is on show no more; nor the oldest
+  // past the room there is.
+  std::erase_if(shown_, [&](const ShownAlarm& s) { return book_.Find(s.serial) < 0; });
+  PlaceNotices();
+  const std::size_t room = static_cast<std::size_t>(notices_fit_);
+  if (shown_.size() > room) shown_.erase(shown_.begin(), shown_.end() - room);
+  for (std::size_t k = 0; k < notices_.size(); ++k) {
+    CAlarmNotice& notice = *notices_[k];
+    if (k >= shown_.size()) {
+      notice.Show(false);
+      continue;
+    }
+    const ReachedAlarm& alarm =
+        book_.entries()[static_cast<std::size_t>(book_.Find(shown_[shown_.size() - 1 - k].serial))];
+    notice.ShowAlarm(alarm, k == 0 ? book_.waiting() : 0);
+  }
+  PlaceNotices();
+  if (fold_timer_ != 0) UiLoop().StopTimer(fold_timer_);
+  fold_timer_ = 0;
+  if (!shown_.empty()) {
+    const auto now = UiLoop().clock().Steady();
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(shown_.front().fold_at - now);
+    fold_timer_ = UiLoop().StartTimer(std::max(wait, std::chrono::milliseconds(0)), false,
+                                      [this] { Fold(); });
   }
   if (list_ && list_->IsCreated()) {
     Layout(client_, foot_top_);

@@ -101,6 +101,16 @@ int CMainFrame::OnCreate() {
   alarms_->SetOnChange([this] {
     foot_bar_.SetAlarms(alarms_->book().waiting(), alarms_->book().entries().size());
   });
+  // The notices stand over the tile wall's lower right corner, clear of its
+  // scroll bars and of the time machine: over the charts' pane they would
+  // hide its scroll bar, zoom slider and axis.
+  alarms_->SetNoticeArea([this] {
+    const auto* view = dynamic_cast<const CQZView*>(qz_.get());
+    if (view == nullptr || !view->IsCreated()) return Rect{};
+    const Rect free = view->FreeArea();
+    const Point at = ScreenToClient(view->ClientToScreen({free.left, free.top}));
+    return free.Offset(at.x - free.left, at.y - free.top);
+  });
   SetText(u"Velloran");
 
   session_.SetWindows({handle(), hoga_->handle(), qz_->handle(), top_bar_->handle()});
@@ -210,6 +220,7 @@ void CMainFrame::OnTimer(int id) {
 }
 
 void CMainFrame::RefreshStatus() {
+  alarms_->PlaceNotices();  // after the splitters moved
   if (!driver_) return;
   const LinkStatus link = driver_->Status();
   const Clock::SteadyTime now = UiLoop().clock().Steady();

@@ -267,15 +267,33 @@ void CQZListCtrl::OnDestroy() {
 
 // ---- painting
 
+void CQZListCtrl::SetEmptyText(std::u16string text) {
+  if (text == empty_text_) return;
+  empty_text_ = std::move(text);
+  Invalidate();
+}
+
 void CQZListCtrl::OnPaint(DrawContext& dc) {
   if (session_ == nullptr) {
     ListCtrl::OnPaint(dc);
     return;
   }
-  const auto data = session_->Read();
-  paint_data_ = &*data;
-  ListCtrl::OnPaint(dc);
-  paint_data_ = nullptr;
+  {
+    const auto data = session_->Read();
+    paint_data_ = &*data;
+    ListCtrl::OnPaint(dc);
+    paint_data_ = nullptr;
+  }
+  if (ItemCount() > 0 || empty_text_.empty()) return;
+  const Rect rows = RowsArea();
+  const Rect band{rows.left, rows.top + 10, rows.right, std::min(rows.bottom, rows.top + 40)};
+  dc.FillRect(band, kRowBackground);  // the column lines stop under the text
+  dc.SetFont(Font::Points(u"굴림", 10));
+  dc.SetTextColor(kEmptyTextColor);
+  dc.SetTransparentBackground(true);
+  dc.DrawText(empty_text_, {band.left + 10, band.top, band.right - 10, band.bottom},
+              text_flag::kSingleLine | text_flag::kVCenter | text_flag::kCenter |
+                  text_flag::kNoPrefix | text_flag::kEndEllipsis);
 }
 
 void CQZListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {

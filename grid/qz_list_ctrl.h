@@ -54,6 +54,10 @@ class CQZListCtrl : public ListCtrl {
   void Clear();
   // A live quote of the stock: repaints its row when it is in view.
   void RedrawRecord(std::u16string_view code);
+  // What the grid says in its rows' place while it has no row.
+  void SetEmptyText(std::u16string text);
+  [[nodiscard]] const std::u16string& empty_text() const { return empty_text_; }
+  static constexpr Color kEmptyTextColor = Rgb(110, 110, 110);
 
   // The column set of a list: the layout file's descriptors, or the
   // defaults when it has none (or cannot be read).
@@ -120,7 +124,8 @@ class CQZListCtrl : public ListCtrl {
     Color background;
     Bitmap picture;
   };
-  std::vector<BadgePicture> badges_;  // the strip's images over each background
+  std::vector<BadgePicture> badges_;
+  std::u16string empty_text_;  // the strip's images over each background
 };
 
 }  // namespace velloran

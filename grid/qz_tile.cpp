@@ -137,6 +137,7 @@ void CQZTile::Rebuild(bool fresh) {
   std::reverse(codes_.begin(), codes_.end());
   Sort();
   Place(true);
+  if (codes_.empty()) Invalidate();
 }
 
 void CQZTile::SetSort(int key, bool ascending) {
@@ -257,6 +258,23 @@ void CQZTile::Place(bool repaint) {
 
 void CQZTile::ScrollTo(int y) {
   if (scroller_.ScrollTo(y)) Place();
+}
+
+void CQZTile::SetEmptyText(std::u16string text) {
+  if (text == empty_text_) return;
+  empty_text_ = std::move(text);
+  Invalidate();
+}
+
+void CQZTile::OnPaint(DrawContext& dc) {
+  if (!codes_.empty() || empty_text_.empty()) return;
+  dc.SetFont(Font::Points(u"굴림", 10));
+  dc.SetTextColor(kEmptyTextColor);
+  dc.SetTransparentBackground(true);
+  const Rect c = ClientRect();
+  dc.DrawText(empty_text_, {c.left + 10, c.top + 40, c.right - 10, c.top + 70},
+              text_flag::kSingleLine | text_flag::kVCenter | text_flag::kCenter |
+                  text_flag::kNoPrefix | text_flag::kEndEllipsis);
 }
 
 void CQZTile::OnSize(int, int) {

@@ -61,6 +61,10 @@ class CQZTile : public Window, public TileSource {
   // Where a tile press sends the stock (the top bar) and its price (the work area).
   void SetTargets(WindowHandle top_bar, WindowHandle work_area);
   void ScrollTo(int y);
+  // What the wall says while the result has no record (none before the first).
+  void SetEmptyText(std::u16string text);
+  [[nodiscard]] const std::u16string& empty_text() const { return empty_text_; }
+  static constexpr Color kEmptyTextColor = Rgb(110, 110, 110);
 
   // Every record's code in order (first is top left); before the first
   // result, ten blank places.
@@ -82,6 +86,7 @@ class CQZTile : public Window, public TileSource {
  protected:
   int OnCreate() override;
   void OnSize(int width, int height) override;
+  void OnPaint(DrawContext& dc) override;
   void OnLButtonDown(Point p, WParam flags) override;
   void OnMouseWheel(int delta, Point p, WParam flags) override;
 
@@ -109,6 +114,7 @@ class CQZTile : public Window, public TileSource {
   int screen_ = 0;  // of the last rebuild
   WindowHandle top_bar_;
   WindowHandle work_area_;
+  std::u16string empty_text_;
 };
 
 }  // namespace velloran

@@ -28,6 +28,24 @@ std::u16string SearchTimeText(const std::u16string& text) {
          text.substr(10, 2);
 }
 
+const char16_t* ScreenName(int screen) {
+  switch (screen) {
+    case code::kScreenSurging: return u"급등주";
+    case code::kScreenBoxRange: return u"박스권";
+    case code::kScreenNews: return u"재료주";
+    case code::kScreenReverse: return u"현재역상";
+    case code::kScreenPastReverse: return u"과거역상";
+    case code::kSavedScreen: return u"내 검색";
+    case code::kAlarm: return u"알람";
+    case code::kClosingWatch: return u"종가";
+    default: return u"검색";
+  }
+}
+
+const char16_t* MarketName(int market) {
+  return market == 1 ? u"코스피" : market == 2 ? u"코스닥" : u"전체";
+}
+
 }  // namespace
 
 CQZView::CQZView(CSessionData& session) : session_(session), time_(session), tiles_(session) {
@@ -111,6 +129,9 @@ void CQZView::OnResult() {
     sort_key_ = kSortNone;
     ascending_ = true;
   }
+  const std::u16string empty = EmptyText();
+  tiles_.SetEmptyText(empty);
+  grid_.SetEmptyText(empty);
   Refresh(fresh);
   time_.FillDates();
 }
@@ -243,6 +264,34 @@ Rect CQZView::StaleTagRect() const {
   return {std::min(left, right - 248), 8, right - 248, 29};
 }
 
+std::u16string CQZView::PastText() const {
+  if (!past() || search_time_.size() < 5) return {};
+  return u"과거 " + search_time_.substr(search_time_.size() - 5) + u" · 재검색으로 실시간";
+}
+
+std::u16string CQZView::EmptyText() const {
+  std::u16string text = ScreenName(session_.current_screen());
+  text += u" · ";
+  text += MarketName(session_.market_filter());
+  if (session_.screening_check() == 1) text += u" · 매수강도적용";
+  return text + u": 포착된 종목이 없습니다";
+}
+
+Rect CQZView::FreeArea() const {
+  const Rect c = ClientRect();
+  const int right = c.right - (TimeControlWanted() ? kTimeWidth : 0);
+  // Clear of the vertical and the horizontal scroll bar.
+  constexpr int kBar = CQZTile::kBarWidth + 2;
+  return {0, kHeaderHeight, std::max(0, right - kBar), std::max(kHeaderHeight, c.bottom - kBar)};
+}
+
+// The stale tag's place, widened to the left as far as the sort boxes.
+Rect CQZView::PastTagRect() const {
+  const Rect stale = StaleTagRect();
+  return {std::min(stale.left, std::max(SortBox(kSortBoxes).right + 6, stale.right - 230)),
+          stale.top, stale.right, stale.bottom};
+}
+
 void CQZView::OnPaint(DrawContext& dc) {
   PaintHeader(dc);
 }
@@ -256,12 +305,18 @@ void CQZView::PaintHeader(DrawContext& dc) {
   const unsigned one_line = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kNoPrefix;
   dc.SetTextColor(kText);
   dc.DrawText(u"검색시간", {right - 240, 8, right - 184, 29}, one_line | text_flag::kCenter);
-  dc.SetTextColor(live_ ? kSearchTimeColor : kStaleColor);
+  dc.SetTextColor(!live_ ? kStaleColor : past() ? kPastColor : kSearchTimeColor);
   dc.DrawText(search_time_, {right - 184, 8, right - 50, 29}, one_line);
   if (!live_ || request_failed_) {
     dc.SetTextColor(kSearchTimeColor);
     dc.DrawText(live_ ? std::u16string(u"요청 실패") : stop_text_, StaleTagRect(),
                 one_line | text_flag::kRight);
+  } else if (past()) {
+    // Live prices stand beside a past result: the header says so plainly.
+    dc.SetFont(Font::Points(u"굴림", 9, 700));
+    dc.SetTextColor(kPastColor);
+    dc.DrawText(PastText(), PastTagRect(), one_line | text_flag::kRight | text_flag::kEndEllipsis);
+    dc.SetFont(HeaderFont());
   }
   if (session_.display_mode() != 0) return;
   for (int key = 1; key <= kSortBoxes; ++key) {

@@ -14,6 +14,7 @@
 #include "grid/qz_list_ctrl.h"
 #include "grid/qz_tile.h"
 #include "grid/qz_time.h"
+#include "net/message_codes.h"
 #include "platform/button_control.h"
 #include "platform/window.h"
 
@@ -35,6 +36,7 @@ class CQZView : public Window, public FramePane {
   static constexpr Color kText = Rgb(50, 50, 50);
   static constexpr Color kSearchTimeColor = Rgb(207, 0, 0);
   static constexpr Color kStaleColor = Rgb(150, 150, 150);
+  static constexpr Color kPastColor = Rgb(120, 40, 170);  // a past moment on show
   static constexpr Color kButtonFace = Rgb(227, 227, 227);
   static constexpr Color kTriangleOutline = Rgb(128, 128, 128);
   static constexpr Color kTriangleFill = Rgb(216, 216, 216);
@@ -53,6 +55,17 @@ class CQZView : public Window, public FramePane {
   // The last request for a screen did not go out: the list shown stays, and
   // the header says 요청 실패 in the stale tag's place until one does.
   [[nodiscard]] bool request_failed() const { return request_failed_; }
+  // A past moment of the time machine is on show: the header says which
+  // minute, in a colour of its own, until a re-search returns to live.
+  [[nodiscard]] bool past() const { return shown_screen_ == code::kScreenPastReverse; }
+  [[nodiscard]] std::u16string PastText() const;
+  [[nodiscard]] Rect PastTagRect() const;
+  // What the tiles and the grid say when the result is empty: the screen and
+  // its filters, "박스권 · 코스닥: 포착된 종목이 없습니다".
+  [[nodiscard]] std::u16string EmptyText() const;
+  // The corner of the tile wall or grid that no scroll bar and no time
+  // machine covers, in view coordinates (price alarm notices stand there).
+  [[nodiscard]] Rect FreeArea() const;
 
   // Asks again for the shown screen (the reverse phase instead of a past
   // moment); only while connected.

@@ -865,6 +865,11 @@ std::u16string Window::Text() const {
 void Window::SetFocus() {
   if (widget_) widget_->setFocus(Qt::OtherFocusReason);
 }
+void Window::Activate() {
+  if (!widget_) return;
+  widget_->window()->raise();
+  widget_->window()->activateWindow();
+}
 bool Window::HasFocus() const {
   return widget_ && widget_->hasFocus();
 }

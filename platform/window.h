@@ -86,6 +86,10 @@ class Window : public MessageWindow {
 
   void SetFocus();
   [[nodiscard]] bool HasFocus() const;
+  // Makes the top-level window or pop-up this window lies in the active one,
+  // so that the keys come to its focus (a tool pop-up is not made active by
+  // the system when it shows).
+  void Activate();
   // Mouse messages keep coming to this window while the capture lasts, even
   // outside it.
   void SetCapture();

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/alarm_center.h"
+#include "grid/qz_view.h"
 #include "app/settings_files.h"
 #include "net/packet_message.h"
 #include "net/stock_code.h"
@@ -65,6 +67,22 @@ class AlarmTest : public ::testing::Test {
     }
   }
 
+  // Writes the part of the frame's picture around rect (frame client
+  // coordinates) for the README, when VELLORAN_PICTURES names a directory.
+  void Picture(const Bitmap& shot, const Rect& rect, const std::string& name) {
+    const char* pictures = std::getenv("VELLORAN_PICTURES");
+    if (pictures == nullptr) return;
+    Bitmap part(rect.width(), rect.height());
+    DrawContext dc(part);
+    dc.DrawBitmap(shot, -rect.left, -rect.top);
+    EXPECT_TRUE(part.SavePng(std::string(pictures) + "/" + name));
+  }
+  Rect InFrame(const Window& w) {
+    const Rect r = w.WindowRect();
+    const Point at = rig.frame.ScreenToClient({r.left, r.top});
+    return r.Offset(at.x - r.left, at.y - r.top);
+  }
+
   DemoMarket market{{}, 300, /*alarm_now=*/true};
   FrameRig rig{market.endpoint()};
   int sounds = 0;
@@ -85,7 +103,10 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   testing_host::Settle();
   ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "alarm_frame.png"));
   ASSERT_TRUE(alarms.notice().SaveScreenshot(::testing::TempDir() + "alarm_notice.png"));
-  // The notice stands in the lower right corner, above the foot bar.
+  if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
+    EXPECT_TRUE(alarms.notice().SaveScreenshot(std::string(pictures) + "/alarm_notice.png"));
+  }
+  // The notice stands in the right half, above the foot bar.
   const Rect notice = alarms.notice().WindowRect();
   const Rect foot = rig.frame.foot_bar().WindowRect();
   EXPECT_LE(notice.bottom, foot.top);
@@ -97,6 +118,13 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   EXPECT_TRUE(alarms.list()->IsVisible());
   EXPECT_EQ(alarms.list()->selected(), 0);
   ASSERT_TRUE(alarms.list()->SaveScreenshot(::testing::TempDir() + "alarm_list.png"));
+  // The list carries its column titles.
+  const Rect titles = alarms.list()->TitlesRect();
+  EXPECT_GT(testing_host::CountNear(alarms.list()->Render(), titles, Rgb(50, 50, 50)), 40);
+  EXPECT_EQ(alarms.list()->RowRect(0).top, titles.bottom);
+  if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
+    EXPECT_TRUE(alarms.list()->SaveScreenshot(std::string(pictures) + "/alarm_list.png"));
+  }
   SimulateKey(*alarms.list(), sys::kVkReturn);
   testing_host::Settle();
   EXPECT_EQ(alarms.book().waiting(), 0u);
@@ -162,6 +190,52 @@ TEST_F(AlarmTest, AReachedAlarmShowsSoundsAndWaitsUntilAcknowledged) {
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       u"<PKT><GBN>0</GBN><CFG>2</CFG><MUTE>1</MUTE></PKT>"),
             lines.end());
+}
+
+// The notices cover no control: not the charts' pane (scroll bars, zoom
+// sliders, axes), nor the tile wall's scroll bar, the time machine or the
+// header. Several stack, the newest on top, three at most; after eight
+// seconds they fold into the foot bar's mark and wait in the day's list.
+TEST_F(AlarmTest, NoticesStackClearOfEveryControlAndFoldIntoTheFootBar) {
+  CAlarmCenter& alarms = rig.frame.alarms();
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().waiting() == 1; }, 10000));
+  const ReachedAlarm first = alarms.book().entries().front();
+  rig.Step(milliseconds(2000));
+  PostAlarms(first.code, first.alarm_price + 1, 3);
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().entries().size() == 4; }));
+  testing_host::Settle();
+  const std::vector<CAlarmNotice*> shown = alarms.ShownNotices();
+  ASSERT_EQ(shown.size(), 3u);  // the first alarm's notice folded early
+  const auto& entries = alarms.book().entries();
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    EXPECT_EQ(shown[k]->alarm().serial, entries[entries.size() - 1 - k].serial);
+    if (k > 0) {
+      EXPECT_LT(shown[k - 1]->WindowRect().bottom, shown[k]->WindowRect().top);
+    }
+  }
+  auto& view = dynamic_cast<CQZView&>(rig.frame.qz_view());
+  std::vector<Rect> controls{rig.frame.chart_view().WindowRect(),
+                             view.time_control().WindowRect(),
+                             view.research_button().WindowRect()};
+  ASSERT_TRUE(view.time_control().IsVisible());
+  if (view.tiles().scroll_bar().IsVisible()) controls.push_back(view.tiles().scroll_bar().WindowRect());
+  for (const CAlarmNotice* notice : shown) {
+    const Rect n = notice->WindowRect();
+    EXPECT_TRUE(view.tiles().WindowRect().Contains({n.left, n.top}));
+    for (const Rect& c : controls) EXPECT_TRUE(n.Intersect(c).IsEmpty()) << c.left << "," << c.top;
+  }
+  const Rect top = InFrame(*shown.front());
+  const Rect bottom = InFrame(*shown.back());
+  Picture(rig.frame.Render(), {top.left - 40, top.top - 30, bottom.right + 130, bottom.bottom + 60},
+          "alarm_stack.png");
+
+  // Eight seconds after they came they fold; they wait in the list.
+  rig.Step(CAlarmCenter::kFoldAfter - milliseconds(1));
+  EXPECT_EQ(alarms.ShownNotices().size(), 3u);
+  rig.Step(milliseconds(1));
+  EXPECT_TRUE(alarms.ShownNotices().empty());
+  EXPECT_EQ(alarms.book().waiting(), 4u);
+  EXPECT_EQ(rig.frame.foot_bar().AlarmText(), u"알람 4건 확인 대기");
 }
 
 // A burst of alarms is not a player process each: one sound at a time, one

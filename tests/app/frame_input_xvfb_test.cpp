@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "net/packet_message.h"
+#include "platform/window_messages.h"
 #include "tests/app/frame_rig.h"
 
 namespace velloran {
@@ -126,6 +128,43 @@ TEST(FrameInputXvfb, OnlyTheTitleBarMovesTheFrameAndItsButtonsWork) {
   click(frame.title_bar().close_button());
   EXPECT_TRUE(RunUntil([&] { return !frame.IsCreated(); }, 5000));
   RemoveMessageHook(hook);
+}
+
+// The day's alarm list takes the keys when the foot bar opens it: Enter
+// acknowledges the selected (newest) row with no click on the list first.
+TEST(FrameInputXvfb, TheAlarmListTakesEnterAsSoonAsItOpens) {
+  FrameRig rig({u"127.0.0.1", 1, u"demo"});
+  CMainFrame& frame = rig.frame;
+  ASSERT_TRUE(frame.CreateFrame(kLargeWork, kLargeScreen));
+  frame.ShowNormal();
+  CAlarmCenter& alarms = frame.alarms();
+  auto alarm = std::make_unique<Packet>(0);
+  alarm->AddInt(u"IDX", 3010);
+  alarm->AddText(u"SHCODE", u"005930");
+  alarm->AddInt(u"PRC", 1000);
+  ASSERT_TRUE(PostPacket(frame.handle(), msg::kAlarmReached, std::move(alarm), true, 0));
+  ASSERT_TRUE(RunUntil([&] { return alarms.book().waiting() == 1; }, 5000));
+  CFrameFootBar& bar = frame.foot_bar();
+  const Rect mark = bar.AlarmRect();
+  const Point on_mark = bar.ClientToScreen({mark.left + 10, mark.top + 5});
+  // The frame is on the screen once the foot bar hears the pointer.
+  bool heard = false;
+  const int hook = AddMessageHook([&](const WindowHandle& target, const WindowMessage& m) {
+    heard = heard || (m.message == sys::kMouseMove && target == bar.handle());
+  });
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        Pointer(At({on_mark.x, on_mark.y + (heard ? 0 : 1)}));
+        return RunUntil([&] { return heard; }, 200);
+      },
+      5000));
+  RemoveMessageHook(hook);
+  Pointer("click 1");
+  ASSERT_TRUE(
+      RunUntil([&] { return alarms.list() != nullptr && alarms.list()->IsVisible(); }, 5000));
+  ASSERT_TRUE(RunUntil([&] { return alarms.list()->HasFocus(); }, 5000));
+  Pointer("key Return");
+  EXPECT_TRUE(RunUntil([&] { return alarms.book().waiting() == 0; }, 5000));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -328,6 +329,11 @@ TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
   EXPECT_EQ(session->Read()->time_machine_time, htime);
   EXPECT_EQ(view().search_time(), past.substr(4, 2) + u"/" + past.substr(6, 2) + u" 15:19");
   EXPECT_EQ(minutes.GetCurSel(), 1);  // the past screen keeps its list
+  // The header says plainly that the past is on show, in its own colour.
+  EXPECT_TRUE(view().past());
+  EXPECT_EQ(view().PastText(), u"과거 15:19 · 재검색으로 실시간");
+  EXPECT_GT(testing_host::CountColour(view().Render(), view().PastTagRect(), CQZView::kPastColor),
+            20);
   const std::size_t past_records = Records().size();
   ASSERT_GT(past_records, 0u);
 
@@ -349,6 +355,9 @@ TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
   Click(view().research_button(), {10, 10});
   AwaitResult(sent + 4);
   EXPECT_EQ(session->current_screen(), code::kScreenReverse);
+  EXPECT_FALSE(view().past());
+  EXPECT_EQ(testing_host::CountColour(view().Render(), view().PastTagRect(), CQZView::kPastColor),
+            0);
   EXPECT_EQ(time.selected_date(), past);  // the stored date stays selected
   EXPECT_EQ(minutes.GetCount(), 380);
 
@@ -359,6 +368,34 @@ TEST_F(WorkAreaTest, TheTimeMachinePicksAPastMinute) {
   ASSERT_EQ(minutes.GetCount(), 5);
   EXPECT_EQ(minutes.GetText(0), u"09:05");
   EXPECT_EQ(minutes.GetText(4), u"09:01");
+}
+
+// A screen that caught nothing says so, with its filters, in tiles and grid alike.
+TEST_F(WorkAreaTest, AnEmptyResultSaysTheScreenCaughtNothing) {
+  Drain();
+  session->set_market_filter(2);
+  session->set_screening_check(0);
+  struct Case {
+    int mode;
+    int screen;
+    const char16_t* text;
+  };
+  for (const Case& c : {Case{0, code::kScreenBoxRange, u"박스권 · 코스닥: 포착된 종목이 없습니다"},
+                        Case{1, code::kScreenSurging, u"급등주 · 코스닥: 포착된 종목이 없습니다"}}) {
+    session->set_display_mode(c.mode);
+    (void)session->SwitchScreen(c.screen);  // no record
+    view().Send(msg::kNotify, code::kScreenRequest, 0);
+    testing_host::Settle();
+    Window& pane = c.mode == 0 ? static_cast<Window&>(view().tiles()) : view().grid();
+    ASSERT_TRUE(pane.IsVisible());
+    EXPECT_EQ(c.mode == 0 ? view().tiles().empty_text() : view().grid().empty_text(), c.text);
+    const Rect rows = c.mode == 0 ? pane.ClientRect() : view().grid().RowsArea();
+    EXPECT_GT(testing_host::CountNear(pane.Render(), rows, CQZTile::kEmptyTextColor), 40) << c.mode;
+    if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
+      EXPECT_TRUE(view().SaveScreenshot(std::string(pictures) + "/empty_" +
+                                        std::to_string(c.mode) + ".png"));
+    }
+  }
 }
 
 }  // namespace

@@ -92,4 +92,17 @@ inline int CountColour(const Bitmap& b, const Rect& r, Color c) {
   return n;
 }
 
+// Pixels within `tolerance` of a colour in every channel: text, whose edges
+// are blended with what lies under it.
+inline int CountNear(const Bitmap& b, const Rect& r, Color c, int tolerance = 40) {
+  const auto near = [&](int a, int e) { return a >= e - tolerance && a <= e + tolerance; };
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      const Color p = b.PixelAt(x, y);
+      n += near(p.r, c.r) && near(p.g, c.g) && near(p.b, c.b);
+    }
+  return n;
+}
+
 }  // namespace velloran::testing_host
