@@ -183,6 +183,10 @@ Percentiles Latency(int rate, int seconds, bool with_view, long* frames, long* r
   socket.SetOrderBookView(with_view ? static_cast<OrderBookLink*>(&view) : &routed);
   (void)socket.ConnectTo(u"127.0.0.1", writer.port());
   UiLoop().RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
+  // The socket passes on only the snapshot of the stock it last asked for.
+  Packet ask(code::kOrderBook);
+  ask.AddText(u"SHCODE", u"000100");
+  (void)socket.Send(ask);
   writer.Start();
   const long frames_before = view.frames();
   const long rows_before = view.canvas().rows_painted();
