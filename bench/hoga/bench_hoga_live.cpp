@@ -180,7 +180,7 @@ Percentiles Latency(int rate, int seconds, bool with_view, long* frames, long* r
   std::vector<double> latencies;
   RoutedOnly routed(writer, latencies);
   CQZSocket socket(session, u"bench");
-  socket.SetOrderBookView(with_view ? static_cast<OrderBookLink*>(&view) : &routed);
+  socket.SetOrderBookView(with_view ? static_cast<OrderBookLink*>(&view.feed()) : &routed);
   (void)socket.ConnectTo(u"127.0.0.1", writer.port());
   UiLoop().RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
   // The socket passes on only the snapshot of the stock it last asked for.
