@@ -115,7 +115,7 @@ class CHogaFeed : public OrderBookLink {
   std::thread thread_;
   std::atomic<bool> run_{false};
   mutable std::mutex targets_lock_;
-  HogaTargets targets_;  // under targets_lock_
+  HogaTargets targets_;         // under targets_lock_
   std::u16string routed_code_;  // user-interface thread only
 
   // Written by the thread only.

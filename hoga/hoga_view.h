@@ -3,9 +3,10 @@
 // frame's upper left pane. Its model and thread (CHogaFeed) take the packets
 // the session socket routes to the book; after each change the thread posts
 // the window a copy of the book and the quotes it parsed, and the window
-// paints what differs from what it shows, at most once a display frame. Beside the canvas it holds the memo,
-// the trade list, the stock's tile (bound to the view's own record of the
-// stock), a price tool tip, and the replay window it opens.
+// paints what differs from what it shows, at most once a display frame.
+// Beside the canvas it holds the memo, the trade list, the stock's tile
+// (bound to the view's own record of the stock), a price tool tip, and the
+// replay window it opens.
 
 #include <chrono>
 #include <memory>

@@ -364,7 +364,8 @@ TEST_F(FeedTest, TheThreadBlocksOnItsQueueAndStopsWithPacketsLeft) {
   constexpr int kUpdates = 500;
   std::thread pusher([this] {
     for (int i = 1; i <= kUpdates; ++i)
-      feed.PushPacket(BookUpdate(u"000100", BookLine(Ladder(51100, 51000, 100, i), 100000 + i % 60)));
+      feed.PushPacket(
+          BookUpdate(u"000100", BookLine(Ladder(51100, 51000, 100, i), 100000 + i % 60)));
   });
   pusher.join();
   ASSERT_TRUE(queue.WaitForPending(2 * kUpdates, std::chrono::seconds(20)));
