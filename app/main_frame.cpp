@@ -75,7 +75,8 @@ void CMainFrame::OnSessionStart() {
     if (auto* pane = dynamic_cast<FramePane*>(w)) pane->SetRelations(relations);
   }
   // Until the order-book view exists, what the socket would route to it is freed.
-  driver_->SetOrderBookView(dynamic_cast<OrderBookLink*>(hoga_.get()));
+  auto* hoga = dynamic_cast<CHogaView*>(hoga_.get());
+  driver_->SetOrderBookView(hoga != nullptr ? &hoga->feed() : nullptr);
 }
 
 CMainFrame::~CMainFrame() {

@@ -48,8 +48,15 @@ void CHogaFeed::Run() {
   }
 }
 
-void CHogaFeed::Push(std::unique_ptr<Packet> packet) {
-  if (packet) queue_.enqueue(packet.release());
+void CHogaFeed::PushPacket(std::unique_ptr<Packet> packet) {
+  if (!packet) return;
+  if (packet->GetInt(u"GBN", 0) == code::kOrderBook) routed_code_ = packet->GetText(u"SHCODE", u"");
+  queue_.enqueue(packet.release());
+}
+
+WindowHandle CHogaFeed::ReplayWindow() const {
+  const WindowHandle replay = Targets().replay;
+  return replay.IsWindow() ? replay : WindowHandle();
 }
 
 void CHogaFeed::SetTargets(const HogaTargets& targets) {
@@ -83,10 +90,10 @@ void CHogaFeed::HandlePacket(std::unique_ptr<Packet> packet) {
   const int c = packet->GetInt(u"GBN", 0);
   switch (c) {
     case code::kOrderBook:
-      OnSnapshot(std::move(packet));
+      OnSnapshot(*packet);
       break;
     case code::kRealtime:
-      OnRealtime(std::move(packet));
+      OnRealtime(*packet);
       break;
     case code::kStockText:
       OnMemo(*packet);
@@ -129,8 +136,7 @@ void CHogaFeed::PostQuote(const WindowHandle& target, int kind) const {
   (void)PostOwned(target, msg::kHogaChanged, std::move(q), true, 0);
 }
 
-void CHogaFeed::OnSnapshot(std::unique_ptr<Packet> packet) {
-  const Packet& p = *packet;
+void CHogaFeed::OnSnapshot(const Packet& p) {
   code_ = p.GetText(u"SHCODE", u"");
   const HogaTargets t = Targets();
   // The side charts ask for the new stock's bars at once.
@@ -138,11 +144,20 @@ void CHogaFeed::OnSnapshot(std::unique_ptr<Packet> packet) {
     (void)PostMessage(t.chart_view, msg::kNotify, code::kOrderBook, packed);
   }
   trading_date_ = FormatInt(store_.TradingDate());
+  auto change = std::make_unique<HogaChange>();
+  change->kind = HogaChange::Kind::kSnapshot;
   {
     const auto data = store_.Read();
     // Without one, the stock before's master stays (its tick rule with it);
     // its panel values are then not shown.
     if (const Packet* master = data->FindMaster(code_)) master_ = MasterInfo::FromPacket(*master);
+    // The record and its quote read the master as they are made; a snapshot
+    // without a quote leaves the record's invalid.
+    change->record = std::make_unique<CQZData>(p, store_);
+    if (p.Contains(u"CPKT")) {
+      change->record_quote.set_code(code_);
+      (void)change->record_quote.ParseOrFill(Element(p, u"CPKT"), store_.MasterPrices());
+    }
   }
   quote_ = CPKT();
   (void)quote_.Parse(Element(p, u"CPKT"));
@@ -152,9 +167,8 @@ void CHogaFeed::OnSnapshot(std::unique_ptr<Packet> packet) {
   book_.set_book_time(FormatInt06(quote_.Time()));
   if (!book_.Apply(Element(p, u"HPKT"), quote_, master_)) book_.FillFromMap(quote_, master_);
   quote_.set_totals(book_.total_bid(), book_.total_ask());
+  change->record_quote.set_totals(book_.total_bid(), book_.total_ask());
 
-  auto change = std::make_unique<HogaChange>();
-  change->kind = HogaChange::Kind::kSnapshot;
   change->frame = Frame();
   // The current quote on top of the trades before it; lines that are no
   // quote make no row.
@@ -167,18 +181,17 @@ void CHogaFeed::OnSnapshot(std::unique_ptr<Packet> packet) {
     trade.set_code(code_);
     change->trades.push_back(std::move(trade));
   }
-  change->packet = std::move(packet);
   Hand(std::move(change));
   PostQuote(t.top_bar, static_cast<int>(BookQuote::Change::kSnapshot));
   PostQuote(t.koa_view, static_cast<int>(BookQuote::Change::kSnapshot));
 }
 
-void CHogaFeed::OnRealtime(std::unique_ptr<Packet> packet) {
-  const std::u16string_view res = Element(*packet, u"RES");
-  if (code_.empty() || Element(*packet, u"STKCD") != code_) return;
+void CHogaFeed::OnRealtime(const Packet& packet) {
+  const std::u16string_view res = Element(packet, u"RES");
+  if (code_.empty() || Element(packet, u"STKCD") != code_) return;
   const HogaTargets t = Targets();
   if (res == u"HOGA") {
-    if (!book_.Apply(Element(*packet, u"DATA"), quote_, master_)) return;
+    if (!book_.Apply(Element(packet, u"DATA"), quote_, master_)) return;
     auto change = std::make_unique<HogaChange>();
     change->kind = HogaChange::Kind::kBook;
     change->frame = Frame();
@@ -188,14 +201,13 @@ void CHogaFeed::OnRealtime(std::unique_ptr<Packet> packet) {
     // A record the server cut short (or left out) is no trade: it would put
     // a stale or empty row on top of the list.
     CPKT next = quote_;
-    next.Update(*packet, {});
+    next.Update(packet, {});
     if (!next.valid() || next.Price() <= 0) return;
     quote_ = std::move(next);
     auto change = std::make_unique<HogaChange>();
     change->kind = HogaChange::Kind::kTrade;
     change->frame = Frame();
     change->trades.push_back(quote_);
-    change->packet = std::move(packet);
     Hand(std::move(change));
     PostQuote(t.chart_view, static_cast<int>(BookQuote::Change::kTrade));
     PostQuote(t.top_bar, static_cast<int>(BookQuote::Change::kTrade));

@@ -1,11 +1,12 @@
 #pragma once
-// CHogaFeed, the order-book view's model and thread: the queue the session
-// socket fills with the view's packets, the thread that blocks on it and
-// applies one packet at a time to the book (HandlePacket), and what it tells
-// others. It never touches a window: its window gets a copy of the book after
-// each change (a posted HogaChange), the bars that follow the stock get their
-// own copies of the quote (BookQuote), and the replies meant for other views
-// are passed on as they came.
+// CHogaFeed, the order-book view's model and thread: the link the session
+// socket routes the book's packets to, the queue they wait in, the thread
+// that blocks on it and applies one packet at a time to the book
+// (HandlePacket), and what it tells others. It never touches a window: its
+// window gets a copy of the book after each change and the quotes parsed
+// here (a posted HogaChange), the bars that follow the stock get their own
+// copies of the quote (BookQuote), and the replies meant for other views are
+// passed on as they came.
 
 #include <atomic>
 #include <memory>
@@ -19,7 +20,10 @@
 #include "hoga/book_frame.h"
 #include "hoga/hoga_book.h"
 #include "net/packet.h"
+#include "net/quote.h"
+#include "net/session_socket.h"
 #include "platform/message_window.h"
+#include "stock/stock_records.h"
 
 namespace velloran {
 
@@ -36,10 +40,14 @@ struct HogaChange {
   };
   Kind kind = Kind::kBook;
   BookFrame frame;
-  // A snapshot's trade rows, newest first (at most kMaxTrades); a trade's one row.
+  // A snapshot's trade rows, newest first (at most kMaxTrades); a trade's one
+  // row, which the window's own record of the stock takes too.
   std::vector<CPKT> trades;
-  // The snapshot or the trade packet, for the window's own record of the stock.
-  std::unique_ptr<Packet> packet;
+  // A snapshot's record of the stock, as a screening record would have it,
+  // and the quote it takes once its bars are scaled: the snapshot's (the
+  // master's price when it has none) with the book's totals.
+  std::unique_ptr<CQZData> record;
+  CPKT record_quote;
   std::u16string memo;
 };
 
@@ -52,14 +60,14 @@ struct HogaTargets {
   WindowHandle replay;      // replay data and chart replies 3 and up
 };
 
-class CHogaFeed {
+class CHogaFeed : public OrderBookLink {
  public:
   static constexpr int kMaxTrades = 50;
 
   // Reads the stock master and the trading date from the store.
   explicit CHogaFeed(const CSessionStore& store);
   // Stops the thread, then frees what is left in the queue.
-  ~CHogaFeed();
+  ~CHogaFeed() override;
   CHogaFeed(const CHogaFeed&) = delete;
   CHogaFeed& operator=(const CHogaFeed&) = delete;
 
@@ -69,8 +77,14 @@ class CHogaFeed {
   void Stop();
   [[nodiscard]] bool running() const { return thread_.joinable(); }
 
-  // Any thread; ownership passes.
-  void Push(std::unique_ptr<Packet> packet);
+  // OrderBookLink. Any thread; ownership passes; a snapshot only on the
+  // user-interface thread.
+  void PushPacket(std::unique_ptr<Packet> packet) override;
+  // The stock of the snapshot pushed last: the thread applies it before
+  // anything pushed after it, so its trades belong here from then on.
+  [[nodiscard]] std::u16string_view ShownStockCode() const override { return routed_code_; }
+  // The replay window of the targets while it stands.
+  [[nodiscard]] WindowHandle ReplayWindow() const override;
   [[nodiscard]] std::size_t queued() const { return queue_.size_approx(); }
   // Any thread; the next packet goes by the new targets.
   void SetTargets(const HogaTargets& targets);
@@ -88,8 +102,8 @@ class CHogaFeed {
 
  private:
   void Run();
-  void OnSnapshot(std::unique_ptr<Packet> packet);
-  void OnRealtime(std::unique_ptr<Packet> packet);
+  void OnSnapshot(const Packet& p);
+  void OnRealtime(const Packet& packet);
   void OnMemo(const Packet& packet);
   void PassOn(const WindowHandle& target, int code, std::unique_ptr<Packet> packet);
   void Hand(std::unique_ptr<HogaChange> change);
@@ -101,7 +115,8 @@ class CHogaFeed {
   std::thread thread_;
   std::atomic<bool> run_{false};
   mutable std::mutex targets_lock_;
-  HogaTargets targets_;  // under targets_lock_
+  HogaTargets targets_;         // under targets_lock_
+  std::u16string routed_code_;  // user-interface thread only
 
   // Written by the thread only.
   CHogaBook book_;

@@ -46,12 +46,6 @@ void CHogaView::OnDestroy() {
   feed_.SetTargets({});
 }
 
-void CHogaView::PushPacket(std::unique_ptr<Packet> packet) {
-  if (packet && packet->GetInt(u"GBN", 0) == code::kOrderBook)
-    routed_code_ = packet->GetText(u"SHCODE", u"");
-  feed_.Push(std::move(packet));
-}
-
 WindowHandle CHogaView::ReplayWindow() const {
   return replay_ && replay_->IsCreated() ? replay_->handle() : WindowHandle();
 }
@@ -118,7 +112,7 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
       for (std::size_t k = 0; k < change->trades.size(); ++k) {
         trades_.AddTrade(change->trades[k], static_cast<int>(k));
       }
-      if (change->packet) UpdateRecord(*change->packet, latest_);
+      if (change->record) UpdateRecord(std::move(change->record), change->record_quote);
       (void)PostMessage(tile_.handle(), msg::kNotify, code::kRealtime, 0);
       break;
     }
@@ -128,9 +122,9 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
     case HogaChange::Kind::kTrade:
       latest_ = std::move(change->frame);
       if (!change->trades.empty()) trades_.AddTrade(change->trades.front(), 0);
-      if (record_ && change->packet) {
+      if (record_ && !change->trades.empty()) {
         const auto data = session_.Read();
-        record_->UpdatePrice(*change->packet, session_.store());
+        record_->UpdatePrice(change->trades.front(), session_.store());
       }
       (void)PostMessage(tile_.handle(), msg::kNotify, code::kRealtime, 0);
       break;
@@ -141,25 +135,19 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
   ScheduleFrame();
 }
 
-void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
-  // The record reads the stock master while it takes the packets.
+void CHogaView::UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote) {
+  // The record changes under the store's guard, as the tile reads it.
   const auto data = session_.Read();
   CSessionStore& store = session_.store();
-  // A record of another stock would keep that stock's code and bars.
-  if (!record_ || record_->code() != frame.code) {
+  // The tile lets go of another stock's record.
+  const bool other = !record_ || record_->code() != record->code();
+  record_ = std::move(record);
+  if (other) {
     tile_.SetData(u"");
-    record_ = std::make_unique<CQZData>(snapshot, store);
-  } else {
-    record_->Update(snapshot, store);
   }
   CChartData& bars = record_->bars();
   bars.SetView(bars.End(), bars.Start());
-  Packet price(code::kRealtime);
-  std::u16string_view quote;
-  price.AddText(u"DATA", snapshot.Find(u"CPKT", quote) ? quote : std::u16string_view());
-  price.AddInt(u"BTOT", frame.total_bid);
-  price.AddInt(u"STOT", frame.total_ask);
-  record_->UpdatePrice(price, store);
+  record_->UpdatePrice(quote, store);
   tile_.SetData(record_->code());
 }
 

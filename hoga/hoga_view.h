@@ -1,11 +1,12 @@
 #pragma once
 // CHogaView, the live order book of the stock the user picked, in the main
 // frame's upper left pane. Its model and thread (CHogaFeed) take the packets
-// the session socket routes here; after each change the thread posts the
-// window a copy of the book, and the window paints what differs from what it
-// shows, at most once a display frame. Beside the canvas it holds the memo,
-// the trade list, the stock's tile (bound to the view's own record of the
-// stock), a price tool tip, and the replay window it opens.
+// the session socket routes to the book; after each change the thread posts
+// the window a copy of the book and the quotes it parsed, and the window
+// paints what differs from what it shows, at most once a display frame.
+// Beside the canvas it holds the memo, the trade list, the stock's tile
+// (bound to the view's own record of the stock), a price tool tip, and the
+// replay window it opens.
 
 #include <chrono>
 #include <memory>
@@ -21,7 +22,6 @@
 #include "hoga/stand_in_windows.h"
 #include "stock/stk_item.h"
 #include "stock/tile_source.h"
-#include "net/session_socket.h"
 #include "platform/tool_tip_control.h"
 #include "platform/window.h"
 
@@ -30,7 +30,7 @@ namespace velloran {
 class CQZData;
 class CSessionData;
 
-class CHogaView : public Window, public FramePane, public OrderBookLink, public TileSource {
+class CHogaView : public Window, public FramePane, public TileSource {
  public:
   static constexpr Color kBackground = Rgb(58, 58, 58);
   static constexpr int kMemoId = 100;
@@ -49,12 +49,6 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   // Stops the thread before anything it posts to goes.
   ~CHogaView() override;
 
-  // OrderBookLink.
-  void PushPacket(std::unique_ptr<Packet> packet) override;
-  // The stock of the snapshot pushed last: the thread applies it before
-  // anything pushed after it, so its trades belong here from then on.
-  [[nodiscard]] std::u16string_view ShownStockCode() const override { return routed_code_; }
-  [[nodiscard]] WindowHandle ReplayWindow() const override;
   // TileSource: the own record, for the tile (on the user-interface thread).
   bool VisitRecord(std::u16string_view code, const RecordVisit& visit) const override;
   [[nodiscard]] std::int32_t TradingDate() const override;
@@ -67,6 +61,7 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   // front when it is open.
   void OpenReplay();
 
+  // The link the session socket routes the book's packets to.
   [[nodiscard]] CHogaFeed& feed() { return feed_; }
   [[nodiscard]] const CHogaCanvas& canvas() const { return canvas_; }
   // The book the window shows, or will at the next frame.
@@ -100,12 +95,15 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
 
  private:
   void Take(std::unique_ptr<HogaChange> change);
-  // The view's own record of the stock, as a screening record would have it.
-  void UpdateRecord(const Packet& snapshot, const BookFrame& frame);
+  // A snapshot's record of the stock becomes the view's own; its bars are
+  // scaled, then it takes the quote.
+  void UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote);
   void ScheduleFrame();
   void PaintFrame();
   void Layout();
   void UpdateTargets();
+  // The replay window opened from the view; a null handle when none.
+  [[nodiscard]] WindowHandle ReplayWindow() const;
   [[nodiscard]] Rect ToClient(const Rect& canvas_rect) const;
   [[nodiscard]] std::u16string TipText(Point client_point) const;
   // The tip of the row under the mouse, as the book now stands.
@@ -122,7 +120,6 @@ class CHogaView : public Window, public FramePane, public OrderBookLink, public 
   std::unique_ptr<CReplayStandIn> replay_;
   FrameRelations relations_;
   std::u16string shown_code_;   // the stock the window shows
-  std::u16string routed_code_;  // the stock of the last snapshot pushed (UI thread)
   BookFrame latest_;
   bool full_pending_ = true;
   bool frame_pending_ = false;

@@ -94,6 +94,19 @@ void CQZData::UpdatePrice(const Packet& packet, const StockContext& context) {
   } else {
     quote_->Update(packet, context.MasterPrices());
   }
+  TakePrice(context);
+}
+
+void CQZData::UpdatePrice(const CPKT& quote, const StockContext& context) {
+  if (!quote_) {
+    quote_ = std::make_unique<CPKT>(quote);
+  } else {
+    *quote_ = quote;
+  }
+  TakePrice(context);
+}
+
+void CQZData::TakePrice(const StockContext& context) {
   if (!quote_->valid()) return;
   bars_->MergeDayQuote(*quote_, context.TradingDate(), context.ServerHour());
   price_changed_ = last_price_ != quote_->Price() ? 1 : 0;

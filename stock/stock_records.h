@@ -37,6 +37,9 @@ class CQZData {
   void Update(const Packet& hit, const StockContext& context);
   // A 2002 "CPRC" quote packet.
   void UpdatePrice(const Packet& quote, const StockContext& context);
+  // A quote parsed already (with its code and totals): it becomes the
+  // record's, and the bars take it as they take a packet's.
+  void UpdatePrice(const CPKT& quote, const StockContext& context);
   void SetReverseDate(std::u16string date) { reverse_date_ = std::move(date); }
 
   // 임박: within 1 % of the first price; stores the distance in imminence().
@@ -75,6 +78,9 @@ class CQZData {
   [[nodiscard]] const std::u16string& source() const { return source_; }
 
  private:
+  // The quote just taken, into the day's bars and the price change.
+  void TakePrice(const StockContext& context);
+
   int valid_ = 0;
   std::u16string code_;
   std::u16string name_;

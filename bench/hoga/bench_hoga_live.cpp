@@ -180,9 +180,13 @@ Percentiles Latency(int rate, int seconds, bool with_view, long* frames, long* r
   std::vector<double> latencies;
   RoutedOnly routed(writer, latencies);
   CQZSocket socket(session, u"bench");
-  socket.SetOrderBookView(with_view ? static_cast<OrderBookLink*>(&view) : &routed);
+  socket.SetOrderBookView(with_view ? static_cast<OrderBookLink*>(&view.feed()) : &routed);
   (void)socket.ConnectTo(u"127.0.0.1", writer.port());
   UiLoop().RunUntil([&] { return socket.connected(); }, std::chrono::seconds(5));
+  // The socket passes on only the snapshot of the stock it last asked for.
+  Packet ask(code::kOrderBook);
+  ask.AddText(u"SHCODE", u"000100");
+  (void)socket.Send(ask);
   writer.Start();
   const long frames_before = view.frames();
   const long rows_before = view.canvas().rows_painted();

@@ -130,7 +130,7 @@ TEST(HogaEndToEndTest, APickedStockShowsItsLiveBookAndRepaintsOnlyWhatMoved) {
       10000))
       << Utf16ToUtf8(view.book().code) << " memo [" << Utf16ToUtf8(view.memo().Text()) << "] want ["
       << Utf16ToUtf8(memo) << "] trades " << view.trades().ItemCount();
-  EXPECT_EQ(view.ShownStockCode(), code);
+  EXPECT_EQ(view.feed().ShownStockCode(), code);
   EXPECT_TRUE(Shows(view.canvas().shown(), LiveBook(*rig.market, code)));
   // Levels 11-20 come from the day's level lines.
   EXPECT_GT(view.book().bids[10].price, 0);

@@ -285,7 +285,12 @@ TEST_F(FeedTest, FollowersGetTheirOwnCopiesAndRepliesArePassedOn) {
   EXPECT_EQ(snap->trades[0].Time(), 100000);
   EXPECT_EQ(snap->trades[1].Time(), 95959);
   EXPECT_EQ(snap->trades[2].Price(), 50800);
-  ASSERT_NE(snap->packet, nullptr);
+  // The window's own record of the stock comes made, and its quote with the
+  // book's totals.
+  ASSERT_NE(snap->record, nullptr);
+  EXPECT_EQ(snap->record->code(), u"000100");
+  EXPECT_EQ(snap->record_quote.Price(), 51000);
+  EXPECT_EQ(snap->record_quote.bid_total(), 1000);
   const BookQuote* first = Last<BookQuote>(top);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->change, BookQuote::Change::kSnapshot);
@@ -341,10 +346,13 @@ TEST_F(FeedTest, FollowersGetTheirOwnCopiesAndRepliesArePassedOn) {
   EXPECT_EQ(chart.payloads.size(), 2u);
   ASSERT_EQ(replay.payloads.size(), 3u);
   EXPECT_EQ(replay.received.back().wparam, static_cast<WParam>(code::kReplayData));
-  // With no window to go to, a reply is freed (the sanitizers see it).
+  // With no window to go to, a reply is freed (the sanitizers see it), and
+  // the socket has no replay window to post to.
+  EXPECT_EQ(feed.ReplayWindow(), replay.handle());
   feed.SetReplay({});
   Handle(std::make_unique<Packet>(code::kReplayData));
   EXPECT_EQ(replay.payloads.size(), 3u);
+  EXPECT_TRUE(feed.ReplayWindow().IsNull());
 }
 
 TEST_F(FeedTest, TheThreadBlocksOnItsQueueAndStopsWithPacketsLeft) {
@@ -356,7 +364,8 @@ TEST_F(FeedTest, TheThreadBlocksOnItsQueueAndStopsWithPacketsLeft) {
   constexpr int kUpdates = 500;
   std::thread pusher([this] {
     for (int i = 1; i <= kUpdates; ++i)
-      feed.Push(BookUpdate(u"000100", BookLine(Ladder(51100, 51000, 100, i), 100000 + i % 60)));
+      feed.PushPacket(
+          BookUpdate(u"000100", BookLine(Ladder(51100, 51000, 100, i), 100000 + i % 60)));
   });
   pusher.join();
   ASSERT_TRUE(queue.WaitForPending(2 * kUpdates, std::chrono::seconds(20)));
@@ -365,9 +374,13 @@ TEST_F(FeedTest, TheThreadBlocksOnItsQueueAndStopsWithPacketsLeft) {
   ASSERT_EQ(view.payloads.size(), static_cast<std::size_t>(kUpdates));
   EXPECT_EQ(Last<HogaChange>(view)->frame.asks[9].ask, kUpdates);
   EXPECT_EQ(Last<BookQuote>(koa)->total_ask, 10 * kUpdates);
-  // Stopped with packets waiting: they are freed with the feed.
-  for (int i = 0; i < 50; ++i) feed.Push(BookUpdate(u"000100", BookLine(Ladder(1, 1, 1), 1)));
-  EXPECT_GE(feed.queued(), 50u);
+  // Stopped with packets waiting: they are freed with the feed. The socket
+  // routes by the stock of the snapshot pushed last, applied or not.
+  for (int i = 0; i < 50; ++i) feed.PushPacket(BookUpdate(u"000100", BookLine(Ladder(1, 1, 1), 1)));
+  feed.PushPacket(Snapshot(u"200100", QuoteLine({.price = 600000}), u"", u""));
+  EXPECT_GE(feed.queued(), 51u);
+  EXPECT_EQ(feed.ShownStockCode(), u"200100");
+  EXPECT_EQ(feed.code(), u"000100");
 }
 
 }  // namespace

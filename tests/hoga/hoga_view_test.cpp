@@ -113,7 +113,7 @@ class HogaViewTest : public ::testing::Test {
   // Through the view's thread; returns once its window has the change.
   void Feed(std::unique_ptr<Packet> p) {
     const long before = view.changes();
-    view.PushPacket(std::move(p));
+    view.feed().PushPacket(std::move(p));
     ASSERT_TRUE(RunUntil([&] { return view.changes() > before; }))
         << "the view's window got no change";
   }
@@ -344,10 +344,10 @@ TEST_F(HogaViewTest, TradesMemoOwnRecordAndTile) {
   // routes a trade read in the same chunk by this code, before the window
   // has the snapshot.
   const long before = view.changes();
-  view.PushPacket(
+  view.feed().PushPacket(
       Snapshot(u"100100", QuoteLine({.price = 10000}), u"", BookLine(Ladder(10050, 10000, 50), 1)));
-  EXPECT_EQ(view.ShownStockCode(), u"100100");
-  view.PushPacket(Trade(u"100100", QuoteLine({.time = 103002, .price = 10050})));
+  EXPECT_EQ(view.feed().ShownStockCode(), u"100100");
+  view.feed().PushPacket(Trade(u"100100", QuoteLine({.time = 103002, .price = 10050})));
   ASSERT_TRUE(RunUntil([&] { return view.changes() >= before + 2; }));
   EXPECT_EQ(list.ItemText(0, 1), u"10,050");
   EXPECT_EQ(view.memo().Text(), u"");
@@ -417,24 +417,24 @@ TEST_F(HogaViewTest, AlarmsReplayWindowAndDestructionWithPacketsWaiting) {
   EXPECT_EQ(main.Owned<Packet>(0), alarm_at);
 
   // PLAY opens a window titled with the stock; the book sends it there.
-  EXPECT_TRUE(view.ReplayWindow().IsNull());
+  EXPECT_TRUE(view.feed().ReplayWindow().IsNull());
   ASSERT_TRUE(PostMessage(view.handle(), msg::kOpenReplay, 0, 0));
-  ASSERT_TRUE(RunUntil([&] { return view.ReplayWindow().IsWindow(); }));
+  ASSERT_TRUE(RunUntil([&] { return view.feed().ReplayWindow().IsWindow(); }));
   ASSERT_NE(view.replay(), nullptr);
   EXPECT_EQ(view.replay()->Text(), u"코스피주 (000100)");
   EXPECT_EQ(view.replay()->stock(), u"000100");
   view.OpenReplay();  // again: the same window in front
-  EXPECT_EQ(view.ReplayWindow(), view.replay()->handle());
+  EXPECT_EQ(view.feed().ReplayWindow(), view.replay()->handle());
   // Closing it tells the book, which forgets it; replies for it are freed.
   view.replay()->Send(sys::kClose, 0, 0);
-  EXPECT_TRUE(view.ReplayWindow().IsNull());
-  view.PushPacket(std::make_unique<Packet>(code::kReplayData));
+  EXPECT_TRUE(view.feed().ReplayWindow().IsNull());
+  view.feed().PushPacket(std::make_unique<Packet>(code::kReplayData));
 
   // Destroyed with the thread busy and packets waiting: the thread is joined
   // and what is left freed (the sanitizers see any leak or race).
   for (int i = 0; i < 2000; ++i) {
     book.ask_qty[5] = i;
-    view.PushPacket(BookUpdate(u"000100", BookLine(book, 103000)));
+    view.feed().PushPacket(BookUpdate(u"000100", BookLine(book, 103000)));
   }
   view.Destroy();
   EXPECT_FALSE(view.feed().running());

@@ -146,6 +146,18 @@ TEST_F(CQZDataTest, PriceUpdatesMarkChangesOnlyForValidQuotes) {
   record.UpdatePrice(broken, context);
   EXPECT_EQ(record.last_price(), 1011);
   EXPECT_FALSE(record.IsImminent());  // invalid quote
+
+  // A quote parsed already counts as its packet would, totals included.
+  CPKT parsed = CPKT::FromPacket(cprc(1020), context.MasterPrices());
+  parsed.set_totals(10, 30);
+  record.UpdatePrice(parsed, context);
+  EXPECT_EQ(record.price_changed(), 1);
+  EXPECT_EQ(record.last_price(), 1020);
+  EXPECT_EQ(record.bars().Bar(0).close, 1020);
+  EXPECT_TRUE(record.IsReverse());
+  record.UpdatePrice(CPKT(), context);
+  EXPECT_EQ(record.last_price(), 1020);
+  EXPECT_FALSE(record.IsImminent());
 }
 
 TEST_F(CQZDataTest, FirstPriceZeroGivesNoImminenceMark) {
