@@ -112,9 +112,9 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   // for a minute chart whose newest bar is older than the trading date while
   // the market is open, or a week or month chart whose newest bar is of an
   // earlier week or month than the trading date: its data should be asked
-  // for again. live is false
-  // for the quote of a reply: a week or month bar then takes the day's
-  // volume, and a minute bar, which already holds that trade, no volume.
+  // for again. live is false for the quote of a reply: a week or month bar
+  // then takes the day's volume, and a minute bar, which already holds that
+  // trade, no volume.
   bool ApplyTick(bool live);
 
   [[nodiscard]] CChartData& data() { return data_; }
