@@ -152,8 +152,6 @@ void CHogaView::UpdateRecord(const Packet& snapshot, const BookFrame& frame) {
   } else {
     record_->Update(snapshot, store);
   }
-  CChartData& bars = record_->bars();
-  bars.SetView(bars.End(), bars.Start());
   Packet price(code::kRealtime);
   std::u16string_view quote;
   price.AddText(u"DATA", snapshot.Find(u"CPKT", quote) ? quote : std::u16string_view());
