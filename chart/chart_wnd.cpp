@@ -207,10 +207,7 @@ bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   const int k = id - kFirstAverageId;
   if (k >= 0 && k < static_cast<int>(averages_.size()) && code == ctl::kButtonClicked) {
     data_.SetAverageOn(CChartData::kPeriods[k], averages_[k].IsChecked());
-    {
-      auto hold = data_.Hold();
-      data_.SetView(data_.End(), data_.Start());
-    }
+    data_.SetView(data_.End(), data_.Start());
     candle_.Redraw();
     return true;
   }

@@ -212,7 +212,6 @@ void CQZChartWnd::EndDrag(Point at) {
   int count = 0;
   int old_end = 0;
   {
-    auto hold = data_.Hold();
     count = data_.Count();
     old_end = std::min(data_.End(), count);
   }

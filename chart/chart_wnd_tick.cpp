@@ -54,7 +54,6 @@ int MinuteSpan(const std::u16string& type) {
 bool CQZChartWnd::ApplyTick(bool live) {
   // A record without a price (empty or cut short) would pull the bar to 0.
   if (!quote_.valid() || quote_.Price() <= 0) return true;
-  auto hold = data_.Hold();
   if (data_.Count() == 0) return true;
   const std::int32_t trading_date = TradingDate();
   if (type_ == u"D") {

@@ -37,7 +37,6 @@ void CQZChartWnd::ResetScrollBar() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data_.Hold();
     count = data_.Count();
     end = std::min(data_.End(), count);
     start = data_.Start();
@@ -53,7 +52,6 @@ void CQZChartWnd::ResetSlider() {
   int count = 0;
   int shown = 0;
   {
-    auto hold = data_.Hold();
     count = data_.Count();
     shown = std::min(data_.End(), count) - data_.Start();
   }
@@ -106,7 +104,6 @@ void CQZChartWnd::ApplyScroll() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data_.Hold();
     end = std::min(data_.End(), data_.Count());
     start = data_.Start();
   }

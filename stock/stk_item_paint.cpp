@@ -86,7 +86,6 @@ bool CSTKItem::Capture() {
     f.second_price = record.second_price();
 
     const CChartData& bars = record.bars();
-    const auto hold = bars.Hold();
     f.count = bars.Count();
     if (f.count <= 0 || f.count >= kMaxChartBars) return;
     f.end = std::min(bars.End(), f.count);
