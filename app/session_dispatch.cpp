@@ -35,21 +35,10 @@ std::unique_ptr<Packet> SavedScreen(std::u16string_view seq, std::u16string_view
   return entry;
 }
 
-class DispatchHold {
- public:
-  explicit DispatchHold(CMyMutex& m) : m_(m) { m_.Lock(); }
-  ~DispatchHold() { m_.Unlock(); }
-  DispatchHold(const DispatchHold&) = delete;
-  DispatchHold& operator=(const DispatchHold&) = delete;
-
- private:
-  CMyMutex& m_;
-};
-
 }  // namespace
 
 void CSessionData::Dispatch(Packet& packet) {
-  DispatchHold hold(dispatch_mutex_);
+  dispatch_thread_.Check();
   if (windows_version_.load() != dispatch_windows_version_) {
     std::lock_guard<std::mutex> windows(windows_lock_);
     dispatch_windows_ = windows_;
