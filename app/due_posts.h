@@ -2,14 +2,16 @@
 // Window messages that must wait: each goes out a pause after the one asked
 // for before it (or after now, when that one is past), in the order asked
 // for. Whoever drains them (the worker, between packets) is never held up.
+// No lock: the worker alone asks for posts and drains them (checked in debug
+// builds).
 
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 #include "platform/clock.h"
+#include "platform/thread_owner.h"
 
 namespace velloran {
 
@@ -25,6 +27,8 @@ class CDuePosts {
   // Runs every post that is due, oldest first; returns how long until the
   // next one is due, or nothing when none waits.
   std::optional<std::chrono::milliseconds> RunDue();
+  // The next thread to use the posts owns them (the worker, once started).
+  void HandOver() { owner_.Release(); }
 
  private:
   struct Entry {
@@ -32,7 +36,7 @@ class CDuePosts {
     Post post;
   };
   Clock& clock_;
-  std::mutex lock_;
+  ThreadOwner owner_;
   std::deque<Entry> waiting_;  // in order of due time
 };
 

@@ -30,6 +30,7 @@ CPacketPipeline::~CPacketPipeline() {
 void CPacketPipeline::Start(Dispatcher dispatch) {
   if (run_.exchange(1) != 0) return;
   dispatch_ = std::move(dispatch);
+  due_.HandOver();  // the worker drains the posts from now on
   worker_ = std::thread([this] { WorkerProc(); });
 }
 

@@ -22,6 +22,9 @@ CSessionData::~CSessionData() {
 }
 
 void CSessionData::StartWorker() {
+  // Packets handled before (a test's, with no worker) leave the dispatcher
+  // to the worker from now on.
+  if (!pipeline_.running()) dispatch_thread_.Release();
   pipeline_.Start([this](Packet& p) { Dispatch(p); });
 }
 

@@ -12,6 +12,11 @@
 // - A message that names a record or a stock carries its code (stock_code.h);
 //   the receiver looks it up again under Read(), never trusting a pointer.
 // - Flags (screen, modes, dates, server clock) are atomic and read directly.
+//
+// One lock of its own: windows_lock_ guards the window handles the frame
+// hands in (the worker dispatches with a copy of them). The store's locks are
+// in session_store.h; the dispatcher takes none of its own, as only the
+// worker dispatches (checked in debug builds).
 
 #include <cstdint>
 #include <filesystem>
@@ -25,10 +30,10 @@
 #include "app/session_store.h"
 #include "app/settings_lists.h"
 #include "chart/chart_context.h"
-#include "net/lock_wrappers.h"
 #include "net/session_driver.h"
 #include "platform/clock.h"
 #include "platform/message_window.h"
+#include "platform/thread_owner.h"
 
 namespace velloran {
 
@@ -162,7 +167,8 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   CPacketPipeline pipeline_;
   CSessionStore store_;
   CSettingsLists lists_;
-  CMyMutex dispatch_mutex_;  // one packet at a time
+  // The worker alone dispatches, so packets are handled one at a time.
+  ThreadOwner dispatch_thread_;
   CQZSocket* socket_ = nullptr;
   std::uint64_t connections_ = 0;
   std::mutex windows_lock_;

@@ -35,21 +35,10 @@ std::unique_ptr<Packet> SavedScreen(std::u16string_view seq, std::u16string_view
   return entry;
 }
 
-class DispatchHold {
- public:
-  explicit DispatchHold(CMyMutex& m) : m_(m) { m_.Lock(); }
-  ~DispatchHold() { m_.Unlock(); }
-  DispatchHold(const DispatchHold&) = delete;
-  DispatchHold& operator=(const DispatchHold&) = delete;
-
- private:
-  CMyMutex& m_;
-};
-
 }  // namespace
 
 void CSessionData::Dispatch(Packet& packet) {
-  DispatchHold hold(dispatch_mutex_);
+  dispatch_thread_.Check();
   if (windows_version_.load() != dispatch_windows_version_) {
     std::lock_guard<std::mutex> windows(windows_lock_);
     dispatch_windows_ = windows_;
@@ -285,7 +274,8 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
   // 1. The record of the shown screen. The screen and the filter are read
   // under the store's lock, which a screen switch holds while it drops the
   // records: a hit of the screen just left cannot land in the new one.
-  // 3. An alarm result updates the alarm (and the shown record's prices).
+  // 2. An alarm result updates the alarm (and the shown record's prices);
+  // its post follows those of 3.
   bool alarm_known = false, alarm_record_shown = false;
   int screen = 0;
   {
@@ -317,7 +307,7 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
     }
   }
 
-  // 2. A saved screen's result replaces every entry it belongs to, each
+  // 3. A saved screen's result replaces every entry it belongs to, each
   // followed by a pause and a post. The pauses hold back only these posts,
   // never the packets behind this one.
   if (gbn == code::kSavedScreen && p.Contains(u"SHCODES")) {

@@ -8,6 +8,16 @@
 // lock and hands out const access, for as long as the reader lives. A window
 // message that names a record or a stock carries the stock code (stock_code.h),
 // and the receiver looks it up again under Read(): never a pointer to trust.
+//
+// Two locks:
+// - lock_, the records lock: everything in StoreData, the screening records
+//   with their quotes and day bars included. The worker writes under Write();
+//   the user-interface thread reads under Read() and writes the few things it
+//   owns (tile windows, the time machine's moment, a screen switch) under
+//   Write(). Recursive: AddToNameList takes it inside the dispatcher's
+//   Write(), and readers may nest.
+// - flags_lock_: the market flags, which both threads read and the worker
+//   sets.
 
 #include <atomic>
 #include <cstdint>
@@ -131,7 +141,7 @@ class CSessionStore : public StockContext {
   [[nodiscard]] std::uint64_t server_time_updates() const { return server_time_updates_.load(); }
 
  private:
-  mutable std::recursive_mutex lock_;
+  mutable std::recursive_mutex lock_;  // the records lock
   StoreData data_;
   std::atomic<std::int32_t> trading_date_{0};
   std::atomic<std::int32_t> date_limit_{0};

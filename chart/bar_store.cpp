@@ -12,8 +12,6 @@
 namespace velloran {
 namespace {
 
-using Guard = std::lock_guard<std::recursive_mutex>;
-
 // The newest index ReferenceBar still answers for.
 constexpr int kReferenceLimit = 100000;
 
@@ -141,8 +139,7 @@ int CChartData::PeriodIndex(int n) {
 }
 
 void CChartData::ParseChartData(std::u16string_view text, int max_bars) {
-  Guard g(lock_);
-  ClearLocked();
+  bars_.clear();
   const std::size_t most = static_cast<std::size_t>(std::max(max_bars, 0));
   bars_.reserve(std::min(LineCount(text), most));
   LineCursor lines(text);
@@ -168,8 +165,7 @@ void CChartData::ParseChartData(std::u16string_view text, int max_bars) {
 }
 
 void CChartData::ParseDayBars(std::u16string_view text) {
-  Guard g(lock_);
-  ClearLocked();
+  bars_.clear();
   bars_.reserve(LineCount(text));
   LineCursor lines(text);
   for (std::u16string_view line; lines.Next(line);) {
@@ -189,15 +185,10 @@ void CChartData::ParseDayBars(std::u16string_view text) {
   }
   end_ = std::min(static_cast<int>(bars_.size()), 20);
   start_ = 0;
-  ComputeAveragesLocked();
+  ComputeAverages();
 }
 
 void CChartData::ComputeAverages() {
-  Guard g(lock_);
-  ComputeAveragesLocked();
-}
-
-void CChartData::ComputeAveragesLocked() {
   std::array<std::int64_t, kPeriods.size()> sums{};
   const int count = static_cast<int>(bars_.size());
   for (int i = count - 1, j = 1; i >= 0; --i, ++j) {
@@ -220,7 +211,6 @@ void CChartData::ComputeAveragesLocked() {
 }
 
 void CChartData::SetView(int end, int start) {
-  Guard g(lock_);
   if (end < start) {
     end_ = start;
     start_ = end;
@@ -228,10 +218,10 @@ void CChartData::SetView(int end, int start) {
   }
   end_ = end;
   start_ = start;
-  RescaleLocked();
+  Rescale();
 }
 
-void CChartData::RescaleLocked() {
+void CChartData::Rescale() {
   const int count = static_cast<int>(bars_.size());
   end_ = std::clamp(end_, 0, count);
   start_ = std::max(start_, 0);
@@ -287,7 +277,6 @@ void CChartData::RescaleLocked() {
 }
 
 void CChartData::InsertNewest(const TICK& bar) {
-  Guard g(lock_);
   bars_.insert(bars_.begin(), bar);
   top_ = std::max<std::int64_t>(top_, bar.high);
   bottom_ = std::min<std::int64_t>(bottom_, bar.low);
@@ -295,12 +284,10 @@ void CChartData::InsertNewest(const TICK& bar) {
 }
 
 void CChartData::Append(const TICK& bar) {
-  Guard g(lock_);
   bars_.push_back(bar);
 }
 
 void CChartData::MergeDayQuote(const CPKT& quote, std::int32_t trading_date, int server_hour) {
-  Guard g(lock_);
   // A quote without a price (no trade and no stored price) would draw a
   // bar at 0.
   if (type_ != u"D" || bars_.empty() || quote.Price() <= 0) return;
@@ -314,7 +301,7 @@ void CChartData::MergeDayQuote(const CPKT& quote, std::int32_t trading_date, int
     newest.volume = quote.Volume();
     if (newest.open == 0) newest.open = newest.high = newest.low = newest.close;
     SetRates(newest);
-    if (newest.high > top_ || newest.low < bottom_) RescaleLocked();
+    if (newest.high > top_ || newest.low < bottom_) Rescale();
   } else if (newest.date < trading_date) {
     TICK bar;
     bar.date = trading_date;
@@ -328,39 +315,27 @@ void CChartData::MergeDayQuote(const CPKT& quote, std::int32_t trading_date, int
     InsertNewest(bar);
     // The new bar needs its own averages, and the partial sums now start
     // behind it.
-    ComputeAveragesLocked();
-    RescaleLocked();
+    ComputeAverages();
+    Rescale();
   }
 }
 
 void CChartData::Clear() {
-  Guard g(lock_);
-  ClearLocked();
-}
-
-void CChartData::ClearLocked() {
   bars_.clear();
 }
 
 bool CChartData::ReferenceBar(TICK& out) const {
-  Guard g(lock_);
   const int index = end_ + 1;
   if (bars_.empty() || index < 0 || index > kReferenceLimit) return false;
   out = index < static_cast<int>(bars_.size()) ? bars_[index] : bars_.back();
   return true;
 }
 
-std::unique_lock<std::recursive_mutex> CChartData::Hold() const {
-  return std::unique_lock<std::recursive_mutex>(lock_);
-}
-
 std::vector<TICK> CChartData::Bars() const {
-  Guard g(lock_);
   return bars_;
 }
 
 std::vector<TICK> CChartData::Bars(int from, int to) const {
-  Guard g(lock_);
   const int count = static_cast<int>(bars_.size());
   from = std::clamp(from, 0, count);
   to = std::clamp(to, from, count);
@@ -368,85 +343,67 @@ std::vector<TICK> CChartData::Bars(int from, int to) const {
 }
 
 TICK CChartData::Bar(int i) const {
-  Guard g(lock_);
   if (i < 0 || i >= static_cast<int>(bars_.size())) return TICK{};
   return bars_[i];
 }
 
 void CChartData::SetBar(int i, const TICK& bar) {
-  Guard g(lock_);
   if (i >= 0 && i < static_cast<int>(bars_.size())) bars_[i] = bar;
 }
 
 int CChartData::Count() const {
-  Guard g(lock_);
   return static_cast<int>(bars_.size());
 }
 int CChartData::End() const {
-  Guard g(lock_);
   return end_;
 }
 int CChartData::Start() const {
-  Guard g(lock_);
   return start_;
 }
 std::int64_t CChartData::Top() const {
-  Guard g(lock_);
   return top_;
 }
 std::int64_t CChartData::Bottom() const {
-  Guard g(lock_);
   return bottom_;
 }
 std::int64_t CChartData::VolumeTop() const {
-  Guard g(lock_);
   return volume_top_;
 }
 std::int64_t CChartData::PriceStep() const {
-  Guard g(lock_);
   return price_step_;
 }
 std::int64_t CChartData::VolumeStep() const {
-  Guard g(lock_);
   return volume_step_;
 }
 int CChartData::RateTop() const {
-  Guard g(lock_);
   return rate_top_;
 }
 
 double CChartData::PartialSum(int n) const {
-  Guard g(lock_);
   const int k = PeriodIndex(n);
   return k < 0 ? 0.0 : partial_sums_[k];
 }
 
 std::u16string CChartData::Type() const {
-  Guard g(lock_);
   return type_;
 }
 void CChartData::SetType(std::u16string type) {
-  Guard g(lock_);
   type_ = std::move(type);
 }
 
 bool CChartData::AverageOn(int n) const {
-  Guard g(lock_);
   const int k = PeriodIndex(n);
   return k >= 0 && average_on_[k];
 }
 void CChartData::SetAverageOn(int n, bool on) {
-  Guard g(lock_);
   const int k = PeriodIndex(n);
   if (k >= 0) average_on_[k] = on;
 }
 
 std::int32_t CChartData::ReferencePrice() const {
-  Guard g(lock_);
   return reference_price_;
 }
 void CChartData::SetReferencePrice(std::int32_t price) {
-  Guard g(lock_);
   reference_price_ = price;
 }
 

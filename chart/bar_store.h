@@ -1,13 +1,14 @@
 #pragma once
 // The bar store every chart draws from: the bars of one stock (index 0 the
 // newest), their moving averages, the visible window and the price and volume
-// scales of that window. Every operation takes the store's lock, so the
-// dispatcher's worker and the user-interface thread may share one store.
+// scales of that window. No locks: a chart window's store is its thread's
+// alone, and a screening record's day bars, which the dispatcher's worker
+// writes and the user-interface thread draws, are reached only through the
+// session store's Writer and (const) Reader, under the records lock.
 
 #include <array>
 #include <cstdint>
 #include <limits>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,9 +81,6 @@ class CChartData {
   // 100000.
   [[nodiscard]] bool ReferenceBar(TICK& out) const;
 
-  // Holding the returned lock keeps every read below consistent with the next
-  // (the lock is recursive, as the operations take it too).
-  [[nodiscard]] std::unique_lock<std::recursive_mutex> Hold() const;
   // A copy of every bar, index 0 the newest.
   [[nodiscard]] std::vector<TICK> Bars() const;
   // A copy of bars from .. to - 1 (0 the newest), cut to the bars there are:
@@ -116,14 +114,11 @@ class CChartData {
   void SetReferencePrice(std::int32_t price);
 
  private:
-  void ClearLocked();
-  void ComputeAveragesLocked();
-  void RescaleLocked();
+  void Rescale();
   static int PeriodIndex(int n);
 
   const std::u16string code_;
   std::int32_t reference_price_ = 0;
-  mutable std::recursive_mutex lock_;
   int end_ = 0;
   int start_ = 0;
   std::vector<TICK> bars_;

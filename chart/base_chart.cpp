@@ -141,7 +141,6 @@ void CQZBaseChart::CalcLayout() {
   time_axis_ = {client.left, frame_.bottom, client.right, client.bottom};
 
   if (data_ != nullptr) {
-    auto hold = data_->Hold();
     view_.count = data_->Count();
     view_.start = data_->Start();
     view_.end = std::min(data_->End(), view_.count);
@@ -176,13 +175,8 @@ void CQZBaseChart::TakeCopy() {
 }
 
 void CQZBaseChart::DrawAll(DrawContext& dc) {
-  {
-    // Layout and copy under one hold, so that the numbers fit the bars.
-    std::unique_lock<std::recursive_mutex> hold;
-    if (data_ != nullptr) hold = data_->Hold();
-    CalcLayout();
-    TakeCopy();
-  }
+  CalcLayout();
+  TakeCopy();
   PaintTimeGrid(dc);
   DrawValueAxis(dc);
   DrawSeries(dc);

@@ -161,7 +161,6 @@ unsigned CChartSeries::MergeTrade(bool live, const ChartSession& session) {
 unsigned CChartSeries::MergeQuote(bool live, const ChartSession& session) {
   // A record without a price (empty or cut short) would pull the bar to 0.
   if (!quote_.valid() || quote_.Price() <= 0) return kNoChange;
-  auto hold = data_.Hold();
   if (data_.Count() == 0) return kNoChange;
   const std::int32_t trading_date = session.trading_date;
   if (type_ == u"D") return MergeDay(trading_date);

@@ -200,10 +200,7 @@ bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   const int k = id - kFirstAverageId;
   if (k >= 0 && k < static_cast<int>(averages_.size()) && code == ctl::kButtonClicked) {
     data().SetAverageOn(CChartData::kPeriods[k], averages_[k].IsChecked());
-    {
-      auto hold = data().Hold();
-      data().SetView(data().End(), data().Start());
-    }
+    data().SetView(data().End(), data().Start());
     candle_.Redraw();
     return true;
   }

@@ -212,7 +212,6 @@ void CQZChartWnd::EndDrag(Point at) {
   int count = 0;
   int old_end = 0;
   {
-    auto hold = data().Hold();
     count = data().Count();
     old_end = std::min(data().End(), count);
   }

@@ -35,7 +35,6 @@ void CQZChartWnd::ResetScrollBar() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data().Hold();
     count = data().Count();
     end = std::min(data().End(), count);
     start = data().Start();
@@ -51,7 +50,6 @@ void CQZChartWnd::ResetSlider() {
   int count = 0;
   int shown = 0;
   {
-    auto hold = data().Hold();
     count = data().Count();
     shown = std::min(data().End(), count) - data().Start();
   }
@@ -104,7 +102,6 @@ void CQZChartWnd::ApplyScroll() {
   int end = 0;
   int start = 0;
   {
-    auto hold = data().Hold();
     end = std::min(data().End(), data().Count());
     start = data().Start();
   }

@@ -123,7 +123,7 @@ void CQZTile::Retire(CSTKItem* tile) {
 }
 
 void CQZTile::Rebuild(bool fresh) {
-  std::lock_guard<std::recursive_mutex> hold(lock_);
+  ui_thread_.Check();
   screen_ = session_.current_screen();
   source_mode_ = screen_ == code::kScreenNews;
   if (fresh) scroller_.ScrollTo(0);

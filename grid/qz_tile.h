@@ -9,13 +9,13 @@
 // hidden among the spares.
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/session_data.h"
 #include "grid/tile_scroller.h"
 #include "platform/scroll_bar_control.h"
+#include "platform/thread_owner.h"
 #include "platform/window.h"
 #include "stock/stk_item.h"
 #include "stock/tile_source.h"
@@ -101,7 +101,7 @@ class CQZTile : public Window, public TileSource {
   [[nodiscard]] int PerRow(int width) const;
 
   CSessionData& session_;
-  std::recursive_mutex lock_;  // the rebuild
+  ThreadOwner ui_thread_;  // the rebuild's, instead of a lock
   std::vector<std::unique_ptr<CSTKItem>> tiles_;
   std::vector<std::u16string> codes_;  // first is top left
   std::vector<CSTKItem*> shown_;       // the tiles of the records in view

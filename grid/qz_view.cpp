@@ -181,7 +181,7 @@ bool CQZView::RequestScreen(int screen, const std::u16string& htime, bool fresh,
 }
 
 void CQZView::Refresh(bool fresh) {
-  std::lock_guard<std::mutex> hold(refresh_lock_);
+  ui_thread_.Check();
   time_.Show(TimeControlWanted());
   if (session_.display_mode() == 1) {
     tiles_.Show(false);

@@ -6,7 +6,6 @@
 // machine (CQZTime) stands at the right. It asks the server for a result on
 // the first login, on a re-search, on a minute pick and after a reconnection.
 
-#include <mutex>
 #include <string>
 
 #include "app/frame_pane.h"
@@ -16,6 +15,7 @@
 #include "grid/qz_time.h"
 #include "net/message_codes.h"
 #include "platform/button_control.h"
+#include "platform/thread_owner.h"
 #include "platform/window.h"
 
 namespace velloran {
@@ -107,7 +107,7 @@ class CQZView : public Window, public FramePane {
   void PaintResearchButton(const DrawItem& item);
 
   CSessionData& session_;
-  std::mutex refresh_lock_;
+  ThreadOwner ui_thread_;  // the refresh's, instead of a lock
   CQZTime time_;
   CQZTile tiles_;
   CQZListCtrl grid_;

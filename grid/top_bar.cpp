@@ -358,7 +358,7 @@ void CTopBar::OnMasterArrived() {
 // ---- lists, filter, modes
 
 void CTopBar::OnListButton(int screen) {
-  std::lock_guard<std::recursive_mutex> hold(lock_);
+  ui_thread_.Check();
   if (screen == session_.current_screen()) return;
   // Stored first, as for a filter change: the request carries the filter
   // stored.
@@ -406,7 +406,7 @@ void CTopBar::SetModeGroup(int mode) {
 }
 
 void CTopBar::OnDisplayMode(int mode) {
-  std::lock_guard<std::recursive_mutex> hold(lock_);
+  ui_thread_.Check();
   session_.set_display_mode(mode);
   SetModeGroup(mode);
   PostMessage(relations_.qz_view, msg::kNotify, static_cast<WParam>(code::kScreenRequest), 0);

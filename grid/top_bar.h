@@ -7,13 +7,13 @@
 // box switch the session's screen and ask the server with 3014.
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "app/book_quote.h"
 #include "app/frame_pane.h"
 #include "platform/button_control.h"
+#include "platform/thread_owner.h"
 #include "platform/window.h"
 #include "stock/stk_wnd.h"
 #include "ui/bit_button.h"
@@ -125,8 +125,8 @@ class CTopBar : public Window, public FramePane {
   ButtonControl check_;
   CQZComboBox filter_;
   Bitmap background_;
-  // Held while a list or display-mode button is handled.
-  std::recursive_mutex lock_;
+  // The list and display-mode buttons are handled on it alone.
+  ThreadOwner ui_thread_;
   std::u16string previous_code_;  // of the last 3003
   std::u16string shown_code_;     // what the boxes show
   std::u16string shown_market_;

@@ -7,6 +7,9 @@
 // here (a posted HogaChange), the bars that follow the stock get their own
 // copies of the quote (BookQuote), and the replies meant for other views are
 // passed on as they came.
+//
+// One lock: targets_lock_ guards the targets, which the window sets and the
+// thread reads.
 
 #include <atomic>
 #include <memory>

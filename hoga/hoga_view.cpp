@@ -145,8 +145,6 @@ void CHogaView::UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote)
   if (other) {
     tile_.SetData(u"");
   }
-  CChartData& bars = record_->bars();
-  bars.SetView(bars.End(), bars.Start());
   record_->UpdatePrice(quote, store);
   tile_.SetData(record_->code());
 }

@@ -4,6 +4,9 @@
 // created it, and become calls of its virtual handlers on that thread. One
 // notification window serves every socket of a thread; a socket's events use
 // the message number of its slot in that window's table.
+//
+// One lock (async_socket.cpp): the list of threads with a notification
+// window, which sockets of every thread share.
 
 #include <cstdint>
 #include <memory>

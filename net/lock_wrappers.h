@@ -1,7 +1,9 @@
 #pragma once
-// The two small lock wrappers several classes keep as members. CMyMutex keeps
-// the property of the system mutex it stands for: the thread that owns it may
-// lock it again, and must unlock it as often.
+// The two small lock wrappers of the session layer. CMyMutex keeps the
+// property of the system mutex it stands for: the thread that owns it may
+// lock it again, and must unlock it as often. One lock inside each CMyMutex:
+// state_ guards its owner and depth. (No part of the client holds one at
+// present: the dispatcher, the one user, runs on the worker alone.)
 
 #include <condition_variable>
 #include <mutex>

@@ -8,7 +8,7 @@ CMyQueue::CMyQueue() : data_(new char[kCapacity]) {}
 
 void CMyQueue::Append(const char* bytes, int n) {
   if (n <= 0) return;
-  std::lock_guard<std::mutex> hold(lock_);
+  owner_.Check();
   if (n > kCapacity) {
     // Larger than the whole buffer: as if it had come in buffer-sized parts,
     // only its last part is kept.
@@ -31,7 +31,7 @@ void CMyQueue::Append(const char* bytes, int n) {
 }
 
 std::unique_ptr<Packet> CMyQueue::GetPacket() {
-  std::lock_guard<std::mutex> hold(lock_);
+  owner_.Check();
   if (length_ <= kFirstEnd) return nullptr;
   const char* base = data_.get() + head_;
   int i = scanned_ < kFirstEnd ? kFirstEnd : scanned_;
@@ -69,14 +69,14 @@ std::unique_ptr<Packet> CMyQueue::GetPacket() {
 }
 
 void CMyQueue::Clear() {
-  std::lock_guard<std::mutex> hold(lock_);
+  owner_.Check();
   head_ = 0;
   length_ = 0;
   scanned_ = kFirstEnd;
 }
 
 int CMyQueue::length() const {
-  std::lock_guard<std::mutex> hold(lock_);
+  owner_.Check();
   return length_;
 }
 

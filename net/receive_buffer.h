@@ -2,12 +2,13 @@
 // CMyQueue, the session's receive buffer: received bytes accumulate here and
 // whole packets are cut out at their NUL terminators (a NUL right after "T>",
 // the end of "</PKT>"). The buffer is allocated once and never grows; a chunk
-// that does not fit drops everything held first.
+// that does not fit drops everything held first. No lock: the socket that
+// owns it appends, cuts and clears on its own thread (checked in debug builds).
 
 #include <memory>
-#include <mutex>
 
 #include "net/packet.h"
+#include "platform/thread_owner.h"
 
 namespace velloran {
 
@@ -34,7 +35,7 @@ class CMyQueue {
   int head_ = 0;
   int length_ = 0;
   int scanned_ = kFirstEnd;  // no boundary at held positions [kFirstEnd, scanned_)
-  mutable std::mutex lock_;
+  ThreadOwner owner_;
 
   static constexpr int kFirstEnd = 5;  // the earliest position a boundary NUL may hold
   // Held bytes up to this many are moved to the front before an append.

@@ -5,6 +5,9 @@
 // https_proxy and no_proxy variables), nothing cached. HttpPost blocks its
 // caller; HttpPostTask runs the same exchange off the user-interface thread
 // and posts its progress and its result back.
+//
+// One lock (http_post.cpp), per task: the event loop the task posts to, which
+// the loop's thread clears while the task's thread may still post.
 
 #include <atomic>
 #include <cstdint>

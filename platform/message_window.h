@@ -14,6 +14,9 @@
 //   view's state). Whoever ends up holding the message frees it: a failed
 //   post, a queue dropping it, or a window procedure that does not Take() it
 //   all free the value with the message.
+//
+// One lock (message_window.cpp): the registry of window ids, which posting
+// threads read and window threads change.
 
 #include <atomic>
 #include <cstdint>

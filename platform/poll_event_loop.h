@@ -2,6 +2,9 @@
 // The event loop of a thread without a display: poll() over the watched
 // descriptors and an eventfd that other threads use to wake it for posted
 // messages, tasks and Quit.
+//
+// One lock: what other threads post (tasks, messages, Quit) until the loop's
+// thread takes it.
 
 #include <chrono>
 #include <map>

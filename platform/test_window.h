@@ -2,6 +2,9 @@
 // Stand-ins for a window thread in tests and benchmarks: ManualMessageQueue
 // keeps posted messages until its owner pumps them; RecordingWindow remembers
 // every message it was given, and keeps the values they owned.
+//
+// One lock: a ManualMessageQueue's messages, which any thread posts and its
+// owner pumps.
 
 #include <chrono>
 #include <condition_variable>

@@ -85,12 +85,9 @@ bool CSTKItem::Capture() {
     f.first_price = record.first_price();
     f.second_price = record.second_price();
 
-    CChartData& bars = record.bars();
-    const auto hold = bars.Hold();
+    const CChartData& bars = record.bars();
     f.count = bars.Count();
     if (f.count <= 0 || f.count >= kMaxChartBars) return;
-    // A store that was never scaled is scaled once here.
-    if (bars.Top() == 0) bars.SetView(std::min(bars.End(), f.count), bars.Start());
     f.end = std::min(bars.End(), f.count);
     f.start = std::clamp(bars.Start(), 0, f.end);
     f.top = bars.Top();

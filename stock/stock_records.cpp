@@ -85,6 +85,8 @@ void CQZData::Update(const Packet& hit, const StockContext& context) {
   if (merge && quote_->valid()) {
     bars_->MergeDayQuote(*quote_, context.TradingDate(), context.ServerHour());
   }
+  // The scale of the bars just taken, so that no reader has to set it.
+  if (bars_->Count() > 0) bars_->SetView(bars_->End(), bars_->Start());
   price_changed_ = 0;
 }
 

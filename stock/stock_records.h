@@ -69,7 +69,8 @@ class CQZData {
   [[nodiscard]] const CPKT* quote() const { return quote_.get(); }
   [[nodiscard]] int price_changed() const { return price_changed_; }
   [[nodiscard]] std::int32_t last_price() const { return last_price_; }
-  [[nodiscard]] CChartData& bars() const { return *bars_; }
+  // Scaled whenever the record takes day bars: readers only read.
+  [[nodiscard]] const CChartData& bars() const { return *bars_; }
   [[nodiscard]] double imminence() const { return imminence_; }
   [[nodiscard]] double reverse_ratio() const { return reverse_ratio_; }
   [[nodiscard]] std::uint8_t marker() const { return marker_; }

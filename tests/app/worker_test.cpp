@@ -1,5 +1,6 @@
-// The worker thread: order, the history bound, the stop sequence, and a
-// stress run with a screen-switching and a reading thread beside it.
+// The worker thread: order, the history bound, the stop sequence, a stress
+// run with a screen-switching and a reading thread beside it, and a record's
+// bars shared by writers and a reader.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -180,6 +181,54 @@ TEST_F(WorkerTest, StressPushSwitchAndRead) {
   EXPECT_EQ(session_->incoming_size(), 0u);
   EXPECT_LE(session_->history_size(), CSessionData::kHistoryLimit + 1);
   EXPECT_GE(seen, 0);
+}
+
+// A record's day bars, where the dispatcher's writes and the user-interface
+// thread's reads meet: the records lock keeps every bar whole. Two writers
+// and a reader, through the store's Writer and Reader.
+class BarStoreConcurrency : public testing::SessionTest {};
+
+TEST_F(BarStoreConcurrency, TwoMergingThreadsAndAReader) {
+  std::u16string day;
+  for (int i = 0; i < 130; ++i) {
+    const int close = 10000 + i;
+    day += FormatInt(20240105 - i) + u"|" + FormatInt(close) + u"|" + FormatInt(close) + u"|" +
+           FormatInt(close) + u"|" + FormatInt(close) + u"|100\n";
+  }
+  Dispatch(u"<PKT><GBN>3007</GBN><SHCODE>005930</SHCODE><CPKT>" +
+           QuoteText(10000, 10000, 10000, 10000) + u"</CPKT><DAY50>" + day + u"</DAY50></PKT>");
+  CSessionStore& store = session_->store();
+  ASSERT_EQ(session_->Read()->FindRecord(u"005930")->bars().Count(), 130);
+  std::atomic<bool> stop{false};
+  auto merge = [&](int offset) {
+    for (int i = 0; i < 2000; ++i) {
+      const int p = 10000 + offset + (i % 50) * 10;
+      const Packet quote(u"<PKT><GBN>2002</GBN><RES>CPRC</RES><STKCD>005930</STKCD><DATA>" +
+                         QuoteText(p, p - 5, p + 10, p - 10, i) + u"</DATA></PKT>");
+      store.Write()->FindRecord(u"005930")->UpdatePrice(quote, store);
+    }
+  };
+  std::thread reader([&] {
+    while (!stop.load()) {
+      const auto data = session_->Read();
+      const CChartData& bars = data->FindRecord(u"005930")->bars();
+      const TICK bar = bars.Bar(0);
+      // Every merge writes the five fields of one quote together.
+      if (bar.close != 10000) {
+        ASSERT_EQ(bar.high, bar.close + 10);
+        ASSERT_EQ(bar.low, bar.close - 10);
+        ASSERT_EQ(bar.open, bar.close - 5);
+      }
+      ASSERT_EQ(bars.Bars().size(), 130u);
+      ASSERT_LE(bars.Bottom(), bars.Top());
+    }
+  });
+  std::thread a(merge, 0), b(merge, 3);
+  a.join();
+  b.join();
+  stop = true;
+  reader.join();
+  EXPECT_EQ(session_->Read()->FindRecord(u"005930")->bars().Count(), 130);
 }
 
 }  // namespace

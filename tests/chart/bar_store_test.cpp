@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "net/quote.h"
 #include "net/text_util.h"
@@ -413,40 +411,8 @@ TEST(BarStoreMerge, OnlyDayChartsWithBarsAndAPrice) {
   EXPECT_EQ(store.Bar(0).close, 10000);
 }
 
-TEST(BarStoreConcurrency, TwoMergingThreadsAndAReader) {
-  CChartData store(u"005930");
-  Fill(store, 130, [](int i) { return 10000 + i; });
-  store.ComputeAverages();
-  store.SetView(60, 0);
-  std::atomic<bool> stop{false};
-  auto merge = [&](std::int32_t offset) {
-    for (int i = 0; i < 2000; ++i) {
-      const std::int32_t p = 10000 + offset + (i % 50) * 10;
-      store.MergeDayQuote(Quote(p, p - 5, p + 10, p - 10, i), 20240101, 10);
-      if (i % 100 == 0) store.SetView(60, 0);
-    }
-  };
-  std::thread reader([&] {
-    while (!stop.load()) {
-      auto hold = store.Hold();
-      const TICK bar = store.Bar(0);
-      // Every merge writes the five fields of one quote together.
-      if (bar.close != 10000) {
-        ASSERT_EQ(bar.high, bar.close + 10);
-        ASSERT_EQ(bar.low, bar.close - 10);
-        ASSERT_EQ(bar.open, bar.close - 5);
-      }
-      ASSERT_EQ(store.Bars().size(), 130u);
-      ASSERT_LE(store.Bottom(), store.Top());
-    }
-  });
-  std::thread a(merge, 0), b(merge, 3);
-  a.join();
-  b.join();
-  stop = true;
-  reader.join();
-  EXPECT_EQ(store.Count(), 130);
-}
+// The concurrency case went to tests/app/worker_test.cpp, where a record's
+// bars are shared.
 
 }  // namespace
 }  // namespace velloran
