@@ -32,6 +32,7 @@
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "bench/market_process.h"
 #include "grid/qz_view.h"
 #include "grid/top_bar.h"
 #include "net/decoder.h"
@@ -87,45 +88,6 @@ double ResidentMiB() {
   return 0;
 }
 
-class MarketProcess {
- public:
-  explicit MarketProcess(const Options& o) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      const std::string drop = std::to_string(o.drop_s);
-      if (o.drop_s > 0) {
-        execl(VELLORAN_SERVER, VELLORAN_SERVER, "--speed", o.speed.c_str(), "--stocks", "2600",
-              "--fault-drop", drop.c_str(), nullptr);
-      } else {
-        execl(VELLORAN_SERVER, VELLORAN_SERVER, "--speed", o.speed.c_str(), "--stocks", "2600",
-              nullptr);
-      }
-      _exit(127);
-    }
-    close(out[1]);
-    FILE* lines = fdopen(out[0], "r");
-    int session = 0, http = 0;
-    if (lines != nullptr &&
-        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
-      port_ = session;
-  }
-  ~MarketProcess() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  [[nodiscard]] int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
-
 struct Sample {
   double t_s;
   double mib;
@@ -133,7 +95,9 @@ struct Sample {
 
 int Run(const Options& o) {
   Application& app = testing_host::App();
-  MarketProcess market(o);
+  std::vector<std::string> args{"--speed", o.speed, "--stocks", "2600"};
+  if (o.drop_s > 0) args.insert(args.end(), {"--fault-drop", std::to_string(o.drop_s)});
+  bench::MarketProcess market(args);
   CDecoder decoder;
   if (market.port() == 0 || decoder.Load(VELLORAN_DECODER_DIR) != DecoderLoad::kOk) {
     std::fprintf(stderr, "no market or no decoder\n");

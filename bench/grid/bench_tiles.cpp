@@ -25,6 +25,7 @@
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "bench/market_process.h"
 #include "bench/ratio_report.h"
 #include "grid/qz_view.h"
 #include "net/decoder.h"
@@ -186,41 +187,6 @@ const char* MarketSpeed() {
   return speed != nullptr && *speed != '\0' ? speed : "1";
 }
 
-// The demo market as a process of its own, so that the client's processor
-// time is the process's.
-class MarketProcess {
- public:
-  MarketProcess() {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);  // it goes with the benchmark, however that ends
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      execl(VELLORAN_SERVER, VELLORAN_SERVER, "--speed", MarketSpeed(), "--stocks", "2600",
-            nullptr);
-      _exit(127);
-    }
-    close(out[1]);
-    FILE* lines = fdopen(out[0], "r");
-    int session = 0, http = 0;
-    if (lines != nullptr &&
-        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
-      port_ = session;
-  }
-  ~MarketProcess() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  [[nodiscard]] int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
-
 double ProcessCpuSeconds() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
@@ -231,7 +197,7 @@ double ProcessCpuSeconds() {
 // The client logged in to the streaming market, its first result shown.
 struct Client {
   Application& app = App();
-  MarketProcess market;
+  bench::MarketProcess market{std::vector<std::string>{"--speed", MarketSpeed(), "--stocks", "2600"}};
   CDecoder decoder;
   std::unique_ptr<CSessionData> session;
   std::unique_ptr<CMainFrame> frame;

@@ -1,0 +1,57 @@
+#pragma once
+// The demo market as a process of its own, for the benchmarks that measure
+// the whole client: the client's processor time and memory are then its own.
+// The program is VELLORAN_SERVER, which the benchmark's build defines.
+
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace velloran::bench {
+
+class MarketProcess {
+ public:
+  // args: the options after the program's name.
+  explicit MarketProcess(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);  // it goes with the benchmark, however that ends
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      std::vector<char*> argv{const_cast<char*>(VELLORAN_SERVER)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(VELLORAN_SERVER, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    int session = 0, http = 0;
+    if (lines != nullptr &&
+        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
+      port_ = session;
+  }
+  ~MarketProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  MarketProcess(const MarketProcess&) = delete;
+  MarketProcess& operator=(const MarketProcess&) = delete;
+
+  // The session port it listens on; 0 when it did not start.
+  [[nodiscard]] int port() const { return port_; }
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace velloran::bench
