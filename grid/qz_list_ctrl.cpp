@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/screen_text.h"
 #include "app/settings_files.h"
 #include "net/stock_code.h"
 #include "platform/bitmap_resources.h"
@@ -289,7 +290,7 @@ void CQZListCtrl::OnPaint(DrawContext& dc) {
   const Rect band{rows.left, rows.top + 10, rows.right, std::min(rows.bottom, rows.top + 40)};
   dc.FillRect(band, kRowBackground);  // the column lines stop under the text
   dc.SetFont(Font::Points(u"굴림", 10));
-  dc.SetTextColor(kEmptyTextColor);
+  dc.SetTextColor(kEmptyResultColor);
   dc.SetTransparentBackground(true);
   dc.DrawText(empty_text_, {band.left + 10, band.top, band.right - 10, band.bottom},
               text_flag::kSingleLine | text_flag::kVCenter | text_flag::kCenter |

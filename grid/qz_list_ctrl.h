@@ -57,7 +57,6 @@ class CQZListCtrl : public ListCtrl {
   // What the grid says in its rows' place while it has no row.
   void SetEmptyText(std::u16string text);
   [[nodiscard]] const std::u16string& empty_text() const { return empty_text_; }
-  static constexpr Color kEmptyTextColor = Rgb(110, 110, 110);
 
   // The column set of a list: the layout file's descriptors, or the
   // defaults when it has none (or cannot be read).

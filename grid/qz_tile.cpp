@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "grid/screen_text.h"
 #include "net/message_codes.h"
 #include "platform/window_events.h"
 
@@ -269,7 +270,7 @@ void CQZTile::SetEmptyText(std::u16string text) {
 void CQZTile::OnPaint(DrawContext& dc) {
   if (!codes_.empty() || empty_text_.empty()) return;
   dc.SetFont(Font::Points(u"굴림", 10));
-  dc.SetTextColor(kEmptyTextColor);
+  dc.SetTextColor(kEmptyResultColor);
   dc.SetTransparentBackground(true);
   const Rect c = ClientRect();
   dc.DrawText(empty_text_, {c.left + 10, c.top + 40, c.right - 10, c.top + 70},

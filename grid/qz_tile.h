@@ -64,7 +64,6 @@ class CQZTile : public Window, public TileSource {
   // What the wall says while the result has no record (none before the first).
   void SetEmptyText(std::u16string text);
   [[nodiscard]] const std::u16string& empty_text() const { return empty_text_; }
-  static constexpr Color kEmptyTextColor = Rgb(110, 110, 110);
 
   // Every record's code in order (first is top left); before the first
   // result, ten blank places.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/screen_text.h"
 #include "net/message_codes.h"
 #include "net/session_requests.h"
 #include "net/session_socket.h"
@@ -40,10 +41,6 @@ const char16_t* ScreenName(int screen) {
     case code::kClosingWatch: return u"종가";
     default: return u"검색";
   }
-}
-
-const char16_t* MarketName(int market) {
-  return market == 1 ? u"코스피" : market == 2 ? u"코스닥" : u"전체";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "app/session_data.h"
 #include "grid/quote_summary.h"
+#include "grid/screen_text.h"
 #include "net/message_codes.h"
 #include "net/packet.h"
 #include "net/session_requests.h"
@@ -112,7 +113,7 @@ int CTopBar::OnCreate() {
 
   if (!filter_.Create(this, kFilterId, {0, 0, kFilterWidth, kFilterHeight})) return -1;
   filter_.SetFont(Font::Points(u"굴림", 9));
-  for (const char16_t* item : {u"전체", u"코스피", u"코스닥"}) filter_.AddString(item);
+  for (int market = 0; market < kMarketFilters; ++market) filter_.AddString(MarketName(market));
   filter_.SetCurSel(2);
 
   SetTimer(kStartTimer, kStartDelayMs);

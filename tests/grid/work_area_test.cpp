@@ -15,6 +15,7 @@
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "grid/screen_text.h"
 #include "grid/qz_view.h"
 #include "grid/top_bar.h"
 #include "net/message_codes.h"
@@ -390,7 +391,7 @@ TEST_F(WorkAreaTest, AnEmptyResultSaysTheScreenCaughtNothing) {
     ASSERT_TRUE(pane.IsVisible());
     EXPECT_EQ(c.mode == 0 ? view().tiles().empty_text() : view().grid().empty_text(), c.text);
     const Rect rows = c.mode == 0 ? pane.ClientRect() : view().grid().RowsArea();
-    EXPECT_GT(testing_host::CountNear(pane.Render(), rows, CQZTile::kEmptyTextColor), 40) << c.mode;
+    EXPECT_GT(testing_host::CountNear(pane.Render(), rows, kEmptyResultColor), 40) << c.mode;
     if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
       EXPECT_TRUE(view().SaveScreenshot(std::string(pictures) + "/empty_" +
                                         std::to_string(c.mode) + ".png"));
