@@ -296,10 +296,6 @@ bool CQZChartWnd::Request(int other_count) {
   return true;
 }
 
-bool CQZChartWnd::RequestPending() const {
-  return series_.RequestPending(context_ != nullptr ? context_->Connection() : 0);
-}
-
 int CQZChartWnd::AcceptReply(std::u16string_view echoed_code, std::u16string_view echoed_type) {
   return series_.AcceptReply(echoed_code, echoed_type,
                              context_ != nullptr ? context_->Connection() : 0);

@@ -93,8 +93,6 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   // "m1" and other_count (when above 0) for the other types. False without
   // a connection.
   bool Request(int other_count = 0);
-  // A request of the current connection waits for its reply.
-  [[nodiscard]] bool RequestPending() const;
   // Takes a reply for this chart id off the requests: the bars the newest
   // request of the current code and type asked for, or 0 for a reply to
   // another (CChartSeries::AcceptReply).

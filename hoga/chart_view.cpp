@@ -116,7 +116,7 @@ void CChartView::ApplyQuote(const CPKT& quote) {
     // Another stock's trade would be merged into these bars.
     if (!quote.code().empty() && quote.code() != chart->code()) continue;
     chart->UpdateQuote(quote);
-    if (!chart->ApplyTick(true) && !chart->RequestPending()) chart->Request(kOtherCount);
+    if (!chart->ApplyTick(true)) chart->Request(kOtherCount);
   }
 }
 
