@@ -13,6 +13,13 @@
 namespace velloran {
 namespace {
 
+struct BarPrices {
+  std::int32_t time, open, high, low, close;
+  std::int64_t volume;
+  friend bool operator==(const BarPrices&, const BarPrices&) = default;
+};
+BarPrices Prices(const TICK& t) { return {t.time, t.open, t.high, t.low, t.close, t.volume}; }
+
 using namespace testing_bars;
 using namespace std::chrono;
 using Change = CChartSeries::Change;
@@ -71,20 +78,10 @@ TEST_F(ChartSeriesTest, MinuteTicksFillGapsWithFlatBarsWhileTheMarketIsOpen) {
   EXPECT_EQ(tick(93700, 1050), Change::kNewBars | Change::kNewestBar);
   ASSERT_EQ(series.data().Count(), 22);
   EXPECT_EQ(series.data().End(), 22);  // the view, not full, shows every bar still
-  const TICK flat = series.data().Bar(1);
-  EXPECT_EQ(flat.time, 93300);
-  EXPECT_EQ(flat.open, 1000);
-  EXPECT_EQ(flat.high, 1000);
-  EXPECT_EQ(flat.close, 1000);
-  EXPECT_EQ(flat.base, 1000);
-  EXPECT_EQ(flat.volume, 0);
-  const TICK taker = series.data().Bar(0);
-  EXPECT_EQ(taker.time, 93600);
-  EXPECT_EQ(taker.open, 1000);
-  EXPECT_EQ(taker.high, 1050);
-  EXPECT_EQ(taker.low, 1000);
-  EXPECT_EQ(taker.close, 1050);
-  EXPECT_EQ(taker.volume, 7);
+  // time, open, high, low, close, volume
+  EXPECT_EQ(Prices(series.data().Bar(1)), (BarPrices{93300, 1000, 1000, 1000, 1000, 0}));
+  EXPECT_EQ(series.data().Bar(1).base, 1000);
+  EXPECT_EQ(Prices(series.data().Bar(0)), (BarPrices{93600, 1000, 1050, 1000, 1050, 7}));
   EXPECT_EQ(series.data().Bar(2).time, 93000);
   // Another trade at that price within the bar: its volume only.
   EXPECT_EQ(tick(93710, 1050), Change::kNewestVolume);
