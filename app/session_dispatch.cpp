@@ -172,7 +172,7 @@ void CSessionData::OnStockMaster(const Packet& p) {
         added.push_back(stored.get());
       }
     }
-    store_.AddToNameList(std::move(added));
+    store_.AddToNameList(*data, std::move(added));
     for (auto& [stored, entry] : renamed) stored->SetWholeText(entry->Text());
     ++data->master_generation;
   }

@@ -94,7 +94,11 @@ std::u16string CSessionStore::DropRecords(int screen) {
 
 void CSessionStore::AddToNameList(std::vector<const Packet*> added) {
   Writer w(*this);
-  auto& names = w->name_list;
+  AddToNameList(*w, std::move(added));
+}
+
+void CSessionStore::AddToNameList(StoreData& held, std::vector<const Packet*> added) const {
+  auto& names = held.name_list;
   if (first_login.load() == 1) {
     names.insert(names.end(), added.begin(), added.end());
     return;

@@ -14,18 +14,21 @@
 //   with their quotes and day bars included. The worker writes under Write();
 //   the user-interface thread reads under Read() and writes the few things it
 //   owns (tile windows, the time machine's moment, a screen switch) under
-//   Write(). Recursive: AddToNameList takes it inside the dispatcher's
-//   Write(), and readers may nest.
+//   Write(). Plain, not recursive: nothing takes it while it already holds
+//   it (a debug build stops at once where something does), and it admits one
+//   reader at a time, which the records' cached marks rely on.
 // - flags_lock_: the market flags, which both threads read and the worker
 //   sets.
 
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -70,6 +73,33 @@ struct StoreData {
 };
 
 class CSessionStore : public StockContext {
+  // The records lock: a plain mutex that, in debug builds, stops the program
+  // when the thread holding it asks for it again instead of hanging.
+  class RecordsLock {
+   public:
+    void lock() {
+#ifndef NDEBUG
+      assert(holder_.load() != std::this_thread::get_id() && "records lock taken twice");
+#endif
+      mutex_.lock();
+#ifndef NDEBUG
+      holder_.store(std::this_thread::get_id());
+#endif
+    }
+    void unlock() {
+#ifndef NDEBUG
+      holder_.store(std::thread::id());
+#endif
+      mutex_.unlock();
+    }
+
+   private:
+    std::mutex mutex_;
+#ifndef NDEBUG
+    std::atomic<std::thread::id> holder_{};
+#endif
+  };
+
  public:
   // Holds the store's lock; const access for the user-interface thread.
   class Reader {
@@ -79,7 +109,7 @@ class CSessionStore : public StockContext {
     const StoreData* operator->() const { return &data_; }
 
    private:
-    std::unique_lock<std::recursive_mutex> hold_;
+    std::unique_lock<RecordsLock> hold_;
     const StoreData& data_;
   };
   // Holds the store's lock; the dispatcher's and the store's own changes.
@@ -90,7 +120,7 @@ class CSessionStore : public StockContext {
     StoreData* operator->() const { return &data_; }
 
    private:
-    std::unique_lock<std::recursive_mutex> hold_;
+    std::unique_lock<RecordsLock> hold_;
     StoreData& data_;
   };
 
@@ -105,8 +135,10 @@ class CSessionStore : public StockContext {
   [[nodiscard]] std::u16string DropRecords(int screen);
   // Adds master packets (owned by the master map) to the name list: in
   // arrival order at the first login; after it, each before the first entry
-  // whose name is greater, as if added one by one in order of name.
+  // whose name is greater, as if added one by one in order of name. The
+  // first form takes the lock; the second is for a writer that holds it.
   void AddToNameList(std::vector<const Packet*> added);
+  void AddToNameList(StoreData& held, std::vector<const Packet*> added) const;
   // Takes a server time text YYYYMMDDhhmmss; shorter texts are ignored.
   void SetServerTime(std::u16string_view text);
   void SetServerClock(std::int64_t seconds);
@@ -141,7 +173,7 @@ class CSessionStore : public StockContext {
   [[nodiscard]] std::uint64_t server_time_updates() const { return server_time_updates_.load(); }
 
  private:
-  mutable std::recursive_mutex lock_;  // the records lock
+  mutable RecordsLock lock_;
   StoreData data_;
   std::atomic<std::int32_t> trading_date_{0};
   std::atomic<std::int32_t> date_limit_{0};

@@ -275,9 +275,9 @@ TEST_F(DispatchTest, HitsMakeRecordsOnlyForTheShownScreenWithAQuote) {
   Hit(3007, u"005930", u"<CPKT></CPKT><PRC>5</PRC>");
   Hit(3007, u"005930", u"<CPKT></CPKT><PRC>6</PRC>");
   const auto hold = session_->Read();
-  ASSERT_EQ(session_->Read()->records.size(), 1u);
-  EXPECT_EQ(session_->Read()->FindRecord(u"005930")->first_price(), 6);
-  EXPECT_EQ(session_->Read()->FindRecord(u"005930")->memo(), u"메모");
+  ASSERT_EQ(hold->records.size(), 1u);
+  EXPECT_EQ(hold->FindRecord(u"005930")->first_price(), 6);
+  EXPECT_EQ(hold->FindRecord(u"005930")->memo(), u"메모");
   EXPECT_THAT(Posted(qz_), ElementsAre(RecordedMessage{msg::kNotify, 1, 1}));  // hits post nothing
 }
 
@@ -305,7 +305,7 @@ TEST_F(DispatchTest, SavedScreenResultsReplaceMatchingEntriesWithAPauseEach) {
   EXPECT_THAT(Posted(top_), ElementsAre(RecordedMessage{msg::kScreenChanged, 3009, 0},
                                         RecordedMessage{msg::kScreenChanged, 3009, 0}));
   const auto hold = session_->Read();
-  EXPECT_NE(session_->Read()->FindRecord(u"005930"), nullptr);
+  EXPECT_NE(hold->FindRecord(u"005930"), nullptr);
 }
 
 TEST_F(DispatchTest, AlarmResultsUpdateTheAlarmAndTheShownRecord) {
@@ -324,7 +324,7 @@ TEST_F(DispatchTest, AlarmResultsUpdateTheAlarmAndTheShownRecord) {
   Hit(3010, u"005930", u"<SEQ>0</SEQ><PRC>1</PRC><CPKT></CPKT>");  // SEQ 0: the alarm stays
   {
     const auto hold = session_->Read();
-    const CQZData* record = session_->Read()->FindRecord(u"005930");
+    const CQZData* record = hold->FindRecord(u"005930");
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->first_price(), 1200);  // the alarm's prices, not the hit's
     EXPECT_EQ(record->second_price(), 1300);
