@@ -155,7 +155,7 @@ class CPlayModel {
   [[nodiscard]] const PlayRequest& outstanding() const { return outstanding_; }
   [[nodiscard]] bool fetching() const { return continuation_armed_; }
   // The last trade released, or none yet this day.
-  [[nodiscard]] const std::optional<CPKT>& current_quote() const { return quote_; }
+  [[nodiscard]] const std::optional<CPKT>& current_quote() const;
   [[nodiscard]] const std::vector<KOA>& time_line() const { return time_line_; }
   [[nodiscard]] const std::u16string& soc() const { return soc_; }
   [[nodiscard]] const std::u16string& book_date() const { return book_date_; }
@@ -169,6 +169,7 @@ class CPlayModel {
   [[nodiscard]] bool Matches(const PlayEcho& echo) const;
   [[nodiscard]] PlaySeekResult SeekNow(std::int32_t hhmmss);
   void EmptyTape();
+  void SetQuote(std::size_t trade) { quote_trade_ = trade; }
 
   std::u16string code_ = u"000000";
   std::u16string market_ = u"1";
@@ -185,7 +186,10 @@ class CPlayModel {
   CPlayTape tape_;
   std::size_t next_snapshot_ = 0;
   std::size_t next_trade_ = 0;
-  std::optional<CPKT> quote_;
+  // The current quote is copied out of the tape when it is read or the tape
+  // is emptied, not on every tick that moves it.
+  mutable std::optional<CPKT> quote_;
+  mutable std::optional<std::size_t> quote_trade_;
   std::vector<KOA> time_line_;
   std::u16string soc_;
   std::u16string book_date_;
