@@ -128,7 +128,9 @@ class CPlayModel {
 
   // The clock's timer: elapsed_ms of real time have passed. While playing
   // and loaded the clock advances by speed x elapsed_ms and every record
-  // due before it is released.
+  // due before it is released, however many: at 128x a tick spans 1.28 s of
+  // the day, and releasing one of each per tick would leave the book ever
+  // further behind the clock. The window paints once per frame regardless.
   [[nodiscard]] PlayRelease Tick(std::int64_t elapsed_ms);
 
   // A seek to hhmmss (slider, time line, or the first block's seek_to).
