@@ -201,6 +201,12 @@ TEST_F(PlayLoadWndTest, ProgressWithoutALengthCountsAgainstAThousandBlocks) {
   EXPECT_GT(plain, CPlayLoadWnd::TextRect(client).left + 40);
   EXPECT_GT(InkEnd(wnd->Render(), client), plain + 30);
 
+  // Abandoned, the download leaves the window idle for the next one, which
+  // brings the answer.
+  wnd->Cancel();
+  EXPECT_FALSE(wnd->IsVisible());
+  EXPECT_FALSE(wnd->downloading());
+  ASSERT_TRUE(Start(*wnd));
   gate->Release();
   ASSERT_TRUE(Finish());
   ASSERT_NE(reply, nullptr);
