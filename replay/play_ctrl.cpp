@@ -6,6 +6,7 @@
 #include "net/text_util.h"
 #include "platform/control_codes.h"
 #include "platform/window_messages.h"
+#include "replay/play_model.h"
 #include "replay/play_time.h"
 
 namespace velloran {
@@ -15,17 +16,10 @@ constexpr unsigned kCentred = text_flag::kCenter | text_flag::kVCenter | text_fl
 const Font kTextFont = Font::Points(u"굴림", 9);
 const Font kSpeedFont = Font::Points(u"Arial Black", 12);
 
-// HH:MM:SS of a clock in ms since midnight.
-std::u16string ClockText(std::int64_t clock_ms) {
-  std::u16string t = FormatInt06(MsToHhmmss(clock_ms));
-  t.insert(4, u":");
-  t.insert(2, u":");
-  return t;
-}
-
 }  // namespace
 
-CPlayCtrl::CPlayCtrl(const CSessionData& session) : session_(session) {
+CPlayCtrl::CPlayCtrl(const CSessionData& session, CPlayModel& model)
+    : session_(session), model_(model) {
   SetBackgroundColor(kBackground);
 }
 
@@ -46,7 +40,7 @@ int CPlayCtrl::OnCreate() {
     const char16_t* caption;
   };
   for (const Button& b : {Button{rewind_, kRewindId, kRewindBitmap, kRewindAt, u"RF"},
-                          Button{play_, kPlayId, kPauseBitmap, kPlayAt, u"PLAY"},
+                          Button{play_, kPlayId, model_.playing() ? kPauseBitmap : kPlayBitmap, kPlayAt, u"PLAY"},
                           Button{fast_forward_, kFastForwardId, kFastForwardBitmap,
                                  kFastForwardAt, u"FF"}}) {
     if (!b.button.Create(b.caption, {}, {b.at.x, b.at.y, b.at.x + 1, b.at.y + 1}, this, b.id))
@@ -56,7 +50,7 @@ int CPlayCtrl::OnCreate() {
   SliderStyle slider_style;
   slider_style.tool_tips = true;
   if (!slider_.Create(this, kSliderId, kSliderRect, slider_style)) return -1;
-  slider_.SetRange(0, PlayCtrlGeometry::kDaySeconds);
+  slider_.SetRange(0, kPlayDaySpanSeconds);
   slider_.SetPageSize(kSliderPage);
   slider_.SetTicFreq(3600);
   slider_.SetPos(0);
@@ -111,30 +105,28 @@ std::u16string CPlayCtrl::Date() const {
 }
 
 void CPlayCtrl::ResetClock() {
-  clock_ms_ = 0;
+  time_text_ = ClockText(0);
+  Invalidate(kClockTextRect);
   slider_.SetPos(0);
 }
 
 void CPlayCtrl::FastForward() {
-  if (speed_ >= kMaxSpeed) return;
-  speed_ *= 2;
+  model_.FastForward();
   Invalidate(kSpeedRect);
 }
 
 void CPlayCtrl::Rewind() {
-  if (speed_ < 2) return;
-  speed_ /= 2;
+  model_.Rewind();
   Invalidate(kSpeedRect);
 }
 
 void CPlayCtrl::TogglePlay() {
-  playing_ = !playing_;
+  model_.TogglePlay();
   // The face shows the state: the pause bars while the clock runs.
-  play_.LoadBitmap(playing_ ? kPauseBitmap : kPlayBitmap);
+  play_.LoadBitmap(model_.playing() ? kPauseBitmap : kPlayBitmap);
 }
 
-void CPlayCtrl::SetTimeLine(std::vector<KOA> samples) {
-  time_line_ = std::move(samples);
+void CPlayCtrl::RedrawTimeLine() {
   Invalidate(geometry().box());
 }
 
@@ -144,7 +136,7 @@ LResult CPlayCtrl::WindowProc(WindowMessage& m) {
     // Only the user's gestures come here (the clock moves the slider by
     // SetPos, which tells no one), and one seek per gesture: where it ended.
     if (sys::LowWord(static_cast<std::intptr_t>(m.wparam)) == ctl::kEndScroll)
-      Seek(PlayCtrlGeometry::TimeOfSliderPos(slider_.GetPos()));
+      Seek(SliderToHhmmss(slider_.GetPos()));
     return 0;
   }
   return Window::WindowProc(m);
@@ -196,16 +188,16 @@ void CPlayCtrl::OnMouseLeave() {
 }
 
 void CPlayCtrl::OnTimer(int id) {
-  if (id != kClockTimer) return;
-  if (!playing_ || clock_ms_ == 0) return;
-  ShowClock();
+  if (id == kClockTimer) ShowClock();
 }
 
 void CPlayCtrl::ShowClock() {
-  time_text_ = ClockText(clock_ms_);
+  const std::optional<std::u16string> text = ClockDisplayText(model_.playing(), model_.clock_ms());
+  if (!text) return;
+  time_text_ = *text;
   Invalidate(kClockTextRect);
   // By the program: the slider tells no one, so this never seeks.
-  slider_.SetPos(PlayCtrlGeometry::SliderPos(clock_ms_));
+  slider_.SetPos(HhmmssToSlider(MsToHhmmss(model_.clock_ms())));
 }
 
 void CPlayCtrl::OnPaint(DrawContext& dc) {
@@ -219,7 +211,7 @@ void CPlayCtrl::OnPaint(DrawContext& dc) {
   dc.SetBrush(kSpeedFill);
   dc.RoundRect(kSpeedRect, 2, 2);
   dc.SetFont(kSpeedFont);
-  dc.DrawText(u"x" + FormatInt(speed_), kSpeedRect, kCentred);
+  dc.DrawText(u"x" + FormatInt(model_.speed()), kSpeedRect, kCentred);
 
   PaintTimeLine(dc, geometry());
 }
@@ -253,7 +245,7 @@ void CPlayCtrl::PaintTimeLine(DrawContext& dc, const PlayCtrlGeometry& g) {
     dc.DrawText(FormatInt(hour), {x - 15, plot.bottom - 10, x + 15, plot.bottom + 4}, kCentred);
   }
 
-  for (const PlayCtrlGeometry::Bar& bar : g.Bars(time_line_))
+  for (const PlayCtrlGeometry::Bar& bar : g.Bars(model_.time_line()))
     dc.FillRect(bar.rect, bar.kind == PlayCtrlGeometry::BarKind::kBids ? kBidsBar : kAsksBar);
 }
 

@@ -2,15 +2,14 @@
 // CPlayCtrl, the transport panel at the bottom right of the replay player:
 // RF, PLAY and FF, the speed, the replay clock as HH:MM:SS, a slider over the
 // trading day, the date to replay and a time line of the day's ask and bid
-// totals on which a click seeks. It holds the clock, speed and playing flag
-// the player's timer reads and advances, and tells its owner (the player) of
-// a new date (2026 with 0) and of a seek (2032 with the time).
+// totals on which a click seeks. The clock, speed, playing flag and time line
+// are the player's model's; the panel shows them, sets speed and play, and
+// tells its owner (the player) of a new date (2026 with 0) and of a seek
+// (2032 with the time).
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "hoga/koa_samples.h"
 #include "platform/window.h"
 #include "replay/play_ctrl_geometry.h"
 #include "replay/play_slider_ctrl.h"
@@ -20,6 +19,7 @@
 
 namespace velloran {
 
+class CPlayModel;
 class CSessionData;
 
 class CPlayCtrl : public Window {
@@ -35,7 +35,6 @@ class CPlayCtrl : public Window {
   static constexpr int kRewindBitmap = 347;
   static constexpr int kClockTimer = 6700;
   static constexpr int kClockPeriodMs = 1000;
-  static constexpr int kMaxSpeed = 128;
   static constexpr int kSliderPage = 300;
   static constexpr int kTipDelayMs = 100;
 
@@ -58,19 +57,14 @@ class CPlayCtrl : public Window {
   static constexpr Color kBidsBar = Rgb(30, 40, 235);
   static constexpr Color kHoverLine = Rgb(203, 23, 67);
 
-  // The store gives the trading dates and the trading date; it outlives
-  // the control.
-  explicit CPlayCtrl(const CSessionData& session);
+  // The store gives the trading dates and the trading date; both it and the
+  // player's model outlive the control.
+  CPlayCtrl(const CSessionData& session, CPlayModel& model);
 
   // A child of owner (the player), which hears 2026 and 2032.
   [[nodiscard]] bool Create(Window* owner, int id, const Rect& rect);
 
-  // The player's timer reads and advances these.
-  [[nodiscard]] int speed() const { return speed_; }
-  [[nodiscard]] bool playing() const { return playing_; }
-  [[nodiscard]] std::int64_t clock_ms() const { return clock_ms_; }
-  void SetClock(std::int64_t clock_ms) { clock_ms_ = clock_ms; }
-  // The slider back to 08:00 and the clock to 0 (a new replay).
+  // The slider back to 08:00 and the clock text to 00:00:00 (a new replay).
   void ResetClock();
 
   // FF doubles the speed below 128, RF halves it from 2; each repaints the
@@ -79,9 +73,8 @@ class CPlayCtrl : public Window {
   void Rewind();
   void TogglePlay();
 
-  // The day's totals: drawn as ratio bars on the time line.
-  void SetTimeLine(std::vector<KOA> samples);
-  [[nodiscard]] const std::vector<KOA>& time_line() const { return time_line_; }
+  // The model's time line changed: its bars are drawn again.
+  void RedrawTimeLine();
 
   // The date to replay: the combo's text, or the trading date when it is
   // empty. The combo holds the store's trading dates, the newest selected.
@@ -119,12 +112,9 @@ class CPlayCtrl : public Window {
   void Seek(std::int32_t hhmmss);
 
   const CSessionData& session_;
+  CPlayModel& model_;
   Window* owner_ = nullptr;
-  int speed_ = 1;
-  bool playing_ = true;
-  std::int64_t clock_ms_ = 0;
   std::u16string time_text_ = u"00:00:00";
-  std::vector<KOA> time_line_;
   CQZComboBox date_combo_;
   CBitButton rewind_;
   CBitButton play_;

@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "replay/play_time.h"
-
 namespace velloran {
-namespace {
-
-constexpr int kDayStartSeconds = 8 * 3600;
-
-int SecondsOfDay(std::int32_t hhmmss) { return static_cast<int>(HhmmssToMs(hhmmss) / 1000); }
-
-std::int32_t HhmmssOfSeconds(std::int64_t seconds) { return MsToHhmmss(seconds * 1000); }
-
-}  // namespace
 
 PlayCtrlGeometry::PlayCtrlGeometry(Size client) {
   box_ = {145, 25, client.width - 3, client.height - 5};
   plot_ = {160, 35, client.width - 13, client.height - 15};
-  if (plot_.width() > 2) pixels_per_second_ = (plot_.width() - 2) / double(kDaySeconds);
+  if (plot_.width() > 2) pixels_per_second_ = (plot_.width() - 2) / double(kPlayDaySpanSeconds);
   mid_ = (plot_.top + plot_.bottom) / 2;
   step_ = plot_.height() * 0.5 * 0.25;
 }
@@ -33,14 +22,8 @@ Rect PlayCtrlGeometry::DateComboRect() const {
 }
 
 int PlayCtrlGeometry::XOfTime(std::int32_t hhmmss) const {
-  const std::int64_t seconds = SecondsOfDay(hhmmss) - kDayStartSeconds;
-  return plot_.left + static_cast<int>(seconds * plot_.width() / kDaySeconds);
-}
-
-std::int32_t PlayCtrlGeometry::TimeOfX(int x) const {
-  const int width = std::max(box_.width(), 1);
-  const std::int64_t offset = std::clamp(x - box_.left, 0, width);
-  return HhmmssOfSeconds(offset * kDaySeconds / width + kDayStartSeconds);
+  const std::int64_t seconds = (HhmmssToMs(hhmmss) - HhmmssToMs(kPlayDayStartHhmmss)) / 1000;
+  return plot_.left + static_cast<int>(seconds * plot_.width() / kPlayDaySpanSeconds);
 }
 
 std::vector<PlayCtrlGeometry::Bar> PlayCtrlGeometry::Bars(const std::vector<KOA>& samples) const {
@@ -72,14 +55,6 @@ std::vector<PlayCtrlGeometry::Bar> PlayCtrlGeometry::Bars(const std::vector<KOA>
     bars.push_back(bar);
   }
   return bars;
-}
-
-int PlayCtrlGeometry::SliderPos(std::int64_t clock_ms) {
-  return std::clamp(static_cast<int>(clock_ms / 1000) - kDayStartSeconds, 0, kDaySeconds);
-}
-
-std::int32_t PlayCtrlGeometry::TimeOfSliderPos(int pos) {
-  return HhmmssOfSeconds(std::clamp(pos, 0, kDaySeconds) + kDayStartSeconds);
 }
 
 }  // namespace velloran

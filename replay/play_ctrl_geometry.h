@@ -9,14 +9,12 @@
 
 #include "hoga/koa_samples.h"
 #include "platform/geometry.h"
+#include "replay/play_time.h"
 
 namespace velloran {
 
 class PlayCtrlGeometry {
  public:
-  // The trading day the slider and the time line show: 08:00:00 to 16:00:00.
-  static constexpr int kDayStart = 80000;  // hhmmss
-  static constexpr int kDaySeconds = 28800;
   // The samples that get a bar.
   static constexpr int kFirstBarTime = 83000;
   static constexpr int kLastBarTime = 155900;
@@ -36,7 +34,7 @@ class PlayCtrlGeometry {
   // The rounded box and, inside it, the plot the grid and bars take.
   [[nodiscard]] const Rect& box() const { return box_; }
   [[nodiscard]] const Rect& plot() const { return plot_; }
-  // (plot width - 2) / day seconds; 1.0 while the plot has no width.
+  // (plot width - 2) / the day's seconds; 1.0 while the plot has no width.
   [[nodiscard]] double pixels_per_second() const { return pixels_per_second_; }
   [[nodiscard]] int mid() const { return mid_; }
   [[nodiscard]] double step() const { return step_; }
@@ -49,14 +47,11 @@ class PlayCtrlGeometry {
   [[nodiscard]] int XOfTime(std::int32_t hhmmss) const;
   // The time (hhmmss) a click at x seeks to: from the box's left edge
   // (08:00:00) across its width (16:00:00), kept within the day.
-  [[nodiscard]] std::int32_t TimeOfX(int x) const;
+  [[nodiscard]] std::int32_t TimeOfX(int x) const {
+    return TimelineXToHhmmss(x, box_.left, box_.width());
+  }
   // The bars of the samples from 08:30:00 to 15:59:00, in order.
   [[nodiscard]] std::vector<Bar> Bars(const std::vector<KOA>& samples) const;
-
-  // The slider's position (seconds from 08:00:00) for a clock in ms since
-  // midnight, and the hhmmss a slider position stands for.
-  [[nodiscard]] static int SliderPos(std::int64_t clock_ms);
-  [[nodiscard]] static std::int32_t TimeOfSliderPos(int pos);
 
  private:
   Rect box_;
