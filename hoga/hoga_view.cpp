@@ -39,8 +39,7 @@ void CHogaView::OnDestroy() {
   // Nothing of the thread's outlives the window: it ends before the
   // children go, and what it posted since is dropped with the window.
   feed_.Stop();
-  KillTimer(kFrameTimer);
-  frame_pending_ = false;
+  pacer_.Cancel();
   if (replay_ && replay_->IsCreated()) replay_->Destroy();
   replay_.reset();
   feed_.SetTargets({});
@@ -132,7 +131,7 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
       if (change->frame.code == shown_code_) memo_.SetText(change->memo);
       return;
   }
-  ScheduleFrame();
+  pacer_.Request();
 }
 
 void CHogaView::UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote) {
@@ -164,22 +163,7 @@ void CHogaView::SetLive(const FeedMark& mark) {
   Invalidate();
 }
 
-void CHogaView::ScheduleFrame() {
-  if (frame_pending_ || !IsCreated()) return;
-  const auto now = UiLoop().clock().Steady();
-  const auto since = now - last_frame_;
-  if (frames_ == 0 || since >= kFramePeriod) {
-    PaintFrame();
-    return;
-  }
-  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFramePeriod - since);
-  frame_pending_ = true;
-  SetTimer(kFrameTimer, std::max<int>(1, static_cast<int>(wait.count())));
-}
-
 void CHogaView::PaintFrame() {
-  last_frame_ = UiLoop().clock().Steady();
-  ++frames_;
   // A row that moved under a resting mouse holds another price now.
   UpdateTip();
   if (full_pending_) {
@@ -193,10 +177,7 @@ void CHogaView::PaintFrame() {
 }
 
 void CHogaView::OnTimer(int id) {
-  if (id != kFrameTimer) return;
-  KillTimer(kFrameTimer);
-  frame_pending_ = false;
-  PaintFrame();
+  (void)pacer_.OnTimer(id);
 }
 
 void CHogaView::OpenReplay() {
@@ -270,11 +251,7 @@ void CHogaView::OnPaint(DrawContext& dc) {
 
 std::u16string CHogaView::TipText(Point p) const {
   const Point canvas{p.x, scale_ >= 1.0 ? p.y : static_cast<int>(p.y / scale_)};
-  const HOGA* level = CHogaCanvas::PriceLevelAt(latest_, canvas);
-  const std::int32_t base = latest_.base_price;
-  // An empty level and an unknown base price have nothing to say.
-  if (level == nullptr || level->price <= 0 || base <= 0) return {};
-  return FormatReal2((level->price - static_cast<double>(base)) * 100.0 / base) + u"％";
+  return CHogaCanvas::PriceTipText(latest_, canvas);
 }
 
 void CHogaView::UpdateTip() {

@@ -15,6 +15,7 @@
 
 #include "app/frame_pane.h"
 #include "hoga/book_frame.h"
+#include "hoga/frame_pacer.h"
 #include "hoga/hoga_canvas.h"
 #include "hoga/hoga_che.h"
 #include "hoga/hoga_feed.h"
@@ -37,12 +38,12 @@ class CHogaView : public Window, public FramePane, public TileSource {
   static constexpr int kTradeListId = 101;
   static constexpr int kTileId = 102;
   static constexpr int kFrameTimer = 10010;
-  // A display frame, rounded down: a burst of changes costs one repaint.
-  static constexpr std::chrono::milliseconds kFramePeriod{16};
+  // A display frame: a burst of changes costs one repaint.
+  static constexpr std::chrono::milliseconds kFramePeriod = FramePacer::kPeriod;
   static constexpr int kTipDelayMs = 100;
   // Where the children sit on the canvas (scaled with it).
-  static constexpr Rect kMemoRect{341, 0, CHogaCanvas::kWidth, 180};
-  static constexpr Rect kTradeListRect{0, CHogaCanvas::kMiddle + 1, 240, 540};
+  static constexpr Rect kMemoRect = CHogaCanvas::kMemoRect;
+  static constexpr Rect kTradeListRect = CHogaCanvas::kTradeListRect;
   static constexpr Rect kTileRect{5, 545, 235, 715};
 
   explicit CHogaView(CSessionData& session);
@@ -78,8 +79,8 @@ class CHogaView : public Window, public FramePane, public TileSource {
   // Changes the thread handed the window since creation.
   [[nodiscard]] long changes() const { return changes_; }
   // Frames painted since creation, and whether one waits for its time.
-  [[nodiscard]] long frames() const { return frames_; }
-  [[nodiscard]] bool frame_pending() const { return frame_pending_; }
+  [[nodiscard]] long frames() const { return pacer_.frames(); }
+  [[nodiscard]] bool frame_pending() const { return pacer_.pending(); }
 
   LResult WindowProc(WindowMessage& m) override;
 
@@ -98,7 +99,6 @@ class CHogaView : public Window, public FramePane, public TileSource {
   // A snapshot's record of the stock becomes the view's own; its bars are
   // scaled, then it takes the quote.
   void UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote);
-  void ScheduleFrame();
   void PaintFrame();
   void Layout();
   void UpdateTargets();
@@ -122,11 +122,9 @@ class CHogaView : public Window, public FramePane, public TileSource {
   std::u16string shown_code_;   // the stock the window shows
   BookFrame latest_;
   bool full_pending_ = true;
-  bool frame_pending_ = false;
-  std::chrono::steady_clock::time_point last_frame_{};
+  FramePacer pacer_{*this, kFrameTimer, FramePacer::Due::kAtOnce, [this] { PaintFrame(); }};
   std::u16string screen_book_time_;
   long changes_ = 0;
-  long frames_ = 0;
   double scale_ = 1.0;
   std::optional<Point> mouse_;  // over the view, for the tip
 };
