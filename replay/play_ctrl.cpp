@@ -188,13 +188,12 @@ void CPlayCtrl::OnMouseLeave() {
 }
 
 void CPlayCtrl::OnTimer(int id) {
-  if (id == kClockTimer) ShowClock();
+  // Once a second, only while playing with a clock set.
+  if (id == kClockTimer && ClockDisplayText(model_.playing(), model_.clock_ms())) RefreshClock();
 }
 
-void CPlayCtrl::ShowClock() {
-  const std::optional<std::u16string> text = ClockDisplayText(model_.playing(), model_.clock_ms());
-  if (!text) return;
-  time_text_ = *text;
+void CPlayCtrl::RefreshClock() {
+  time_text_ = ClockText(model_.clock_ms());
   Invalidate(kClockTextRect);
   // By the program: the slider tells no one, so this never seeks.
   slider_.SetPos(HhmmssToSlider(MsToHhmmss(model_.clock_ms())));

@@ -75,6 +75,9 @@ class CPlayCtrl : public Window {
 
   // The model's time line changed: its bars are drawn again.
   void RedrawTimeLine();
+  // The clock text and the slider follow the model's clock now (the clock
+  // timer does it every second while playing).
+  void RefreshClock();
 
   // The date to replay: the combo's text, or the trading date when it is
   // empty. The combo holds the store's trading dates, the newest selected.
@@ -108,7 +111,6 @@ class CPlayCtrl : public Window {
  private:
   void Layout();
   void PaintTimeLine(DrawContext& dc, const PlayCtrlGeometry& g);
-  void ShowClock();
   void Seek(std::int32_t hhmmss);
 
   const CSessionData& session_;

@@ -10,6 +10,7 @@
 #include "net/session_requests.h"
 #include "net/stock_code.h"
 #include "net/text_util.h"
+#include "platform/application.h"
 #include "platform/event_loop.h"
 #include "platform/window_messages.h"
 #include "replay/play_charts.h"
@@ -28,11 +29,11 @@ PlayEcho EchoOf(const ReplayEcho& e) {
 
 }  // namespace
 
-CPlayerWnd::CPlayerWnd(CSessionData& session, const CDecoder& decoder, std::string data_page)
+CPlayerWnd::CPlayerWnd(CSessionData& session, const CDecoder& decoder, std::string data_url)
     : session_(session),
       decoder_(decoder),
       ctrl_(session, model_),
-      load_(std::move(data_page)) {
+      load_(std::move(data_url)) {
   SetBackgroundColor(kBackground);
   day_chart_.SetChartId(kDayChart);
   minute_chart_.SetChartId(kMinuteChart);
@@ -69,8 +70,10 @@ int CPlayerWnd::OnCreate() {
     return -1;
   if (!ctrl_.Create(this, kCtrlId, {kCtrlLeft, c.bottom - kCtrlHeight, c.right, c.bottom}))
     return -1;
-  if (!load_.Create(this, kLoadId)) return -1;
-  load_.Show(false);
+  WindowStyle hidden;
+  hidden.visible = false;
+  if (!load_.Create(this, kLoadId, {0, 0, kLoadSize.width, kLoadSize.height}, u"", hidden))
+    return -1;
   Layout();
   SetTimer(kSettleTimer, kSettleDelayMs);
   last_tick_ = UiLoop().clock().Steady();
@@ -98,10 +101,17 @@ LResult CPlayerWnd::WindowProc(WindowMessage& m) {
       const std::unique_ptr<Packet> packet = TakePacket(m);
       if (!packet) return 0;
       switch (static_cast<int>(m.wparam)) {
-        case code::kReplayData:
-          OnReplayData(*packet, load_.IsVisible() ? PlayBlockSource::kDownload
-                                                  : PlayBlockSource::kSession);
+        case code::kReplayData: {
+          const bool downloaded = packet.get() == download_reply_;
+          if (downloaded) download_reply_ = nullptr;
+          OnReplayData(*packet, downloaded ? PlayBlockSource::kDownload : PlayBlockSource::kSession);
+          if (downloaded) {
+            // Whatever it held, the download is over.
+            load_.Show(false);
+            Enable(true);
+          }
           break;
+        }
         case code::kChart:
           OnChartReply(*packet);
           break;
@@ -234,10 +244,6 @@ void CPlayerWnd::OnBlock(ReplayReply&& read, PlayBlockSource source) {
       PostMessage(handle(), msg::kReplaySeek, static_cast<WParam>(*result.seek_to), 0);
     if (result.clock_moved) ReinstallCharts();
   }
-  if (source == PlayBlockSource::kDownload) {
-    load_.Show(false);
-    Enable(true);
-  }
 }
 
 void CPlayerWnd::OnChartReply(const Packet& reply) {
@@ -365,11 +371,25 @@ void CPlayerWnd::Send(const PlayRequest& r) {
 
 void CPlayerWnd::Download(const PlayRequest& r) {
   if (r.kind != PlayRequestKind::kFirstBlock) return;
-  load_.Show(true);
   Enable(false);
-  if (!load_.Download(ReplayFirstBlockRequest(r.code, r.market, r.ymd))) {
+  const bool started =
+      load_.Download(ReplayFirstBlockRequest(r.code, r.market, r.ymd),
+                     [this](std::unique_ptr<Packet> reply) {
+                       if (!reply) {
+                         // The window says why and hides itself; the player
+                         // stays with what it had.
+                         model_.OnDownloadFailed();
+                         Enable(true);
+                         return;
+                       }
+                       // The same path as the session's replies.
+                       download_reply_ = reply.get();
+                       if (!PostPacket(handle(), msg::kNotify, std::move(reply), false,
+                                       code::kReplayData))
+                         download_reply_ = nullptr;
+                     });
+  if (!started) {
     model_.OnDownloadFailed();
-    load_.Show(false);
     Enable(true);
   }
 }

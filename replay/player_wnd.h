@@ -17,6 +17,7 @@
 #include "hoga/frame_pacer.h"
 #include "hoga/hoga20.h"
 #include "net/packet.h"
+#include "platform/clock.h"
 #include "platform/window.h"
 #include "replay/play_blocks.h"
 #include "replay/play_chart_context.h"
@@ -71,10 +72,12 @@ class CPlayerWnd : public Window {
   static constexpr Color kSplitterColor = Rgb(50, 50, 50);
   static constexpr int kSplitterMargin = 50;
   static constexpr double kDefaultSplit = 0.5;
+  static constexpr Size kLoadSize{300, 60};  // centred over the player
 
-  // The store, the decoder of encoded replies and the page the first block
-  // of a day downloads from all outlive the player.
-  CPlayerWnd(CSessionData& session, const CDecoder& decoder, std::string data_page);
+  // The store and the decoder of encoded replies outlive the player;
+  // data_url is where the first block of a day downloads from
+  // ("<data_url>qz2_hoga_data.aspx").
+  CPlayerWnd(CSessionData& session, const CDecoder& decoder, std::string data_url);
   ~CPlayerWnd() override;
 
   [[nodiscard]] bool Create(Window* parent, int id, const Rect& rect);
@@ -140,6 +143,9 @@ class CPlayerWnd : public Window {
   CMySplitter splitter_;
   CPlayCtrl ctrl_;
   CPlayLoadWnd load_;
+  // The download's reply on its way to the player, told apart from the
+  // session's by its address until it arrives.
+  const Packet* download_reply_ = nullptr;
   Packet info_{0};  // the stock's master or its 3018: JNILVOL and the book's master
   std::u16string name_;
   // The decoded DATA of each chart's last reply and the bars it kept, cut

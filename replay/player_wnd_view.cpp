@@ -26,7 +26,8 @@ void CPlayerWnd::Layout() {
   splitter_.Move({kCtrlLeft, split, right, split + CMySplitter::kThickness});
   minute_chart_.Move(
       {kCtrlLeft, split + CMySplitter::kThickness, right, std::max(bottom, split + CMySplitter::kThickness)});
-  load_.Move(CPlayLoadWnd::PlaceIn(c));
+  const int x = (c.width() - kLoadSize.width) / 2, y = (c.height() - kLoadSize.height) / 2;
+  load_.Move({x, y, x + kLoadSize.width, y + kLoadSize.height});
 }
 
 void CPlayerWnd::OnPaint(DrawContext& dc) {
