@@ -185,11 +185,12 @@ void CHogaView::OpenReplay() {
     replay_->ShowNormal();
     replay_->BringToTop();
   } else {
-    replay_ = std::make_unique<CReplayStandIn>();
+    if (!replay_factory_) return;
     std::u16string title = shown_code_;
     if (!latest_.master.name.empty() && latest_.MasterShown())
       title = latest_.master.name + u" (" + shown_code_ + u")";
-    if (!replay_->Open(handle(), title)) {
+    replay_ = replay_factory_(handle(), title);
+    if (!replay_ || !replay_->IsCreated()) {
       replay_.reset();
       return;
     }
