@@ -169,7 +169,9 @@ void CPlayCtrl::Seek(std::int32_t hhmmss) {
 
 void CPlayCtrl::OnLButtonDown(Point p, WParam) {
   const PlayCtrlGeometry g = geometry();
-  if (g.box().Contains(p)) Seek(g.TimeOfX(p.x));
+  // The box's frame counts, its right edge (16:00) too.
+  const Rect& b = g.box();
+  if (Rect{b.left, b.top, b.right + 1, b.bottom + 1}.Contains(p)) Seek(g.TimeOfX(p.x));
 }
 
 void CPlayCtrl::OnMouseMove(Point p, WParam) {
