@@ -40,7 +40,16 @@ bool CPlayModel::Matches(const PlayEcho& echo) const {
   return true;
 }
 
+const std::optional<CPKT>& CPlayModel::current_quote() const {
+  if (quote_trade_) {
+    quote_ = tape_.trade(*quote_trade_);
+    quote_trade_.reset();
+  }
+  return quote_;
+}
+
 void CPlayModel::EmptyTape() {
+  (void)current_quote();
   tape_.Clear();
   next_snapshot_ = 0;
   next_trade_ = 0;
@@ -57,6 +66,7 @@ PlayRequest CPlayModel::Start(std::u16string code, std::u16string market, std::u
   pending_seek_.reset();
   clock_ms_ = 0;
   quote_.reset();
+  quote_trade_.reset();
   time_line_.clear();
   outstanding_ = MakeRequest(PlayRequestKind::kTimeLine, 0);
   return outstanding_;
@@ -146,7 +156,7 @@ PlayRelease CPlayModel::Tick(std::int64_t elapsed_ms) {
     release.trades_begin = next_trade_;
     release.trades_end = trades_end;
     next_trade_ = trades_end;
-    quote_ = tape_.trade(trades_end - 1);
+    SetQuote(trades_end - 1);
     release.quote_changed = true;
   }
   return release;
@@ -193,7 +203,7 @@ PlaySeekResult CPlayModel::SeekNow(std::int32_t hhmmss) {
     result.release.trades_begin = next_trade_ - std::min(next_trade_, kSeekTradesShown);
     result.release.trades_end = next_trade_;
     if (tape_.trade_count() > 0) {
-      quote_ = tape_.trade(std::min(next_trade_, tape_.trade_count() - 1));
+      SetQuote(std::min(next_trade_, tape_.trade_count() - 1));
       result.release.quote_changed = true;
     }
     loaded_ = true;

@@ -128,7 +128,9 @@ class CPlayModel {
 
   // The clock's timer: elapsed_ms of real time have passed. While playing
   // and loaded the clock advances by speed x elapsed_ms and every record
-  // due before it is released.
+  // due before it is released, however many: at 128x a tick spans 1.28 s of
+  // the day, and releasing one of each per tick would leave the book ever
+  // further behind the clock. The window paints once per frame regardless.
   [[nodiscard]] PlayRelease Tick(std::int64_t elapsed_ms);
 
   // A seek to hhmmss (slider, time line, or the first block's seek_to).
@@ -155,7 +157,7 @@ class CPlayModel {
   [[nodiscard]] const PlayRequest& outstanding() const { return outstanding_; }
   [[nodiscard]] bool fetching() const { return continuation_armed_; }
   // The last trade released, or none yet this day.
-  [[nodiscard]] const std::optional<CPKT>& current_quote() const { return quote_; }
+  [[nodiscard]] const std::optional<CPKT>& current_quote() const;
   [[nodiscard]] const std::vector<KOA>& time_line() const { return time_line_; }
   [[nodiscard]] const std::u16string& soc() const { return soc_; }
   [[nodiscard]] const std::u16string& book_date() const { return book_date_; }
@@ -169,6 +171,7 @@ class CPlayModel {
   [[nodiscard]] bool Matches(const PlayEcho& echo) const;
   [[nodiscard]] PlaySeekResult SeekNow(std::int32_t hhmmss);
   void EmptyTape();
+  void SetQuote(std::size_t trade) { quote_trade_ = trade; }
 
   std::u16string code_ = u"000000";
   std::u16string market_ = u"1";
@@ -185,7 +188,10 @@ class CPlayModel {
   CPlayTape tape_;
   std::size_t next_snapshot_ = 0;
   std::size_t next_trade_ = 0;
-  std::optional<CPKT> quote_;
+  // The current quote is copied out of the tape when it is read or the tape
+  // is emptied, not on every tick that moves it.
+  mutable std::optional<CPKT> quote_;
+  mutable std::optional<std::size_t> quote_trade_;
   std::vector<KOA> time_line_;
   std::u16string soc_;
   std::u16string book_date_;
