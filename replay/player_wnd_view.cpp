@@ -13,7 +13,7 @@ void CPlayerWnd::OnSize(int width, int height) {
 }
 
 void CPlayerWnd::Layout() {
-  if (!ctrl_.IsCreated() || !IsVisible()) return;
+  if (!ctrl_.IsCreated()) return;
   const Rect c = ClientRect();
   book_.Move({0, kTopStrip, kBookWidth, std::max(c.bottom, kTopStrip + 1)});
   const int right = std::max(c.right, kCtrlLeft + 1);
