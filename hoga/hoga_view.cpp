@@ -85,7 +85,14 @@ LResult CHogaView::WindowProc(WindowMessage& m) {
       OpenReplay();
       return 0;
     case msg::kReplayClosed:
-      feed_.SetReplay({});
+      if (m.wparam == 0) {
+        // From the frame as it goes: freed once its destruction is over,
+        // with the day it held.
+        feed_.SetReplay({});
+        PostMessage(handle(), msg::kReplayClosed, 1, 0);
+      } else if (replay_ && !replay_->IsCreated()) {
+        replay_.reset();
+      }
       return 0;
     case msg::kAlarmReached:
       // The frame tells the user; until it does, the packet is freed there.
