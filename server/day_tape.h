@@ -22,6 +22,14 @@ struct TapeSnapshot {
   [[nodiscard]] int second() const { return ms / 1000; }
 };
 
+// One trade; the day's running figures of its quote follow from the trades before it.
+struct TapeTrade {
+  std::int32_t ms = 0;
+  std::int32_t price = 0;
+  std::int32_t qty = 0;  // negative when the trade hit the bid
+  std::int32_t best_ask = 0, best_bid = 0;
+};
+
 class DayTape {
  public:
   // The tape of a stock on date (today or an earlier trading day), run to
@@ -37,8 +45,10 @@ class DayTape {
   // The day's master data: previous close, limits, names.
   [[nodiscard]] const Stock& stock() const { return sim_; }
   [[nodiscard]] const std::vector<TapeSnapshot>& snapshots() const { return snapshots_; }
-  // The quote after each trade, in time order.
-  [[nodiscard]] const std::vector<Quote>& trades() const { return trades_; }
+  // The trades in time order.
+  [[nodiscard]] const std::vector<TapeTrade>& trades() const { return trades_; }
+  // The quotes the market sent after trades [from, to), in order.
+  [[nodiscard]] std::vector<Quote> Quotes(std::size_t from, std::size_t to) const;
   // The levels the day had shown before snapshot k (each trade's book is
   // recorded at its second, as the market keeps them), from the nearest
   // kept copy at or before k; from is set to that copy's snapshot.
@@ -57,7 +67,7 @@ class DayTape {
   Stock sim_;
   MarketEvents scratch_;
   std::vector<TapeSnapshot> snapshots_;
-  std::vector<Quote> trades_;
+  std::vector<TapeTrade> trades_;
   LevelHistory levels_;                   // after the last snapshot
   std::vector<LevelHistory> level_copies_;  // [j]: before snapshot j * kLevelCopyEvery
 };

@@ -191,14 +191,14 @@ HogaBlock CutBlock(const DayTape& tape, int from_seconds, bool after, int max_li
     walk.Through(k);
     const TapeSnapshot& snap = snaps[k];
     const Book b = tape.BookOf(snap);
-    const Quote* last = snap.trades > 0 ? &tape.trades()[snap.trades - 1] : nullptr;
+    const TapeTrade* last = snap.trades > 0 ? &tape.trades()[snap.trades - 1] : nullptr;
     block.data += FormatInt(static_cast<std::int64_t>(k) + 1);
     block.data += u'^';
     block.data += FormatInt06(HhmmssFromSeconds(snap.second()));
     block.data += u'^';
     block.data += FormatInt(last ? last->price : s.prev_close);
     block.data += u'^';
-    if (last) block.data += last->buy_side ? u'+' : u'-';
+    if (last) block.data += last->qty > 0 ? u'+' : u'-';
     for (int v : {b.ask_price[0], b.ask_total, b.bid_price[0], b.bid_total}) {
       block.data += u'^';
       block.data += FormatInt(v);
@@ -212,8 +212,8 @@ HogaBlock CutBlock(const DayTape& tape, int from_seconds, bool after, int max_li
   block.last_second = snaps[end - 1].second();
   // The trades whose books are in the block.
   const int t0 = k0 > 0 ? snaps[k0 - 1].trades : 0, t1 = snaps[end - 1].trades;
-  for (int t = t0; t < t1; ++t) {
-    block.cdata += QuoteText(tape.trades()[t], u'^');
+  for (const Quote& q : tape.Quotes(t0, t1)) {
+    block.cdata += QuoteText(q, u'^');
     block.cdata += kLineEnd;
   }
   return block;

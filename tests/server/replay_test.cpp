@@ -35,10 +35,7 @@ int Quietest(const Market& m) {
 
 int TradesBetween(const DayTape& tape, int from_s, int to_s) {
   int n = 0;
-  for (const Quote& q : tape.trades()) {
-    const int s = SecondsFromHhmmss(q.time);
-    n += s >= from_s && s < to_s;
-  }
+  for (const TapeTrade& t : tape.trades()) n += t.ms >= from_s * 1000 && t.ms < to_s * 1000;
   return n;
 }
 
@@ -60,7 +57,13 @@ TEST(ReplayTest, TodaysTapeIsTheLiveMarketAndTradesAsOftenAsARealStock) {
     const Stock& s = m.stock(index);
     // The last trade on the tape is the quote the market sent; the TOT lines are 3015's samples.
     ASSERT_EQ(static_cast<int>(tape.trades().size()), s.trade_count);
-    EXPECT_EQ(QuoteText(tape.trades().back()), QuoteText(s.quote));
+    // Every trade is the quote the market sent, the last one its quote now.
+    std::vector<std::u16string> sent, taped;
+    for (const MarketEvents::Trade& t : events.trades)
+      if (t.stock == index) sent.push_back(QuoteText(t.quote));
+    for (const Quote& q : tape.Quotes(0, tape.trades().size())) taped.push_back(QuoteText(q));
+    EXPECT_EQ(taped, sent);
+    EXPECT_EQ(taped.back(), QuoteText(s.quote));
     std::u16string samples = RatioSamples(m, index).GetText(u"DATA", u"");
     for (char16_t& c : samples) c = c == u'|' ? u'^' : c;
     std::u16string tot = TotLines(tape);
@@ -246,7 +249,8 @@ TEST(ReplayTest, TheSessionAndThePageAnswerWithTheSameBlock) {
   ASSERT_TRUE(tot);
   EXPECT_EQ(tot->GetText(u"TYPE", u""), u"TOT");
   EXPECT_EQ(tot->GetText(u"YMD", u""), FormatInt(past));
-  EXPECT_EQ(Lines(Payload(*tot).first).size(), 391u);
+  const std::u16string tot_lines = Payload(*tot).first;
+  EXPECT_EQ(Lines(tot_lines).size(), 391u);
   auto info = client.NextWithCode(code::kReplayUpdate);
   ASSERT_TRUE(info);
   EXPECT_EQ(info->GetText(u"SHCODE", u""), code);
@@ -304,8 +308,9 @@ TEST(ReplayTest, ThePageFaultsComeAsAsked) {
        [](const testing::HttpReply& r, const std::string& whole) { EXPECT_EQ(r.body, whole); }},
       {"bad lines", [](FaultOptions& f) { f.replay_bad_lines = true; },
        [](const testing::HttpReply& r, const std::string& whole) {
-         const auto good = Lines(Packet(Utf16(whole)).GetText(u"DATA", u""));
-         const auto mixed = Lines(Packet(Utf16(r.body)).GetText(u"DATA", u""));
+         const std::u16string good_text = Packet(Utf16(whole)).GetText(u"DATA", u"");
+         const std::u16string mixed_text = Packet(Utf16(r.body)).GetText(u"DATA", u"");
+         const auto good = Lines(good_text), mixed = Lines(mixed_text);
          EXPECT_GT(mixed.size(), good.size());
          std::size_t kept = 0;
          for (std::u16string_view l : mixed)
