@@ -169,7 +169,7 @@ void CPlayerWnd::Start(std::u16string_view code) {
     name_ = master->GetText(u"HNAME", u"");
     market = master->GetText(u"MARKET", u"");
   }
-  KillTimer(kContinueTimer);
+  StopFetching();
   book_.ClearBook();
   book_.ClearTrades();
   code_box_.ShowText(shcode);
@@ -185,10 +185,21 @@ void CPlayerWnd::Start(std::u16string_view code) {
   (void)minute_chart_.Request(kOtherCount);
 }
 
+void CPlayerWnd::StopFetching() {
+  KillTimer(kContinueTimer);
+  // A download of the day before would hold the window, and the next day's
+  // could not start.
+  if (load_.downloading()) {
+    load_.Cancel();
+    Enable(true);
+  }
+  download_reply_ = nullptr;
+}
+
 void CPlayerWnd::Restart() {
   // Another date for the stock on show.
   if (model_.code() == u"000000") return;
-  KillTimer(kContinueTimer);
+  StopFetching();
   book_.ClearBook();
   book_.ClearTrades();
   strip_pacer_.Request();

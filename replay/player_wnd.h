@@ -111,6 +111,8 @@ class CPlayerWnd : public Window {
   // player_wnd.cpp: the replay's course.
   void Start(std::u16string_view code);
   void Restart();
+  // The blocks of the day on show are no longer fetched.
+  void StopFetching();
   void OnReplayData(const Packet& reply, PlayBlockSource source);
   void OnTimeLine(ReplayReply&& read);
   void OnBlock(ReplayReply&& read, PlayBlockSource source);
