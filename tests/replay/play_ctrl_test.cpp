@@ -12,7 +12,6 @@
 #include <filesystem>
 
 #include "app/session_data.h"
-#include "net/message_codes.h"
 #include "net/text_util.h"
 #include "platform/application.h"
 #include "platform/input_simulation.h"
@@ -180,13 +179,6 @@ TEST_F(PlayCtrlTest, SpeedLimitsAndTheDateOfAnEmptyCombo) {
   EXPECT_FALSE(model_.playing());
   EXPECT_EQ(ctrl().play_button().bitmap_id(), CPlayCtrl::kPlayBitmap);
 
-  // Dates in the store fill the combo, the newest first and chosen; a pick
-  // restarts the replay (2026 with 0).
-  Packet dates(code::kTradingDates);
-  dates.AddText(u"DATA", u"20240105\n20240104\n20240103\n");
-  session_->Dispatch(dates);
-  ctrl().FillDates();
-  EXPECT_EQ(ctrl().Date(), u"20240105");
   EXPECT_EQ(owner_.heard_messages.size(), 0u);
 }
 

@@ -3,7 +3,9 @@
 // line comes over the session, the first block over HTTP, the next blocks
 // one after another over the session; the clock steps through the day at
 // 128x on a clock the test moves, the book keeping to it and painting at
-// most once a display frame; a click on the time line seeks.
+// most once a display frame; the charts hold nothing after the clock; the
+// player's layout and quote strip; a click on the time line seeks; closing
+// the frame tells the book.
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,7 @@
 #include "platform/window_messages.h"
 #include "replay/play_frame.h"
 #include "replay/play_frame_geometry.h"
+#include "replay/play_quote_strip.h"
 #include "replay/play_time.h"
 #include "server/demo_server.h"
 #include "tests/app/session_fixture.h"
@@ -35,6 +38,7 @@ namespace {
 using std::chrono::milliseconds;
 using testing_host::App;
 using testing_host::CentreIn;
+using testing_host::CountNear;
 using testing_host::RunUntil;
 using testing_host::Settle;
 
@@ -194,10 +198,29 @@ TEST(ReplayEndToEndTest, PlaysAnEarlierDayAt128xAndSeeksFromTheTimeLine) {
   EXPECT_LE(HhmmssToMs(newest.time), player.model().clock_ms());
   EXPECT_EQ(FormatInt(player.day_chart().data().Bar(0).date), day);
 
+  // At its size on a desktop that holds it (the offscreen screen is small):
+  // the book at the left under the strip, the transport under the charts.
+  replay.Move(PlayFramePlacement({0, 0, 1920, 1080}));
+  rig.Step(milliseconds(20));
+  const Rect c = player.ClientRect();
+  EXPECT_EQ(c, (Rect{0, 0, 1274, 834 - CMyTitleBar::kHeight}));
+  const auto in_player = [&](Window& w) {
+    const Rect r = w.WindowRect();
+    const Point a = player.ScreenToClient({r.left, r.top});
+    return Rect{a.x, a.y, a.x + r.width(), a.y + r.height()};
+  };
+  EXPECT_EQ(in_player(player.book()), (Rect{0, 30, 580, c.bottom}));
+  EXPECT_EQ(in_player(player.ctrl()), (Rect{582, c.bottom - 136, 1274, c.bottom}));
+  EXPECT_EQ(in_player(player.day_chart()), (Rect{582, 0, 1274, (c.bottom - 136) / 2}));
+  // The strip: the price in its sign's colour at (200, 6), the volume's
+  // share of the day before's in grey after it.
+  const Bitmap shown = player.Render();
+  const CPKT& quote = *player.model().current_quote();
+  EXPECT_GT(CountNear(shown, {200, 6, 260, 26}, QuoteSignColour(quote.Sign()), 40), 30);
+  if (player.stock_info().GetInt(u"JNILVOL", 0) > 0) {
+    EXPECT_GT(CountNear(shown, {300, 9, 490, 22}, kQuoteRatio, 20), 10);
+  }
   if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
-    // At its size on a desktop that holds it (the offscreen screen is small).
-    replay.Move(PlayFramePlacement({0, 0, 1920, 1080}));
-    rig.Step(milliseconds(20));
     EXPECT_TRUE(replay.SaveScreenshot(std::string(pictures) + "/replay_player.png"));
   }
 
