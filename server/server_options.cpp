@@ -60,9 +60,11 @@ std::string ServerUsage() {
          "  --fault-bad-maps     empty and malformed HMAP and CMAP lines in snapshots\n"
          "  --fault-replay-cut   replay page: a Content-Length larger than the body sent, then close\n"
          "  --fault-replay-500   replay page: status 500\n"
-         "  --fault-replay-unsized replay page: no Content-Length (chunked)\n"
+         "  --fault-replay-unsized\n"
+         "                       replay page: no Content-Length (chunked)\n"
          "  --fault-replay-drip  replay page: small pieces with pauses (about a second at most)\n"
-         "  --fault-replay-bad-lines  malformed lines in every replay HOGA block\n"
+         "  --fault-replay-bad-lines\n"
+         "                       malformed lines in every replay HOGA block\n"
          "The first line printed is \"listening session=PORT http=PORT\".\n";
 }
 
