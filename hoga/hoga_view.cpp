@@ -85,9 +85,10 @@ LResult CHogaView::WindowProc(WindowMessage& m) {
       OpenReplay();
       return 0;
     case msg::kReplayClosed:
+      // wParam 0 comes from the frame as it closes; the frame is freed, with
+      // the day it held, by the 2031 with wParam 1 the view posts itself, once
+      // the frame's destruction is over.
       if (m.wparam == 0) {
-        // From the frame as it goes: freed once its destruction is over,
-        // with the day it held.
         feed_.SetReplay({});
         PostMessage(handle(), msg::kReplayClosed, 1, 0);
       } else if (replay_ && !replay_->IsCreated()) {

@@ -22,9 +22,8 @@ inline constexpr std::uint32_t kSelectStock =
 inline constexpr std::uint32_t kNotify = 2027;
 inline constexpr std::uint32_t kHogaChanged =
     2028;  // wParam an owned copy of the order book's quote (BookQuote)
-// The order-book view forgets the replay frame (wParam 0, from the frame as
-// it closes) and frees it once its destruction is over (wParam 1, to itself).
-inline constexpr std::uint32_t kReplayClosed = 2031;
+inline constexpr std::uint32_t kReplayClosed =
+    2031;                                           // the order-book view forgets the replay frame
 inline constexpr std::uint32_t kReplaySeek = 2032;  // wParam seek time hhmmss
 inline constexpr std::uint32_t kScreenChanged =
     2127;  // saved-screen or alarm result of the shown screen
