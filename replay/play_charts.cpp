@@ -35,7 +35,9 @@ std::u16string CutChartData(std::u16string_view data, std::u16string_view type, 
 
 TICK FirstMinuteBar(const CPKT& trade, int span_seconds, std::int32_t ymd, std::int32_t base) {
   const int span = std::max(span_seconds, 60);
-  const std::int64_t seconds = std::max<std::int64_t>(HhmmssToMs(trade.Time()) / 1000 - 1, 0);
+  // A time past the day's end (99:99:99 reads as a time) stays within it.
+  const std::int64_t seconds =
+      std::clamp<std::int64_t>(HhmmssToMs(trade.Time()) / 1000 - 1, 0, 24 * 3600 - 1);
   TICK bar;
   bar.date = ymd;
   bar.time = MsToHhmmss(seconds / span * span * 1000);

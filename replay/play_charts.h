@@ -28,7 +28,8 @@ namespace velloran {
 
 // The empty bar of ymd that a trade's price and volume go into: it starts at
 // the span boundary before the trade (a trade on a boundary belongs to the
-// bar that ends there); base is the close of the bar before it.
+// bar that ends there), within the day; base is the close of the bar before
+// it.
 [[nodiscard]] TICK FirstMinuteBar(const CPKT& trade, int span_seconds, std::int32_t ymd,
                                   std::int32_t base);
 
