@@ -85,7 +85,15 @@ LResult CHogaView::WindowProc(WindowMessage& m) {
       OpenReplay();
       return 0;
     case msg::kReplayClosed:
-      feed_.SetReplay({});
+      // wParam 0 comes from the frame as it closes; the frame is freed, with
+      // the day it held, by the 2031 with wParam 1 the view posts itself, once
+      // the frame's destruction is over.
+      if (m.wparam == 0) {
+        feed_.SetReplay({});
+        PostMessage(handle(), msg::kReplayClosed, 1, 0);
+      } else if (replay_ && !replay_->IsCreated()) {
+        replay_.reset();
+      }
       return 0;
     case msg::kAlarmReached:
       // The frame tells the user; until it does, the packet is freed there.
@@ -185,11 +193,12 @@ void CHogaView::OpenReplay() {
     replay_->ShowNormal();
     replay_->BringToTop();
   } else {
-    replay_ = std::make_unique<CReplayStandIn>();
+    if (!replay_factory_) return;
     std::u16string title = shown_code_;
     if (!latest_.master.name.empty() && latest_.MasterShown())
       title = latest_.master.name + u" (" + shown_code_ + u")";
-    if (!replay_->Open(handle(), title)) {
+    replay_ = replay_factory_(handle(), title);
+    if (!replay_ || !replay_->IsCreated()) {
       replay_.reset();
       return;
     }

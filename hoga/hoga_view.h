@@ -9,6 +9,7 @@
 // replay window it opens.
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,6 @@
 #include "hoga/hoga_che.h"
 #include "hoga/hoga_feed.h"
 #include "hoga/hoga_memo.h"
-#include "hoga/stand_in_windows.h"
 #include "stock/stk_item.h"
 #include "stock/tile_source.h"
 #include "platform/tool_tip_control.h"
@@ -33,6 +33,14 @@ class CSessionData;
 
 class CHogaView : public Window, public FramePane, public TileSource {
  public:
+  // Makes and opens the replay window: a top-level window titled for the
+  // task bar that takes 2026 with a packed stock code and the replay's
+  // replies (2027), and sends 2031 to book when it closes. Null when it
+  // could not be opened. The main frame hands one in: the replay lies above
+  // the order book's layer.
+  using ReplayFactory =
+      std::function<std::unique_ptr<Window>(const WindowHandle& book, const std::u16string& title)>;
+
   static constexpr Color kBackground = Rgb(58, 58, 58);
   static constexpr int kMemoId = 100;
   static constexpr int kTradeListId = 101;
@@ -59,8 +67,9 @@ class CHogaView : public Window, public FramePane, public TileSource {
   void SetLive(const FeedMark& mark) override;
 
   // The top bar's PLAY: the replay window of the shown stock, brought to the
-  // front when it is open.
+  // front when it is open. Nothing without a factory.
   void OpenReplay();
+  void SetReplayFactory(ReplayFactory factory) { replay_factory_ = std::move(factory); }
 
   // The link the session socket routes the book's packets to.
   [[nodiscard]] CHogaFeed& feed() { return feed_; }
@@ -72,7 +81,7 @@ class CHogaView : public Window, public FramePane, public TileSource {
   [[nodiscard]] CSTKItem& tile() { return tile_; }
   [[nodiscard]] ToolTipControl& tip() { return tip_; }
   [[nodiscard]] const CQZData* own_record() const { return record_.get(); }
-  [[nodiscard]] CReplayStandIn* replay() { return replay_.get(); }
+  [[nodiscard]] Window* replay() { return replay_.get(); }
   [[nodiscard]] double scale() const { return scale_; }
   // The book time of the frame the window last put on the screen.
   [[nodiscard]] const std::u16string& screen_book_time() const { return screen_book_time_; }
@@ -117,7 +126,8 @@ class CHogaView : public Window, public FramePane, public TileSource {
   std::unique_ptr<CQZData> record_;  // the shown stock's own record, which its tile shows
   CSTKItem tile_{*this};
   ToolTipControl tip_;
-  std::unique_ptr<CReplayStandIn> replay_;
+  ReplayFactory replay_factory_;
+  std::unique_ptr<Window> replay_;
   FrameRelations relations_;
   std::u16string shown_code_;   // the stock the window shows
   BookFrame latest_;
