@@ -190,12 +190,14 @@ void CPlayCtrl::OnMouseLeave() {
 }
 
 void CPlayCtrl::OnTimer(int id) {
-  // Once a second, only while playing with a clock set.
+  // Only while playing with a clock set.
   if (id == kClockTimer && ClockDisplayText(model_.playing(), model_.clock_ms())) RefreshClock();
 }
 
 void CPlayCtrl::RefreshClock() {
-  time_text_ = ClockText(model_.clock_ms());
+  std::u16string text = ClockText(model_.clock_ms());
+  if (text == time_text_) return;  // the same second: nothing to paint
+  time_text_ = std::move(text);
   Invalidate(kClockTextRect);
   // By the program: the slider tells no one, so this never seeks.
   slider_.SetPos(HhmmssToSlider(MsToHhmmss(model_.clock_ms())));

@@ -34,7 +34,9 @@ class CPlayCtrl : public Window {
   static constexpr int kPauseBitmap = 346;
   static constexpr int kRewindBitmap = 347;
   static constexpr int kClockTimer = 6700;
-  static constexpr int kClockPeriodMs = 1000;
+  // Ten times a second: at 128x a second of the screen is two minutes of the
+  // day, and a clock shown once a second would trail the book by as much.
+  static constexpr int kClockPeriodMs = 100;
   static constexpr int kSliderPage = 300;
   static constexpr int kTipDelayMs = 100;
 
