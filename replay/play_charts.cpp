@@ -12,21 +12,13 @@ int ChartSpanSeconds(std::u16string_view type) {
   return std::max(ToInt(type.substr(1)), 1) * 60;
 }
 
-std::u16string CutChartData(std::u16string_view data, std::u16string_view type, std::int32_t ymd,
-                            std::int64_t clock_ms) {
-  const int span = ChartSpanSeconds(type);
+std::u16string CutChartData(std::u16string_view data, std::int32_t ymd) {
   std::u16string out;
   for (const std::u16string_view line : SplitLines(data)) {
     const std::vector<std::u16string_view> f = SplitFields(line, u'|');
     if (f.empty()) continue;
     const std::int32_t date = ToInt(f[0]);
-    if (date <= 1000) continue;
-    if (date > ymd) continue;
-    if (date == ymd) {
-      if (span == 0 || f.size() < 2) continue;
-      const std::int64_t end_ms = HhmmssToMs(ToInt(f[1])) + span * 1000LL;
-      if (end_ms > clock_ms) continue;
-    }
+    if (date <= 1000 || date >= ymd) continue;
     out.append(line);
     out.push_back(u'\n');
   }

@@ -1,10 +1,9 @@
 #pragma once
 // The replay's charts never show what comes after the replay's clock. A
 // chart reply holds bars up to the server's now: what a replay installs is
-// cut to the bars before the clock (for a day chart, before the replayed
-// day, whose bar the replayed trades build), and a minute chart whose bars
-// end on an earlier day is given a first bar of the replayed day for the
-// replayed trades to grow, as live trades grow today's.
+// cut to the days before the replayed one, whose bars the replayed trades
+// build, and a minute chart is given a first bar of the replayed day for
+// those trades to grow, as live trades grow today's.
 
 #include <cstdint>
 #include <string>
@@ -19,12 +18,11 @@ namespace velloran {
 // week or month type.
 [[nodiscard]] int ChartSpanSeconds(std::u16string_view type);
 
-// The lines of a decoded chart DATA text that lie before the clock of a
-// replay of ymd: for a day, week or month type the bars before ymd; for a
-// minute type also the bars of ymd that ended by the clock (ms since
-// midnight). Lines that do not read as bars are dropped.
-[[nodiscard]] std::u16string CutChartData(std::u16string_view data, std::u16string_view type,
-                                          std::int32_t ymd, std::int64_t clock_ms);
+// The lines of a decoded chart DATA text that lie before a replay of ymd:
+// the bars of earlier days. The replayed day's bars are built from the
+// replayed trades instead, so that they agree with the book and end at the
+// clock. Lines that do not read as bars are dropped.
+[[nodiscard]] std::u16string CutChartData(std::u16string_view data, std::int32_t ymd);
 
 // The empty bar of ymd that a trade's price and volume go into: it starts at
 // the span boundary before the trade (a trade on a boundary belongs to the

@@ -205,7 +205,7 @@ void CPlayerWnd::Restart() {
   strip_pacer_.Request();
   if (session_.socket() == nullptr) return;
   Send(model_.Start(model_.code(), model_.market(), ctrl_.Date()));
-  ReinstallCharts();
+  ReinstallCharts(0);
 }
 
 // ---- replies
@@ -253,7 +253,7 @@ void CPlayerWnd::OnBlock(ReplayReply&& read, PlayBlockSource source) {
     if (result.start_continuation) SetTimer(kContinueTimer, kContinueDelayMs);
     if (result.seek_to)
       PostMessage(handle(), msg::kReplaySeek, static_cast<WParam>(*result.seek_to), 0);
-    if (result.clock_moved) ReinstallCharts();
+    if (result.clock_moved) ReinstallCharts(model_.next_trade());
   }
 }
 
@@ -277,7 +277,7 @@ void CPlayerWnd::OnChartReply(const Packet& reply) {
   if (bars <= 0) return;
   kept->data = decoder_.Decode(reply.GetText(u"DATA", u""), CChartView::ReplyBytes(bars));
   kept->bars = bars;
-  InstallChart(*chart);
+  InstallChart(*chart, model_.next_trade());
 }
 
 void CPlayerWnd::OnStockInfo(const Packet& info) {
@@ -288,17 +288,26 @@ void CPlayerWnd::OnStockInfo(const Packet& info) {
 
 // ---- the charts
 
-void CPlayerWnd::InstallChart(CQZChartWnd& chart) {
+void CPlayerWnd::InstallChart(CQZChartWnd& chart, std::size_t replayed) {
   const ChartReply& reply = &chart == &day_chart_ ? day_reply_ : minute_reply_;
   if (reply.bars <= 0) return;
-  // The reply's quote is the server's now: not shown in a replay.
-  chart.SetData(CutChartData(reply.data, chart.type(), ToInt(model_.ymd()), model_.clock_ms()),
-                u"", reply.bars);
+  // The reply's quote is the server's now: not shown in a replay. Its bars
+  // of the replayed day go too: the tape's trades build them, so the charts
+  // agree with the book whatever the server's bars of that day say.
+  chart.SetData(CutChartData(reply.data, ToInt(model_.ymd())), u"", reply.bars);
+  const CPlayTape& tape = model_.tape();
+  const std::size_t end = std::min(replayed, tape.trade_count());
+  if (end == 0) return;
+  if (ChartSpanSeconds(chart.type()) == 0) {
+    MergeTrade(chart, tape.trade(end - 1), true);
+    return;
+  }
+  for (std::size_t i = 0; i < end; ++i) MergeTrade(chart, tape.trade(i), i + 1 == end);
 }
 
-void CPlayerWnd::ReinstallCharts() {
-  InstallChart(day_chart_);
-  InstallChart(minute_chart_);
+void CPlayerWnd::ReinstallCharts(std::size_t replayed) {
+  InstallChart(day_chart_, replayed);
+  InstallChart(minute_chart_, replayed);
 }
 
 void CPlayerWnd::MergeTrade(CQZChartWnd& chart, const CPKT& trade, bool last) {
@@ -326,7 +335,10 @@ void CPlayerWnd::HandleSeek(const PlaySeekResult& result) {
   if (!result.accepted) return;
   if (result.start_seek_timer) SetTimer(kSeekTimer, kSeekHoldMs);
   if (result.stop_continuation) KillTimer(kContinueTimer);
-  ReinstallCharts();
+  // The trades the seek hands the list are merged by Apply: the charts are
+  // built from the tape up to them.
+  const PlayRelease& r = result.release;
+  ReinstallCharts(r.trades_begin < r.trades_end ? r.trades_begin : model_.next_trade());
   Apply(result.release);
   Send(result.request);
   ctrl_.RefreshClock();

@@ -126,8 +126,10 @@ class CPlayerWnd : public Window {
   void Apply(const PlayRelease& release);
   void MergeTrade(CQZChartWnd& chart, const CPKT& trade, bool last);
   // Both charts again from their replies, cut at the clock.
-  void ReinstallCharts();
-  void InstallChart(CQZChartWnd& chart);
+  // The charts' replies cut before the replayed day, and the tape's trades
+  // [0, replayed) merged into them.
+  void ReinstallCharts(std::size_t replayed);
+  void InstallChart(CQZChartWnd& chart, std::size_t replayed);
 
   // player_wnd_view.cpp: layout and the quote strip.
   void Layout();

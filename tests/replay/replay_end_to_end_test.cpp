@@ -197,6 +197,11 @@ TEST(ReplayEndToEndTest, PlaysAnEarlierDayAt128xAndSeeksFromTheTimeLine) {
   EXPECT_EQ(FormatInt(newest.date), day);
   EXPECT_LE(HhmmssToMs(newest.time), player.model().clock_ms());
   EXPECT_EQ(FormatInt(player.day_chart().data().Bar(0).date), day);
+  // The day's bars are the replayed trades', whatever the server's bars of
+  // that day say: they agree with the book.
+  ASSERT_TRUE(player.model().current_quote());
+  EXPECT_EQ(newest.close, player.model().current_quote()->Price());
+  EXPECT_EQ(player.day_chart().data().Bar(0).close, player.model().current_quote()->Price());
 
   // At its size on a desktop that holds it (the offscreen screen is small):
   // the book at the left under the strip, the transport under the charts.
