@@ -19,6 +19,16 @@
 #include "stock/stk_item.h"
 
 namespace velloran {
+namespace {
+
+// The tile a window is or lies in; null when none.
+CSTKItem* TileOf(Window* window) {
+  for (; window != nullptr; window = window->parent())
+    if (auto* tile = dynamic_cast<CSTKItem*>(window)) return tile;
+  return nullptr;
+}
+
+}  // namespace
 
 CFrameHabits::CFrameHabits(CSessionData& session, CMainFrame& frame)
     : session_(session), frame_(frame) {}
@@ -51,7 +61,7 @@ std::u16string CFrameHabits::StockAt(Window& pressed, Point client, int& item) c
   item = -1;
   CQZView* view = WorkArea();
   if (view == nullptr) return {};
-  if (auto* tile = dynamic_cast<CSTKItem*>(&pressed); tile != nullptr && tile->IsInside(*view))
+  if (CSTKItem* tile = TileOf(&pressed); tile != nullptr && tile->IsInside(*view))
     return tile->code();
   CQZListCtrl& grid = view->grid();
   if (!grid.IsCreated() || !pressed.IsInside(grid)) return {};
@@ -93,7 +103,7 @@ void CFrameHabits::OnKey(const WindowHandle& target, const WindowMessage& m) {
     if (!row.empty()) SetClipboardText(row);
     return;
   }
-  if (auto* tile = dynamic_cast<CSTKItem*>(window); tile != nullptr && !tile->code().empty()) {
+  if (CSTKItem* tile = TileOf(window); tile != nullptr && !tile->code().empty()) {
     CopyStock(tile->code());
     return;
   }

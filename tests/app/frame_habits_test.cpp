@@ -168,6 +168,26 @@ TEST_F(FrameGridHabitsTest, TheRowMenuCopiesAndTheKeysCopyAndExport) {
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(file, bytes));
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), grid.ItemCount() + 1);
+
+  // On a tile the menu's copy is the stock's code and name.
+  rig.frame.top_bar().Send(sys::kCommand, sys::MakeWParam(CTopBar::kTileId, ctl::kButtonClicked), 0);
+  ASSERT_TRUE(RunUntil([&] {
+    const auto& shown = view().tiles().shown();
+    return !shown.empty() && !shown.front()->code().empty() && shown.front()->IsVisible();
+  }, 10000));
+  CSTKItem& tile = *view().tiles().shown().front();
+  choice = kCopyStockCommand;
+  offered.clear();
+  const Point at = rig.frame.ScreenToClient(tile.ClientToScreen({20, 60}));
+  SimulateMouse(rig.frame, sys::kRButtonDown, at);
+  testing_host::Settle();
+  ASSERT_FALSE(offered.empty());
+  std::u16string name;
+  {
+    const auto data = rig.session.Read();
+    name = data->FindMaster(tile.code())->GetText(u"HNAME", u"");
+  }
+  EXPECT_EQ(ClipboardText(), tile.code() + u"\t" + name);
 }
 
 }  // namespace
