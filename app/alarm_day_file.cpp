@@ -20,6 +20,14 @@ std::string FieldText(const std::u16string& text, std::size_t limit) {
   return Utf16ToUtf8(clean);
 }
 
+// Stock codes are short runs of ASCII letters and digits ("005930").
+bool IsCode(std::string_view text) {
+  if (text.empty() || text.size() > kMaxCode) return false;
+  for (const char c : text)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  return true;
+}
+
 bool ReadNumber(std::string_view text, std::int32_t& out, std::int32_t low, std::int32_t high) {
   std::int32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -49,8 +57,7 @@ bool ReadAlarm(std::string_view line, std::int32_t date, ReachedAlarm& alarm) {
       !ReadNumber(fields[2], alarm.price_now, INT32_MIN, INT32_MAX) ||
       !ReadNumber(fields[3], acknowledged, 0, 1))
     return false;
-  if (fields[4].empty() || fields[4].size() > kMaxCode || fields[5].size() > 4 * kMaxName)
-    return false;
+  if (!IsCode(fields[4]) || fields[5].size() > 4 * kMaxName) return false;
   alarm.code = Utf8ToUtf16(fields[4]);
   alarm.name = Utf8ToUtf16(fields[5]).substr(0, kMaxName);
   if (alarm.name.empty()) alarm.name = alarm.code;
