@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/alarm_day_file.h"
 #include "app/session_data.h"
 #include "net/stock_code.h"
 #include "net/text_util.h"
@@ -298,6 +299,8 @@ void CAlarmCenter::OnAlarm(const Packet& alarm) {
   // (a record cut short) "reaches" it, which is nothing to tell.
   if (reached.alarm_price <= 0) return;
   book_.Add(std::move(reached));
+  SaveDay();
+  if (frame_ != nullptr && !frame_->IsInActiveWindow()) NotifyDesktop(book_.entries().back());
   shown_.push_back({book_.entries().back().serial, UiLoop().clock().Steady() + kFoldAfter});
   if (!muted()) sound_.Play();
   Refresh();
@@ -306,9 +309,40 @@ void CAlarmCenter::OnAlarm(const Packet& alarm) {
 void CAlarmCenter::Acknowledge(std::size_t index) {
   if (index >= book_.entries().size()) return;
   book_.Acknowledge(index);
+  SaveDay();
   const std::uint64_t serial = book_.entries()[index].serial;
   std::erase_if(shown_, [&](const ShownAlarm& s) { return s.serial == serial; });
   Refresh();
+}
+
+void CAlarmCenter::RestoreDay(std::int32_t date) {
+  if (date <= 0 || date == restored_date_) return;
+  restored_date_ = date;
+  const std::filesystem::path& dir = session_.data_dir();
+  if (dir.empty()) return;
+  // Alarms of this date already in the book came after the file was written.
+  for (const ReachedAlarm& a : book_.entries())
+    if (a.date == date) return;
+  for (ReachedAlarm& alarm : LoadAlarmDay(dir / kAlarmDayFileName, date)) {
+    const bool acknowledged = alarm.acknowledged;
+    book_.Add(std::move(alarm));
+    if (acknowledged) book_.Acknowledge(book_.entries().size() - 1);
+  }
+  Refresh();
+}
+
+void CAlarmCenter::SaveDay() {
+  const std::filesystem::path& dir = session_.data_dir();
+  if (dir.empty() || book_.entries().empty()) return;
+  // A failed save keeps the last file: the next change tries again.
+  (void)SaveAlarmDay(dir / kAlarmDayFileName, book_.entries().back().date, book_.entries());
+}
+
+void CAlarmCenter::NotifyDesktop(const ReachedAlarm& alarm) {
+  if (!notifier_) return;
+  const std::u16string body = u"알람가 " + FormatNumber(alarm.alarm_price) + u" · 현재가 " +
+                              FormatNumber(alarm.price_now) + u" · " + TimeText(alarm.time);
+  notifier_->Notify(u"알람 도달: " + StockText(alarm), body);
 }
 
 void CAlarmCenter::Fold() {

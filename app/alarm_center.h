@@ -17,6 +17,7 @@
 
 #include "app/alarm_book.h"
 #include "net/packet.h"
+#include "platform/desktop_notifier.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 
@@ -142,6 +143,12 @@ class CAlarmCenter {
   // The notices on show, newest first.
   [[nodiscard]] std::vector<CAlarmNotice*> ShownNotices() const;
   [[nodiscard]] CAlarmListWnd* list() { return list_ ? list_.get() : nullptr; }
+  // Takes back the day's alarms a run before kept, once the trading date is
+  // known (a later date starts an empty day); every change after is kept.
+  void RestoreDay(std::int32_t date);
+  // While the frame is not the active window an alarm is also shown on the
+  // desktop; tests give a notifier of their own bus.
+  void SetNotifier(std::unique_ptr<DesktopNotifier> notifier) { notifier_ = std::move(notifier); }
   // Called whenever the count of waiting alarms changed (the foot bar).
   void SetOnChange(std::function<void()> on_change) { on_change_ = std::move(on_change); }
 
@@ -150,6 +157,8 @@ class CAlarmCenter {
   // Folds the notices whose time is up and waits for the next one.
   void Fold();
   [[nodiscard]] Packet* Settings() const;
+  void SaveDay();
+  void NotifyDesktop(const ReachedAlarm& alarm);
 
   // An alarm with its notice on show, until it folds.
   struct ShownAlarm {
@@ -171,6 +180,8 @@ class CAlarmCenter {
   Rect client_;
   int foot_top_ = 0;
   std::function<void()> on_change_;
+  std::unique_ptr<DesktopNotifier> notifier_ = std::make_unique<DesktopNotifier>();
+  std::int32_t restored_date_ = 0;
 };
 
 }  // namespace velloran

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "platform/text_scale.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -129,6 +131,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       if (!value(o.screenshot) || o.screenshot.empty()) return fail("--screenshot needs a file");
       continue;
     }
+    if (name == "--text-size") {
+      std::string v;
+      if (!value(v)) return fail("--text-size needs a percent");
+      o.text_size = v == "100" ? 100 : v == "125" ? 125 : v == "150" ? 150 : 0;
+      if (!IsTextScale(o.text_size)) return fail("--text-size: 100, 125 or 150, not " + v);
+      continue;
+    }
     if (name == "--screenshot-after" || name == "--quit-after") {
       std::string v;
       if (!value(v)) return fail(name + " needs a number of seconds");
@@ -156,6 +165,7 @@ std::string Usage() {
          "  --demo                  run against the built-in demo market on 127.0.0.1\n"
          "  --auto-login            with --demo: log the demo user in without waiting for Enter\n"
          "  --login-url BASE        base address of the login page (BASE + login_koa.aspx)\n"
+         "  --text-size PERCENT     size of text and controls: 100, 125 or 150 (kept for later runs)\n"
          "  --data-url BASE         base address of the replay data page\n"
          "  --account-url BASE      base address of the account pages\n"
          "  --data-dir DIR          where qza.cfg and sch.dat are kept\n"

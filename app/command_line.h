@@ -23,6 +23,7 @@ struct AppOptions {
   std::string screenshot;  // PNG of the main window, written after screenshot_after_s
   double screenshot_after_s = 5;
   double quit_after_s = 0;  // 0: run until the user closes the window
+  int text_size = 0;        // percent of text and controls (100, 125, 150); 0: as kept
 
   [[nodiscard]] std::string LoginPage() const { return login_url + "login_koa.aspx"; }
   [[nodiscard]] std::string DataPage() const { return data_url + "qz2_hoga_data.aspx"; }

@@ -16,11 +16,14 @@
 #include "app/koa_app.h"
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "app/settings_files.h"
+#include "app/text_size.h"
 #include "net/stock_code.h"
 #include "net/utf8.h"
 #include "platform/window_messages.h"
 #include "platform/application.h"
 #include "platform/termination_signals.h"
+#include "platform/text_scale.h"
 #include "server/demo_server.h"
 
 namespace {
@@ -217,6 +220,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The toolkit takes its scale factor when it starts, never after.
+  ApplyTextScale(options.text_size != 0 ? options.text_size
+                                        : StoredTextSize(DataDirectory(options.data_dir)));
+
   int qt_argc = 1;
   char* qt_argv[] = {argv[0], nullptr};
   Application application(qt_argc, qt_argv);
@@ -243,6 +250,7 @@ int main(int argc, char** argv) {
     // Offscreen, the frame opens as on a full-HD desktop.
     if (!display) app.SetScreenAreas({0, 0, 1920, 1040}, {0, 0, 1920, 1080});
     if (app.InitInstance()) {
+      if (options.text_size != 0) KeepTextSize(app.session()->lists(), options.text_size);
       Reporter reporter(app, options, started, demo != nullptr && !display);
       exit_code = application.Run();
     } else if (app.login_cancelled()) {

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/frame_habits.h"
 #include "app/placeholder_view.h"
 #include "net/packet_message.h"
 #include "app/session_data.h"
@@ -133,6 +134,8 @@ int CMainFrame::OnCreate() {
   press_hook_ = AddPreTranslateHook([this](const WindowHandle& target, const WindowMessage& m) {
     return IsMousePress(m.message) && BeforeMousePress(target);
   });
+  habits_ = std::make_unique<CFrameHabits>(session_, *this);
+  habits_->Install();
   driver_->Start();
   SetTimer(kStatusTimer, kStatusPeriodMs);
   RefreshStatus();
@@ -180,6 +183,7 @@ void CMainFrame::OnDestroy() {
   KillTimer(kStatusTimer);
   if (press_hook_ != 0) RemovePreTranslateHook(press_hook_);
   press_hook_ = 0;
+  habits_.reset();
   session_.SetWindows({});
   driver_.reset();
   if (quit_on_destroy_ && Application::Instance() != nullptr) Application::Instance()->Quit(0);
@@ -237,6 +241,7 @@ void CMainFrame::OnTimer(int id) {
 
 void CMainFrame::RefreshStatus() {
   alarms_->PlaceNotices();  // after the splitters moved
+  alarms_->RestoreDay(session_.TradingDate());
   if (!driver_) return;
   const LinkStatus link = driver_->Status();
   const Clock::SteadyTime now = UiLoop().clock().Steady();

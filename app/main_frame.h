@@ -25,6 +25,7 @@
 
 namespace velloran {
 
+class CFrameHabits;
 class CSessionData;
 
 class CMainFrame : public Window {
@@ -60,6 +61,8 @@ class CMainFrame : public Window {
   [[nodiscard]] FrameRelations Relations() const;
   [[nodiscard]] const WindowHandle& popup() const { return popup_; }
   [[nodiscard]] CAlarmCenter& alarms() { return *alarms_; }
+  // Copy, the context menus and the export.
+  [[nodiscard]] CFrameHabits& habits() { return *habits_; }
 
   // Called on the user-interface thread whenever the link state changes.
   void SetLinkObserver(std::function<void(const LinkStatus&)> observer) {
@@ -123,6 +126,7 @@ class CMainFrame : public Window {
   std::unique_ptr<Window> qz_;
   std::unique_ptr<Window> chart_;
   std::unique_ptr<CAlarmCenter> alarms_;
+  std::unique_ptr<CFrameHabits> habits_;
   WindowHandle popup_;
   int press_hook_ = 0;
   PacketRate rate_;

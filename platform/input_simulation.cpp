@@ -107,14 +107,17 @@ void SimulateMouse(Window& top, std::uint32_t message, Point point, WParam flags
   QApplication::sendEvent(target, &event);
 }
 
-void SimulateKey(Window& window, WParam key, char16_t text) {
+void SimulateKey(Window& window, WParam key, char16_t text, WParam modifiers) {
   QWidget* w = WidgetOf(&window);
   if (w == nullptr) return;
   QWidget* target = w;
   const QString typed = text ? QString(QChar(text)) : QString();
-  QKeyEvent press(QEvent::KeyPress, QtKey(key), Qt::NoModifier, typed);
+  Qt::KeyboardModifiers held;
+  if (modifiers & sys::kShiftFlag) held |= Qt::ShiftModifier;
+  if (modifiers & sys::kControlFlag) held |= Qt::ControlModifier;
+  QKeyEvent press(QEvent::KeyPress, QtKey(key), held, typed);
   QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, QtKey(key), Qt::NoModifier, typed);
+  QKeyEvent release(QEvent::KeyRelease, QtKey(key), held, typed);
   QApplication::sendEvent(target, &release);
 }
 

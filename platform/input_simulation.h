@@ -18,8 +18,8 @@ class Window;
 // buttons held after the event (sys::k...Flag), for moves.
 void SimulateMouse(Window& top, std::uint32_t message, Point point, WParam flags = 0);
 // A key press and release addressed to window; text is what the key types
-// (0 for none).
-void SimulateKey(Window& window, WParam key, char16_t text = 0);
+// (0 for none); modifiers: sys::kShiftFlag and kControlFlag held with it.
+void SimulateKey(Window& window, WParam key, char16_t text = 0, WParam modifiers = 0);
 // An input method's event to the window (an edit field's editor): the text
 // being composed, and the text it commits (empty: none yet).
 void SimulateInputMethod(Window& window, const std::u16string& preedit,

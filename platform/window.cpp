@@ -335,7 +335,8 @@ class WindowWidget : public QWidget {
     e->accept();
     const WParam key = KeyCode(e->key());
     QPointer<QWidget> alive(this);
-    if (key != 0) Send(sys::kKeyDown, key, 0);
+    if (key != 0)
+      Send(sys::kKeyDown, key, static_cast<LParam>(MouseFlags(Qt::NoButton, e->modifiers())));
     for (const QChar c : e->text()) {
       if (!alive) return;
       Send(sys::kChar, c.unicode(), 0);

@@ -9,7 +9,7 @@ packages=(
   libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   fonts-nanum fonts-liberation xvfb xauth xdotool libxcb1-dev
-  alsa-utils
+  alsa-utils dbus-daemon dpkg-dev
 )
 
 missing=()

@@ -34,12 +34,14 @@ TEST(CommandLineTest, DeploymentValuesFromArgumentsAndEnvironment) {
   EXPECT_FALSE(c.options.demo);
 
   c = Parse(
-      {"--demo", "--screenshot", "/tmp/s.png", "--screenshot-after", "1.5", "--quit-after=4"});
+      {"--demo", "--screenshot", "/tmp/s.png", "--screenshot-after", "1.5", "--quit-after=4",
+       "--text-size", "125"});
   ASSERT_EQ(c.outcome, CommandLine::Outcome::kRun) << c.error;
   EXPECT_TRUE(c.options.demo);
   EXPECT_EQ(c.options.screenshot, "/tmp/s.png");
   EXPECT_DOUBLE_EQ(c.options.screenshot_after_s, 1.5);
   EXPECT_DOUBLE_EQ(c.options.quit_after_s, 4);
+  EXPECT_EQ(c.options.text_size, 125);
   EXPECT_EQ(Parse({"--help"}).outcome, CommandLine::Outcome::kHelp);
 }
 
@@ -57,6 +59,8 @@ TEST(CommandLineTest, BadInputGivesOneLine) {
            {"--screenshot", "a.png", "--screenshot-after", "nan"},
            {"--quit-after", "1e9"},
            {"--quit-after", "3s"},
+           {"--text-size", "120"},
+           {"--text-size"},
            {"--demo=yes"},
            {"--data-dir="},
            {"--auto-login"},
