@@ -903,6 +903,14 @@ void Window::ShowNormal() {
   if (self_maximized && widget_->normal_geometry_.isValid())
     widget_->setGeometry(widget_->normal_geometry_);
 }
+Rect Window::NormalRect() const {
+  if (!widget_ || !widget_->isWindow()) return WindowRect();
+  QRect r = widget_->geometry();
+  if (widget_->self_maximized_) r = widget_->normal_geometry_;
+  else if (widget_->isMaximized() || widget_->isMinimized()) r = widget_->normalGeometry();
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 bool Window::IsMaximized() const {
   return widget_ && (widget_->isMaximized() || widget_->self_maximized_);
 }

@@ -76,6 +76,9 @@ class Window : public MessageWindow {
   void ShowMinimized();
   void ShowNormal();
   [[nodiscard]] bool IsMaximized() const;
+  // A top-level window's place and size when not maximised or minimised, in
+  // screen coordinates (its client area: the windows here draw their own frame).
+  [[nodiscard]] Rect NormalRect() const;
   [[nodiscard]] bool IsVisible() const;  // this window and its parents are shown
   void Enable(bool enabled);
   [[nodiscard]] bool IsEnabled() const;
