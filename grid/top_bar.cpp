@@ -114,7 +114,7 @@ int CTopBar::OnCreate() {
   if (!filter_.Create(this, kFilterId, {0, 0, kFilterWidth, kFilterHeight})) return -1;
   filter_.SetFont(Font::Points(u"굴림", 9));
   for (int market = 0; market < kMarketFilters; ++market) filter_.AddString(MarketName(market));
-  filter_.SetCurSel(2);
+  filter_.SetCurSel(session_.market_filter());  // as the workspace kept it
 
   SetTimer(kStartTimer, kStartDelayMs);
   Layout();
