@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/frame_keys.h"
 #include "app/placeholder_view.h"
 #include "net/packet_message.h"
 #include "app/session_data.h"
@@ -118,6 +119,7 @@ int CMainFrame::OnCreate() {
   press_hook_ = AddPreTranslateHook([this](const WindowHandle& target, const WindowMessage& m) {
     return IsMousePress(m.message) && BeforeMousePress(target);
   });
+  keys_ = std::make_unique<CFrameKeys>(*this);
   driver_->Start();
   SetTimer(kStatusTimer, kStatusPeriodMs);
   RefreshStatus();
@@ -162,6 +164,8 @@ bool CMainFrame::CreateClient() {
 }
 
 void CMainFrame::OnDestroy() {
+  if (before_destroy_) std::exchange(before_destroy_, nullptr)();
+  keys_.reset();
   KillTimer(kStatusTimer);
   if (press_hook_ != 0) RemovePreTranslateHook(press_hook_);
   press_hook_ = 0;

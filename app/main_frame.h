@@ -24,6 +24,7 @@
 
 namespace velloran {
 
+class CFrameKeys;
 class CSessionData;
 
 class CMainFrame : public Window {
@@ -66,6 +67,11 @@ class CMainFrame : public Window {
   }
   // The program ends when the frame is destroyed (the application's frame).
   void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
+  // Called first when the frame is destroyed, its windows still all there
+  // (the workspace is read out of them then).
+  void SetBeforeDestroy(std::function<void()> before) { before_destroy_ = std::move(before); }
+  // The keys of the main window (app/frame_keys.h), while the frame exists.
+  [[nodiscard]] CFrameKeys* keys() { return keys_.get(); }
   // Reads the session state into the foot bar and the panes' marks now (the
   // status timer does it every second).
   void RefreshStatus();
@@ -128,6 +134,8 @@ class CMainFrame : public Window {
   FeedMark feed_mark_;
   LinkState last_link_ = LinkState::kWaiting;
   std::function<void(const LinkStatus&)> link_observer_;
+  std::function<void()> before_destroy_;
+  std::unique_ptr<CFrameKeys> keys_;
 };
 
 }  // namespace velloran
