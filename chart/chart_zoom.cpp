@@ -21,10 +21,8 @@ ChartRange ZoomAround(ChartRange view, int count, int anchor, int notches) {
   const int shown = view.shown();
   const int low = std::min(kMinZoomBars, count);
   const double scaled = shown * std::pow(kZoomStep, notches);
-  // Each notch moves by at least one bar, or the wheel would stick on small views.
-  int wanted = static_cast<int>(std::lround(scaled));
-  if (wanted == shown) wanted += notches > 0 ? -1 : 1;
-  wanted = std::clamp(wanted, low, count);
+  // From five bars up a notch always moves by at least one.
+  const int wanted = std::clamp(static_cast<int>(std::lround(scaled)), low, count);
   if (anchor < view.start || anchor >= view.end) anchor = view.start + shown / 2;
   // The anchor keeps its share of the view from the right (newest) edge.
   const double from_right = (anchor - view.start + 0.5) / shown;
