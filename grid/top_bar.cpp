@@ -110,6 +110,9 @@ int CTopBar::OnCreate() {
                      check_style))
     return -1;
   check_.SetFont(Font::Points(u"굴림", 9));
+  // At once, not at the start timer: a screen key pressed before it would
+  // store the unchecked box as the session's check.
+  check_.SetCheck(session_.screening_check() != 0);
 
   if (!filter_.Create(this, kFilterId, {0, 0, kFilterWidth, kFilterHeight})) return -1;
   filter_.SetFont(Font::Points(u"굴림", 9));
