@@ -27,7 +27,10 @@ CFrameKeys::~CFrameKeys() {
 bool CFrameKeys::OnKey(const KeyPressInfo& key) {
   const Window* target = Window::FromHandle(key.target);
   // The login dialog and other programs' windows keep their keys.
-  if (target == nullptr || !frame_.IsCreated() || !target->IsInside(frame_)) return false;
+  if (target == nullptr || !frame_.IsCreated()) return false;
+  // The key list is a pop-up of its own, not a child of the frame.
+  const bool in_list = key_list_ && target->IsInside(*key_list_);
+  if (!in_list && !target->IsInside(frame_)) return false;
   KeyContext where;
   where.in_text_box = key.in_text_box;
   where.in_charts = PaneOf(*target) == kChartsPane;
