@@ -53,6 +53,7 @@ bool CKOAApp::InitInstance() {
   SessionEndpoint endpoint{server_address_, server_port_, user_id_};
   main_frame_ = std::make_unique<CMainFrame>(*session_, std::move(endpoint), timings_);
   main_frame_->SetQuitOnDestroy(true);
+  main_frame_->SetReplayDataUrl(options_.data_url);
   const bool measured = work_area_.IsEmpty();
   const Rect work_area = measured ? ScreenWorkArea() : work_area_;
   if (!main_frame_->CreateFrame(work_area, measured ? ScreenArea() : screen_)) {
