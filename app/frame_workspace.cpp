@@ -49,6 +49,9 @@ Workspace CaptureWorkspace(CMainFrame& frame, const CSessionData& session) {
   w.screen = screen >= 3004 && screen <= 3007 ? screen : 3007;
   w.market = session.market_filter();
   w.check = session.screening_check() != 0;
+  const CMainFrame::ReplayPlace& replay = frame.replay_place();
+  w.replay = replay.window;
+  w.replay_speed = replay.speed;
   if (auto* charts = dynamic_cast<CChartView*>(&frame.chart_view())) {
     w.charts_share = charts->splitter().ratio() > 0 ? charts->splitter().ratio() : -1;
     w.charts[0] = CaptureChart(charts->left());
@@ -67,6 +70,7 @@ void ApplySessionWorkspace(const Workspace& w, CSessionData& session) {
 void ApplyFrameWorkspace(const Workspace& w, CMainFrame& frame, const Rect& work_area) {
   if (const Rect place = FitWorkspaceWindow(w.window, work_area); !place.IsEmpty())
     frame.Move(place);
+  frame.SetReplayPlace({FitWorkspaceWindow(w.replay, work_area), w.replay_speed});
   if (w.outer_share >= 0) frame.outer_splitter().SetColumnShare(0, w.outer_share);
   if (w.left_share >= 0) frame.left_splitter().SetRowShare(0, w.left_share);
   if (w.right_share >= 0) frame.right_splitter().SetRowShare(0, w.right_share);

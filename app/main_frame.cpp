@@ -76,7 +76,20 @@ std::unique_ptr<Window> CMainFrame::MakeReplayFrame(const WindowHandle& book,
       session_, session_.decoder() != nullptr ? *session_.decoder() : kNoDecoder,
       replay_data_url_, metrics_);
   if (!frame->Open(book, title, ScreenArea())) return nullptr;
+  if (!replay_place_.window.IsEmpty()) frame->Move(replay_place_.window);
+  // The player's speeds are the doublings of real time.
+  for (int step = 0; step < 8 && frame->player().model().speed() < replay_place_.speed; ++step)
+    frame->player().ctrl().FastForward();
   return frame;
+}
+
+const CMainFrame::ReplayPlace& CMainFrame::replay_place() {
+  auto* hoga = dynamic_cast<CHogaView*>(hoga_.get());
+  auto* replay = hoga != nullptr ? dynamic_cast<CPlayFrame*>(hoga->replay()) : nullptr;
+  if (replay != nullptr && replay->IsCreated()) {
+    replay_place_ = {replay->NormalRect(), replay->player().model().speed()};
+  }
+  return replay_place_;
 }
 
 FrameRelations CMainFrame::Relations() const {
@@ -236,6 +249,7 @@ void CMainFrame::OnTimer(int id) {
   if (id == kStatusTimer) {
     last_rate_ = rate_.Tick(driver_->Status().packets_received);
     RefreshStatus();
+    (void)replay_place();  // kept for the workspace once the replay closes
   }
 }
 

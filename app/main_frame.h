@@ -69,6 +69,14 @@ class CMainFrame : public Window {
   // Where the replay's data page lies ("<url>qz2_hoga_data.aspx"): each
   // day's first block downloads from it.
   void SetReplayDataUrl(std::string url) { replay_data_url_ = std::move(url); }
+  // Where the replay frame opens and at what speed: the workspace's, then
+  // as the user last left it (read every second while it is open).
+  struct ReplayPlace {
+    Rect window;  // empty: the replay's own placement
+    int speed = 1;
+  };
+  void SetReplayPlace(const ReplayPlace& place) { replay_place_ = place; }
+  [[nodiscard]] const ReplayPlace& replay_place();
   // The program ends when the frame is destroyed (the application's frame).
   void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
   // Called first when the frame is destroyed, its windows still all there
@@ -116,6 +124,7 @@ class CMainFrame : public Window {
 
   CSessionData& session_;
   std::string replay_data_url_;
+  ReplayPlace replay_place_;
   const FrameMetrics metrics_;
   std::unique_ptr<CSessionDriver> driver_;
   CMyTitleBar title_bar_;

@@ -21,10 +21,14 @@
 #include "grid/qz_view.h"
 #include "grid/top_bar.h"
 #include "hoga/chart_view.h"
+#include "hoga/hoga_view.h"
 #include "net/login_dialog.h"
+#include "net/stock_code.h"
+#include "platform/window_messages.h"
 #include "platform/application.h"
 #include "platform/control_codes.h"
 #include "platform/window_events.h"
+#include "replay/play_frame.h"
 #include "tests/app/frame_rig.h"
 #include "tests/app/session_fixture.h"
 #include "tests/platform/control_host.h"
@@ -101,6 +105,7 @@ TEST(WorkspaceXvfb, KeysDriveASessionAndTheWorkspaceComesBackAsLeft) {
   options.login_url = "http://127.0.0.1:" + std::to_string(market->http_port()) + "/";
 
   Rect left_at;
+  Rect replay_left_at;
   double outer_share = 0;
   double right_share = 0;
   {
@@ -154,6 +159,19 @@ TEST(WorkspaceXvfb, KeysDriveASessionAndTheWorkspaceComesBackAsLeft) {
     Keys("key Escape");
     ASSERT_TRUE(RunUntil([&] { return !frame.keys()->key_list()->IsVisible(); }, 5000));
 
+    // F9 opens the replay of the stock on show; its place and speed are kept.
+    Keys("key F9");
+    auto& hoga = dynamic_cast<CHogaView&>(frame.hoga_view());
+    ASSERT_TRUE(RunUntil([&] { return hoga.replay() != nullptr && hoga.replay()->IsVisible(); },
+                         5000));
+    auto& play = dynamic_cast<CPlayFrame&>(*hoga.replay());
+    play.Move({220, 160, 220 + 1100, 160 + 760});
+    ASSERT_TRUE(RunUntil([&] { return play.NormalRect().width() == 1100; }, 5000));
+    play.player().ctrl().FastForward();
+    play.player().ctrl().FastForward();
+    const Rect replay_at = play.NormalRect();
+    frame.Activate();
+
     // The rest of the workspace as a user leaves it: place and size,
     // splitters, filter, check box, chart periods.
     frame.Move({140, 90, 140 + 1180, 90 + 860});
@@ -173,6 +191,7 @@ TEST(WorkspaceXvfb, KeysDriveASessionAndTheWorkspaceComesBackAsLeft) {
                         sys::MakeWParam(CQZChartWnd::kFirstAverageId + 3, ctl::kButtonClicked), 0);
     RunUntil([] { return false; }, 200);
     left_at = frame.NormalRect();
+    replay_left_at = replay_at;
     outer_share = frame.outer_splitter().ColumnInfo(0).share;
     right_share = frame.right_splitter().RowInfo(0).share;
     Close(app);
@@ -210,6 +229,24 @@ TEST(WorkspaceXvfb, KeysDriveASessionAndTheWorkspaceComesBackAsLeft) {
     EXPECT_EQ(Charts(frame).right().type(), u"m10");
     EXPECT_TRUE(Charts(frame).right().data().AverageOn(60));
     EXPECT_TRUE(Charts(frame).right().average_button(CQZChartWnd::kFirstAverageId + 3).IsChecked());
+
+    // The replay opens where it was left, at its speed.
+    ASSERT_TRUE(RunUntil([&] { return frame.IsInActiveWindow(); }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return MasterCount(session) == 300; }, 30000));
+    const std::u16string first = session.Read()->master.begin()->first;
+    Bar(frame).Send(msg::kSelectStock, static_cast<WParam>(PackStockCode(first)), 0);
+    auto& hoga = dynamic_cast<CHogaView&>(frame.hoga_view());
+    // PLAY waits for the order book's quote of the stock.
+    ASSERT_TRUE(RunUntil([&] { return Bar(frame).quote().has_value(); }, 10000));
+    Keys("key F9");
+    ASSERT_TRUE(RunUntil([&] { return hoga.replay() != nullptr && hoga.replay()->IsVisible(); },
+                         5000));
+    auto& play = dynamic_cast<CPlayFrame&>(*hoga.replay());
+    RunUntil([] { return false; }, 300);
+    EXPECT_NEAR(play.NormalRect().left, replay_left_at.left, 4);
+    EXPECT_NEAR(play.NormalRect().top, replay_left_at.top, 4);
+    EXPECT_NEAR(play.NormalRect().width(), replay_left_at.width(), 4);
+    EXPECT_EQ(play.player().model().speed(), 4);
     Close(app);
   }
   std::filesystem::remove_all(dir);
