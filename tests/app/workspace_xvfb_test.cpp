@@ -230,6 +230,26 @@ TEST(WorkspaceXvfb, KeysDriveASessionAndTheWorkspaceComesBackAsLeft) {
     EXPECT_TRUE(Charts(frame).right().data().AverageOn(60));
     EXPECT_TRUE(Charts(frame).right().average_button(CQZChartWnd::kFirstAverageId + 3).IsChecked());
 
+    // Over a chart the wheel zooms, Shift+wheel scrolls, End shows the newest.
+    CQZChartWnd& day = Charts(frame).left();
+    ASSERT_TRUE(RunUntil([&] { return day.data().Count() > 100; }, 10000));
+    const Rect candle = day.candle().WindowRect();
+    const int shown = day.visible_end() - day.visible_start();
+    Keys("mousemove " + std::to_string(candle.left + candle.width() / 2) + " " +
+         std::to_string(candle.top + candle.height() / 2) + " click 4");
+    ASSERT_TRUE(RunUntil([&] { return day.visible_end() - day.visible_start() < shown; }, 5000));
+    const int zoomed = day.visible_end() - day.visible_start();
+    const int zoomed_start = day.visible_start();
+    Keys("keydown shift click 4 keyup shift");
+    ASSERT_TRUE(RunUntil([&] { return day.visible_start() > zoomed_start; }, 5000));
+    EXPECT_EQ(day.visible_start(), zoomed_start + zoomed / 10);
+    Keys("click 1 key End");  // the click gives the chart the focus
+    ASSERT_TRUE(RunUntil([&] { return day.visible_start() == 0; }, 5000));
+    EXPECT_EQ(day.visible_end(), zoomed);
+    if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
+      EXPECT_TRUE(day.SaveScreenshot(std::string(pictures) + "/chart_zoomed.png"));
+    }
+
     // The replay opens where it was left, at its speed.
     ASSERT_TRUE(RunUntil([&] { return frame.IsInActiveWindow(); }, 5000));
     ASSERT_TRUE(RunUntil([&] { return MasterCount(session) == 300; }, 30000));
