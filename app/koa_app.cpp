@@ -1,5 +1,6 @@
 #include "app/koa_app.h"
 
+#include "app/frame_workspace.h"
 #include "app/main_frame.h"
 #include "app/session_data.h"
 #include "app/settings_files.h"
@@ -31,7 +32,13 @@ bool CKOAApp::InitInstance() {
   SessionOptions session_options;
   session_options.data_dir = DataDirectory(options_.data_dir);
   session_options.decoder = &decoder_;
+  if (!session_options.data_dir.empty())
+    workspace_path_ = session_options.data_dir / kWorkspaceFileName;
   session_ = std::make_unique<CSessionData>(std::move(session_options));
+  // The screen and its filters as the user left them, before anything reads them.
+  Workspace workspace;
+  if (!workspace_path_.empty()) (void)LoadWorkspace(workspace_path_, workspace);
+  ApplySessionWorkspace(workspace, *session_);
 
   const LoginResult login = login_step_ ? login_step_(*this) : RunLoginDialog();
   if (!login.ok) {
@@ -48,13 +55,20 @@ bool CKOAApp::InitInstance() {
   main_frame_->SetQuitOnDestroy(true);
   main_frame_->SetReplayDataUrl(options_.data_url);
   const bool measured = work_area_.IsEmpty();
-  if (!main_frame_->CreateFrame(measured ? ScreenWorkArea() : work_area_,
-                                measured ? ScreenArea() : screen_)) {
+  const Rect work_area = measured ? ScreenWorkArea() : work_area_;
+  if (!main_frame_->CreateFrame(work_area, measured ? ScreenArea() : screen_)) {
     ShowMessageBox(nullptr, u"주 창을 만들지 못했습니다.");
     main_frame_.reset();
     return false;
   }
-  main_frame_->ShowNormal();
+  ApplyFrameWorkspace(workspace, *main_frame_, work_area);
+  // Whichever way the program ends, the frame goes through its destruction.
+  main_frame_->SetBeforeDestroy([this] { SaveWorkspaceNow(); });
+  if (workspace.maximized) {
+    main_frame_->ShowMaximized();
+  } else {
+    main_frame_->ShowNormal();
+  }
   main_frame_->UpdateNow();
   frame_shown_at_ = UiLoop().clock().Steady();
 
@@ -106,6 +120,11 @@ CKOAApp::LoginResult CKOAApp::RunLoginDialog() {
   if (login_observer_) login_observer_(dialog);
   if (dialog.DoModal() != CLoginDlg::kOk) return {};
   return {true, dialog.user_id(), dialog.server_address(), dialog.server_port()};
+}
+
+void CKOAApp::SaveWorkspaceNow() {
+  if (workspace_path_.empty() || !main_frame_ || !main_frame_->IsCreated() || !session_) return;
+  (void)SaveWorkspace(workspace_path_, CaptureWorkspace(*main_frame_, *session_));
 }
 
 void CKOAApp::RequestClose() {

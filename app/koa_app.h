@@ -9,6 +9,7 @@
 // the registry key) have no counterpart: the window layer needs none of them.
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -80,8 +81,13 @@ class CKOAApp {
   // user closes the main window, or cancels the login while it is open.
   void RequestClose();
 
-  // Start-up; false ends the process (after its message, if any).
+  // Start-up; false ends the process (after its message, if any). The
+  // workspace of the last run is put back on the way.
   [[nodiscard]] bool InitInstance();
+  // Writes the workspace as the frame shows it now (the frame does it when
+  // it is destroyed).
+  void SaveWorkspaceNow();
+  [[nodiscard]] const std::filesystem::path& workspace_path() const { return workspace_path_; }
   // Shutdown: the store (and its worker), the frame, the decoder library.
   void ExitInstance();
   [[nodiscard]] std::u16string Decode(const std::u16string& text) const;
@@ -129,6 +135,7 @@ class CKOAApp {
   std::u16string server_address_;
   int server_port_ = 0;
   std::unique_ptr<CSessionData> session_;
+  std::filesystem::path workspace_path_;
   std::u16string user_id_;
   std::unique_ptr<CMainFrame> main_frame_;
   CLoginDlg* login_dialog_ = nullptr;  // while it is open

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/frame_habits.h"
+#include "app/frame_keys.h"
 #include "app/placeholder_view.h"
 #include "net/packet_message.h"
 #include "app/session_data.h"
@@ -76,7 +77,20 @@ std::unique_ptr<Window> CMainFrame::MakeReplayFrame(const WindowHandle& book,
       session_, session_.decoder() != nullptr ? *session_.decoder() : kNoDecoder,
       replay_data_url_, metrics_);
   if (!frame->Open(book, title, ScreenArea())) return nullptr;
+  if (!replay_place_.window.IsEmpty()) frame->Move(replay_place_.window);
+  // The player's speeds are the doublings of real time.
+  for (int step = 0; step < 8 && frame->player().model().speed() < replay_place_.speed; ++step)
+    frame->player().ctrl().FastForward();
   return frame;
+}
+
+const CMainFrame::ReplayPlace& CMainFrame::replay_place() {
+  auto* hoga = dynamic_cast<CHogaView*>(hoga_.get());
+  auto* replay = hoga != nullptr ? dynamic_cast<CPlayFrame*>(hoga->replay()) : nullptr;
+  if (replay != nullptr && replay->IsCreated()) {
+    replay_place_ = {replay->NormalRect(), replay->player().model().speed()};
+  }
+  return replay_place_;
 }
 
 FrameRelations CMainFrame::Relations() const {
@@ -136,6 +150,7 @@ int CMainFrame::OnCreate() {
   });
   habits_ = std::make_unique<CFrameHabits>(session_, *this);
   habits_->Install();
+  keys_ = std::make_unique<CFrameKeys>(*this);
   driver_->Start();
   SetTimer(kStatusTimer, kStatusPeriodMs);
   RefreshStatus();
@@ -180,6 +195,8 @@ bool CMainFrame::CreateClient() {
 }
 
 void CMainFrame::OnDestroy() {
+  if (before_destroy_) std::exchange(before_destroy_, nullptr)();
+  keys_.reset();
   KillTimer(kStatusTimer);
   if (press_hook_ != 0) RemovePreTranslateHook(press_hook_);
   press_hook_ = 0;
@@ -236,6 +253,7 @@ void CMainFrame::OnTimer(int id) {
   if (id == kStatusTimer) {
     last_rate_ = rate_.Tick(driver_->Status().packets_received);
     RefreshStatus();
+    (void)replay_place();  // kept for the workspace once the replay closes
   }
 }
 

@@ -26,6 +26,7 @@
 namespace velloran {
 
 class CFrameHabits;
+class CFrameKeys;
 class CSessionData;
 
 class CMainFrame : public Window {
@@ -71,8 +72,21 @@ class CMainFrame : public Window {
   // Where the replay's data page lies ("<url>qz2_hoga_data.aspx"): each
   // day's first block downloads from it.
   void SetReplayDataUrl(std::string url) { replay_data_url_ = std::move(url); }
+  // Where the replay frame opens and at what speed: the workspace's, then
+  // as the user last left it (read every second while it is open).
+  struct ReplayPlace {
+    Rect window;  // empty: the replay's own placement
+    int speed = 1;
+  };
+  void SetReplayPlace(const ReplayPlace& place) { replay_place_ = place; }
+  [[nodiscard]] const ReplayPlace& replay_place();
   // The program ends when the frame is destroyed (the application's frame).
   void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
+  // Called first when the frame is destroyed, its windows still all there
+  // (the workspace is read out of them then).
+  void SetBeforeDestroy(std::function<void()> before) { before_destroy_ = std::move(before); }
+  // The keys of the main window (app/frame_keys.h), while the frame exists.
+  [[nodiscard]] CFrameKeys* keys() { return keys_.get(); }
   // Reads the session state into the foot bar and the panes' marks now (the
   // status timer does it every second).
   void RefreshStatus();
@@ -113,6 +127,7 @@ class CMainFrame : public Window {
 
   CSessionData& session_;
   std::string replay_data_url_;
+  ReplayPlace replay_place_;
   const FrameMetrics metrics_;
   std::unique_ptr<CSessionDriver> driver_;
   CMyTitleBar title_bar_;
@@ -140,6 +155,8 @@ class CMainFrame : public Window {
   FeedMark feed_mark_;
   LinkState last_link_ = LinkState::kWaiting;
   std::function<void(const LinkStatus&)> link_observer_;
+  std::function<void()> before_destroy_;
+  std::unique_ptr<CFrameKeys> keys_;
 };
 
 }  // namespace velloran

@@ -261,4 +261,12 @@ void CQZBaseChart::OnMouseLeave() {
   if (sink_) sink_->OnPaneMouse(*this, PaneMouse::kLeave, {}, 0);
 }
 
+void CQZBaseChart::OnMouseWheel(int delta, Point p, WParam flags) {
+  if (sink_) sink_->OnPaneWheel(*this, delta, false, p, flags);
+}
+
+void CQZBaseChart::OnMouseHWheel(int delta, Point p, WParam flags) {
+  if (sink_) sink_->OnPaneWheel(*this, delta, true, p, flags);
+}
+
 }  // namespace velloran

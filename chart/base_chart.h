@@ -27,6 +27,10 @@ class PaneMouseSink {
   virtual ~PaneMouseSink() = default;
   // p in the pane's client coordinates (none for kLeave).
   virtual void OnPaneMouse(CQZBaseChart& pane, PaneMouse what, Point p, WParam flags) = 0;
+  // A wheel turned over the pane: delta 120 a notch (up, or right when
+  // horizontal); flags as a mouse message's.
+  virtual void OnPaneWheel(CQZBaseChart& /*pane*/, int /*delta*/, bool /*horizontal*/, Point,
+                           WParam /*flags*/) {}
 };
 
 class CQZBaseChart : public Window {
@@ -101,6 +105,8 @@ class CQZBaseChart : public Window {
   void OnLButtonDown(Point p, WParam flags) override;
   void OnLButtonUp(Point p, WParam flags) override;
   void OnMouseLeave() override;
+  void OnMouseWheel(int delta, Point p, WParam flags) override;
+  void OnMouseHWheel(int delta, Point p, WParam flags) override;
 
   // The shown bars, oldest first, as the last paint copied them.
   [[nodiscard]] int ShownCount() const { return static_cast<int>(shown_.size()); }

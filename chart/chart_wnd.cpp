@@ -81,6 +81,7 @@ int CQZChartWnd::OnCreate() {
   if (!slider_.Create(this, kSliderId, {0, 0, kAxisWidth, kBottomStrip},
                       SliderStyle{.vertical = false, .tool_tips = true, .ticks = true}))
     return -1;
+  if (!newest_.Create(this, kNewestId, {0, 0, kNewestWidth, kBottomStrip}, u">|")) return -1;
   slider_.SetRange(1, 10);
   slider_.SetTicFreq(10);
   slider_.SetLineSize(1);
@@ -154,7 +155,9 @@ void CQZChartWnd::Layout() {
   candle_.Move({0, kTopStrip, w, border});
   splitter_.Move({0, border, w, border + CMySplitter::kThickness});
   volume_.Move({0, border + CMySplitter::kThickness, w, std::max(bottom_strip, border)});
-  scroll_.Move({0, bottom_strip, std::max(w - kAxisWidth, 0), h});
+  const int scroll_right = std::max(w - kAxisWidth - kNewestWidth, 0);
+  scroll_.Move({0, bottom_strip, scroll_right, h});
+  newest_.Move({scroll_right, bottom_strip, std::max(w - kAxisWidth, 0), h});
   slider_.Move({std::max(w - kAxisWidth, 0), bottom_strip, w, h});
   horizontal_.SetStart(0);
   horizontal_.SetLength(std::max(w - kAxisWidth, 0));
@@ -195,6 +198,10 @@ bool CQZChartWnd::OnCommand(int id, int code, const WindowHandle&) {
   if ((id == kMinuteId && code == ctl::kButtonClicked) ||
       (id == kPeriodComboId && code == ctl::kComboSelChange)) {
     SwitchPeriod(ComboType());
+    return true;
+  }
+  if (id == kNewestId && code == ctl::kButtonClicked) {
+    ShowNewest();
     return true;
   }
   const int k = id - kFirstAverageId;

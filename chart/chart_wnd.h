@@ -49,6 +49,9 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   static constexpr int kValueLabelId = 114;
   static constexpr int kDataTipId = 115;
   static constexpr int kBandId = 116;
+  static constexpr int kNewestId = 117;  // the small button that shows the newest bars
+  static constexpr int kNewestWidth = 20;
+  static constexpr int kWheelNotch = 120;
 
   static constexpr int kScrollTimer = 1410;  // one shot after a scroll-bar event
   static constexpr int kRestTimer = 1411;    // one shot: the mouse has come to rest
@@ -116,6 +119,11 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   [[nodiscard]] const CPKT& quote() const { return series_.quote(); }
   [[nodiscard]] int visible_end() const { return series_.visible_end(); }
   [[nodiscard]] int visible_start() const { return series_.visible_start(); }
+  // The same number of bars, ending with the newest (End, the small button).
+  void ShowNewest();
+  // The wheel over a pane at p (the pane's coordinates): zooms around the
+  // bar under it, or with Shift, or a horizontal wheel, scrolls.
+  void Wheel(CQZBaseChart& pane, int delta, bool horizontal, Point p, WParam flags);
 
   // The children, for the owner's layout and for tests.
   [[nodiscard]] CQZChartCandle& candle() { return candle_; }
@@ -126,6 +134,7 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   [[nodiscard]] CMAButton& average_button(int id) { return averages_[id - kFirstAverageId]; }
   [[nodiscard]] ScrollBarControl& scroll_bar() { return scroll_; }
   [[nodiscard]] SliderControl& slider() { return slider_; }
+  [[nodiscard]] CRoundButton& newest_button() { return newest_; }
   [[nodiscard]] CMyLine& vertical_line() { return vertical_; }
   [[nodiscard]] CMyLine& horizontal_line() { return horizontal_; }
   [[nodiscard]] CMyZone& band() { return band_; }
@@ -173,6 +182,12 @@ class CQZChartWnd : public Window, private PaneMouseSink {
 
   // Mouse (chart_wnd_mouse.cpp).
   void OnPaneMouse(CQZBaseChart& pane, PaneMouse what, Point p, WParam flags) override;
+  void OnPaneWheel(CQZBaseChart& pane, int delta, bool horizontal, Point p,
+                   WParam flags) override {
+    Wheel(pane, delta, horizontal, p, flags);
+  }
+  // A range from the wheel or the keys: set, with the scroll bar and slider.
+  void ShowRange(int end, int start);
   void MouseOverPane(CQZBaseChart& pane, Point p);
   // The cross-hair and its labels at the stored mouse point.
   void ShowCrossHair(CQZBaseChart& pane, Point p);
@@ -207,6 +222,8 @@ class CQZChartWnd : public Window, private PaneMouseSink {
   std::array<CMAButton, 5> averages_;
   ScrollBarControl scroll_;
   SliderControl slider_;
+  CRoundButton newest_;
+  int wheel_rest_ = 0;  // a fine wheel's delta short of a notch
   CMyLine horizontal_;
   CMyLine vertical_;
   CMyZone band_;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "chart/chart_zoom.h"
 #include "platform/control_codes.h"
+#include "platform/window_events.h"
 
 namespace velloran {
 namespace {
@@ -120,6 +122,37 @@ void CQZChartWnd::OnSlider(int code) {
   }
   SetView(end, start);
   ResetScrollBar();
+}
+
+void CQZChartWnd::ShowRange(int end, int start) {
+  SetView(end, start);
+  ResetScrollBar();
+  ResetSlider();
+}
+
+void CQZChartWnd::ShowNewest() {
+  const int count = data().Count();
+  const ChartRange to = Newest({std::min(data().End(), count), data().Start()}, count);
+  ShowRange(to.end, to.start);
+}
+
+void CQZChartWnd::Wheel(CQZBaseChart& pane, int delta, bool horizontal, Point p, WParam flags) {
+  // A fine wheel sends small deltas: they add up to notches.
+  wheel_rest_ += delta;
+  const int notches = wheel_rest_ / kWheelNotch;
+  wheel_rest_ -= notches * kWheelNotch;
+  const int count = data().Count();
+  if (notches == 0 || count == 0) return;
+  const ChartRange view{std::min(data().End(), count), data().Start()};
+  ChartRange to;
+  if (horizontal || (flags & sys::kShiftFlag) != 0) {
+    // Up or left goes back in time, as a page scrolls.
+    to = ScrollBy(view, count, (horizontal ? -notches : notches) * ScrollStep(view));
+  } else {
+    to = ZoomAround(view, count, pane.BarAtX(p.x), notches);
+  }
+  if (to == view) return;
+  ShowRange(to.end, to.start);
 }
 
 }  // namespace velloran

@@ -268,6 +268,10 @@ void CQZTile::SetEmptyText(std::u16string text) {
 }
 
 void CQZTile::OnPaint(DrawContext& dc) {
+  if (const Rect cursor = CursorRect(); !cursor.IsEmpty() && HasFocus()) {
+    dc.FrameRect(cursor, kCursorColor);
+    dc.FrameRect(cursor.Deflated(1, 1), kCursorColor);
+  }
   if (!codes_.empty() || empty_text_.empty()) return;
   dc.SetFont(Font::Points(u"굴림", 10));
   dc.SetTextColor(kEmptyResultColor);

@@ -45,6 +45,7 @@ class CQZTile : public Window, public TileSource {
   static constexpr int kGapY = 10;
   static constexpr int kBarWidth = 17;
   static constexpr Color kBackground = Rgb(255, 255, 255);
+  static constexpr Color kCursorColor = Rgb(30, 40, 235);  // the keys' tile
 
   explicit CQZTile(CSessionData& session);
   ~CQZTile() override;
@@ -74,6 +75,9 @@ class CQZTile : public Window, public TileSource {
   [[nodiscard]] std::size_t spare_count() const { return spares_.size(); }
   [[nodiscard]] const CTileScroller& scroller() const { return scroller_; }
   [[nodiscard]] const ScrollBarControl& scroll_bar() const { return bar_; }
+  // The tile the keys stand on (an index into codes(), -1 none): the arrows
+  // move it, Enter picks its stock (grid/tile_keys.cpp).
+  [[nodiscard]] int cursor() const { return cursor_; }
 
   // TileSource, over the session store.
   bool VisitRecord(std::u16string_view code, const RecordVisit& visit) const override;
@@ -88,6 +92,9 @@ class CQZTile : public Window, public TileSource {
   void OnPaint(DrawContext& dc) override;
   void OnLButtonDown(Point p, WParam flags) override;
   void OnMouseWheel(int delta, Point p, WParam flags) override;
+  void OnKeyDown(WParam key) override;
+  void OnSetFocus() override;
+  void OnKillFocus() override;
 
  private:
   [[nodiscard]] CSTKItem* TakeTile();
@@ -98,6 +105,9 @@ class CQZTile : public Window, public TileSource {
   void Place(bool repaint = false);
   [[nodiscard]] int RowHeight() const;
   [[nodiscard]] int PerRow(int width) const;
+  // The keys' cursor: moved (and scrolled into view), and its frame.
+  void MoveCursor(int to);
+  [[nodiscard]] Rect CursorRect() const;
 
   CSessionData& session_;
   ThreadOwner ui_thread_;  // the rebuild's, instead of a lock
@@ -114,6 +124,7 @@ class CQZTile : public Window, public TileSource {
   WindowHandle top_bar_;
   WindowHandle work_area_;
   std::u16string empty_text_;
+  int cursor_ = -1;
 };
 
 }  // namespace velloran

@@ -121,7 +121,10 @@ void CQZView::OnResult() {
 
 void CQZView::OnLogin(bool first) {
   if (first) {
-    RequestScreen(code::kScreenReverse, u"", true, true);
+    // The screen the workspace kept (현재역상 when none), never a past minute.
+    const int kept = session_.current_screen();
+    const bool listed = kept >= code::kScreenSurging && kept <= code::kScreenReverse;
+    RequestScreen(listed ? kept : code::kScreenReverse, u"", true, true);
     return;
   }
   // A reconnection: the screen on show is asked for again as it stands.

@@ -110,11 +110,14 @@ int CTopBar::OnCreate() {
                      check_style))
     return -1;
   check_.SetFont(Font::Points(u"굴림", 9));
+  // At once, not at the start timer: a screen key pressed before it would
+  // store the unchecked box as the session's check.
+  check_.SetCheck(session_.screening_check() != 0);
 
   if (!filter_.Create(this, kFilterId, {0, 0, kFilterWidth, kFilterHeight})) return -1;
   filter_.SetFont(Font::Points(u"굴림", 9));
   for (int market = 0; market < kMarketFilters; ++market) filter_.AddString(MarketName(market));
-  filter_.SetCurSel(2);
+  filter_.SetCurSel(session_.market_filter());  // as the workspace kept it
 
   SetTimer(kStartTimer, kStartDelayMs);
   Layout();

@@ -52,6 +52,20 @@ bool SplitterWindow::SetColumnInfo(int column, int ideal, int min) {
   return true;
 }
 
+bool SplitterWindow::SetRowShare(int row, double share) {
+  if (row < 0 || row >= rows() || !(share >= 0 && share <= 1)) return false;
+  rows_[row].share = share;
+  RecalcLayout();
+  return true;
+}
+
+bool SplitterWindow::SetColumnShare(int column, double share) {
+  if (column < 0 || column >= columns() || !(share >= 0 && share <= 1)) return false;
+  columns_[column].share = share;
+  RecalcLayout();
+  return true;
+}
+
 SplitterWindow::TrackInfo SplitterWindow::RowInfo(int row) const {
   return row >= 0 && row < rows() ? rows_[row] : TrackInfo{};
 }

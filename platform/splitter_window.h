@@ -39,6 +39,10 @@ class SplitterWindow : public Window {
   // size when none was given). The last row or column's ideal is unused.
   bool SetRowInfo(int row, int ideal, int min);
   bool SetColumnInfo(int column, int ideal, int min);
+  // A row's or column's share of the room (0 to 1), as a drag leaves it;
+  // the next layout keeps it, within the minimums.
+  bool SetRowShare(int row, double share);
+  bool SetColumnShare(int column, double share);
   [[nodiscard]] TrackInfo RowInfo(int row) const;
   [[nodiscard]] TrackInfo ColumnInfo(int column) const;
 

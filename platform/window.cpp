@@ -4,7 +4,12 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFocusEvent>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -40,6 +45,7 @@ std::unordered_map<std::uint64_t, Window*>& Windows() {
 struct Hooks {
   int next_id = 1;
   std::map<int, PreTranslateHook> pre_translate;
+  std::map<int, KeyHook> keys;
   std::map<int, MessageHook> message;
 };
 Hooks& TheHooks() {
@@ -325,9 +331,13 @@ class WindowWidget : public QWidget {
 
   void wheelEvent(QWheelEvent* e) override {
     e->accept();
-    const int delta = e->angleDelta().y();
-    Send(sys::kMouseWheel,
-         sys::MakeWParam(static_cast<int>(MouseFlags(e->buttons(), e->modifiers())), delta),
+    const QPoint angle = e->angleDelta();
+    // A tilt or a horizontal wheel turns the other way round: Qt counts
+    // left as positive.
+    const bool horizontal = angle.y() == 0 && angle.x() != 0;
+    Send(horizontal ? sys::kMouseHWheel : sys::kMouseWheel,
+         sys::MakeWParam(static_cast<int>(MouseFlags(e->buttons(), e->modifiers())),
+                         horizontal ? -angle.x() : angle.y()),
          PointParam(e->position()));
   }
 
@@ -360,12 +370,50 @@ class WindowWidget : public QWidget {
   friend class velloran::Window;
 };
 
-// Shows every mouse press to the pre-translation hooks before Qt dispatches it.
+// Shows every mouse press to the pre-translation hooks, and every key press
+// to the key hooks, before Qt dispatches it.
 class PressFilter : public QObject {
  public:
+  static bool IsTextBox(QWidget* w) {
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+        qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+      return true;
+    auto* combo = qobject_cast<QComboBox*>(w);
+    return combo != nullptr && combo->isEditable();
+  }
+
+  bool KeyPress(QObject* object, QKeyEvent* e) {
+    if (!object->isWidgetType() || TheHooks().keys.empty()) return false;
+    auto* widget = static_cast<QWidget*>(object);
+    // A key the focus widget left goes on to its parents: seen once, there.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus != widget && widget->isAncestorOf(focus)) return false;
+    KeyPressInfo info;
+    info.key = KeyCode(e->key());
+    if (e->modifiers() & Qt::ShiftModifier) info.modifiers |= sys::kShiftFlag;
+    if (e->modifiers() & Qt::ControlModifier) info.modifiers |= sys::kControlFlag;
+    if (e->modifiers() & Qt::AltModifier) info.modifiers |= sys::kAltFlag;
+    if (e->key() == Qt::Key_Backtab) info.modifiers |= sys::kShiftFlag;
+    const QString text = e->text();
+    info.ch = text.size() == 1 ? static_cast<char16_t>(text.at(0).unicode()) : 0;
+    info.in_text_box = IsTextBox(widget);
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+      auto* window_widget = dynamic_cast<WindowWidget*>(w);
+      if (window_widget == nullptr || window_widget->owner_ == nullptr) continue;
+      info.target = window_widget->owner_->handle();
+      break;
+    }
+    if (info.target.IsNull()) return false;
+    const auto hooks = TheHooks().keys;  // a hook may remove itself
+    for (const auto& [id, hook] : hooks)
+      if (hook(info)) return true;
+    return false;
+  }
+
   bool eventFilter(QObject* object, QEvent* e) override {
     TakeOverEvent(e);  // it sees posted events before their receiver
     const auto type = e->type();
+    if (type == QEvent::KeyPress) return KeyPress(object, static_cast<QKeyEvent*>(e));
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
     if (!object->isWidgetType() || TheHooks().pre_translate.empty()) return false;
     auto* mouse = static_cast<QMouseEvent*>(e);
@@ -395,12 +443,18 @@ QWidget* WidgetOf(Window* window) {
   return window ? window->widget_ : nullptr;
 }
 
-int AddPreTranslateHook(PreTranslateHook hook) {
+namespace {
+void InstallPressFilter() {
   static detail::PressFilter* filter = nullptr;
   if (filter == nullptr && QCoreApplication::instance() != nullptr) {
     filter = new detail::PressFilter;
     QCoreApplication::instance()->installEventFilter(filter);
   }
+}
+}  // namespace
+
+int AddPreTranslateHook(PreTranslateHook hook) {
+  InstallPressFilter();
   const int id = TheHooks().next_id++;
   TheHooks().pre_translate.emplace(id, std::move(hook));
   return id;
@@ -408,6 +462,17 @@ int AddPreTranslateHook(PreTranslateHook hook) {
 
 void RemovePreTranslateHook(int id) {
   TheHooks().pre_translate.erase(id);
+}
+
+int AddKeyHook(KeyHook hook) {
+  InstallPressFilter();
+  const int id = TheHooks().next_id++;
+  TheHooks().keys.emplace(id, std::move(hook));
+  return id;
+}
+
+void RemoveKeyHook(int id) {
+  TheHooks().keys.erase(id);
 }
 
 int AddMessageHook(MessageHook hook) {
@@ -619,6 +684,10 @@ LResult Window::WindowProc(WindowMessage& m) {
     case sys::kMouseWheel:
       OnMouseWheel(sys::HighWord(static_cast<std::intptr_t>(m.wparam)), p,
                    static_cast<WParam>(sys::LowWord(static_cast<std::intptr_t>(m.wparam))));
+      return 0;
+    case sys::kMouseHWheel:
+      OnMouseHWheel(sys::HighWord(static_cast<std::intptr_t>(m.wparam)), p,
+                    static_cast<WParam>(sys::LowWord(static_cast<std::intptr_t>(m.wparam))));
       return 0;
     case sys::kKeyDown:
       OnKeyDown(m.wparam);
@@ -835,6 +904,14 @@ void Window::ShowNormal() {
   if (self_maximized && widget_->normal_geometry_.isValid())
     widget_->setGeometry(widget_->normal_geometry_);
 }
+Rect Window::NormalRect() const {
+  if (!widget_ || !widget_->isWindow()) return WindowRect();
+  QRect r = widget_->geometry();
+  if (widget_->self_maximized_) r = widget_->normal_geometry_;
+  else if (widget_->isMaximized() || widget_->isMinimized()) r = widget_->normalGeometry();
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 bool Window::IsMaximized() const {
   return widget_ && (widget_->isMaximized() || widget_->self_maximized_);
 }

@@ -76,6 +76,9 @@ class Window : public MessageWindow {
   void ShowMinimized();
   void ShowNormal();
   [[nodiscard]] bool IsMaximized() const;
+  // A top-level window's place and size when not maximised or minimised, in
+  // screen coordinates (its client area: the windows here draw their own frame).
+  [[nodiscard]] Rect NormalRect() const;
   [[nodiscard]] bool IsVisible() const;  // this window and its parents are shown
   void Enable(bool enabled);
   [[nodiscard]] bool IsEnabled() const;
@@ -178,6 +181,8 @@ class Window : public MessageWindow {
   virtual void OnMouseLeave() {}
   // delta: 120 per notch, positive away from the user.
   virtual void OnMouseWheel(int /*delta*/, Point, WParam) {}
+  // A horizontal wheel or tilt: delta above 0 to the right.
+  virtual void OnMouseHWheel(int /*delta*/, Point, WParam) {}
   virtual void OnKeyDown(WParam /*key*/) {}
   virtual void OnKeyUp(WParam /*key*/) {}
   virtual void OnChar(char16_t /*ch*/) {}
@@ -236,5 +241,20 @@ int AddPreTranslateHook(PreTranslateHook hook);
 void RemovePreTranslateHook(int id);
 int AddMessageHook(MessageHook hook);
 void RemoveMessageHook(int id);
+
+// A key press before the window it goes to sees it: its code (as kKeyDown's),
+// the modifiers (sys::kShiftFlag, kControlFlag, kAltFlag), the character it
+// types (0 for none), whether it goes to a text box, and the innermost
+// Window at or above the widget it goes to. A hook returning true swallows it.
+struct KeyPressInfo {
+  WParam key = 0;
+  WParam modifiers = 0;
+  char16_t ch = 0;
+  bool in_text_box = false;
+  WindowHandle target;
+};
+using KeyHook = std::function<bool(const KeyPressInfo& key)>;
+int AddKeyHook(KeyHook hook);
+void RemoveKeyHook(int id);
 
 }  // namespace velloran

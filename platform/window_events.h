@@ -39,6 +39,7 @@ inline constexpr std::uint32_t kMButtonDown = 0x0207;
 inline constexpr std::uint32_t kMButtonUp = 0x0208;
 inline constexpr std::uint32_t kMButtonDblClk = 0x0209;
 inline constexpr std::uint32_t kMouseWheel = 0x020A;  // wParam high word: signed delta
+inline constexpr std::uint32_t kMouseHWheel = 0x020E;  // as kMouseWheel; above 0 to the right
 inline constexpr std::uint32_t kMouseLeave = 0x02A3;
 inline constexpr std::uint32_t kFirstApplicationMessage = 0x0400;
 
@@ -48,6 +49,7 @@ inline constexpr WParam kRButtonFlag = 0x0002;
 inline constexpr WParam kShiftFlag = 0x0004;
 inline constexpr WParam kControlFlag = 0x0008;
 inline constexpr WParam kMButtonFlag = 0x0010;
+inline constexpr WParam kAltFlag = 0x0020;  // key hooks only
 
 // Key codes in kKeyDown / kKeyUp (letters and digits are their upper-case ASCII).
 inline constexpr WParam kVkBack = 0x08;

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libcurl4-openssl-dev zlib1g-dev libconcurrentqueue-dev libmimalloc-dev
   libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
-  fonts-nanum fonts-liberation xvfb xauth xdotool libxcb1-dev
+  fonts-nanum fonts-liberation xvfb xauth xdotool openbox libxcb1-dev
   alsa-utils dbus-daemon dpkg-dev
 )
 
