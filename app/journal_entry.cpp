@@ -52,12 +52,12 @@ bool ReadFlag(std::string_view s, bool& out) {
 }
 
 // Names come from the network: a field separator or a line break in one
-// must not cut the line.
-void AppendName(std::u16string_view name, std::string& out) {
+// must not cut the line. A name read back is cleaned the same way.
+std::u16string CleanName(std::u16string_view name) {
   std::u16string clean(name.substr(0, kMaxNameChars));
   for (char16_t& c : clean)
     if (c == u'|' || c < u' ') c = u' ';
-  AppendUtf16AsUtf8(clean, out);
+  return clean;
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ void AppendJournalLine(const JournalEntry& e, std::string& out) {
   field(FormatInt(e.screen));
   field(FormatInt(e.market));
   field(e.code);
-  AppendName(e.name, out);
+  AppendUtf16AsUtf8(CleanName(e.name), out);
   out += '|';
   field(FormatInt(e.price));
   field(FormatInt(e.capture_price));
@@ -127,7 +127,7 @@ bool ParseJournalLine(std::string_view line, JournalEntry& e) {
     return false;
   if (f[4].size() != 6) return false;
   e.code = Utf8ToUtf16(f[4]);
-  e.name = Utf8ToUtf16(f[5]);
+  e.name = CleanName(Utf8ToUtf16(f[5]));
   if (e.name.find(u'\uFFFD') != std::u16string::npos) return false;
   return ReadInt(f[6], e.price) && ReadInt(f[7], e.capture_price) && ReadRate(f[8], e.rate) &&
          ReadInt(f[9], e.volume) && ReadFlag(f[10], e.imminent) && ReadFlag(f[11], e.reverse);

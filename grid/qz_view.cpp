@@ -29,20 +29,6 @@ std::u16string SearchTimeText(const std::u16string& text) {
          text.substr(10, 2);
 }
 
-const char16_t* ScreenName(int screen) {
-  switch (screen) {
-    case code::kScreenSurging: return u"급등주";
-    case code::kScreenBoxRange: return u"박스권";
-    case code::kScreenNews: return u"재료주";
-    case code::kScreenReverse: return u"현재역상";
-    case code::kScreenPastReverse: return u"과거역상";
-    case code::kSavedScreen: return u"내 검색";
-    case code::kAlarm: return u"알람";
-    case code::kClosingWatch: return u"종가";
-    default: return u"검색";
-  }
-}
-
 }  // namespace
 
 CQZView::CQZView(CSessionData& session) : session_(session), time_(session), tiles_(session) {
@@ -267,7 +253,7 @@ std::u16string CQZView::PastText() const {
 }
 
 std::u16string CQZView::EmptyText() const {
-  std::u16string text = ScreenName(session_.current_screen());
+  std::u16string text = code::ScreenName(session_.current_screen());
   text += u" · ";
   text += MarketName(session_.market_filter());
   if (session_.screening_check() == 1) text += u" · 매수강도적용";
