@@ -46,6 +46,7 @@ bool CKOAApp::InitInstance() {
   SessionEndpoint endpoint{server_address_, server_port_, user_id_};
   main_frame_ = std::make_unique<CMainFrame>(*session_, std::move(endpoint), timings_);
   main_frame_->SetQuitOnDestroy(true);
+  main_frame_->SetReplayDataUrl(options_.data_url);
   const bool measured = work_area_.IsEmpty();
   if (!main_frame_->CreateFrame(measured ? ScreenWorkArea() : work_area_,
                                 measured ? ScreenArea() : screen_)) {

@@ -11,6 +11,7 @@
 #include "net/text_util.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
+#include "replay/play_frame.h"
 
 namespace velloran {
 namespace {
@@ -52,7 +53,11 @@ CMainFrame::CMainFrame(CSessionData& session, SessionEndpoint endpoint, SessionT
 void CMainFrame::MakeViews() {
   alarms_ = std::make_unique<CAlarmCenter>(session_);
   top_bar_ = std::make_unique<CTopBar>(session_);
-  hoga_ = std::make_unique<CHogaView>(session_);
+  auto hoga = std::make_unique<CHogaView>(session_);
+  hoga->SetReplayFactory([this](const WindowHandle& book, const std::u16string& title) {
+    return MakeReplayFrame(book, title);
+  });
+  hoga_ = std::move(hoga);
   koa_ = std::make_unique<CKOAView>(session_);
   qz_ = std::make_unique<CQZView>(session_);
   // Without a decoder the charts' replies decode to nothing.
@@ -61,6 +66,16 @@ void CMainFrame::MakeViews() {
                                                                           : kNoDecoder);
   chart->SetContext(&session_);
   chart_ = std::move(chart);
+}
+
+std::unique_ptr<Window> CMainFrame::MakeReplayFrame(const WindowHandle& book,
+                                                    const std::u16string& title) {
+  static const CDecoder kNoDecoder;
+  auto frame = std::make_unique<CPlayFrame>(
+      session_, session_.decoder() != nullptr ? *session_.decoder() : kNoDecoder,
+      replay_data_url_, metrics_);
+  if (!frame->Open(book, title, ScreenArea())) return nullptr;
+  return frame;
 }
 
 FrameRelations CMainFrame::Relations() const {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/alarm_center.h"
 #include "app/frame_foot_bar.h"
@@ -64,6 +65,9 @@ class CMainFrame : public Window {
   void SetLinkObserver(std::function<void(const LinkStatus&)> observer) {
     link_observer_ = std::move(observer);
   }
+  // Where the replay's data page lies ("<url>qz2_hoga_data.aspx"): each
+  // day's first block downloads from it.
+  void SetReplayDataUrl(std::string url) { replay_data_url_ = std::move(url); }
   // The program ends when the frame is destroyed (the application's frame).
   void SetQuitOnDestroy(bool quit) { quit_on_destroy_ = quit; }
   // Reads the session state into the foot bar and the panes' marks now (the
@@ -95,6 +99,9 @@ class CMainFrame : public Window {
   // The start step, with the session's: the panes learn of each other and
   // the session socket learns where the order book is.
   void OnSessionStart();
+  // What the order-book view's PLAY opens.
+  [[nodiscard]] std::unique_ptr<Window> MakeReplayFrame(const WindowHandle& book,
+                                                        const std::u16string& title);
   void Layout(int width, int height);
   // The panes' mark for this link state and feed.
   [[nodiscard]] FeedMark MarkFor(const LinkStatus& link) const;
@@ -102,6 +109,7 @@ class CMainFrame : public Window {
   bool BeforeMousePress(const WindowHandle& target);
 
   CSessionData& session_;
+  std::string replay_data_url_;
   const FrameMetrics metrics_;
   std::unique_ptr<CSessionDriver> driver_;
   CMyTitleBar title_bar_;

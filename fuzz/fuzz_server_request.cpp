@@ -1,7 +1,7 @@
 // Client packets as the demo server reads them: bytes framed by the receive
 // buffer, each packet answered from a small market as the session does:
 // screening requests (3014, also of past days), order-book subscriptions
-// (3003) and chart requests (3011).
+// (3003), chart requests (3011) and replay requests (3001).
 #include <memory>
 
 #include "fuzz/fuzz_seeds.h"
@@ -9,6 +9,7 @@
 #include "net/receive_buffer.h"
 #include "server/book_replies.h"
 #include "server/charts.h"
+#include "server/replay_desk.h"
 #include "server/screens.h"
 #include "server/wire_text.h"
 
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const SavedResults saved = EvaluateSavedRules(*market);
   static CMyQueue* queue = new CMyQueue;
   static int watched = -1;
+  static ReplayDesk* replay = new ReplayDesk(*market, 300);
   queue->Clear();
   queue->Append(reinterpret_cast<const char*>(data), static_cast<int>(size));
   while (std::unique_ptr<Packet> p = queue->GetPacket()) {
@@ -57,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case code::kChart:
         (void)ChartReply(*market, *p);
         break;
+      case code::kReplayData: {
+        const Packet reply =
+            replay->Answer(ReadReplayRequest(*p), 10 * 3600, u"", p->GetInt(u"SOC", 0) == 2);
+        if (reply.GetInt(u"GBN", 0) != code::kReplayData) __builtin_trap();
+        break;
+      }
       default: {
         const ScreenRequest r = ReadScreenRequest(*p, market->date());
         if (r.market < 0 || r.market > 2 || (r.chk != 0 && r.chk != 1)) __builtin_trap();
@@ -99,5 +107,14 @@ std::vector<std::string> FuzzSeeds() {
            u"1200</CNT></PKT>") +
           wire(u"<PKT><GBN>3011</GBN><STKCD>" + b +
                u"</STKCD><TM>M</TM><CHART_ID>3</CHART_ID><CNT>"
-               u"-1</CNT></PKT>")};
+               u"-1</CNT></PKT>"),
+      wire(u"<PKT><GBN>3001</GBN><SHCODE>" + a +
+           u"</SHCODE><MARKET>1</MARKET><YMD>20260102</YMD><HTIME>0</HTIME><TYPE>TOT</TYPE>"
+           u"<SOC>1</SOC><ZIP>NO</ZIP></PKT>") +
+          wire(u"<PKT><GBN>3001</GBN><SHCODE>" + a +
+               u"</SHCODE><MARKET>1</MARKET><YMD>20260102</YMD><HTIME>101500</HTIME>"
+               u"<TYPE>HOGA</TYPE><IX>1</IX><ZIP>YES</ZIP><SOC>2</SOC></PKT>"),
+      wire(u"<PKT><GBN>3001</GBN><SHCODE>" + b +
+           u"</SHCODE><YMD>20260105</YMD><HTIME>080000</HTIME><TYPE>HOGA</TYPE><ZIP>NO</ZIP>"
+           u"</PKT>")};
 }

@@ -82,6 +82,13 @@ const HOGA* CHogaCanvas::PriceLevelAt(const BookFrame& frame, Point p) {
   return nullptr;
 }
 
+std::u16string CHogaCanvas::PriceTipText(const BookFrame& frame, Point canvas_point) {
+  const HOGA* level = PriceLevelAt(frame, canvas_point);
+  const std::int32_t base = frame.base_price;
+  if (level == nullptr || level->price <= 0 || base <= 0) return {};
+  return FormatReal2((level->price - static_cast<double>(base)) * 100.0 / base) + u"％";
+}
+
 Color CHogaCanvas::PriceColor(const BookFrame& f, int price) const {
   if (price > f.base_price) return kAbove;
   if (price < f.base_price) return kBelow;

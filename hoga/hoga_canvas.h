@@ -25,6 +25,9 @@ class CHogaCanvas {
   static constexpr int kMiddle = 20 * kRowHeight;     // 360: asks above, bids below
   static constexpr int kQuantityLine = 240;           // x of the line left of the prices
   static constexpr int kPriceLine = 340;              // x of the line right of the prices
+  // Where a book window's memo box and trade list sit on the picture.
+  static constexpr Rect kMemoRect{341, 0, kWidth, 180};
+  static constexpr Rect kTradeListRect{0, kMiddle + 1, kQuantityLine, 540};
 
   static constexpr Color kAskNear = Rgb(238, 249, 255);  // levels 1-10
   static constexpr Color kAskFar = Rgb(243, 247, 250);   // levels 11-20
@@ -81,6 +84,10 @@ class CHogaCanvas {
   [[nodiscard]] static Rect BidRowRect(int level);
   // The level under a point of the price column, or null.
   [[nodiscard]] static const HOGA* PriceLevelAt(const BookFrame& frame, Point canvas_point);
+  // The price tip at a point: the distance of the level's price from the
+  // base price ("1.50％"); empty off the price column, on an empty level or
+  // without a base price.
+  [[nodiscard]] static std::u16string PriceTipText(const BookFrame& frame, Point canvas_point);
 
  private:
   void DrawAll(DrawContext& dc, const BookFrame& f);

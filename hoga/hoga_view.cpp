@@ -39,8 +39,7 @@ void CHogaView::OnDestroy() {
   // Nothing of the thread's outlives the window: it ends before the
   // children go, and what it posted since is dropped with the window.
   feed_.Stop();
-  KillTimer(kFrameTimer);
-  frame_pending_ = false;
+  pacer_.Cancel();
   if (replay_ && replay_->IsCreated()) replay_->Destroy();
   replay_.reset();
   feed_.SetTargets({});
@@ -86,7 +85,15 @@ LResult CHogaView::WindowProc(WindowMessage& m) {
       OpenReplay();
       return 0;
     case msg::kReplayClosed:
-      feed_.SetReplay({});
+      // wParam 0 comes from the frame as it closes; the frame is freed, with
+      // the day it held, by the 2031 with wParam 1 the view posts itself, once
+      // the frame's destruction is over.
+      if (m.wparam == 0) {
+        feed_.SetReplay({});
+        PostMessage(handle(), msg::kReplayClosed, 1, 0);
+      } else if (replay_ && !replay_->IsCreated()) {
+        replay_.reset();
+      }
       return 0;
     case msg::kAlarmReached:
       // The frame tells the user; until it does, the packet is freed there.
@@ -132,7 +139,7 @@ void CHogaView::Take(std::unique_ptr<HogaChange> change) {
       if (change->frame.code == shown_code_) memo_.SetText(change->memo);
       return;
   }
-  ScheduleFrame();
+  pacer_.Request();
 }
 
 void CHogaView::UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote) {
@@ -164,22 +171,7 @@ void CHogaView::SetLive(const FeedMark& mark) {
   Invalidate();
 }
 
-void CHogaView::ScheduleFrame() {
-  if (frame_pending_ || !IsCreated()) return;
-  const auto now = UiLoop().clock().Steady();
-  const auto since = now - last_frame_;
-  if (frames_ == 0 || since >= kFramePeriod) {
-    PaintFrame();
-    return;
-  }
-  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFramePeriod - since);
-  frame_pending_ = true;
-  SetTimer(kFrameTimer, std::max<int>(1, static_cast<int>(wait.count())));
-}
-
 void CHogaView::PaintFrame() {
-  last_frame_ = UiLoop().clock().Steady();
-  ++frames_;
   // A row that moved under a resting mouse holds another price now.
   UpdateTip();
   if (full_pending_) {
@@ -193,10 +185,7 @@ void CHogaView::PaintFrame() {
 }
 
 void CHogaView::OnTimer(int id) {
-  if (id != kFrameTimer) return;
-  KillTimer(kFrameTimer);
-  frame_pending_ = false;
-  PaintFrame();
+  (void)pacer_.OnTimer(id);
 }
 
 void CHogaView::OpenReplay() {
@@ -204,11 +193,12 @@ void CHogaView::OpenReplay() {
     replay_->ShowNormal();
     replay_->BringToTop();
   } else {
-    replay_ = std::make_unique<CReplayStandIn>();
+    if (!replay_factory_) return;
     std::u16string title = shown_code_;
     if (!latest_.master.name.empty() && latest_.MasterShown())
       title = latest_.master.name + u" (" + shown_code_ + u")";
-    if (!replay_->Open(handle(), title)) {
+    replay_ = replay_factory_(handle(), title);
+    if (!replay_ || !replay_->IsCreated()) {
       replay_.reset();
       return;
     }
@@ -270,11 +260,7 @@ void CHogaView::OnPaint(DrawContext& dc) {
 
 std::u16string CHogaView::TipText(Point p) const {
   const Point canvas{p.x, scale_ >= 1.0 ? p.y : static_cast<int>(p.y / scale_)};
-  const HOGA* level = CHogaCanvas::PriceLevelAt(latest_, canvas);
-  const std::int32_t base = latest_.base_price;
-  // An empty level and an unknown base price have nothing to say.
-  if (level == nullptr || level->price <= 0 || base <= 0) return {};
-  return FormatReal2((level->price - static_cast<double>(base)) * 100.0 / base) + u"％";
+  return CHogaCanvas::PriceTipText(latest_, canvas);
 }
 
 void CHogaView::UpdateTip() {

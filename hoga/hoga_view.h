@@ -9,17 +9,18 @@
 // replay window it opens.
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/frame_pane.h"
 #include "hoga/book_frame.h"
+#include "hoga/frame_pacer.h"
 #include "hoga/hoga_canvas.h"
 #include "hoga/hoga_che.h"
 #include "hoga/hoga_feed.h"
 #include "hoga/hoga_memo.h"
-#include "hoga/stand_in_windows.h"
 #include "stock/stk_item.h"
 #include "stock/tile_source.h"
 #include "platform/tool_tip_control.h"
@@ -32,17 +33,25 @@ class CSessionData;
 
 class CHogaView : public Window, public FramePane, public TileSource {
  public:
+  // Makes and opens the replay window: a top-level window titled for the
+  // task bar that takes 2026 with a packed stock code and the replay's
+  // replies (2027), and sends 2031 to book when it closes. Null when it
+  // could not be opened. The main frame hands one in: the replay lies above
+  // the order book's layer.
+  using ReplayFactory =
+      std::function<std::unique_ptr<Window>(const WindowHandle& book, const std::u16string& title)>;
+
   static constexpr Color kBackground = Rgb(58, 58, 58);
   static constexpr int kMemoId = 100;
   static constexpr int kTradeListId = 101;
   static constexpr int kTileId = 102;
   static constexpr int kFrameTimer = 10010;
-  // A display frame, rounded down: a burst of changes costs one repaint.
-  static constexpr std::chrono::milliseconds kFramePeriod{16};
+  // A display frame: a burst of changes costs one repaint.
+  static constexpr std::chrono::milliseconds kFramePeriod = FramePacer::kPeriod;
   static constexpr int kTipDelayMs = 100;
   // Where the children sit on the canvas (scaled with it).
-  static constexpr Rect kMemoRect{341, 0, CHogaCanvas::kWidth, 180};
-  static constexpr Rect kTradeListRect{0, CHogaCanvas::kMiddle + 1, 240, 540};
+  static constexpr Rect kMemoRect = CHogaCanvas::kMemoRect;
+  static constexpr Rect kTradeListRect = CHogaCanvas::kTradeListRect;
   static constexpr Rect kTileRect{5, 545, 235, 715};
 
   explicit CHogaView(CSessionData& session);
@@ -58,8 +67,9 @@ class CHogaView : public Window, public FramePane, public TileSource {
   void SetLive(const FeedMark& mark) override;
 
   // The top bar's PLAY: the replay window of the shown stock, brought to the
-  // front when it is open.
+  // front when it is open. Nothing without a factory.
   void OpenReplay();
+  void SetReplayFactory(ReplayFactory factory) { replay_factory_ = std::move(factory); }
 
   // The link the session socket routes the book's packets to.
   [[nodiscard]] CHogaFeed& feed() { return feed_; }
@@ -71,15 +81,15 @@ class CHogaView : public Window, public FramePane, public TileSource {
   [[nodiscard]] CSTKItem& tile() { return tile_; }
   [[nodiscard]] ToolTipControl& tip() { return tip_; }
   [[nodiscard]] const CQZData* own_record() const { return record_.get(); }
-  [[nodiscard]] CReplayStandIn* replay() { return replay_.get(); }
+  [[nodiscard]] Window* replay() { return replay_.get(); }
   [[nodiscard]] double scale() const { return scale_; }
   // The book time of the frame the window last put on the screen.
   [[nodiscard]] const std::u16string& screen_book_time() const { return screen_book_time_; }
   // Changes the thread handed the window since creation.
   [[nodiscard]] long changes() const { return changes_; }
   // Frames painted since creation, and whether one waits for its time.
-  [[nodiscard]] long frames() const { return frames_; }
-  [[nodiscard]] bool frame_pending() const { return frame_pending_; }
+  [[nodiscard]] long frames() const { return pacer_.frames(); }
+  [[nodiscard]] bool frame_pending() const { return pacer_.pending(); }
 
   LResult WindowProc(WindowMessage& m) override;
 
@@ -98,7 +108,6 @@ class CHogaView : public Window, public FramePane, public TileSource {
   // A snapshot's record of the stock becomes the view's own; its bars are
   // scaled, then it takes the quote.
   void UpdateRecord(std::unique_ptr<CQZData> record, const CPKT& quote);
-  void ScheduleFrame();
   void PaintFrame();
   void Layout();
   void UpdateTargets();
@@ -117,16 +126,15 @@ class CHogaView : public Window, public FramePane, public TileSource {
   std::unique_ptr<CQZData> record_;  // the shown stock's own record, which its tile shows
   CSTKItem tile_{*this};
   ToolTipControl tip_;
-  std::unique_ptr<CReplayStandIn> replay_;
+  ReplayFactory replay_factory_;
+  std::unique_ptr<Window> replay_;
   FrameRelations relations_;
   std::u16string shown_code_;   // the stock the window shows
   BookFrame latest_;
   bool full_pending_ = true;
-  bool frame_pending_ = false;
-  std::chrono::steady_clock::time_point last_frame_{};
+  FramePacer pacer_{*this, kFrameTimer, FramePacer::Due::kAtOnce, [this] { PaintFrame(); }};
   std::u16string screen_book_time_;
   long changes_ = 0;
-  long frames_ = 0;
   double scale_ = 1.0;
   std::optional<Point> mouse_;  // over the view, for the tip
 };

@@ -35,4 +35,20 @@ inline constexpr int kChartFullCount = 1200;
 [[nodiscard]] Packet ChartRequest(std::u16string_view stock, std::u16string_view period,
                                   int chart_id, int count = 0);
 
+// 3001, a replayed day of stock (market: 1 KOSPI, 2 KOSDAQ; ymd: YYYYMMDD).
+// Every one asks for plain text (ZIP "NO"). The time line: the day's order-
+// book totals, with the book's extra values (SOC).
+[[nodiscard]] Packet ReplayTimeLineRequest(std::u16string_view stock, std::u16string_view market,
+                                           std::u16string_view ymd);
+// The order-book blocks: the first of the day (downloaded over HTTP, from
+// kReplayFirstBlockTime); the one after the last snapshot held (its time,
+// hhmmss); the one a seek to an hhmmss needs, from the start of its minute.
+inline constexpr int kReplayFirstBlockTime = 80000;
+[[nodiscard]] Packet ReplayFirstBlockRequest(std::u16string_view stock, std::u16string_view market,
+                                             std::u16string_view ymd);
+[[nodiscard]] Packet ReplayNextBlockRequest(std::u16string_view stock, std::u16string_view market,
+                                            std::u16string_view ymd, int last_time);
+[[nodiscard]] Packet ReplaySeekBlockRequest(std::u16string_view stock, std::u16string_view market,
+                                            std::u16string_view ymd, int seek_time);
+
 }  // namespace velloran

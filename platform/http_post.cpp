@@ -113,6 +113,7 @@ HttpPostResult HttpPost(const HttpPostRequest& request) {
   if (curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
     result.status = static_cast<int>(status);
   if (transfer.too_long) {
+    result.too_long = true;
     result.error =
         "the answer is longer than " + std::to_string(request.max_answer_bytes) + " bytes";
   } else if (code != CURLE_OK) {

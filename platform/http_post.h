@@ -41,6 +41,9 @@ struct HttpPostResult {
   int status = 0;      // the HTTP status; 0 when no answer came
   std::string answer;  // the bytes read, also when the exchange broke off
   std::string error;   // empty when the exchange completed
+  // The answer went past max_answer_bytes (error says so too): what was read
+  // is its beginning only.
+  bool too_long = false;
 };
 
 [[nodiscard]] HttpPostResult HttpPost(const HttpPostRequest& request);

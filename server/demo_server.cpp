@@ -7,6 +7,7 @@
 #include <thread>
 
 #include <asio.hpp>
+#include <asio/thread_pool.hpp>
 
 #include "net/message_codes.h"
 #include "net/text_util.h"
@@ -14,6 +15,7 @@
 #include "server/calendar.h"
 #include "server/charts.h"
 #include "server/http_pages.h"
+#include "server/replay_desk.h"
 #include "server/screens.h"
 #include "server/session.h"
 #include "server/sim_clock.h"
@@ -72,6 +74,8 @@ class DemoServer::Impl : private SessionHost {
   void FireAlarmNow(const UserData& user);
   void ScreenRequested(Session& session, const Packet& packet);
   void OrderBookRequested(Session& session, const Packet& packet);
+  void ReplayRequested(Session& session, const Packet& packet);
+  std::u16string ReplayMemo(const UserData& user, int index, int date) const;
   void Unsubscribe(Session& session);
   void SendHits(Session& session, const std::vector<Hit>& hits);
   void SendNewHits(Session& session);
@@ -85,6 +89,10 @@ class DemoServer::Impl : private SessionHost {
   std::unique_ptr<Market> market_;
   std::unique_ptr<UserBook> users_;
   std::unique_ptr<SimClock> clock_;
+  std::unique_ptr<ReplayDesk> replay_;
+  std::atomic<int> market_now_{0};  // the market's second, for the replay page's threads
+  // Replay answers are made here, off the network thread: a day's tape takes a moment.
+  std::unique_ptr<asio::thread_pool> replay_pool_;
   SavedResults saved_;
   std::shared_ptr<const std::string> master_wire_, dates_wire_;
   // Per stock: (user, alarm) pairs watching it.
@@ -118,6 +126,9 @@ bool DemoServer::Impl::Start(std::string& error) {
                         : now_s;
   MarketEvents before_start;  // the day up to the start, sent to nobody
   market_->AdvanceTo(start, before_start);
+  market_now_ = market_->now();
+  replay_ = std::make_unique<ReplayDesk>(*market_);
+  replay_pool_ = std::make_unique<asio::thread_pool>(1);
   users_ = std::make_unique<UserBook>(options_.users, *market_);
   saved_ = EvaluateSavedRules(*market_);
 
@@ -157,7 +168,14 @@ bool DemoServer::Impl::Start(std::string& error) {
   session_port_ = acceptor_.local_endpoint().port();
   if (!http_.Start(options_.bind, options_.http_port,
                    options_.users.empty() ? Credentials{{"demo", "demo"}} : options_.users,
-                   options_.faults, session_port_, error)) {
+                   options_.faults, session_port_,
+                   [this](std::string_view body) {
+                     const Packet reply =
+                         replay_->Answer(ReadReplayForm(body), market_now_.load(), u"",
+                                         options_.faults.replay_bad_lines);
+                     return Utf8(reply.Text());
+                   },
+                   error)) {
     acceptor_.close(ec);
     return false;
   }
@@ -176,6 +194,8 @@ bool DemoServer::Impl::Start(std::string& error) {
 void DemoServer::Impl::Stop() {
   if (!running_.exchange(false)) return;
   http_.Stop();
+  // No replay answer is posted to the network thread after this.
+  if (replay_pool_) replay_pool_->join();
   asio::post(io_, [this] {
     asio::error_code ec;
     acceptor_.close(ec);
@@ -220,6 +240,7 @@ ServerStats DemoServer::Impl::Stats() {
       out.packets_sent += s->packets_sent();
     }
     out.login_pages = http_.login_requests();
+    out.replay_pages = http_.replay_requests();
     out.market_seconds = market_ ? market_->now() : 0;
   });
   return out;
@@ -292,6 +313,7 @@ void DemoServer::Impl::Step() {
   if (target <= market_->now()) return;
   events_.Clear();
   market_->AdvanceTo(target, events_);
+  market_now_ = market_->now();
   Dispatch(events_);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
@@ -445,8 +467,40 @@ void DemoServer::Impl::OnPacket(Session& session, const Packet& packet) {
     OrderBookRequested(session, packet);
   } else if (code == code::kChart) {
     session.Send(ChartReply(*market_, packet));
+  } else if (code == code::kReplayData) {
+    ReplayRequested(session, packet);
   }
-  // Replay requests (3001) are only counted for now.
+}
+
+std::u16string DemoServer::Impl::ReplayMemo(const UserData& user, int index, int date) const {
+  if (index < 0) return {};
+  for (const Memo& m : user.memos)
+    if (m.stock == index) return m.text;
+  const Stock& s = market_->stock(index);
+  const bool news = (date == date_ && s.news_seconds >= 0) || date == s.news_past_date;
+  return news ? s.headline : std::u16string();
+}
+
+void DemoServer::Impl::ReplayRequested(Session& session, const Packet& packet) {
+  ReplayRequest request = ReadReplayRequest(packet);
+  const std::u16string memo =
+      request.tot() ? ReplayMemo(*session.user, market_->Find(Utf8(request.code)), request.date)
+                    : std::u16string();
+  asio::post(*replay_pool_, [this, request = std::move(request), memo, now = market_->now(),
+                             weak = session.weak_from_this()] {
+    std::optional<Packet> info;
+    const Packet reply =
+        replay_->Answer(request, now, memo, options_.faults.replay_bad_lines, &info);
+    auto wire = std::make_shared<const std::string>(reply.ToWire());
+    auto info_wire =
+        info ? std::make_shared<const std::string>(info->ToWire()) : nullptr;
+    asio::post(io_, [weak, wire, info_wire] {
+      const std::shared_ptr<Session> s = weak.lock();
+      if (!s) return;
+      s->SendWire(wire);
+      if (info_wire) s->SendWire(info_wire);
+    });
+  });
 }
 
 void DemoServer::Impl::Hello(Session& session, const Packet& packet) {

@@ -36,6 +36,7 @@ struct ServerStats {
   std::uint64_t logins = 0;  // hellos answered with "OK"
   std::uint64_t refused_logins = 0;
   std::uint64_t login_pages = 0;  // login page requests
+  std::uint64_t replay_pages = 0;  // replay page requests
   std::uint64_t packets_sent = 0;
   std::map<int, std::uint64_t> received;  // packets received, by code
   int market_seconds = 0;                 // second of the day the market has reached

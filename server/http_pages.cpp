@@ -22,6 +22,57 @@ std::string HostOf(const std::string& header) {
   return header.substr(0, header.find(':'));
 }
 
+constexpr const char* kPacketType = "text/plain; charset=utf-8";
+constexpr std::size_t kPiece = 64 * 1024;
+// The drip fault: pieces this small with these pauses, the rest at once after kDripPieces.
+constexpr std::size_t kDripPiece = 256;
+constexpr int kDripPieces = 100;
+constexpr auto kDripPause = std::chrono::milliseconds(10);
+
+// Sends a replay answer as the faults ask.
+void SendReplay(std::shared_ptr<const std::string> body, const FaultOptions& faults,
+                httplib::Response& res) {
+  if (faults.replay_unsized) {
+    res.set_chunked_content_provider(kPacketType, [body](std::size_t offset, httplib::DataSink& sink) {
+      if (offset < body->size()) {
+        sink.write(body->data() + offset, std::min(kPiece, body->size() - offset));
+      } else {
+        sink.done();
+      }
+      return true;
+    });
+    return;
+  }
+  if (faults.replay_cut) {
+    // The full length announced, half of it sent, then the connection closed.
+    const std::size_t sent = body->size() / 2;
+    res.set_content_provider(std::max<std::size_t>(body->size(), 16), kPacketType,
+                             [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                               if (offset >= sent) return false;
+                               sink.write(body->data() + offset, std::min(kPiece, sent - offset));
+                               return true;
+                             });
+    return;
+  }
+  if (faults.replay_drip) {
+    auto pieces = std::make_shared<int>(0);
+    res.set_content_provider(
+        body->size(), kPacketType,
+        [body, pieces](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+          if (*pieces < kDripPieces) {
+            ++*pieces;
+            std::this_thread::sleep_for(kDripPause);
+            sink.write(body->data() + offset, std::min(kDripPiece, length));
+          } else {
+            sink.write(body->data() + offset, length);
+          }
+          return true;
+        });
+    return;
+  }
+  res.set_content(*body, kPacketType);
+}
+
 }  // namespace
 
 std::string LoginAnswer(std::string_view body, const Credentials& users, bool refuse,
@@ -67,7 +118,8 @@ HttpPages::~HttpPages() {
 }
 
 bool HttpPages::Start(const std::string& bind, std::uint16_t port, Credentials users,
-                      const FaultOptions& faults, std::uint16_t session_port, std::string& error) {
+                      const FaultOptions& faults, std::uint16_t session_port, ReplayPage replay,
+                      std::string& error) {
   server_ = std::make_unique<httplib::Server>();
   server_->new_task_queue = [] { return new httplib::ThreadPool(2); };
   server_->set_payload_max_length(64 * 1024);
@@ -91,6 +143,16 @@ bool HttpPages::Start(const std::string& bind, std::uint16_t port, Credentials u
                     "text/plain; charset=utf-8");
   };
   server_->Post("/login_koa.aspx", login);
+  server_->Post("/qz2_hoga_data.aspx", [this, faults, replay = std::move(replay)](
+                                           const httplib::Request& req, httplib::Response& res) {
+    ++replay_requests_;
+    if (faults.replay_500 || !replay) {
+      res.status = 500;
+      res.set_content("internal error", "text/plain");
+      return;
+    }
+    SendReplay(std::make_shared<const std::string>(replay(req.body)), faults, res);
+  });
   // The account page the login dialog's 비밀번호 찾기 opens in the browser.
   std::string ids;
   for (const auto& [user, password] : users_copy) ids += (ids.empty() ? "" : ", ") + user;

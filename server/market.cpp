@@ -17,6 +17,28 @@ constexpr double kNewsRunS = 1200.0;      // news lifts a price for 20 minutes
 constexpr double kNewsLift = 0.10;        // by about 10 %
 constexpr double kDriftGapS = 0.3;        // mean time between a watched book's moves
 
+// How many times its mean rate a stock trades at a time of day: busiest in
+// the first minutes, quietest at midday, picking up towards the close. Its
+// mean over the session is kMeanPace.
+double TradePace(double t) {
+  const double from_open = std::max(0.0, t - Market::kOpen);
+  const double to_close = std::max(0.0, Market::kClose - t);
+  return 0.6 + 2.4 * std::exp(-from_open / 1200.0) + 0.9 * std::exp(-to_close / 1800.0);
+}
+constexpr double kMeanPace = 0.79;
+
+// A stock's mean seconds between trades from one uniform draw: a few busy
+// stocks trade several times a second, a third every second or few, the rest
+// every few seconds.
+double MeanTradeGap(double u) {
+  auto span = [](double lo, double hi, double v) {
+    return std::exp(std::log(lo) + (std::log(hi) - std::log(lo)) * v);
+  };
+  if (u < 0.08) return span(0.25, 1.0, u / 0.08);
+  if (u < 0.38) return span(1.0, 4.0, (u - 0.08) / 0.30);
+  return span(4.0, 15.0, (u - 0.38) / 0.62);
+}
+
 int Clamp(int v, int lo, int hi) {
   return std::min(std::max(v, lo), hi);
 }
@@ -29,7 +51,7 @@ Market::Market(const MarketConfig& config) : config_(config) {
   config_.date = TradingDayOnOrBefore(config_.date);
   dates_ = TradingDaysBack(config_.date, kHistoryDays + 1);
   BuildStocks();
-  for (int i = 0; i < static_cast<int>(stocks_.size()); ++i) StartDay(stocks_[i], i);
+  for (int i = 0; i < static_cast<int>(stocks_.size()); ++i) StartDay(stocks_[i], i, config_.date);
 }
 
 int Market::Find(std::string_view code) const {
@@ -77,13 +99,13 @@ void Market::BuildStocks() {
     if (s.etf) {
       base = rng.Uniform(5000, 60000);
       s.day_sigma = 0.008;
-      s.mean_gap_s = rng.Uniform(3, 10);
+      s.mean_gap_s = rng.Uniform(1, 4);
       s.etf_rate = rng.Uniform(-0.5, 0.5);
     } else {
       base = std::exp(s.market == 1 ? rng.Uniform(std::log(800.0), std::log(600000.0))
                                     : rng.Uniform(std::log(400.0), std::log(150000.0)));
       s.day_sigma = rng.Uniform(0.012, 0.035) * (s.market == 2 ? 1.2 : 1.0);
-      s.mean_gap_s = std::exp(rng.Uniform(std::log(4.0), std::log(90.0)));
+      s.mean_gap_s = MeanTradeGap(rng.Uniform());
       s.per = rng.Uniform(3, 60);
       s.pbr = rng.Uniform(0.3, 5);
       s.roe = rng.Uniform(-10, 30);
@@ -91,7 +113,7 @@ void Market::BuildStocks() {
     s.prev_close = RoundToTick(base, s.market, s.etf);
     s.upper_limit = FloorToTick(static_cast<int>(s.prev_close * 1.3), s.market, s.etf);
     s.lower_limit = CeilToTick(static_cast<int>(std::ceil(s.prev_close * 0.7)), s.market, s.etf);
-    const double trades_per_day = (kClose - kOpen) / s.mean_gap_s;
+    const double trades_per_day = (kClose - kOpen) * kMeanPace / s.mean_gap_s;
     const double value = std::exp(rng.Uniform(std::log(2e8), std::log(5e10)));
     s.prev_volume =
         std::clamp<std::int64_t>(static_cast<std::int64_t>(value / s.prev_close), 1000, 500000000);
@@ -154,8 +176,64 @@ std::vector<DayBar> Market::DayHistory(int index, int count) const {
   return bars;
 }
 
-void Market::StartDay(Stock& s, int index) {
-  s.rng = SimRandom(MixSeed(config_.seed, static_cast<std::uint64_t>(index), config_.date));
+bool Market::DayStart(int index, int date, Stock& out) const {
+  if (index < 0 || index >= static_cast<int>(stocks_.size())) return false;
+  const auto day = std::find(dates_.begin(), dates_.end(), date);
+  if (day == dates_.end()) return false;
+  const Stock& s = stocks_[index];
+  Stock f;
+  f.code = s.code;
+  f.name = s.name;
+  f.market = s.market;
+  f.etf = s.etf;
+  f.per = s.per;
+  f.pbr = s.pbr;
+  f.roe = s.roe;
+  f.etf_rate = s.etf_rate;
+  f.day_sigma = s.day_sigma;
+  f.mean_gap_s = s.mean_gap_s;
+  f.trade_sigma = s.trade_sigma;
+  f.avg_trade_qty = s.avg_trade_qty;
+  f.avg_level_qty = s.avg_level_qty;
+  f.box_days = s.box_days;
+  f.news_past_date = s.news_past_date;
+  f.headline = s.headline;
+  const int back = static_cast<int>(day - dates_.begin());
+  if (back == 0) {
+    f.prev_close = s.prev_close;
+    f.upper_limit = s.upper_limit;
+    f.lower_limit = s.lower_limit;
+    f.prev_volume = s.prev_volume;
+    f.news_seconds = s.news_seconds;
+  } else {
+    // An earlier day: its close and volume are that day's bar, the day
+    // before it gives the previous close and volume.
+    const std::vector<DayBar> bars = DayHistory(index, back + 1);
+    if (static_cast<int>(bars.size()) <= back) return false;
+    f.prev_close = bars[back].close;
+    f.prev_volume = bars[back].volume;
+    f.upper_limit = FloorToTick(static_cast<int>(f.prev_close * 1.3), f.market, f.etf);
+    f.lower_limit =
+        CeilToTick(static_cast<int>(std::ceil(f.prev_close * 0.7)), f.market, f.etf);
+    f.news_seconds = -1;
+  }
+  StartDay(f, index, date);
+  out = std::move(f);
+  return true;
+}
+
+void Market::RunAlone(Stock& s, int index, double until, MarketEvents& events) const {
+  if (s.watchers == 0) {
+    s.watchers = 1;
+    ResetDrift(s, index);
+    events.books.push_back({s.live_s, index, s.live});
+  }
+  RunWatched(s, index, std::min<double>(until, kClose), events);
+}
+
+void Market::StartDay(Stock& s, int index, int date) const {
+  s.day_date = date;
+  s.rng = SimRandom(MixSeed(config_.seed, static_cast<std::uint64_t>(index), date));
   s.recent_days = DayHistory(index, 60);
   s.box_low = s.box_high = 0;
   for (int d = 0; d < std::min<int>(20, s.recent_days.size()); ++d) {
@@ -185,7 +263,7 @@ void Market::StartDay(Stock& s, int index) {
   s.quote.time = HhmmssFromSeconds(kPreOpen);
   s.quote.price = s.prev_close;
   // Trades start after 09:00:00, so each one's second lies inside a minute bar of the day.
-  s.next_trade_s = kOpen + 1.0 + s.rng.Exponential(s.mean_gap_s * 0.3);
+  s.next_trade_s = kOpen + 1.0 + s.rng.Exponential(s.mean_gap_s / TradePace(kOpen));
   s.last_update_s = s.last_trade_s = kPreOpen;
   RebuildBook(s);
   s.levels.Record(s.book, kPreOpen, s.market, s.etf);
@@ -194,7 +272,7 @@ void Market::StartDay(Stock& s, int index) {
   s.reversed = s.quote.ask_total > 2 * s.quote.bid_total;
   if (s.reversed) {
     s.reverse = Capture{kPreOpen, s.prev_close};
-    s.reverse_date = config_.date;
+    s.reverse_date = date;
   }
 }
 
@@ -271,7 +349,7 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
 
   double drift = 0;
   if (s.news_seconds >= 0 && t >= s.news_seconds && t < s.news_seconds + kNewsRunS)
-    drift = kNewsLift * s.mean_gap_s / kNewsRunS;
+    drift = kNewsLift * s.mean_gap_s / TradePace(t) / kNewsRunS;
   const bool first = q.open == 0;
   const int before = first ? s.prev_close : q.price;
   const double target = first ? s.prev_close * std::exp(n_move * s.day_sigma * 0.4)
@@ -319,7 +397,7 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
   if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02) s.surge = Capture{second, price};
 
   events.trades.push_back({t, index, q});
-  s.next_trade_s = t + std::max(0.05, s.rng.Exponential(s.mean_gap_s));
+  s.next_trade_s = t + std::max(0.02, s.rng.Exponential(s.mean_gap_s) / TradePace(t));
   if (s.watchers > 0) {
     ResetDrift(s, index);
     events.books.push_back({t, index, s.book});
@@ -330,7 +408,7 @@ void Market::ResetDrift(Stock& s, int index) const {
   s.live = s.book;
   s.live_s = s.last_trade_s;
   s.drift_rng = SimRandom(MixSeed(config_.seed ^ 0xB00C, static_cast<std::uint64_t>(index),
-                                  static_cast<std::uint64_t>(config_.date) << 24 | s.trade_count));
+                                  static_cast<std::uint64_t>(s.day_date) << 24 | s.trade_count));
   s.drift_next_s = s.live_s + s.drift_rng.Exponential(kDriftGapS);
 }
 
@@ -422,20 +500,7 @@ void Market::AdvanceTo(int seconds, MarketEvents& events) {
         while (s.next_trade_s < limit) Trade(s, i, s.next_trade_s, events);
         continue;
       }
-      // A watched book's moves, in time order with the trades.
-      while (true) {
-        const bool trade = s.next_trade_s <= s.drift_next_s;
-        const double t = trade ? s.next_trade_s : s.drift_next_s;
-        if (t >= limit) break;
-        if (trade) {
-          Trade(s, i, t, events);
-          continue;
-        }
-        s.live_s = t;
-        DriftBook(s.live, s.book, s.drift_rng);
-        s.drift_next_s = t + s.drift_rng.Exponential(kDriftGapS);
-        events.books.push_back({t, i, s.live});
-      }
+      RunWatched(s, i, limit, events);
     }
     std::sort(events.trades.begin() + first, events.trades.end(),
               [](const MarketEvents::Trade& a, const MarketEvents::Trade& b) {
@@ -451,6 +516,23 @@ void Market::AdvanceTo(int seconds, MarketEvents& events) {
       for (Stock& s : stocks_) CloseMinute(s, now_);
     if (now_ == kOpen || now_ == kClose) events.phase_changes.push_back(PhaseAt(now_));
     events.minutes.push_back(now_);
+  }
+}
+
+void Market::RunWatched(Stock& s, int index, double limit, MarketEvents& events) const {
+  // A watched book's moves, in time order with the trades.
+  while (true) {
+    const bool trade = s.next_trade_s <= s.drift_next_s;
+    const double t = trade ? s.next_trade_s : s.drift_next_s;
+    if (t >= limit) break;
+    if (trade) {
+      Trade(s, index, t, events);
+      continue;
+    }
+    s.live_s = t;
+    DriftBook(s.live, s.book, s.drift_rng);
+    s.drift_next_s = t + s.drift_rng.Exponential(kDriftGapS);
+    events.books.push_back({t, index, s.live});
   }
 }
 

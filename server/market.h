@@ -85,6 +85,7 @@ struct Stock {
   int reverse_date = 0;     // the last day the asks rose over twice the bids
 
   // The day so far.
+  int day_date = 0;  // the trading day the fields below belong to
   SimRandom rng{1};
   double next_trade_s = 0;
   Quote quote;
@@ -190,6 +191,16 @@ class Market {
   // from a copy of it: the market itself does not move.
   [[nodiscard]] std::vector<int> PricesAhead(int index, int seconds) const;
 
+  // A stock on its own at the pre-open of date (today or an earlier trading
+  // day of trading_dates()), to be run by RunAlone: a replay's tape. Today's
+  // runs exactly as the market's stock does. Reads only what never changes
+  // after construction, so any thread may call it; false for another date.
+  [[nodiscard]] bool DayStart(int index, int date, Stock& out) const;
+  // Runs a stock from DayStart up to the given second (not past the close)
+  // as a stock watched all day runs: every trade and every book it showed,
+  // in time order, are appended to events.
+  void RunAlone(Stock& s, int index, double until, MarketEvents& events) const;
+
   // The stock's day bars before today, newest first; the same bars however
   // many are asked for.
   [[nodiscard]] std::vector<DayBar> DayHistory(int index, int count) const;
@@ -200,7 +211,9 @@ class Market {
 
  private:
   void BuildStocks();
-  void StartDay(Stock& s, int index);
+  void StartDay(Stock& s, int index, int date) const;
+  // Runs a watched stock's trades and book moves up to limit.
+  void RunWatched(Stock& s, int index, double limit, MarketEvents& events) const;
   // forced_price 0 draws the price; the stock's own generator is drawn the same either way.
   void Trade(Stock& s, int index, double t, MarketEvents& events, int forced_price = 0) const;
   void RebuildBook(Stock& s) const;

@@ -42,6 +42,7 @@ class LevelHistory {
   // The shown levels, highest price first.
   [[nodiscard]] std::vector<Level> Levels() const;
   [[nodiscard]] const Level* Find(int price, int market, bool etf) const;
+  [[nodiscard]] std::size_t bytes() const { return levels_.capacity() * sizeof(Level); }
 
  private:
   Level& Slot(int ordinal);

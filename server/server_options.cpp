@@ -37,7 +37,8 @@ std::string ServerUsage() {
   return "usage: velloran-server [options]\n"
          "  --bind ADDR          address to listen on (default 127.0.0.1)\n"
          "  --port N             session port, 0 picks a free one (default 0)\n"
-         "  --http-port N        login page port, 0 picks a free one (default 0)\n"
+         "  --http-port N        HTTP port of the login and replay pages, 0 picks a free one\n"
+         "                       (default 0)\n"
          "  --seed N             market seed (default 1)\n"
          "  --stocks N           number of stocks, 10 to 20000 (default 2600)\n"
          "  --users FILE         \"ID PASSWORD\" lines (default: demo demo)\n"
@@ -57,6 +58,13 @@ std::string ServerUsage() {
          "  --fault-tiny-book    every third book update shorter than 20 characters\n"
          "  --fault-bar-book     book texts starting with \"|\"\n"
          "  --fault-bad-maps     empty and malformed HMAP and CMAP lines in snapshots\n"
+         "  --fault-replay-cut   replay page: a Content-Length larger than the body sent, then close\n"
+         "  --fault-replay-500   replay page: status 500\n"
+         "  --fault-replay-unsized\n"
+         "                       replay page: no Content-Length (chunked)\n"
+         "  --fault-replay-drip  replay page: small pieces with pauses (about a second at most)\n"
+         "  --fault-replay-bad-lines\n"
+         "                       malformed lines in every replay HOGA block\n"
          "The first line printed is \"listening session=PORT http=PORT\".\n";
 }
 
@@ -161,6 +169,16 @@ std::optional<ServerOptions> ParseServerArgs(const std::vector<std::string>& arg
       o.faults.bar_book = true;
     } else if (a == "--fault-bad-maps") {
       o.faults.bad_maps = true;
+    } else if (a == "--fault-replay-cut") {
+      o.faults.replay_cut = true;
+    } else if (a == "--fault-replay-500") {
+      o.faults.replay_500 = true;
+    } else if (a == "--fault-replay-unsized") {
+      o.faults.replay_unsized = true;
+    } else if (a == "--fault-replay-drip") {
+      o.faults.replay_drip = true;
+    } else if (a == "--fault-replay-bad-lines") {
+      o.faults.replay_bad_lines = true;
     } else if (a == "--alarm-now") {
       o.alarm_now = true;
     } else {

@@ -28,6 +28,16 @@ struct FaultOptions {
   bool tiny_book = false;
   bool bar_book = false;
   bool bad_maps = false;
+  // The replay page "qz2_hoga_data.aspx": an answer cut short (a length
+  // larger than the body sent, then the connection closed); status 500; an
+  // answer without a length (chunked); a slow drip of small pieces with
+  // pauses (about a second at most); and malformed lines mixed into every
+  // HOGA block, over the page and the session alike.
+  bool replay_cut = false;
+  bool replay_500 = false;
+  bool replay_unsized = false;
+  bool replay_drip = false;
+  bool replay_bad_lines = false;
 };
 
 struct ServerOptions {

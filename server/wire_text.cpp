@@ -10,7 +10,7 @@
 
 namespace velloran::server {
 
-std::u16string QuoteText(const Quote& q) {
+std::u16string QuoteText(const Quote& q, char16_t sep) {
   CPKT r;
   auto set = [&r](QuoteField f, std::int64_t v) {
     r.SetInt(static_cast<int>(f),
@@ -32,11 +32,16 @@ std::u16string QuoteText(const Quote& q) {
   set(QuoteField::kStrengthNumerator, q.buy_volume);
   set(QuoteField::kBestAsk, q.best_ask);
   set(QuoteField::kBestBid, q.best_bid);
-  return r.ToText();
+  return r.ToText(sep);
 }
 
 std::u16string MasterLine(const Stock& s) {
   Packet p(3002);
+  AddMasterTags(p, s);
+  return p.Text();
+}
+
+void AddMasterTags(Packet& p, const Stock& s) {
   p.AddText(u"SHCODE", Utf16(s.code));
   p.AddText(u"HNAME", s.name);
   p.AddInt(u"MARKET", s.market);
@@ -49,7 +54,6 @@ std::u16string MasterLine(const Stock& s) {
   p.AddText(u"PBR", FormatReal2(s.pbr));
   p.AddText(u"ROE", FormatReal2(s.roe));
   p.AddInt(u"JNILVOL", s.prev_volume);
-  return p.Text();
 }
 
 std::u16string DayBarText(const std::vector<DayBar>& bars, std::size_t count) {

@@ -7,14 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "net/packet.h"
 #include "server/market.h"
 
 namespace velloran::server {
 
-// The 26-field quote record of a quote.
-std::u16string QuoteText(const Quote& quote);
+// The 26-field quote record of a quote, fields joined by sep.
+std::u16string QuoteText(const Quote& quote, char16_t sep = u'|');
 // One stock master line: a whole packet text with SHCODE, HNAME, MARKET, ...
 std::u16string MasterLine(const Stock& stock);
+// The master line's elements added to a packet.
+void AddMasterTags(Packet& packet, const Stock& stock);
 // Day bars as "date|open|high|low|close|volume" lines, newest first.
 std::u16string DayBarText(const std::vector<DayBar>& bars, std::size_t count);
 // The value encoded as the decoder library's GB_ENC encodes it.

@@ -406,6 +406,29 @@ TEST_F(HogaViewTest, PriceTipOnHoverAndTheLowerPane) {
   EXPECT_EQ(view.tip().tip_text(), u"");
 }
 
+// What the main frame's factory makes in place of the replay frame: a
+// top-level window that keeps the stock it was given and tells the book when
+// it closes.
+class ReplayStandIn : public Window {
+ public:
+  bool Open(const WindowHandle& book, const std::u16string& title) {
+    book_ = book;
+    return Create(nullptr, 0, {120, 120, 920, 720}, title, {WindowKind::kTopLevel});
+  }
+  LResult WindowProc(WindowMessage& m) override {
+    if (m.message != msg::kSelectStock) return Window::WindowProc(m);
+    stock = UnpackStockCode(static_cast<std::intptr_t>(m.wparam));
+    return 0;
+  }
+  std::u16string stock;
+
+ protected:
+  void OnDestroy() override { SendMessage(book_, msg::kReplayClosed, 0, 0); }
+
+ private:
+  WindowHandle book_;
+};
+
 TEST_F(HogaViewTest, AlarmsReplayWindowAndDestructionWithPacketsWaiting) {
   OpenBook();
   auto alarm = std::make_unique<Packet>(0);
@@ -418,11 +441,16 @@ TEST_F(HogaViewTest, AlarmsReplayWindowAndDestructionWithPacketsWaiting) {
 
   // PLAY opens a window titled with the stock; the book sends it there.
   EXPECT_TRUE(view.feed().ReplayWindow().IsNull());
+  view.SetReplayFactory([](const WindowHandle& book, const std::u16string& title) {
+    auto w = std::make_unique<ReplayStandIn>();
+    if (!w->Open(book, title)) w.reset();
+    return std::unique_ptr<Window>(std::move(w));
+  });
   ASSERT_TRUE(PostMessage(view.handle(), msg::kOpenReplay, 0, 0));
   ASSERT_TRUE(RunUntil([&] { return view.feed().ReplayWindow().IsWindow(); }));
   ASSERT_NE(view.replay(), nullptr);
   EXPECT_EQ(view.replay()->Text(), u"코스피주 (000100)");
-  EXPECT_EQ(view.replay()->stock(), u"000100");
+  EXPECT_EQ(dynamic_cast<ReplayStandIn*>(view.replay())->stock, u"000100");
   view.OpenReplay();  // again: the same window in front
   EXPECT_EQ(view.feed().ReplayWindow(), view.replay()->handle());
   // Closing it tells the book, which forgets it; replies for it are freed.

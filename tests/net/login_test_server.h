@@ -1,7 +1,8 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 (cpp-httplib, on threads of its own) that
-// answers the login page with whatever a test sets, and keeps the requests it
-// received, for the login exchange and dialog tests.
+// answers the login page (or another page a test names) with whatever a test
+// sets, and keeps the requests it received, for the login exchange and
+// dialog tests and the replay's download.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -30,8 +31,12 @@ class LoginTestServer {
   using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
   LoginTestServer() : LoginTestServer(std::make_unique<httplib::Server>()) {}
-  explicit LoginTestServer(std::unique_ptr<httplib::Server> server) : server_(std::move(server)) {
-    server_->Post("/login_koa.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+  explicit LoginTestServer(std::string page)
+      : LoginTestServer(std::make_unique<httplib::Server>(), page) {}
+  explicit LoginTestServer(std::unique_ptr<httplib::Server> server,
+                           const std::string& page = "/login_koa.aspx")
+      : server_(std::move(server)) {
+    server_->Post(page, [this](const httplib::Request& req, httplib::Response& res) {
       Handler handler;
       {
         std::lock_guard lock(mutex_);

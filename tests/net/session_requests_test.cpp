@@ -42,6 +42,23 @@ TEST(SessionRequestsTest, EachRequestReadsExactly) {
        u"<CNT>400</CNT></PKT>"},
       {ChartRequest(u"005930", u"J", 3),
        u"<PKT><GBN>3011</GBN><STKCD>005930</STKCD><TM>J</TM><CHART_ID>3</CHART_ID></PKT>"},
+      // The replay: the time line, then the blocks from 08:00, after the last
+      // snapshot held, and from the start of a seek's minute.
+      {ReplayTimeLineRequest(u"005930", u"1", u"20261209"),
+       u"<PKT><GBN>3001</GBN><SHCODE>005930</SHCODE><MARKET>1</MARKET><YMD>20261209</YMD>"
+       u"<HTIME>0</HTIME><TYPE>TOT</TYPE><SOC>1</SOC><ZIP>NO</ZIP></PKT>"},
+      {ReplayFirstBlockRequest(u"000660", u"2", u"20261209"),
+       u"<PKT><GBN>3001</GBN><SHCODE>000660</SHCODE><MARKET>2</MARKET><YMD>20261209</YMD>"
+       u"<HTIME>080000</HTIME><TYPE>HOGA</TYPE><ZIP>NO</ZIP></PKT>"},
+      {ReplayNextBlockRequest(u"000660", u"2", u"20261209", 93512),
+       u"<PKT><GBN>3001</GBN><SHCODE>000660</SHCODE><MARKET>2</MARKET><YMD>20261209</YMD>"
+       u"<HTIME>093512</HTIME><TYPE>HOGA</TYPE><IX>1</IX><ZIP>NO</ZIP></PKT>"},
+      {ReplaySeekBlockRequest(u"000660", u"2", u"20261209", 93559),
+       u"<PKT><GBN>3001</GBN><SHCODE>000660</SHCODE><MARKET>2</MARKET><YMD>20261209</YMD>"
+       u"<HTIME>093500</HTIME><TYPE>HOGA</TYPE><IX>0</IX><ZIP>NO</ZIP></PKT>"},
+      {ReplaySeekBlockRequest(u"000660", u"2", u"20261209", -1),
+       u"<PKT><GBN>3001</GBN><SHCODE>000660</SHCODE><MARKET>2</MARKET><YMD>20261209</YMD>"
+       u"<HTIME>000000</HTIME><TYPE>HOGA</TYPE><IX>0</IX><ZIP>NO</ZIP></PKT>"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.request.Text(), row.text);
 }

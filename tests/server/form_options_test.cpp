@@ -85,11 +85,16 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
   EXPECT_TRUE(o->faults.garbage && o->faults.split && o->faults.oversize &&
               o->faults.refuse_login && o->faults.http_500);
   auto books = ParseServerArgs({"--fault-short-book", "--fault-tiny-book", "--fault-bar-book",
-                                "--fault-bad-maps", "--alarm-now"},
+                                "--fault-bad-maps", "--alarm-now", "--fault-replay-cut",
+                                "--fault-replay-500", "--fault-replay-unsized",
+                                "--fault-replay-drip", "--fault-replay-bad-lines"},
                                error, help);
   ASSERT_TRUE(books) << error;
   EXPECT_TRUE(books->faults.short_book && books->faults.tiny_book && books->faults.bar_book &&
               books->faults.bad_maps && books->alarm_now);
+  EXPECT_TRUE(books->faults.replay_cut && books->faults.replay_500 &&
+              books->faults.replay_unsized && books->faults.replay_drip &&
+              books->faults.replay_bad_lines);
 
   auto defaults = ParseServerArgs({}, error, help);
   ASSERT_TRUE(defaults);

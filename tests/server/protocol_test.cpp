@@ -246,7 +246,7 @@ void ReadAlarm(TestClient& client, const FirstAlarm& alarm, int& trades_at, int&
       EXPECT_EQ(p->GetText(u"SHCODE", u""), alarm.code);
       EXPECT_EQ(p->GetInt(u"PRC", 0), alarm.price);
       EXPECT_EQ(p->GetInt(u"PRC1", 0), alarm.price2);
-      EXPECT_EQ(trades_at, hits + 1);  // the trade's quote came first
+      EXPECT_GE(trades_at, hits + 1);  // the trade's quote came first
       ++hits;
     }
   }

@@ -154,6 +154,7 @@ HttpReply HttpPost(int port, const std::string& path, const std::string& body) {
   const std::size_t split = raw.find("\r\n\r\n");
   if (raw.rfind("HTTP/1.", 0) != 0 || split == std::string::npos) return reply;
   reply.status = std::stoi(raw.substr(9, 3));
+  reply.headers = raw.substr(0, split);
   reply.body = raw.substr(split + 4);
   return reply;
 }

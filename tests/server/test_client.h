@@ -47,7 +47,8 @@ ServerOptions SteppedMarket(int date, std::uint64_t seed = 5);
 
 struct HttpReply {
   int status = 0;
-  std::string body;
+  std::string headers;  // the status line and header lines as received
+  std::string body;     // as received, not de-chunked
 };
 // POSTs a form body to 127.0.0.1:port/path; status 0 when the exchange failed.
 HttpReply HttpPost(int port, const std::string& path, const std::string& body);
