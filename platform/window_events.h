@@ -64,6 +64,7 @@ inline constexpr WParam kVkUp = 0x26;
 inline constexpr WParam kVkRight = 0x27;
 inline constexpr WParam kVkDown = 0x28;
 inline constexpr WParam kVkDelete = 0x2E;
+inline constexpr WParam kVkF8 = 0x77;
 
 [[nodiscard]] constexpr LParam MakeLParam(int low, int high) {
   return static_cast<LParam>((static_cast<std::uint32_t>(high & 0xFFFF) << 16) |
