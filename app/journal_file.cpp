@@ -122,6 +122,7 @@ void CJournalFile::WritePending(std::vector<JournalEntry>& batch) {
     bytes.clear();
   };
   for (const JournalEntry& e : batch) {
+    if (e.date() <= 0) continue;  // no server time yet: kept in memory only
     if (e.date() != date) {
       write();
       date = e.date();

@@ -2,6 +2,7 @@
 
 #include "net/message_codes.h"
 #include "net/quote.h"
+#include "net/text_util.h"
 
 namespace velloran {
 namespace {
@@ -19,13 +20,28 @@ void FillFromRecord(const CQZData& record, JournalEntry& e) {
 
 }  // namespace
 
-CScreenJournal::CScreenJournal(JournalOptions options) : file_(options.directory) {
-  if (options.directory.empty()) return;
-  file_.RemoveOld(options.today, options.keep_days);
-  std::vector<JournalEntry> today = file_.LoadDay(options.today, &skipped_lines_);
-  Restore(today);
-  std::lock_guard<std::mutex> hold(entries_lock_);
-  entries_ = std::move(today);
+CScreenJournal::CScreenJournal(JournalOptions options)
+    : file_(options.directory), on_disk_(!options.directory.empty()) {
+  if (on_disk_) file_.RemoveOld(options.today, options.keep_days);
+  EnsureDay(options.today);
+}
+
+void CScreenJournal::EnsureDay(std::int32_t date) {
+  if (date == day_ || date <= 0) return;
+  day_ = date;
+  std::vector<JournalEntry> entries;
+  if (on_disk_) {
+    file_.Flush();  // what the writer still holds is part of the day
+    std::size_t skipped = 0;
+    entries = file_.LoadDay(date, &skipped);
+    skipped_lines_ += skipped;
+  }
+  results_.clear();
+  Restore(entries);
+  {
+    std::lock_guard<std::mutex> hold(entries_lock_);
+    entries_ = std::move(entries);
+  }
   generation_.fetch_add(1);
 }
 
@@ -64,6 +80,7 @@ void CScreenJournal::OnBatchEnd(int screen, int market, std::u16string_view time
     return;
   }
   batch_since_switch_ = true;
+  if (time.size() >= 8) EnsureDay(ToInt(time.substr(0, 8)));
 
   const std::uint64_t batch = ++batches_;
   Result& result = results_[{screen, market}];
@@ -122,6 +139,7 @@ void CScreenJournal::OnBatchEnd(int screen, int market, std::u16string_view time
 void CScreenJournal::OnAlarm(std::u16string_view time, int screen, int market,
                              std::u16string_view code, std::u16string_view name,
                              std::int32_t price) {
+  if (time.size() >= 8) EnsureDay(ToInt(time.substr(0, 8)));
   std::vector<JournalEntry> added(1);
   JournalEntry& e = added.front();
   e.time = std::u16string(time);

@@ -68,11 +68,17 @@ class CScreenJournal {
   };
   using Result = std::unordered_map<std::u16string, Known>;
 
+  // Makes `date` the day kept in memory: its file is read back and the
+  // results rebuilt from it (a new trading day, or a server whose day is not
+  // the local one). Nothing when it is already the day.
+  void EnsureDay(std::int32_t date);
   void Restore(const std::vector<JournalEntry>& entries);
   void CatchUpSwitches(std::uint64_t switches);
   void Publish(std::vector<JournalEntry> added);
 
   CJournalFile file_;
+  bool on_disk_ = false;
+  std::int32_t day_ = 0;  // the day in memory; worker after construction
   std::map<std::pair<int, int>, Result> results_;  // by (screen, market filter); worker
   std::uint64_t batches_ = 0;                      // worker
   std::uint64_t seen_switches_ = 0;  // worker
