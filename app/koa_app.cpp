@@ -31,6 +31,7 @@ bool CKOAApp::InitInstance() {
   SessionOptions session_options;
   session_options.data_dir = DataDirectory(options_.data_dir);
   session_options.decoder = &decoder_;
+  session_options.journal_keep_days = options_.journal_days;
   session_ = std::make_unique<CSessionData>(std::move(session_options));
 
   const LoginResult login = login_step_ ? login_step_(*this) : RunLoginDialog();

@@ -345,13 +345,13 @@ void CMainFrame::ToggleJournal() {
       return;
     }
   }
-  journal_generation_ = 0;
-  RefreshJournal();
   const Rect foot = foot_bar_.WindowRect();
   const Point corner = ScreenToClient({foot.left, foot.top});
   const Point at = ClientToScreen({corner.x + 8, corner.y - CJournalWnd::kHeight - 4});
   journal_->Move({at.x, at.y, at.x + CJournalWnd::kWidth, at.y + CJournalWnd::kHeight});
   journal_->Show(true);
+  journal_generation_ = 0;
+  RefreshJournal();
   journal_->Activate();
   journal_->SetFocus();
 }

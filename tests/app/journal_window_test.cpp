@@ -98,8 +98,12 @@ TEST_F(JournalWindowTest, RecordsWhatTheScreensReturnSurvivesAKillAndShowsIt) {
   EXPECT_EQ(again.Entries().size(), entries.size());
   EXPECT_EQ(again.skipped_lines(), 0u);
 
-  // The window: from F8, newest first, filtered, exported.
-  SimulateKey(rig.frame, sys::kVkF8);
+  // The window: from the foot bar, newest first, filtered, exported.
+  CFrameFootBar& bar = rig.frame.foot_bar();
+  const Rect mark = bar.JournalRect();
+  const Point at = rig.frame.ScreenToClient(bar.ClientToScreen({mark.left + 5, mark.top + 5}));
+  SimulateMouse(rig.frame, sys::kLButtonDown, at);
+  SimulateMouse(rig.frame, sys::kLButtonUp, at);
   testing_host::Settle();
   CJournalWnd* wnd = rig.frame.journal();
   ASSERT_NE(wnd, nullptr);
