@@ -127,6 +127,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       if (!value(o.data_dir) || o.data_dir.empty()) return fail("--data-dir needs a directory");
       continue;
     }
+    if (name == "--journal-days") {
+      std::string v;
+      if (!value(v) || v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(v) < 1)
+        return fail("--journal-days needs a number of days, at least 1");
+      o.journal_days = std::stoi(v);
+      continue;
+    }
     if (name == "--screenshot") {
       if (!value(o.screenshot) || o.screenshot.empty()) return fail("--screenshot needs a file");
       continue;
@@ -169,6 +177,7 @@ std::string Usage() {
          "  --data-url BASE         base address of the replay data page\n"
          "  --account-url BASE      base address of the account pages\n"
          "  --data-dir DIR          where qza.cfg and sch.dat are kept\n"
+         "  --journal-days N        days of screen journals kept (default 20)\n"
          "  --screenshot FILE       write a PNG of the main window\n"
          "  --screenshot-after S    ... S seconds after it appeared (default 5)\n"
          "  --quit-after S          close the program S seconds after the main window appeared\n"

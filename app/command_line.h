@@ -18,6 +18,7 @@ struct AppOptions {
   std::string data_url;     // + "qz2_hoga_data.aspx"
   std::string account_url;  // + "member/lost.aspx"
   std::string data_dir;     // empty: beside the executable, else the config directory
+  int journal_days = 20;  // days of screen journals kept, today's included
   bool demo = false;
   bool auto_login = false;  // with demo: log the demo user in without waiting for Enter
   std::string screenshot;  // PNG of the main window, written after screenshot_after_s

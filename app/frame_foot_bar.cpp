@@ -33,8 +33,14 @@ std::u16string CFrameFootBar::AlarmText() const {
   return u"알람 " + FormatInt(static_cast<std::int64_t>(alarms_total_)) + u"건";
 }
 
+Rect CFrameFootBar::JournalRect() const {
+  const Rect r = ClientRect();
+  return {r.right - 446, 2, r.right - 366, r.bottom - 2};
+}
+
 void CFrameFootBar::OnLButtonDown(Point p, WParam) {
   if (AlarmRect().Contains(p)) CommandParent(kAlarmsPressed);
+  if (JournalRect().Contains(p)) CommandParent(kJournalPressed);
 }
 
 void CFrameFootBar::OnPaint(DrawContext& dc) {
@@ -53,6 +59,8 @@ void CFrameFootBar::OnPaint(DrawContext& dc) {
   dc.DrawText(texts_.rate, {r.right - 120, 0, r.right - 8, r.bottom}, kLine | text_flag::kRight);
   dc.DrawText(texts_.server_time, {r.right - 250, 0, r.right - 128, r.bottom},
               kLine | text_flag::kRight);
+  dc.SetTextColor(kText);
+  dc.DrawText(u"화면 일지 F11", JournalRect(), kLine | text_flag::kCenter);
   const Rect alarm = AlarmRect();
   if (alarms_waiting_ > 0) dc.FillRect(alarm, Rgb(110, 30, 30));
   dc.SetTextColor(alarms_waiting_ > 0 ? kAlarm : kText);

@@ -19,6 +19,8 @@ class CFrameFootBar : public CFootBar {
   // The code of the command the bar gives its parent when its alarm mark is
   // pressed (the day's alarm list opens or closes).
   static constexpr int kAlarmsPressed = 1;
+  // ... and when its journal mark is pressed (the journal window).
+  static constexpr int kJournalPressed = 2;
 
   // Repaints only when something shown changed.
   void SetStatus(LinkState state, const FootTexts& texts);
@@ -27,6 +29,7 @@ class CFrameFootBar : public CFootBar {
   void SetAlarms(std::size_t waiting, std::size_t total);
   [[nodiscard]] Rect AlarmRect() const;
   [[nodiscard]] std::u16string AlarmText() const;
+  [[nodiscard]] Rect JournalRect() const;
 
  protected:
   void OnPaint(DrawContext& dc) override;

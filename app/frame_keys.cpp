@@ -178,6 +178,9 @@ void CFrameKeys::Do(KeyAction action, const KeyPressInfo& key) {
     case KeyAction::kAlarms:
       frame_.alarms().ToggleList();
       return;
+    case KeyAction::kJournal:
+      frame_.ToggleJournal();
+      return;
     case KeyAction::kNewestBar:
       if (auto* charts = dynamic_cast<CChartView*>(&frame_.chart_view())) {
         const Window* target = Window::FromHandle(key.target);

@@ -26,6 +26,7 @@ constexpr std::array kTable = {
                u"종목코드 입력 (어디서나)"},
     KeyBinding{F(9), 0, KeyAction::kReplay, KeyScope::kMainWindow, true, u"F9", u"리플레이 (PLAY)"},
     KeyBinding{F(10), 0, KeyAction::kAlarms, KeyScope::kMainWindow, true, u"F10", u"오늘의 알람"},
+    KeyBinding{F(11), 0, KeyAction::kJournal, KeyScope::kMainWindow, true, u"F11", u"화면 일지"},
     KeyBinding{sys::kVkTab, 0, KeyAction::kNextPane, KeyScope::kMainWindow, false, u"Tab",
                u"다음 창"},
     KeyBinding{sys::kVkTab, kShift, KeyAction::kPreviousPane, KeyScope::kMainWindow, false,

@@ -26,6 +26,7 @@ enum class KeyAction {
   kBack,         // Esc
   kReplay,       // PLAY
   kAlarms,       // the day's alarms
+  kJournal,      // the screen journal
   kNewestBar,    // the chart with the focus to its newest bar
   kInPane,       // shown only: the pane with the focus handles it
 };

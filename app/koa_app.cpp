@@ -34,6 +34,7 @@ bool CKOAApp::InitInstance() {
   session_options.decoder = &decoder_;
   if (!session_options.data_dir.empty())
     workspace_path_ = session_options.data_dir / kWorkspaceFileName;
+  session_options.journal_keep_days = options_.journal_days;
   session_ = std::make_unique<CSessionData>(std::move(session_options));
   // The screen and its filters as the user left them, before anything reads them.
   Workspace workspace;

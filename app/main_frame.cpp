@@ -10,7 +10,11 @@
 #include "hoga/chart_view.h"
 #include "hoga/hoga_view.h"
 #include "hoga/koa_view.h"
+#include "net/stock_code.h"
 #include "net/text_util.h"
+#include "net/utf8.h"
+#include "platform/file_replace.h"
+#include "platform/window_events.h"
 #include "platform/application.h"
 #include "platform/window_messages.h"
 #include "replay/play_frame.h"
@@ -239,9 +243,10 @@ void CMainFrame::OnPaint(DrawContext& dc) {
 }
 
 bool CMainFrame::OnCommand(int id, int code, const WindowHandle&) {
-  if (id != kFootBarId || code != CFrameFootBar::kAlarmsPressed) return false;
-  alarms_->ToggleList();
-  return true;
+  if (id != kFootBarId) return false;
+  if (code == CFrameFootBar::kAlarmsPressed) alarms_->ToggleList();
+  if (code == CFrameFootBar::kJournalPressed) ToggleJournal();
+  return code == CFrameFootBar::kAlarmsPressed || code == CFrameFootBar::kJournalPressed;
 }
 
 HitCode CMainFrame::HitTest(Point p) {
@@ -254,6 +259,7 @@ void CMainFrame::OnTimer(int id) {
     last_rate_ = rate_.Tick(driver_->Status().packets_received);
     RefreshStatus();
     (void)replay_place();  // kept for the workspace once the replay closes
+    RefreshJournal();
   }
 }
 
@@ -325,6 +331,73 @@ LResult CMainFrame::WindowProc(WindowMessage& m) {
     default:
       return Window::WindowProc(m);
   }
+}
+
+void CMainFrame::ToggleJournal() {
+  if (journal_ && journal_->IsVisible()) {
+    journal_->Show(false);
+    return;
+  }
+  if (!journal_) {
+    journal_ = std::make_unique<CJournalWnd>(CJournalWnd::Actions{
+        [this](const JournalEntry& e) {
+          // As a tile click: the top bar picks the stock.
+          PostMessage(top_bar_->handle(), msg::kSelectStock,
+                      static_cast<WParam>(PackStockCode(e.code)), 0);
+        },
+        [this](const JournalEntry& e) { ReplayFrom(e); },
+        [this](const std::string& csv) {
+          const auto path = session_.data_dir() / ("journal_" + Utf16ToUtf8(journal_->view().rows().empty()
+                                                                   ? u"export"
+                                                                   : journal_->view().rows().front()->time.substr(0, 8)) +
+                                                   ".csv");
+          const bool saved = !session_.data_dir().empty() && ReplaceFileContents(path, csv);
+          journal_->SetExportNote(saved ? u"저장함: " + path.filename().u16string()
+                                        : std::u16string(u"저장하지 못했습니다"));
+        }});
+    WindowStyle popup;
+    popup.kind = WindowKind::kPopup;
+    popup.tool = true;
+    popup.visible = false;
+    if (!journal_->Create(this, 0, {0, 0, CJournalWnd::kWidth, CJournalWnd::kHeight}, u"", popup)) {
+      journal_.reset();
+      return;
+    }
+  }
+  const Rect foot = foot_bar_.WindowRect();
+  const Point corner = ScreenToClient({foot.left, foot.top});
+  const Point at = ClientToScreen({corner.x + 8, corner.y - CJournalWnd::kHeight - 4});
+  journal_->Move({at.x, at.y, at.x + CJournalWnd::kWidth, at.y + CJournalWnd::kHeight});
+  journal_->Show(true);
+  journal_generation_ = 0;
+  RefreshJournal();
+  journal_->Activate();
+  journal_->SetFocus();
+}
+
+void CMainFrame::RefreshJournal() {
+  if (!journal_ || !journal_->IsVisible()) return;
+  const std::uint64_t generation = session_.journal().generation();
+  if (generation == journal_generation_) return;
+  journal_generation_ = generation;
+  journal_->SetEntries(session_.journal().Entries());
+}
+
+void CMainFrame::ReplayFrom(const JournalEntry& entry) {
+  auto* hoga = dynamic_cast<CHogaView*>(hoga_.get());
+  if (hoga == nullptr) return;
+  // The order-book view owns the replay and routes its replies; it opens
+  // the player on the stock, then the day and the minute are set.
+  CPlayFrame* frame = dynamic_cast<CPlayFrame*>(hoga->OpenReplayOf(entry.code));
+  if (frame == nullptr) return;
+  CQZComboBox& dates = frame->player().ctrl().date_combo();
+  const int index = dates.FindStringExact(entry.time.substr(0, 8));
+  if (index >= 0 && index != dates.GetCurSel()) {
+    dates.SetCurSel(index);
+    SendMessage(frame->player().handle(), msg::kSelectStock, 0, 0);  // the date changed
+  }
+  const std::int32_t minute = ToInt(std::u16string_view(entry.time).substr(8, 4)) * 100;
+  PostMessage(frame->player().handle(), msg::kReplaySeek, static_cast<WParam>(minute), 0);
 }
 
 }  // namespace velloran

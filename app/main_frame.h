@@ -18,6 +18,7 @@
 #include "app/frame_foot_bar.h"
 #include "app/frame_geometry.h"
 #include "app/frame_pane.h"
+#include "app/journal_wnd.h"
 #include "net/session_driver.h"
 #include "platform/window.h"
 #include "ui/my_splitter_wnd.h"
@@ -64,6 +65,9 @@ class CMainFrame : public Window {
   [[nodiscard]] CAlarmCenter& alarms() { return *alarms_; }
   // Copy, the context menus and the export.
   [[nodiscard]] CFrameHabits& habits() { return *habits_; }
+  // The screen journal's window (from the foot bar or F11): opens or closes.
+  void ToggleJournal();
+  [[nodiscard]] CJournalWnd* journal() { return journal_.get(); }
 
   // Called on the user-interface thread whenever the link state changes.
   void SetLinkObserver(std::function<void(const LinkStatus&)> observer) {
@@ -142,6 +146,10 @@ class CMainFrame : public Window {
   std::unique_ptr<Window> chart_;
   std::unique_ptr<CAlarmCenter> alarms_;
   std::unique_ptr<CFrameHabits> habits_;
+  std::unique_ptr<CJournalWnd> journal_;
+  std::uint64_t journal_generation_ = 0;
+  void RefreshJournal();
+  void ReplayFrom(const JournalEntry& entry);
   WindowHandle popup_;
   int press_hook_ = 0;
   PacketRate rate_;

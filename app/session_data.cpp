@@ -10,7 +10,8 @@ CSessionData::CSessionData(SessionOptions options)
       decoder_(options.decoder),
       pipeline_(clock_),
       store_(clock_),
-      lists_(std::move(options.data_dir), pipeline_) {
+      lists_(options.data_dir, pipeline_),
+      journal_(JournalOptions{options.data_dir, store_.TradingDate(), options.journal_keep_days}) {
   LoadSettings();
   LoadRecent();
 }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/packet_pipeline.h"
+#include "app/screen_journal.h"
 #include "app/session_store.h"
 #include "app/settings_lists.h"
 #include "chart/chart_context.h"
@@ -45,6 +46,8 @@ struct SessionOptions {
   std::filesystem::path data_dir;
   Clock* clock = nullptr;             // null: the system clock
   const CDecoder* decoder = nullptr;  // null: encoded values decode to nothing
+  // Days of screen journals kept, today's included.
+  int journal_keep_days = CJournalFile::kDefaultKeepDays;
 };
 
 class CSessionData : public SessionStoreLink, public ChartContext {
@@ -76,6 +79,9 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   // --- the store
   [[nodiscard]] CSessionStore::Reader Read() const { return store_.Read(); }
   [[nodiscard]] CSessionStore& store() { return store_; }
+  // What each screen returned over the day (screen_journal.h).
+  [[nodiscard]] CScreenJournal& journal() { return journal_; }
+  [[nodiscard]] const CScreenJournal& journal() const { return journal_; }
   [[nodiscard]] const CSessionStore& store() const { return store_; }
   // Drops the screening records and switches to another screen; the old
   // screen's hits still waiting are moved to the history undispatched (the
@@ -167,6 +173,7 @@ class CSessionData : public SessionStoreLink, public ChartContext {
   CPacketPipeline pipeline_;
   CSessionStore store_;
   CSettingsLists lists_;
+  CScreenJournal journal_;
   // The worker alone dispatches, so packets are handled one at a time.
   ThreadOwner dispatch_thread_;
   CQZSocket* socket_ = nullptr;

@@ -145,7 +145,14 @@ void CSessionData::OnLoginAnswer(const Packet& p) {
 
 void CSessionData::OnBatchEnd(const Packet& p) {
   const int end = p.GetInt(u"END", 0);
-  store_.Write()->current_date_text = p.GetText(u"DT", u"");
+  {
+    auto data = store_.Write();
+    data->current_date_text = p.GetText(u"DT", u"");
+    // The batch's own time; the server clock when it carries none.
+    const std::u16string& time =
+        data->current_date_text.size() >= 14 ? data->current_date_text : data->server_time_text;
+    journal_.OnBatchEnd(store_.current_screen.load(), store_.market_filter.load(), time, *data);
+  }
   PostMessage(dispatch_windows_.qz_view, msg::kNotify, code::kScreenRequest, end);
 }
 
@@ -230,6 +237,12 @@ void CSessionData::OnQuote(const Packet& p) {
     const auto alarm = data->alarms.find(std::u16string(code));
     if (alarm == data->alarms.end()) return;
     hit = alarm->second->Check(p, store_.MasterPrices());
+    if (hit) {
+      const Packet* master = data->FindMaster(code);
+      journal_.OnAlarm(data->server_time_text, code::kAlarm, store_.market_filter.load(), code,
+                       master ? master->GetText(u"HNAME", u"") : std::u16string(),
+                       hit->GetInt(u"PRC", 0));
+    }
   }
   // The main frame shows it to the trader; without a frame it is freed here.
   if (hit) PostPacket(w.main_frame, msg::kAlarmReached, std::move(hit), true, 0);
@@ -294,6 +307,7 @@ void CSessionData::OnScreenHit(int gbn, const Packet& p) {
         record->SetAlarmPrices(alarm->first_price(), alarm->second_price());
       }
       record->SetMemo(data->Memo(code));
+      journal_.NoteHit(data->screen_switches);
     }
     if (gbn == code::kAlarm && p.GetInt(u"SEQ", 0) > 0 && alarm) {
       alarm_known = true;

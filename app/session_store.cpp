@@ -88,6 +88,7 @@ std::u16string CSessionStore::DropRecords(int screen) {
   Writer w(*this);
   std::u16string joined = w->RecordCodes();
   w->records.clear();
+  ++w->screen_switches;
   current_screen = screen;
   return joined;
 }

@@ -48,6 +48,9 @@ struct StoreData {
   // Counts the stock-master packets taken: a master sent again (after a
   // reconnection) may rename stocks without changing their number.
   std::uint64_t master_generation = 0;
+  // Counts the screen switches (and searches again): what the dispatcher
+  // takes after one belongs to the new request, unless it ends the old one.
+  std::uint64_t screen_switches = 0;
   RecordMap records;
   std::unordered_map<std::u16string, std::unique_ptr<Packet>> index_packets;
   std::vector<std::u16string> trading_dates;

@@ -256,7 +256,7 @@ std::u16string CQZView::PastText() const {
 }
 
 std::u16string CQZView::EmptyText() const {
-  std::u16string text = ScreenName(session_.current_screen());
+  std::u16string text = code::ScreenName(session_.current_screen());
   text += u" · ";
   text += MarketName(session_.market_filter());
   if (session_.screening_check() == 1) text += u" · 매수강도적용";

@@ -13,20 +13,9 @@ inline constexpr int kMarketFilters = 3;  // 0 all, 1 KOSPI, 2 KOSDAQ
   return market == 1 ? u"코스피" : market == 2 ? u"코스닥" : u"전체";
 }
 
-// The name of a screen, as the work area's header and an export's file say it.
-[[nodiscard]] inline const char16_t* ScreenName(int screen) {
-  switch (screen) {
-    case code::kScreenSurging: return u"급등주";
-    case code::kScreenBoxRange: return u"박스권";
-    case code::kScreenNews: return u"재료주";
-    case code::kScreenReverse: return u"현재역상";
-    case code::kScreenPastReverse: return u"과거역상";
-    case code::kSavedScreen: return u"내 검색";
-    case code::kAlarm: return u"알람";
-    case code::kClosingWatch: return u"종가";
-    default: return u"검색";
-  }
-}
+// The name of a screen, as the work area's header, an export's file and the
+// screen journal say it.
+using code::ScreenName;
 
 inline constexpr Color kEmptyResultColor = Rgb(110, 110, 110);
 

@@ -189,29 +189,38 @@ void CHogaView::OnTimer(int id) {
 }
 
 void CHogaView::OpenReplay() {
+  (void)OpenReplayOf(shown_code_);
+}
+
+Window* CHogaView::OpenReplayOf(const std::u16string& code) {
+  std::u16string name;
+  bool known = false;
+  {
+    const auto data = session_.Read();
+    const Packet* master = data->FindMaster(code);
+    known = master != nullptr;
+    if (master) name = master->GetText(u"HNAME", u"");
+  }
   if (replay_ && replay_->IsCreated()) {
     replay_->ShowNormal();
     replay_->BringToTop();
   } else {
-    if (!replay_factory_) return;
-    std::u16string title = shown_code_;
-    if (!latest_.master.name.empty() && latest_.MasterShown())
-      title = latest_.master.name + u" (" + shown_code_ + u")";
+    if (!replay_factory_) return nullptr;
+    std::u16string title = code;
+    if (code == shown_code_ && !latest_.master.name.empty() && latest_.MasterShown())
+      title = latest_.master.name + u" (" + code + u")";
+    else if (!name.empty())
+      title = name + u" (" + code + u")";
     replay_ = replay_factory_(handle(), title);
     if (!replay_ || !replay_->IsCreated()) {
       replay_.reset();
-      return;
+      return nullptr;
     }
     feed_.SetReplay(replay_->handle());
   }
-  bool known = false;
-  {
-    const auto data = session_.Read();
-    known = data->FindMaster(shown_code_) != nullptr;
-  }
   if (known)
-    SendMessage(replay_->handle(), msg::kSelectStock,
-                static_cast<WParam>(PackStockCode(shown_code_)), 0);
+    SendMessage(replay_->handle(), msg::kSelectStock, static_cast<WParam>(PackStockCode(code)), 0);
+  return replay_.get();
 }
 
 // ---- layout and painting

@@ -69,6 +69,9 @@ class CHogaView : public Window, public FramePane, public TileSource {
   // The top bar's PLAY: the replay window of the shown stock, brought to the
   // front when it is open. Nothing without a factory.
   void OpenReplay();
+  // Opens the replay (or brings it up) on that stock; the replay frame, or
+  // null when none could be made.
+  Window* OpenReplayOf(const std::u16string& code);
   void SetReplayFactory(ReplayFactory factory) { replay_factory_ = std::move(factory); }
 
   // The link the session socket routes the book's packets to.

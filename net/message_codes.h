@@ -34,4 +34,19 @@ constexpr bool IsScreenCode(int c) {
   return (c >= kScreenSurging && c <= kAlarm) || c == kScreenPastReverse || c == kClosingWatch;
 }
 
+// The name a screen goes by in the work area, exports and the screen journal.
+constexpr const char16_t* ScreenName(int screen) {
+  switch (screen) {
+    case kScreenSurging: return u"급등주";
+    case kScreenBoxRange: return u"박스권";
+    case kScreenNews: return u"재료주";
+    case kScreenReverse: return u"현재역상";
+    case kScreenPastReverse: return u"과거역상";
+    case kSavedScreen: return u"내 검색";
+    case kAlarm: return u"알람";
+    case kClosingWatch: return u"종가";
+    default: return u"검색";
+  }
+}
+
 }  // namespace velloran::code
