@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -60,6 +62,23 @@ CChartView& Charts(CMainFrame& f) {
   return dynamic_cast<CChartView&>(f.chart_view());
 }
 
+// Types the demo login once the dialog's ID box holds the focus (tries
+// times at most, a pass of the loop each).
+void TypeLoginWhenFocused(CLoginDlg& dialog, int tries) {
+  if (!dialog.id_field().HasFocus() && tries > 0) {
+    UiLoop().Post([&dialog, tries] {
+      std::this_thread::sleep_for(milliseconds(10));
+      TypeLoginWhenFocused(dialog, tries - 1);
+    });
+    return;
+  }
+  // Queued at the X server; the dialog reads them once the loop runs.
+  Keys("type --delay 30 demo");
+  Keys("key Tab");
+  Keys("type --delay 30 demo");
+  Keys("key Return");
+}
+
 // Runs the program's start against the market; with by_keys the login
 // dialog is filled and sent by key presses.
 bool Start(CKOAApp& app, DemoMarket& market, bool by_keys) {
@@ -70,11 +89,9 @@ bool Start(CKOAApp& app, DemoMarket& market, bool by_keys) {
       UiLoop().Post([&dialog] {
         dialog.Activate();
         dialog.id_field().SetFocus();
-        // Queued at the X server; the dialog reads them once the loop runs.
-        Keys("type --delay 30 demo");
-        Keys("key Tab");
-        Keys("type --delay 30 demo");
-        Keys("key Return");
+        // The window manager grants the focus in its own time: a key sent
+        // before it would go nowhere. Wait for it on the loop, then type.
+        TypeLoginWhenFocused(dialog, 500);
       });
     });
   } else {
