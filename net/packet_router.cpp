@@ -63,6 +63,7 @@ void CPacketRouter::Route(std::unique_ptr<Packet> packet) {
 }
 
 void CPacketRouter::Sent(const Packet& packet) {
+  ++packets_sent_;
   if (packet.GetInt(u"GBN", 0) == code::kOrderBook) book_request_ = packet.GetText(u"SHCODE", u"");
 }
 

@@ -58,12 +58,15 @@ class CPacketRouter {
 
   // Packets routed since the router was made, those freed included.
   [[nodiscard]] std::uint64_t packets_routed() const { return packets_routed_; }
+  // Requests handed out since the router was made.
+  [[nodiscard]] std::uint64_t packets_sent() const { return packets_sent_; }
 
  private:
   IncomingQueue& incoming_;
   OrderBookLink* view_ = nullptr;
   std::u16string book_request_;  // the stock of the last 3003 sent: the only snapshot taken
   std::uint64_t packets_routed_ = 0;
+  std::uint64_t packets_sent_ = 0;
 };
 
 }  // namespace velloran

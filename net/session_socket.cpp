@@ -54,6 +54,7 @@ void CQZSocket::OnConnect(int error) {
   Packet hello(code::kHello);
   hello.AddText(u"ID", user_id_);
   hello.AddInt(u"VER", 2);
+  router_.Sent(hello);
   // Requests sent while the connect was under way wait behind the hello: the
   // server serves nothing before it.
   pending_.insert(0, hello.ToWire());

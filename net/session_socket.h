@@ -56,6 +56,8 @@ class CQZSocket : public CAsyncSocketEx {
   [[nodiscard]] bool connecting() const { return connecting_; }
   // Packets cut from the stream since the socket was made.
   [[nodiscard]] std::uint64_t packets_received() const { return router_.packets_routed(); }
+  // Packets given to Send since the socket was made.
+  [[nodiscard]] std::uint64_t packets_sent() const { return router_.packets_sent(); }
   [[nodiscard]] std::size_t pending_bytes() const { return pending_.size() - pending_sent_; }
   // Bytes received since the socket was made.
   [[nodiscard]] std::uint64_t bytes_received() const { return bytes_received_; }

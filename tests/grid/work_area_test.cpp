@@ -21,6 +21,7 @@
 #include "net/message_codes.h"
 #include "net/session_socket.h"
 #include "net/text_util.h"
+#include "net/utf8.h"
 #include "platform/input_simulation.h"
 #include "platform/window_messages.h"
 #include "server/demo_server.h"
@@ -72,16 +73,24 @@ class WorkAreaTest : public ::testing::Test {
   }
   CQZView& view() { return static_cast<CQZView&>(frame->qz_view()); }
   std::vector<std::u16string> Requests() { return market->ReceivedTexts(code::kScreenRequest); }
-  // Until every packet the market sent has been received and taken from the queue.
+  // Until every request the client sent has reached the market, every packet
+  // the market sent has been received and taken from the queue, and the
+  // windows have handled what that posted; asked twice so that a request
+  // posted by the last packet is waited for too.
   void Drain() {
-    ASSERT_TRUE(RunUntil(
-        [&] {
-          const CQZSocket* s = frame->driver().socket();
-          return s != nullptr && s->packets_received() == market->Stats().packets_sent &&
-                 session->incoming_size() == 0;
-        },
-        10000));
-    testing_host::Settle();
+    const auto quiet = [&] {
+      const CQZSocket* s = frame->driver().socket();
+      if (s == nullptr) return false;
+      const server::ServerStats stats = market->Stats();
+      std::uint64_t received = 0;
+      for (const auto& [code, n] : stats.received) received += n;
+      return s->packets_sent() == received && s->packets_received() == stats.packets_sent &&
+             session->incoming_size() == 0;
+    };
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_TRUE(RunUntil(quiet, 10000));
+      testing_host::Settle();
+    }
   }
   // A result of the request just sent, shown.
   void AwaitResult(std::size_t requests) {
@@ -185,7 +194,10 @@ TEST_F(WorkAreaTest, SortBoxesScrollingAndBatchesOfTheSameScreen) {
     double last = ascending ? -1e9 : 1e9;
     for (const std::u16string& code : wall.codes()) {
       const double rate = data->FindRecord(code)->quote()->Rate();
-      if (ascending ? rate < last : rate > last) return false;
+      if (ascending ? rate < last : rate > last) {
+        ADD_FAILURE() << Utf16ToUtf8(code) << " at " << rate << " after " << last;
+        return false;
+      }
       last = rate;
     }
     return true;
