@@ -71,16 +71,12 @@ void CJournalFile::RemoveOld(std::int32_t today, int keep_days) const {
   }
 }
 
-void CJournalFile::Append(std::vector<JournalEntry> entries) {
-  if (entries.empty()) return;
+void CJournalFile::Append(JournalChunk entries) {
+  if (directory_.empty() || !entries || entries->empty()) return;
   {
     std::lock_guard<std::mutex> hold(lock_);
-    queued_ += entries.size();
-    if (pending_.empty()) {
-      pending_ = std::move(entries);
-    } else {
-      for (auto& e : entries) pending_.push_back(std::move(e));
-    }
+    ++queued_;
+    pending_.push_back(std::move(entries));
   }
   wake_.notify_one();
 }
@@ -101,7 +97,7 @@ void CJournalFile::WriterLoop() {
   for (;;) {
     wake_.wait(hold, [&] { return stop_ || !pending_.empty(); });
     if (pending_.empty() && stop_) return;
-    std::vector<JournalEntry> batch;
+    std::vector<JournalChunk> batch;
     batch.swap(pending_);
     hold.unlock();
     WritePending(batch);
@@ -111,23 +107,24 @@ void CJournalFile::WriterLoop() {
   }
 }
 
-void CJournalFile::WritePending(std::vector<JournalEntry>& batch) {
-  if (directory_.empty()) return;
+void CJournalFile::WritePending(const std::vector<JournalChunk>& batch) {
   std::string bytes;
-  std::int32_t date = batch.front().date();
+  std::int32_t date = batch.front()->front().date();
   std::uint64_t failed = 0;
   // One append per day the batch touches (one, except across midnight).
   auto write = [&] {
     if (!bytes.empty() && !AppendToFile(PathFor(directory_, date), bytes)) ++failed;
     bytes.clear();
   };
-  for (const JournalEntry& e : batch) {
-    if (e.date() <= 0) continue;  // no server time yet: kept in memory only
-    if (e.date() != date) {
-      write();
-      date = e.date();
+  for (const JournalChunk& chunk : batch) {
+    for (const JournalEntry& e : *chunk) {
+      if (e.date() <= 0) continue;  // no server time yet: kept in memory only
+      if (e.date() != date) {
+        write();
+        date = e.date();
+      }
+      AppendJournalLine(e, bytes);
     }
-    AppendJournalLine(e, bytes);
   }
   write();
   if (failed) {

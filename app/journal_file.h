@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,6 +16,9 @@
 #include "app/journal_entry.h"
 
 namespace velloran {
+
+// Entries recorded together, shared by the memory of the day and the writer.
+using JournalChunk = std::shared_ptr<const std::vector<JournalEntry>>;
 
 class CJournalFile {
  public:
@@ -37,19 +41,20 @@ class CJournalFile {
   void RemoveOld(std::int32_t today, int keep_days) const;
 
   // Queues entries for the writer; each goes to the file of its own day.
-  void Append(std::vector<JournalEntry> entries);
+  // Nothing without a directory.
+  void Append(JournalChunk entries);
   // Waits until everything appended so far is on disk (tests, shutdown).
   void Flush();
   [[nodiscard]] std::uint64_t write_failures() const;
 
  private:
   void WriterLoop();
-  void WritePending(std::vector<JournalEntry>& batch);
+  void WritePending(const std::vector<JournalChunk>& batch);
 
   std::filesystem::path directory_;
   mutable std::mutex lock_;
   std::condition_variable wake_, written_;
-  std::vector<JournalEntry> pending_;  // under lock_
+  std::vector<JournalChunk> pending_;  // under lock_
   std::uint64_t queued_ = 0, done_ = 0, failures_ = 0;  // under lock_
   bool stop_ = false;                                   // under lock_
   std::thread writer_;

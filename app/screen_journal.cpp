@@ -40,7 +40,9 @@ void CScreenJournal::EnsureDay(std::int32_t date) {
   Restore(entries);
   {
     std::lock_guard<std::mutex> hold(entries_lock_);
-    entries_ = std::move(entries);
+    chunks_.clear();
+    if (!entries.empty())
+      chunks_.push_back(std::make_shared<const std::vector<JournalEntry>>(std::move(entries)));
   }
   generation_.fetch_add(1);
 }
@@ -155,17 +157,27 @@ void CScreenJournal::OnAlarm(std::u16string_view time, int screen, int market,
 
 void CScreenJournal::Publish(std::vector<JournalEntry> added) {
   if (added.empty()) return;
+  auto chunk = std::make_shared<const std::vector<JournalEntry>>(std::move(added));
   {
     std::lock_guard<std::mutex> hold(entries_lock_);
-    entries_.insert(entries_.end(), added.begin(), added.end());
+    chunks_.push_back(chunk);
   }
   generation_.fetch_add(1);
-  file_.Append(std::move(added));
+  file_.Append(std::move(chunk));
 }
 
 std::vector<JournalEntry> CScreenJournal::Entries() const {
-  std::lock_guard<std::mutex> hold(entries_lock_);
-  return entries_;
+  std::vector<JournalChunk> chunks;
+  {
+    std::lock_guard<std::mutex> hold(entries_lock_);
+    chunks = chunks_;
+  }
+  std::size_t count = 0;
+  for (const JournalChunk& c : chunks) count += c->size();
+  std::vector<JournalEntry> out;
+  out.reserve(count);
+  for (const JournalChunk& c : chunks) out.insert(out.end(), c->begin(), c->end());
+  return out;
 }
 
 }  // namespace velloran

@@ -87,7 +87,7 @@ class CScreenJournal {
   std::size_t skipped_lines_ = 0;
 
   mutable std::mutex entries_lock_;
-  std::vector<JournalEntry> entries_;  // under entries_lock_, oldest first
+  std::vector<JournalChunk> chunks_;  // under entries_lock_, oldest first
   std::atomic<std::uint64_t> generation_{0};
 };
 

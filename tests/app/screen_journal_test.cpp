@@ -161,12 +161,12 @@ TEST(JournalFileTest, AppendsReadsBackSkipsDamageAndRemovesOldDays) {
   next.event = JournalEvent::kLeave;
   {
     CJournalFile file(dir);
-    file.Append({e});
+    file.Append(std::make_shared<const std::vector<JournalEntry>>(1, e));
     file.Flush();
     // A kill leaves the last line cut short; a hand edit, a broken one.
     std::ofstream(CJournalFile::PathFor(dir, kToday), std::ios::app)
         << "garbage\n20240105093000|편입|3004|1|0059|x|1|1|0.00|1|0|0\n\n";
-    file.Append({next});
+    file.Append(std::make_shared<const std::vector<JournalEntry>>(1, next));
   }  // the writer ends after writing what is pending
   std::ofstream(CJournalFile::PathFor(dir, kToday), std::ios::app) << "20240105093200|편입|30";
   std::size_t skipped = 0;
