@@ -107,6 +107,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       o.demo = true;
       continue;
     }
+    if (name == "--demo-open") {
+      if (!flag()) return fail("--demo-open takes no value");
+      o.demo_open = true;
+      continue;
+    }
+    if (name == "--demo-speed") {
+      std::string v;
+      if (!value(v)) return fail("--demo-speed needs a number");
+      const auto speed = ParseSeconds(v);
+      if (!speed || *speed > 1000) return fail("--demo-speed: not a speed above 0 and up to 1000: " + v);
+      o.demo_speed = *speed;
+      continue;
+    }
     if (name == "--auto-login") {
       if (!flag()) return fail("--auto-login takes no value");
       o.auto_login = true;
@@ -162,6 +175,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
     return fail("unknown option: " + args[i] + " (see --help)");
   }
   if (o.auto_login && !o.demo) return fail("--auto-login needs --demo");
+  if ((o.demo_open || o.demo_speed != 1) && !o.demo) return fail("--demo-speed and --demo-open need --demo");
   if (screenshot_after_given && o.screenshot.empty()) {
     return fail("--screenshot-after needs --screenshot FILE");
   }
@@ -172,6 +186,9 @@ std::string Usage() {
   return "Usage: velloran [options]\n"
          "  --demo                  run against the built-in demo market on 127.0.0.1\n"
          "  --auto-login            with --demo: log the demo user in without waiting for Enter\n"
+         "  --demo-speed X          with --demo: market seconds per second (default 1, up to 1000)\n"
+         "  --demo-open             with --demo: start at 08:59:30 and run the first ten minutes\n"
+         "                          at a busy open's rate\n"
          "  --login-url BASE        base address of the login page (BASE + login_koa.aspx)\n"
          "  --text-size PERCENT     size of text and controls: 100, 125 or 150 (kept for later runs)\n"
          "  --data-url BASE         base address of the replay data page\n"

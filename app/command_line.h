@@ -21,6 +21,8 @@ struct AppOptions {
   int journal_days = 20;  // days of screen journals kept, today's included
   bool demo = false;
   bool auto_login = false;  // with demo: log the demo user in without waiting for Enter
+  double demo_speed = 1;    // with demo: market seconds per second
+  bool demo_open = false;   // with demo: start before the open and run it at a busy open's rate
   std::string screenshot;  // PNG of the main window, written after screenshot_after_s
   double screenshot_after_s = 5;
   double quit_after_s = 0;  // 0: run until the user closes the window

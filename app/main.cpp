@@ -63,6 +63,11 @@ double ResidentMiB() {
 
 std::unique_ptr<server::DemoServer> StartDemo(AppOptions& options) {
   server::ServerOptions demo;
+  demo.speed = options.demo_speed;
+  if (options.demo_open) {
+    demo.open_rush = true;
+    demo.start_time = 85930;
+  }
   auto server = std::make_unique<server::DemoServer>(demo);
   std::string error;
   if (!server->Start(error)) {

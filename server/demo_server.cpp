@@ -119,7 +119,7 @@ bool DemoServer::Impl::Start(std::string& error) {
   SeoulNow(today, now_s);
   int date = options_.clock == ClockMode::kSim && options_.date != 0 ? options_.date : today;
   market_ = std::make_unique<Market>(
-      MarketConfig{options_.seed, options_.stocks, TradingDayOnOrBefore(date)});
+      MarketConfig{options_.seed, options_.stocks, TradingDayOnOrBefore(date), options_.open_rush});
   date_ = market_->date();
   const int start = options_.clock == ClockMode::kSim
                         ? SecondsFromHhmmss(std::clamp(options_.start_time, 83000, 235959))

@@ -263,7 +263,7 @@ void Market::StartDay(Stock& s, int index, int date) const {
   s.quote.time = HhmmssFromSeconds(kPreOpen);
   s.quote.price = s.prev_close;
   // Trades start after 09:00:00, so each one's second lies inside a minute bar of the day.
-  s.next_trade_s = kOpen + 1.0 + s.rng.Exponential(s.mean_gap_s / TradePace(kOpen));
+  s.next_trade_s = kOpen + 1.0 + s.rng.Exponential(s.mean_gap_s / Pace(kOpen));
   s.last_update_s = s.last_trade_s = kPreOpen;
   RebuildBook(s);
   s.levels.Record(s.book, kPreOpen, s.market, s.etf);
@@ -349,7 +349,7 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
 
   double drift = 0;
   if (s.news_seconds >= 0 && t >= s.news_seconds && t < s.news_seconds + kNewsRunS)
-    drift = kNewsLift * s.mean_gap_s / TradePace(t) / kNewsRunS;
+    drift = kNewsLift * s.mean_gap_s / Pace(t) / kNewsRunS;
   const bool first = q.open == 0;
   const int before = first ? s.prev_close : q.price;
   const double target = first ? s.prev_close * std::exp(n_move * s.day_sigma * 0.4)
@@ -397,11 +397,20 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
   if (!s.surge.caught() && q.rate >= 5.0 && price >= ref * 1.02) s.surge = Capture{second, price};
 
   events.trades.push_back({t, index, q});
-  s.next_trade_s = t + std::max(0.02, s.rng.Exponential(s.mean_gap_s) / TradePace(t));
+  s.next_trade_s = t + std::max(0.02, s.rng.Exponential(s.mean_gap_s) / Pace(t));
   if (s.watchers > 0) {
     ResetDrift(s, index);
     events.books.push_back({t, index, s.book});
   }
+}
+
+double Market::Pace(double t) const {
+  const double pace = TradePace(t);
+  return config_.open_rush && t < kOpen + kRushS ? pace * kRushTrades : pace;
+}
+
+double Market::DriftGap(double t) const {
+  return config_.open_rush && t >= kOpen && t < kOpen + kRushS ? kRushDriftGapS : kDriftGapS;
 }
 
 void Market::ResetDrift(Stock& s, int index) const {
@@ -409,7 +418,7 @@ void Market::ResetDrift(Stock& s, int index) const {
   s.live_s = s.last_trade_s;
   s.drift_rng = SimRandom(MixSeed(config_.seed ^ 0xB00C, static_cast<std::uint64_t>(index),
                                   static_cast<std::uint64_t>(s.day_date) << 24 | s.trade_count));
-  s.drift_next_s = s.live_s + s.drift_rng.Exponential(kDriftGapS);
+  s.drift_next_s = s.live_s + s.drift_rng.Exponential(DriftGap(s.live_s));
 }
 
 void Market::Watch(int index) {
@@ -422,7 +431,7 @@ void Market::Watch(int index) {
   while (s.drift_next_s < limit) {
     s.live_s = s.drift_next_s;
     DriftBook(s.live, s.book, s.drift_rng);
-    s.drift_next_s += s.drift_rng.Exponential(kDriftGapS);
+    s.drift_next_s += s.drift_rng.Exponential(DriftGap(s.live_s));
   }
 }
 
@@ -531,7 +540,7 @@ void Market::RunWatched(Stock& s, int index, double limit, MarketEvents& events)
     }
     s.live_s = t;
     DriftBook(s.live, s.book, s.drift_rng);
-    s.drift_next_s = t + s.drift_rng.Exponential(kDriftGapS);
+    s.drift_next_s = t + s.drift_rng.Exponential(DriftGap(t));
     events.books.push_back({t, index, s.live});
   }
 }

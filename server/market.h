@@ -22,6 +22,9 @@ struct MarketConfig {
   std::uint64_t seed = 1;
   int stock_count = 2600;
   int date = 20260105;  // the trading day simulated, YYYYMMDD (a weekday)
+  // The first minutes at the rate of a busy open: every stock trades several
+  // times its usual pace and a watched book moves about 250 times a second.
+  bool open_rush = false;
 };
 
 struct DayBar {
@@ -148,6 +151,11 @@ class Market {
   static constexpr int kOpen = 9 * 3600;
   static constexpr int kClose = 15 * 3600 + 30 * 60;
   static constexpr int kEndOfDay = 24 * 3600 - 1;
+  // The open's rush, when the market has one: its length, how many times the
+  // usual pace stocks trade, and the mean gap between a watched book's moves.
+  static constexpr int kRushS = 10 * 60;
+  static constexpr double kRushTrades = 4.0;
+  static constexpr double kRushDriftGapS = 0.004;
   static constexpr int kHistoryDays = 1200;
   // Market-state flag values under key 1: before the open, trading, closed.
   static constexpr int kPhasePreOpen = 11;
@@ -220,6 +228,10 @@ class Market {
   void CloseMinute(Stock& s, int minute_end) const;
   void UpdateReverse(Stock& s, int index, double t, MarketEvents& events) const;
   void ResetDrift(Stock& s, int index) const;
+  // Trades' pace at t (times a stock's mean rate) and a watched book's mean
+  // gap between moves at t.
+  [[nodiscard]] double Pace(double t) const;
+  [[nodiscard]] double DriftGap(double t) const;
 
   MarketConfig config_;
   std::vector<int> dates_;

@@ -45,6 +45,9 @@ std::string ServerUsage() {
          "  --clock sim|real     simulated trading day or the Seoul wall clock (default sim)\n"
          "  --speed X            sim: market seconds per second, 0 frozen (default 1)\n"
          "  --start HHMMSS       sim: time the day starts at, from 083000 (default 090000)\n"
+         "  --open               the first ten minutes at a busy open's rate: every stock\n"
+         "                       trading four times its pace, a watched book moving about\n"
+         "                       250 times a second (starts at 085930 unless --start says)\n"
          "  --date YYYYMMDD      sim: the trading day (default today in Seoul)\n"
          "  --alarm-now          trade each login's first alarm stock at its alarm price at once\n"
          "  --fault-drop N       close every connection every N seconds\n"
@@ -72,6 +75,7 @@ std::optional<ServerOptions> ParseServerArgs(const std::vector<std::string>& arg
                                              std::string& error, bool& help) {
   ServerOptions o;
   help = false;
+  bool start_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
@@ -140,6 +144,10 @@ std::optional<ServerOptions> ParseServerArgs(const std::vector<std::string>& arg
       if (v.size() != 6 || !ParseNumber(v, t, 83000, 235959) || t / 100 % 100 > 59 || t % 100 > 59)
         return bad();
       o.start_time = t;
+      start_given = true;
+    } else if (a == "--open") {
+      o.open_rush = true;
+      if (!start_given) o.start_time = 85930;
     } else if (a == "--date") {
       if (!value(v)) return std::nullopt;
       int d = 0;

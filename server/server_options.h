@@ -51,6 +51,8 @@ struct ServerOptions {
   double speed = 1.0;      // sim: market seconds per wall second; 0 moves only by Advance
   int start_time = 90000;  // sim: hhmmss the day starts at (08:30:00 to 23:59:59)
   int date = 0;            // sim: YYYYMMDD; 0 is today in Seoul (a weekend gives the Friday)
+  // The open's first minutes at the rate of a busy open (market.h).
+  bool open_rush = false;
   // After a login's start-up data, the market trades the user's first alarm
   // stock whose first price has not been reached at exactly that price: the
   // alarm fires at once (for tests).

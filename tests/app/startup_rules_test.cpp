@@ -35,13 +35,15 @@ TEST(CommandLineTest, DeploymentValuesFromArgumentsAndEnvironment) {
 
   c = Parse(
       {"--demo", "--screenshot", "/tmp/s.png", "--screenshot-after", "1.5", "--quit-after=4",
-       "--text-size", "125"});
+       "--text-size", "125", "--demo-speed", "50", "--demo-open"});
   ASSERT_EQ(c.outcome, CommandLine::Outcome::kRun) << c.error;
   EXPECT_TRUE(c.options.demo);
   EXPECT_EQ(c.options.screenshot, "/tmp/s.png");
   EXPECT_DOUBLE_EQ(c.options.screenshot_after_s, 1.5);
   EXPECT_DOUBLE_EQ(c.options.quit_after_s, 4);
   EXPECT_EQ(c.options.text_size, 125);
+  EXPECT_DOUBLE_EQ(c.options.demo_speed, 50);
+  EXPECT_TRUE(c.options.demo_open);
   EXPECT_EQ(Parse({"--help"}).outcome, CommandLine::Outcome::kHelp);
 }
 
@@ -64,6 +66,9 @@ TEST(CommandLineTest, BadInputGivesOneLine) {
            {"--demo=yes"},
            {"--data-dir="},
            {"--auto-login"},
+           {"--demo-open"},
+           {"--demo", "--demo-speed", "0"},
+           {"--demo", "--demo-speed", "5000"},
        }) {
     const auto c = Parse(args);
     EXPECT_EQ(c.outcome, CommandLine::Outcome::kError) << args[0];

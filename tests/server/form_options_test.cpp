@@ -96,13 +96,20 @@ TEST(ServerOptionsTest, ParsesEveryOptionAndRejectsBadValues) {
               books->faults.replay_unsized && books->faults.replay_drip &&
               books->faults.replay_bad_lines);
 
+  // The open's rush starts before the open unless a start is given.
+  auto open = ParseServerArgs({"--open"}, error, help);
+  ASSERT_TRUE(open) << error;
+  EXPECT_TRUE(open->open_rush);
+  EXPECT_EQ(open->start_time, 85930);
+  EXPECT_EQ(ParseServerArgs({"--start", "091000", "--open"}, error, help)->start_time, 91000);
+
   auto defaults = ParseServerArgs({}, error, help);
   ASSERT_TRUE(defaults);
   EXPECT_EQ(defaults->bind, "127.0.0.1");
   EXPECT_EQ(defaults->stocks, 2600);
   EXPECT_EQ(defaults->clock, ClockMode::kSim);
   EXPECT_FALSE(defaults->faults.garbage);
-  EXPECT_FALSE(defaults->faults.short_book || defaults->alarm_now);
+  EXPECT_FALSE(defaults->faults.short_book || defaults->alarm_now || defaults->open_rush);
 
   for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "65536"},
                                        {"--port"},

@@ -225,6 +225,39 @@ TEST(MarketTest, AWatchedBookIsTheSameWheneverWatchingStartedAndChangesNothingEl
   EXPECT_EQ(early.LiveBook(busy), early.stock(busy).book);
 }
 
+// The open's rush: a watched book moves a couple of hundred times a second
+// and the market trades about four times as often in the first ten minutes,
+// then both go back to the usual pace; a late watcher still sees the same
+// book.
+TEST(MarketTest, TheOpensRushQuickensTheFirstTenMinutesOnly) {
+  MarketConfig rushed_config = Config(6);
+  rushed_config.open_rush = true;
+  Market usual(Config(6)), rushed(rushed_config), late(rushed_config);
+  const int watched = 3;
+  usual.Watch(watched);
+  rushed.Watch(watched);
+  const auto run = [&](Market& m, int from_s, int to_s) {
+    MarketEvents events;
+    m.AdvanceTo(from_s, events);
+    events.Clear();
+    m.AdvanceTo(to_s, events);
+    return std::pair<std::size_t, std::size_t>{events.books.size(), events.trades.size()};
+  };
+  const int open = Market::kOpen, rush_end = Market::kOpen + Market::kRushS;
+  const auto [usual_books, usual_trades] = run(usual, open + 60, open + 120);
+  const auto [rush_books, rush_trades] = run(rushed, open + 60, open + 120);
+  EXPECT_GT(rush_books, 60u * 200u);
+  EXPECT_LT(usual_books, 60u * 20u);
+  EXPECT_GT(rush_trades, 3 * usual_trades);
+  const auto [after_books, after_trades] = run(rushed, rush_end + 60, rush_end + 120);
+  EXPECT_LT(after_books, 60u * 20u);
+  EXPECT_LT(after_trades, rush_trades / 3);
+  MarketEvents scratch;
+  late.AdvanceTo(rush_end + 120, scratch);
+  late.Watch(watched);
+  EXPECT_EQ(late.LiveBook(watched), rushed.LiveBook(watched));
+}
+
 TEST(MarketTest, TheLevelHistoryHoldsTheCurrentBookAndTheTradeListRebuildsEachQuote) {
   Market m(Config(2));
   MarketEvents events;
