@@ -7,20 +7,21 @@
 
 namespace velloran {
 
-FramePacer::FramePacer(Window& window, int timer_id, Due due, std::function<void()> paint)
-    : window_(window), timer_id_(timer_id), due_(due), paint_(std::move(paint)) {}
+FramePacer::FramePacer(Window& window, int timer_id, Due due, std::function<void()> paint,
+                       std::chrono::milliseconds period)
+    : window_(window), timer_id_(timer_id), due_(due), paint_(std::move(paint)), period_(period) {}
 
 void FramePacer::Request() {
   if (pending_ || !window_.IsCreated()) return;
   const auto since = UiLoop().clock().Steady() - last_frame_;
-  const bool due = frames_ == 0 || since >= kPeriod;
+  const bool due = frames_ == 0 || since >= period_;
   if (due && due_ == Due::kAtOnce) {
     Paint();
     return;
   }
   const auto wait =
       due ? std::chrono::milliseconds(0)
-          : std::chrono::duration_cast<std::chrono::milliseconds>(kPeriod - since);
+          : std::chrono::duration_cast<std::chrono::milliseconds>(period_ - since);
   pending_ = true;
   window_.SetTimer(timer_id_, std::max<int>(due ? 0 : 1, static_cast<int>(wait.count())));
 }

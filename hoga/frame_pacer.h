@@ -1,10 +1,10 @@
 #pragma once
 // FramePacer, the order books' pacing by the display: every change asks for
-// a frame, and the window paints at most once a display frame however many
-// changes come between two. A frame waits on a window timer of the loop's
-// clock. One already due is painted at once, or, for a window whose caller
-// hands it bursts of changes and must not wait for a paint, at the loop's
-// next pass, after the burst.
+// a frame, and the window paints at most once a period however many changes
+// come between two. A frame waits on a window timer of the loop's clock. One
+// already due is painted at once, or, for a window whose caller hands it
+// bursts of changes and must not wait for a paint, at the loop's next pass,
+// after the burst.
 
 #include <chrono>
 #include <functional>
@@ -15,11 +15,12 @@ namespace velloran {
 
 class FramePacer {
  public:
-  // A display frame, rounded down.
+  // A 60 Hz display's frame, rounded down.
   static constexpr std::chrono::milliseconds kPeriod{16};
   enum class Due { kAtOnce, kNextPass };
 
-  FramePacer(Window& window, int timer_id, Due due, std::function<void()> paint);
+  FramePacer(Window& window, int timer_id, Due due, std::function<void()> paint,
+             std::chrono::milliseconds period = kPeriod);
 
   // A change to show: paints now or at the next frame's time, unless a
   // frame already waits (nothing while the window is not created).
@@ -39,6 +40,7 @@ class FramePacer {
   int timer_id_;
   Due due_;
   std::function<void()> paint_;
+  std::chrono::milliseconds period_;
   bool pending_ = false;
   long frames_ = 0;
   std::chrono::steady_clock::time_point last_frame_{};

@@ -6,7 +6,9 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/qt_text.h"
 
@@ -24,6 +26,35 @@ struct TextPictures::Cache {
   static constexpr std::size_t kLimit = 3000;
   using Images = std::unordered_map<std::u16string, QImage>;
 
+  // The characters numbers are written with.
+  static bool IsNumberText(std::u16string_view text) {
+    for (const char16_t c : text) {
+      if ((c < u'0' || c > u'9') && c != u',' && c != u'.' && c != u'-' && c != u'+' &&
+          c != u'%' && c != u':' && c != u'/' && c != u' ')
+        return false;
+    }
+    return true;
+  }
+  // A character's picture in a colour over a background: its advance wide
+  // and a line high, drawn as the whole text would draw it.
+  const QImage& Glyph(char16_t c, Color color, Color background, QImage::Format format) {
+    const std::uint64_t key = std::uint64_t{c} << 48 | std::uint64_t{color.r} << 40 |
+                              std::uint64_t{color.g} << 32 | std::uint64_t{color.b} << 24 |
+                              std::uint64_t{background.r} << 16 | std::uint64_t{background.g} << 8 |
+                              background.b;
+    auto it = glyphs.find(key);
+    if (it != glyphs.end()) return it->second;
+    const QString one(QChar(static_cast<ushort>(c)));
+    QImage picture(std::max(1, metrics->horizontalAdvance(one)), metrics->height(), format);
+    picture.fill(QColor(background.r, background.g, background.b));
+    QPainter p(&picture);
+    p.setFont(font);
+    p.setPen(QColor(color.r, color.g, color.b));
+    p.drawText(0, metrics->ascent(), one);
+    p.end();
+    return glyphs.emplace(key, std::move(picture)).first->second;
+  }
+
   static std::size_t Bytes(const QImage& image) {
     return static_cast<std::size_t>(image.sizeInBytes());
   }
@@ -37,6 +68,7 @@ struct TextPictures::Cache {
     young_bytes = 0;
   }
   void Clear() {
+    glyphs.clear();
     images.clear();
     old_images.clear();
     young_bytes = old_bytes = 0;
@@ -59,6 +91,8 @@ struct TextPictures::Cache {
   std::unique_ptr<QFontMetrics> metrics;
   Images images;
   Images old_images;
+  std::unordered_map<std::uint64_t, QImage> glyphs;  // a few per colour pair
+  std::vector<const QImage*> glyph_run;              // reused
   std::size_t young_bytes = 0;  // pixels of images
   std::size_t old_bytes = 0;    // pixels of old_images, and of those taken back from it
   std::u16string key;  // reused
@@ -107,6 +141,32 @@ void TextPictures::Draw(DrawContext& dc, const std::u16string& text, const Rect&
   if (it != c.images.end()) {
     painter.drawImage(QPoint(place(it->second.width()), y), it->second);
     return;
+  }
+  QPaintDevice* device = painter.device();
+  if (Cache::IsNumberText(text) && device != nullptr && device->devType() == QInternal::Image) {
+    // A new number from its characters' pictures, when it fits whole and
+    // lands on the target unclipped.
+    const QImage::Format format = static_cast<QImage*>(device)->format();
+    c.glyph_run.clear();
+    int width = 0;
+    for (const char16_t ch : text) {
+      c.glyph_run.push_back(&c.Glyph(ch, color, background, format));
+      width += c.glyph_run.back()->width();
+    }
+    const QRect spot(place(width), y, width, height);
+    if (QImage* target = width <= room ? Cache::Unclipped(painter, spot) : nullptr) {
+      int x = spot.left();
+      for (const QImage* glyph : c.glyph_run) {
+        painter.drawImage(QPoint(x, y), *glyph);
+        x += glyph->width();
+      }
+      QImage picture = target->copy(spot);
+      const std::size_t bytes = Cache::Bytes(picture);
+      c.MakeRoom(bytes);
+      c.young_bytes += bytes;
+      c.images.emplace(c.key, std::move(picture));
+      return;
+    }
   }
   const QString shown = ElideRight(*c.metrics, ToQString(text), room);
   const int width = c.metrics->horizontalAdvance(shown);

@@ -2,8 +2,11 @@
 // Single-line texts as painted pictures, for views that repaint many cells of
 // text many times a second (lists, grids, the order book): a text drawn in a
 // colour over a background colour is kept as the pixels it left, so drawing
-// it again copies them instead of laying out and blending glyphs. The first
-// drawing is an ordinary one.
+// it again copies them instead of laying out and blending glyphs. A number
+// never drawn before (a new price, volume or rate) is put together from the
+// pictures of its characters, kept per colour pair: a market brings new
+// numbers all day, but only a dozen characters. Other texts are drawn the
+// ordinary way the first time.
 
 #include <cstddef>
 #include <memory>
