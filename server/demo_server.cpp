@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <deque>
 #include <future>
 #include <thread>
@@ -64,6 +65,8 @@ class DemoServer::Impl : private SessionHost {
   void Accept();
   void ScheduleStep();
   void Step();
+  // Sends what the market made up to moment t, in time order.
+  void Release(double t);
   void Dispatch(const MarketEvents& events);
   void SendTrade(const MarketEvents::Trade& trade);
   void SendBook(const MarketEvents::BookChange& change);
@@ -109,7 +112,11 @@ class DemoServer::Impl : private SessionHost {
   std::uint64_t session_seq_ = 0;
   std::uint64_t book_updates_ = 0;
   ServerStats stats_;  // network thread only
-  MarketEvents events_;
+  // What the market made for its current second, ahead of the clock, and
+  // how far into its trades and books the clock has come.
+  MarketEvents pending_;
+  std::size_t trades_out_ = 0, books_out_ = 0;
+  MarketEvents due_;
   std::map<int, std::deque<std::u16string>> received_;  // network thread only
 };
 
@@ -309,18 +316,52 @@ void DemoServer::Impl::ScheduleStep() {
 
 void DemoServer::Impl::Step() {
   const auto started = std::chrono::steady_clock::now();
-  const int target = clock_->SecondsAt(started);
-  if (target <= market_->now()) return;
-  events_.Clear();
-  market_->AdvanceTo(target, events_);
-  market_now_ = market_->now();
-  Dispatch(events_);
+  const double t = clock_->TimeAt(started);
+  const int second = std::min(static_cast<int>(std::ceil(t)), Market::kEndOfDay);
+  if (second > market_->now()) {
+    market_->AdvanceTo(second, pending_);
+    market_now_ = market_->now();
+  }
+  Release(t);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   ++stats_.steps;
   stats_.total_step_ms += ms;
   stats_.max_step_ms = std::max(stats_.max_step_ms, ms);
   if (ms > kStepPeriod.count()) ++stats_.late_steps;
+}
+
+void DemoServer::Impl::Release(double t) {
+  MarketEvents& p = pending_;
+  due_.Clear();
+  for (; trades_out_ < p.trades.size() && p.trades[trades_out_].seconds <= t; ++trades_out_)
+    due_.trades.push_back(p.trades[trades_out_]);
+  for (; books_out_ < p.books.size() && p.books[books_out_].seconds <= t; ++books_out_)
+    due_.books.push_back(p.books[books_out_]);
+  // Minutes whose boundary the clock reached, with the phase changes that
+  // fall on the open's and the close's.
+  std::size_t minutes = 0, phases = 0;
+  for (; minutes < p.minutes.size() && p.minutes[minutes] <= t; ++minutes) {
+    due_.minutes.push_back(p.minutes[minutes]);
+    const bool phase = p.minutes[minutes] == Market::kOpen || p.minutes[minutes] == Market::kClose;
+    if (phase && phases < p.phase_changes.size()) due_.phase_changes.push_back(p.phase_changes[phases++]);
+  }
+  p.minutes.erase(p.minutes.begin(), p.minutes.begin() + static_cast<std::ptrdiff_t>(minutes));
+  p.phase_changes.erase(p.phase_changes.begin(),
+                        p.phase_changes.begin() + static_cast<std::ptrdiff_t>(phases));
+  due_.reverse_changes.swap(p.reverse_changes);
+  if (trades_out_ == p.trades.size()) {
+    p.trades.clear();
+    trades_out_ = 0;
+  }
+  if (books_out_ == p.books.size()) {
+    p.books.clear();
+    books_out_ = 0;
+  }
+  if (due_.trades.empty() && due_.books.empty() && due_.minutes.empty() &&
+      due_.phase_changes.empty() && due_.reverse_changes.empty())
+    return;
+  Dispatch(due_);
 }
 
 void DemoServer::Impl::SendTrade(const MarketEvents::Trade& trade) {

@@ -48,7 +48,10 @@ struct ServerStats {
 
 class DemoServer {
  public:
-  static constexpr std::chrono::milliseconds kStepPeriod{100};
+  // How often the market's clock is looked at: each second of the market is
+  // simulated as the clock enters it, and its trades and book moves go out
+  // as the clock reaches each one's moment.
+  static constexpr std::chrono::milliseconds kStepPeriod{10};
   // ReceivedTexts keeps this many texts per code, each cut to kMaxKeptChars.
   static constexpr std::size_t kKeptTexts = 64;
   static constexpr std::size_t kMaxKeptChars = 8192;

@@ -10,6 +10,10 @@ SimClock::SimClock(ClockMode mode, double speed, int start_seconds, TimePoint st
     : mode_(mode), speed_(speed), start_seconds_(start_seconds), started_(started) {}
 
 int SimClock::SecondsAt(TimePoint now) const {
+  return static_cast<int>(TimeAt(now));
+}
+
+double SimClock::TimeAt(TimePoint now) const {
   if (mode_ == ClockMode::kReal) {
     int date = 0, seconds = 0;
     SeoulNow(date, seconds);
@@ -17,7 +21,7 @@ int SimClock::SecondsAt(TimePoint now) const {
   }
   const double elapsed = std::chrono::duration<double>(now - started_).count();
   const double t = start_seconds_ + offset_s_ + speed_ * std::max(0.0, elapsed);
-  return static_cast<int>(std::min(t, 24.0 * 3600 - 1));
+  return std::min(t, 24.0 * 3600 - 1);
 }
 
 void SimClock::Advance(int seconds) {

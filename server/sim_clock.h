@@ -15,8 +15,10 @@ class SimClock {
 
   SimClock(ClockMode mode, double speed, int start_seconds, TimePoint started);
 
-  // The second of the day the market should have reached at wall time now.
+  // The second of the day the market should have reached at wall time now,
+  // and the moment within it (whole seconds for the real clock).
   [[nodiscard]] int SecondsAt(TimePoint now) const;
+  [[nodiscard]] double TimeAt(TimePoint now) const;
   // Moves a simulated clock forward by market seconds (a real clock ignores it).
   void Advance(int seconds);
   [[nodiscard]] ClockMode mode() const { return mode_; }
