@@ -1,5 +1,6 @@
 #include "app/journal_entry.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -125,7 +126,12 @@ bool ParseJournalLine(std::string_view line, JournalEntry& e) {
   }
   if (!ReadInt(f[2], e.screen) || !ReadInt(f[3], e.market) || e.market < 0 || e.market > 2)
     return false;
-  if (f[4].size() != 6) return false;
+  // A stock code: six letters or digits (a damaged byte would not write back
+  // as the code it was read as).
+  if (f[4].size() != 6 || !std::all_of(f[4].begin(), f[4].end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      }))
+    return false;
   e.code = Utf8ToUtf16(f[4]);
   e.name = CleanName(Utf8ToUtf16(f[5]));
   if (e.name.find(u'\uFFFD') != std::u16string::npos) return false;

@@ -165,14 +165,15 @@ TEST(JournalFileTest, AppendsReadsBackSkipsDamageAndRemovesOldDays) {
     file.Flush();
     // A kill leaves the last line cut short; a hand edit, a broken one.
     std::ofstream(CJournalFile::PathFor(dir, kToday), std::ios::app)
-        << "garbage\n20240105093000|편입|3004|1|0059|x|1|1|0.00|1|0|0\n\n";
+        << "garbage\n20240105093000|편입|3004|1|0059|x|1|1|0.00|1|0|0\n\n"
+        << "20240105093000|편입|3004|1|00593\xF0|x|1|1|0.00|1|0|0\n";
     file.Append(std::make_shared<const std::vector<JournalEntry>>(1, next));
   }  // the writer ends after writing what is pending
   std::ofstream(CJournalFile::PathFor(dir, kToday), std::ios::app) << "20240105093200|편입|30";
   std::size_t skipped = 0;
   CJournalFile file(dir);
   EXPECT_THAT(file.LoadDay(kToday, &skipped), ElementsAreArray({e, next}));
-  EXPECT_EQ(skipped, 3u);
+  EXPECT_EQ(skipped, 4u);
 
   // Keeping three days: today and the two before stay.
   struct Day {
