@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the debug preset and runs the whole test suite,
-# then runs each fuzz target briefly over its seed corpus.
+# Sets up what is missing, builds the debug preset and runs the whole test suite.
+# CI also runs each fuzz target briefly (scripts/fuzz.sh 10) and the sanitizer
+# builds (scripts/sanitize.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +10,3 @@ source scripts/build_env.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j2
-
-# A short pass of every fuzz target, so a target that no longer builds or
-# crashes on its seeds fails here; scripts/fuzz.sh runs them for longer.
-scripts/fuzz.sh 10
