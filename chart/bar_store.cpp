@@ -25,11 +25,6 @@ double Rate(std::int32_t price, std::int32_t base) {
   return base == 0 ? 0.0 : (static_cast<double>(price) - base) * 100.0 / base;
 }
 
-void SetRates(TICK& bar) {
-  bar.high_rate = Rate(bar.high, bar.base);
-  bar.low_rate = Rate(bar.low, bar.base);
-}
-
 // The first N fields of a bar line as integers, 0 for those the line lacks;
 // the fields are numbered as SplitFields numbers them. The last, the volume,
 // is read to 64 bits: a week's or a month's volume may pass 2^31.
@@ -113,6 +108,11 @@ std::int64_t WholePart(double v) {
 }
 
 }  // namespace
+
+void SetRates(TICK& bar) {
+  bar.high_rate = Rate(bar.high, bar.base);
+  bar.low_rate = Rate(bar.low, bar.base);
+}
 
 double& AverageOf(TICK& bar, int k) {
   switch (k) {

@@ -38,6 +38,9 @@ struct TICK {
   friend bool operator==(const TICK&, const TICK&) = default;
 };
 
+// high_rate and low_rate from high, low and base (0 without a base).
+void SetRates(TICK& bar);
+
 // A bar's average of CChartData::kPeriods[k] (5, 10, 20, 60, 120).
 [[nodiscard]] double& AverageOf(TICK& bar, int k);
 [[nodiscard]] inline double AverageOf(const TICK& bar, int k) {

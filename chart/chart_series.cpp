@@ -9,11 +9,6 @@
 namespace velloran {
 namespace {
 
-void SetRates(TICK& bar) {
-  bar.high_rate = chart_text::RateAgainst(bar.high, bar.base);
-  bar.low_rate = chart_text::RateAgainst(bar.low, bar.base);
-}
-
 // Seconds of the day of an hhmmss time, or -1 for a time no clock shows.
 int SecondsOf(std::int32_t hhmmss) {
   const int h = hhmmss / 10000;

@@ -4,8 +4,10 @@
 // exchange's tick rule, the stamp texts, and BookFrame, a copy of the whole
 // book as it stood after one change, which the window paints from.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,12 @@
 namespace velloran {
 
 class Packet;
+
+// A 64-bit sum or difference of quantities held to what a level shows.
+inline std::int32_t Clamp32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
 
 // One price level.
 struct HOGA {

@@ -7,14 +7,6 @@
 #include "net/text_util.h"
 
 namespace velloran {
-namespace {
-
-std::int32_t Clamp32(std::int64_t v) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
 
 void CHoga20Book::Empty(std::array<HOGA, kLevels>& side) {
   // The stamps keep their storage: a snapshot refills them at once.

@@ -16,11 +16,6 @@ std::int32_t IntAt(const std::vector<std::u16string_view>& fields, std::size_t i
   return ToInt(FieldAt(fields, i));
 }
 
-std::int32_t Clamp32(std::int64_t v) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
 }  // namespace
 
 void CHogaBook::StartStock(std::u16string_view level_lines) {

@@ -18,10 +18,6 @@ namespace velloran {
 
 namespace {
 
-QColor ToQColor(Color c, int alpha = 255) {
-  return QColor(c.r, c.g, c.b, alpha);
-}
-
 QRectF ToQRectF(const Rect& r) {
   return QRectF(r.left, r.top, r.width(), r.height());
 }

@@ -33,10 +33,6 @@ class UpperValidator : public QValidator {
   }
 };
 
-QColor ToQColor(Color c) {
-  return QColor(c.r, c.g, c.b);
-}
-
 WParam ButtonFlags(const QMouseEvent* e) {
   WParam flags = 0;
   if (e->buttons() & Qt::LeftButton) flags |= sys::kLButtonFlag;

@@ -2,6 +2,7 @@
 // Conversions between the system's wide text and Qt's, and the Qt font of a
 // Font; used only inside the Qt-backed platform files.
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
@@ -12,6 +13,10 @@
 #include "platform/draw_context.h"
 
 namespace velloran {
+
+inline QColor ToQColor(Color c, int alpha = 255) {
+  return QColor(c.r, c.g, c.b, alpha);
+}
 
 inline QString ToQString(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
