@@ -1,18 +1,39 @@
 #pragma once
 // The demo market as a process of its own, for the benchmarks that measure
-// the whole client: the client's processor time and memory are then its own.
-// The program is VELLORAN_SERVER, which the benchmark's build defines.
+// the whole client: the client's processor time and memory are then its own,
+// read with CpuSeconds and ResidentMiB. The program is VELLORAN_SERVER, which
+// the benchmark's build defines.
 
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace velloran::bench {
+
+// This process's processor time so far, user and system, in seconds.
+inline double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+
+// This process's resident memory (VmRSS) in MiB, 0 when unknown.
+inline double ResidentMiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  }
+  return 0;
+}
 
 class MarketProcess {
  public:

@@ -14,8 +14,6 @@
 // Not a Google Benchmark (each run takes its own market): scripts/bench.sh
 // runs it with its default.
 
-#include <sys/resource.h>
-
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -23,7 +21,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -45,19 +42,6 @@ namespace velloran {
 namespace {
 
 using std::chrono::seconds;
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
-double ResidentMiB() {
-  std::ifstream statm("/proc/self/statm");
-  long total = 0, resident = 0;
-  if (!(statm >> total >> resident)) return 0;
-  return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
-}
 
 // The longest gap between two turns of the user-interface loop while it
 // runs, from a timer that asks to fire every millisecond.
@@ -145,12 +129,12 @@ Figures Bare(const Market& m, seconds length, const std::u16string& code,
   StallWatch stall;
   stall.Start();
   const std::uint64_t packets = socket.packets_received();
-  const double c0 = CpuSeconds();
+  const double c0 = bench::CpuSeconds();
   Run(length);
-  f.cpu_share = (CpuSeconds() - c0) / static_cast<double>(length.count());
+  f.cpu_share = (bench::CpuSeconds() - c0) / static_cast<double>(length.count());
   f.stall_ms = stall.Stop();
   f.packets_per_s = static_cast<double>(socket.packets_received() - packets) / length.count();
-  f.resident_mib = ResidentMiB();
+  f.resident_mib = bench::ResidentMiB();
   return f;
 }
 
@@ -181,11 +165,11 @@ Figures Whole(const Market& m, seconds length, std::u16string& code, std::u16str
   stall.Start();
   const std::uint64_t packets = frame.driver().Status().packets_received;
   const long changes = book.changes(), frames = book.frames();
-  const double c0 = CpuSeconds();
+  const double c0 = bench::CpuSeconds();
   Run(length);
-  f.cpu_share = (CpuSeconds() - c0) / static_cast<double>(length.count());
+  f.cpu_share = (bench::CpuSeconds() - c0) / static_cast<double>(length.count());
   f.stall_ms = stall.Stop();
-  f.resident_mib = ResidentMiB();
+  f.resident_mib = bench::ResidentMiB();
   f.packets_per_s =
       static_cast<double>(frame.driver().Status().packets_received - packets) / length.count();
   f.changes_per_s = static_cast<double>(book.changes() - changes) / length.count();

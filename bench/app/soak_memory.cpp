@@ -79,15 +79,6 @@ bool ParseOptions(int argc, char** argv, Options& o) {
   return argc % 2 == 1 && o.minutes > 0 && o.switch_s > 0 && o.sample_s > 0 && o.warmup_s >= 0;
 }
 
-double ResidentMiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-  }
-  return 0;
-}
-
 struct Sample {
   double t_s;
   double mib;
@@ -142,7 +133,7 @@ int Run(const Options& o) {
     }
     if (t % o.sample_s == 0) {
       const double t_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      const double mib = ResidentMiB();
+      const double mib = bench::ResidentMiB();
       std::size_t records = 0, master = 0;
       {
         const auto store = session->Read();
