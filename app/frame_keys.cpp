@@ -189,7 +189,7 @@ void CFrameKeys::Do(KeyAction action, const KeyPressInfo& key) {
         chart.ShowNewest();
       }
       return;
-    case KeyAction::kInPane:
+    default:  // shown only, or the replay frame's
       return;
   }
 }

@@ -41,6 +41,22 @@ constexpr std::array kTable = {
                u"차트: 최신 봉으로"},
     KeyBinding{0, 0, KeyAction::kInPane, KeyScope::kCharts, false, u"휠", u"차트: 커서 위치 확대·축소"},
     KeyBinding{0, 0, KeyAction::kInPane, KeyScope::kCharts, false, u"Shift+휠", u"차트: 앞뒤로 이동"},
+    KeyBinding{sys::kVkSpace, 0, KeyAction::kPlayPause, KeyScope::kReplay, false, u"Space",
+               u"리플레이: 재생·일시정지"},
+    KeyBinding{sys::kVkLeft, 0, KeyAction::kMinuteBack, KeyScope::kReplay, false, u"←",
+               u"리플레이: 1분 뒤로"},
+    KeyBinding{sys::kVkRight, 0, KeyAction::kMinuteOn, KeyScope::kReplay, false, u"→",
+               u"리플레이: 1분 앞으로"},
+    KeyBinding{sys::kVkLeft, kShift, KeyAction::kTenBack, KeyScope::kReplay, false, u"Shift+←",
+               u"리플레이: 10분 뒤로"},
+    KeyBinding{sys::kVkRight, kShift, KeyAction::kTenOn, KeyScope::kReplay, false, u"Shift+→",
+               u"리플레이: 10분 앞으로"},
+    KeyBinding{sys::kVkAdd, 0, KeyAction::kFaster, KeyScope::kReplay, false, u"+",
+               u"리플레이: 빠르게 (FF)"},
+    KeyBinding{sys::kVkSubtract, 0, KeyAction::kSlower, KeyScope::kReplay, false, u"-",
+               u"리플레이: 느리게 (RF)"},
+    KeyBinding{sys::kVkHome, 0, KeyAction::kToOpen, KeyScope::kReplay, false, u"Home",
+               u"리플레이: 09:00으로"},
 };
 
 }  // namespace
@@ -51,8 +67,11 @@ std::span<const KeyBinding> KeyTable() {
 
 std::optional<KeyAction> FindKeyAction(WParam key, WParam modifiers, const KeyContext& where) {
   if (key == 0) return std::nullopt;
+  // + is a shifted key on most layouts: with or without Shift it is +.
+  if (key == sys::kVkAdd || key == sys::kVkSubtract) modifiers &= ~kShift;
   for (const KeyBinding& b : kTable) {
     if (b.action == KeyAction::kInPane || b.modifiers != modifiers) continue;
+    if ((b.scope == KeyScope::kReplay) != where.in_replay) continue;
     const bool digit = b.action == KeyAction::kCodeDigit;
     if (digit ? (key < '0' || key > '9') : key != b.key) continue;
     if (where.in_text_box && !b.from_text_box) continue;

@@ -28,11 +28,20 @@ enum class KeyAction {
   kAlarms,       // the day's alarms
   kJournal,      // the screen journal
   kNewestBar,    // the chart with the focus to its newest bar
+  kPlayPause,    // the replay: play or pause
+  kMinuteBack,   // the replay: a seek a minute back
+  kMinuteOn,     // and a minute on
+  kTenBack,      // ten minutes back
+  kTenOn,        // ten minutes on
+  kFaster,       // FF
+  kSlower,       // RF
+  kToOpen,       // a seek to 09:00
   kInPane,       // shown only: the pane with the focus handles it
 };
 
-// Where a key works. kCharts: only while the focus lies in the charts' pane.
-enum class KeyScope { kMainWindow, kCharts };
+// Where a key works. kCharts: only while the focus lies in the charts' pane;
+// kReplay: in the replay's frame, where no other key works.
+enum class KeyScope { kMainWindow, kCharts, kReplay };
 
 struct KeyBinding {
   WParam key = 0;        // kKeyDown code; for kCodeDigit any of '0'-'9'
@@ -51,6 +60,7 @@ struct KeyBinding {
 struct KeyContext {
   bool in_text_box = false;
   bool in_charts = false;
+  bool in_replay = false;
 };
 
 // The action of a key press, or none when the key is not the frame's here

@@ -54,6 +54,10 @@ int QtKey(WParam key) {
       return Qt::Key_Home;
     case sys::kVkEnd:
       return Qt::Key_End;
+    case sys::kVkAdd:
+      return Qt::Key_Plus;
+    case sys::kVkSubtract:
+      return Qt::Key_Minus;
     default:
       return Qt::Key_unknown;
   }

@@ -164,6 +164,11 @@ WParam KeyCode(int qt_key) {
       return sys::kVkDown;
     case Qt::Key_Delete:
       return sys::kVkDelete;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:  // the key that carries + on most layouts
+      return sys::kVkAdd;
+    case Qt::Key_Minus:
+      return sys::kVkSubtract;
     case Qt::Key_Shift:
       return 0x10;
     case Qt::Key_Control:

@@ -66,6 +66,8 @@ inline constexpr WParam kVkUp = 0x26;
 inline constexpr WParam kVkRight = 0x27;
 inline constexpr WParam kVkDown = 0x28;
 inline constexpr WParam kVkDelete = 0x2E;
+inline constexpr WParam kVkAdd = 0x6B;       // + (the keypad's, and the main keys')
+inline constexpr WParam kVkSubtract = 0x6D;  // - likewise
 
 [[nodiscard]] constexpr LParam MakeLParam(int low, int high) {
   return static_cast<LParam>((static_cast<std::uint32_t>(high & 0xFFFF) << 16) |

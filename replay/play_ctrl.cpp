@@ -120,6 +120,14 @@ void CPlayCtrl::Rewind() {
   Invalidate(kSpeedRect);
 }
 
+void CPlayCtrl::RefreshSpeed() {
+  const std::optional<int> reached = model_.reached_speed();
+  std::u16string text = reached ? u"· x" + FormatInt(*reached) : std::u16string();
+  if (text == reached_text_) return;
+  reached_text_ = std::move(text);
+  Invalidate(kReachedRect);
+}
+
 void CPlayCtrl::TogglePlay() {
   model_.TogglePlay();
   // The face shows the state: the pause bars while the clock runs.
@@ -215,6 +223,11 @@ void CPlayCtrl::OnPaint(DrawContext& dc) {
   dc.RoundRect(kSpeedRect, 2, 2);
   dc.SetFont(kSpeedFont);
   dc.DrawText(u"x" + FormatInt(model_.speed()), kSpeedRect, kCentred);
+  dc.FillRect(kReachedRect, kBackground);
+  if (!reached_text_.empty()) {
+    dc.SetFont(kTextFont);
+    dc.DrawText(reached_text_, kReachedRect, kCentred);
+  }
 
   PaintTimeLine(dc, geometry());
 }

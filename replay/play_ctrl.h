@@ -45,6 +45,7 @@ class CPlayCtrl : public Window {
   static constexpr Point kFastForwardAt{103, 38};
   static constexpr Rect kClockTextRect{44, 15, 99, 33};
   static constexpr Rect kSpeedRect{44, 68, 99, 93};
+  static constexpr Rect kReachedRect{100, 68, 146, 93};
   static constexpr Rect kSliderRect{8, 100, 140, 126};
 
   static constexpr Color kBackground = Rgb(82, 82, 82);
@@ -74,6 +75,10 @@ class CPlayCtrl : public Window {
   void FastForward();
   void Rewind();
   void TogglePlay();
+
+  // The speed kept (the model's reached_speed) is shown again if it changed:
+  // beside the speed box while the clock falls short of the speed set.
+  void RefreshSpeed();
 
   // The model's time line changed: its bars are drawn again.
   void RedrawTimeLine();
@@ -119,6 +124,7 @@ class CPlayCtrl : public Window {
   CPlayModel& model_;
   Window* owner_ = nullptr;
   std::u16string time_text_ = u"00:00:00";
+  std::u16string reached_text_;  // "· x97" while the clock falls short
   CQZComboBox date_combo_;
   CBitButton rewind_;
   CBitButton play_;

@@ -1,5 +1,6 @@
 #include "replay/play_frame.h"
 
+#include "app/key_map.h"
 #include "platform/window_messages.h"
 #include "replay/play_frame_geometry.h"
 
@@ -22,6 +23,7 @@ bool CPlayFrame::Open(const WindowHandle& book, const std::u16string& title,
 
 int CPlayFrame::OnCreate() {
   if (!title_bar_.Create(this, kTitleBarId)) return -1;
+  key_hook_ = AddKeyHook([this](const KeyPressInfo& key) { return OnKey(key); });
   const Rect c = ClientRect();
   if (!player_.Create(this, kPlayerId, c.Deflated(metrics_.frame_x, metrics_.frame_y))) return -1;
   Layout(c.width(), c.height());
@@ -29,6 +31,8 @@ int CPlayFrame::OnCreate() {
 }
 
 void CPlayFrame::OnDestroy() {
+  RemoveKeyHook(key_hook_);
+  key_hook_ = 0;
   if (book_.IsWindow()) SendMessage(book_, msg::kReplayClosed, 0, 0);
 }
 
@@ -42,6 +46,14 @@ LResult CPlayFrame::WindowProc(WindowMessage& m) {
   // The replies pass on as they are: the player frees them.
   if (m.message == msg::kNotify) return player_.IsCreated() ? player_.WindowProc(m) : 0;
   return Window::WindowProc(m);
+}
+
+bool CPlayFrame::OnKey(const KeyPressInfo& key) {
+  const Window* target = Window::FromHandle(key.target);
+  if (target == nullptr || !target->IsInside(*this) || !player_.IsCreated()) return false;
+  const std::optional<KeyAction> action =
+      FindKeyAction(key.key, key.modifiers, {.in_text_box = key.in_text_box, .in_replay = true});
+  return action && player_.OnKeyAction(*action);
 }
 
 void CPlayFrame::OnSize(int width, int height) {

@@ -3,6 +3,8 @@
 // title bar with its buttons, and the player under it. The order-book view
 // opens it (PLAY); the stock to play (2026) and the session's replies for it
 // (2027) pass through to the player, and closing it tells the view (2031).
+// While it is the active window its keys (the key table's replay keys) go to
+// the player, unless a text box has the focus.
 
 #include <string>
 
@@ -45,8 +47,10 @@ class CPlayFrame : public Window {
 
  private:
   void Layout(int width, int height);
+  bool OnKey(const KeyPressInfo& key);
 
   FrameMetrics metrics_;
+  int key_hook_ = 0;
   WindowHandle book_;
   CMyTitleBar title_bar_;
   CPlayerWnd player_;

@@ -19,6 +19,10 @@ constexpr std::int32_t kEarlyHhmmss = 81000;
 constexpr std::int32_t kFirstBlockHhmmss = 80000;
 // Trades shown in the list after a seek, before the target.
 constexpr std::size_t kSeekTradesShown = 10;
+// The speed kept is measured over this much real time, and told when it
+// falls below this share of the speed set.
+constexpr std::int64_t kPaceWindowMs = 1000;
+constexpr double kPaceShortfall = 0.9;
 
 }  // namespace
 
@@ -65,6 +69,7 @@ PlayRequest CPlayModel::Start(std::u16string code, std::u16string market, std::u
   continuation_armed_ = false;
   pending_seek_.reset();
   clock_ms_ = 0;
+  RestartPace();
   quote_.reset();
   quote_trade_.reset();
   time_line_.clear();
@@ -141,10 +146,36 @@ PlayRequest CPlayModel::ContinueFetching() {
   return outstanding_;
 }
 
+void CPlayModel::RestartPace() {
+  pace_real_ms_ = 0;
+  pace_clock_ms_ = 0;
+  kept_speed_.reset();
+}
+
+std::optional<int> CPlayModel::reached_speed() const {
+  if (!playing_ || !kept_speed_ || *kept_speed_ >= speed_ * kPaceShortfall) return std::nullopt;
+  return static_cast<int>(*kept_speed_ + 0.5);
+}
+
 PlayRelease CPlayModel::Tick(std::int64_t elapsed_ms) {
   PlayRelease release;
   if (!playing_ || !loaded_ || elapsed_ms <= 0) return release;
-  clock_ms_ += speed_ * elapsed_ms;
+  const std::int64_t before = clock_ms_;
+  std::int64_t clock = before + speed_ * std::min(elapsed_ms, kMaxTickMs);
+  const bool more_coming =
+      continuation_armed_ || outstanding_.kind == PlayRequestKind::kNextBlock;
+  if (more_coming && tape_.snapshot_count() > 0) {
+    const std::int64_t last = tape_.snapshot_ms(tape_.snapshot_count() - 1);
+    if (clock > last) clock = std::max(before, last);
+  }
+  clock_ms_ = clock;
+  pace_real_ms_ += elapsed_ms;
+  pace_clock_ms_ += clock - before;
+  if (pace_real_ms_ >= kPaceWindowMs) {
+    kept_speed_ = static_cast<double>(pace_clock_ms_) / static_cast<double>(pace_real_ms_);
+    pace_real_ms_ = 0;
+    pace_clock_ms_ = 0;
+  }
 
   const std::size_t snapshots_end = tape_.SnapshotsDueEnd(next_snapshot_, clock_ms_);
   if (snapshots_end > next_snapshot_) {
@@ -177,6 +208,13 @@ PlaySeekResult CPlayModel::Seek(std::int32_t hhmmss) {
   return SeekNow(hhmmss);
 }
 
+std::int32_t CPlayModel::SeekTargetBy(int seconds) const {
+  const std::int64_t from = pending_seek_ ? HhmmssToMs(*pending_seek_) : clock_ms_;
+  const std::int64_t first = HhmmssToMs(kPlayDayStartHhmmss);
+  const std::int64_t last = first + std::int64_t{kPlayDaySpanSeconds} * 1000;
+  return MsToHhmmss(std::clamp(from + std::int64_t{seconds} * 1000, first, last));
+}
+
 PlaySeekResult CPlayModel::SeekAllowedAgain() {
   seek_allowed_ = true;
   if (!pending_seek_) return {};
@@ -193,6 +231,7 @@ PlaySeekResult CPlayModel::SeekNow(std::int32_t hhmmss) {
   seek_allowed_ = false;
   pending_seek_.reset();
   loaded_ = false;
+  RestartPace();
   const std::int64_t target_ms = HhmmssToMs(hhmmss);
 
   if (tape_.Holds(target_ms)) {
@@ -220,10 +259,19 @@ PlaySeekResult CPlayModel::SeekNow(std::int32_t hhmmss) {
   return result;
 }
 
-void CPlayModel::FastForward() { speed_ = FasterSpeed(speed_); }
+void CPlayModel::SetSpeed(int speed) {
+  if (speed == speed_) return;
+  speed_ = speed;
+  RestartPace();
+}
 
-void CPlayModel::Rewind() { speed_ = SlowerSpeed(speed_); }
+void CPlayModel::FastForward() { SetSpeed(FasterSpeed(speed_)); }
 
-void CPlayModel::TogglePlay() { playing_ = !playing_; }
+void CPlayModel::Rewind() { SetSpeed(SlowerSpeed(speed_)); }
+
+void CPlayModel::TogglePlay() {
+  playing_ = !playing_;
+  RestartPace();
+}
 
 }  // namespace velloran

@@ -131,10 +131,21 @@ class CPlayModel {
   // due before it is released, however many: at 128x a tick spans 1.28 s of
   // the day, and releasing one of each per tick would leave the book ever
   // further behind the clock. The window paints once per frame regardless.
+  // The clock waits at the last snapshot held while the day's next block is
+  // on its way (the book never stands behind it), and a tick after the loop
+  // stood still (a suspended machine) plays at most kMaxTickMs.
+  static constexpr std::int64_t kMaxTickMs = 1000;
   [[nodiscard]] PlayRelease Tick(std::int64_t elapsed_ms);
+  // The speed the clock really kept over the last second of play, when it
+  // fell short of the speed set by a tenth or more (waiting for blocks, a
+  // machine that does not keep up); none while it keeps up.
+  [[nodiscard]] std::optional<int> reached_speed() const;
 
   // A seek to hhmmss (slider, time line, or the first block's seek_to).
   [[nodiscard]] PlaySeekResult Seek(std::int32_t hhmmss);
+  // Where a seek by seconds (a key's minute back or on) goes: from the seek
+  // held, if any, else from the clock; kept within the slider's 08:00-16:00.
+  [[nodiscard]] std::int32_t SeekTargetBy(int seconds) const;
   // The seek timer fired: seeks are allowed again, and a seek held since the
   // last one is made now (to the latest target asked for).
   [[nodiscard]] PlaySeekResult SeekAllowedAgain();
@@ -172,6 +183,9 @@ class CPlayModel {
   [[nodiscard]] PlaySeekResult SeekNow(std::int32_t hhmmss);
   void EmptyTape();
   void SetQuote(std::size_t trade) { quote_trade_ = trade; }
+  // The speed kept is measured again from now.
+  void RestartPace();
+  void SetSpeed(int speed);
 
   std::u16string code_ = u"000000";
   std::u16string market_ = u"1";
@@ -183,6 +197,11 @@ class CPlayModel {
   bool loaded_ = false;
   bool seek_allowed_ = true;
   std::optional<std::int32_t> pending_seek_;
+  // The speed kept: real and replayed milliseconds of the second being
+  // measured, and the last whole second's ratio.
+  std::int64_t pace_real_ms_ = 0;
+  std::int64_t pace_clock_ms_ = 0;
+  std::optional<double> kept_speed_;
   PlayRequest outstanding_;
   bool continuation_armed_ = false;
   CPlayTape tape_;

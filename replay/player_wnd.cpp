@@ -331,6 +331,36 @@ void CPlayerWnd::Seek(std::int32_t hhmmss) {
   HandleSeek(model_.Seek(hhmmss));
 }
 
+bool CPlayerWnd::OnKeyAction(KeyAction action) {
+  constexpr int kMinute = 60;
+  constexpr std::int32_t kOpenHhmmss = 90000;
+  switch (action) {
+    case KeyAction::kPlayPause:
+      ctrl_.TogglePlay();
+      return true;
+    case KeyAction::kFaster:
+      ctrl_.FastForward();
+      return true;
+    case KeyAction::kSlower:
+      ctrl_.Rewind();
+      return true;
+    case KeyAction::kMinuteBack:
+    case KeyAction::kMinuteOn:
+    case KeyAction::kTenBack:
+    case KeyAction::kTenOn: {
+      const bool ten = action == KeyAction::kTenBack || action == KeyAction::kTenOn;
+      const bool back = action == KeyAction::kMinuteBack || action == KeyAction::kTenBack;
+      Seek(model_.SeekTargetBy((back ? -kMinute : kMinute) * (ten ? 10 : 1)));
+      return true;
+    }
+    case KeyAction::kToOpen:
+      Seek(kOpenHhmmss);
+      return true;
+    default:
+      return false;
+  }
+}
+
 void CPlayerWnd::HandleSeek(const PlaySeekResult& result) {
   if (!result.accepted) return;
   if (result.start_seek_timer) SetTimer(kSeekTimer, kSeekHoldMs);
@@ -349,7 +379,8 @@ void CPlayerWnd::Tick() {
   const std::int64_t elapsed =
       std::chrono::duration_cast<std::chrono::milliseconds>(now - last_tick_).count();
   last_tick_ = now;
-  Apply(model_.Tick(std::clamp<std::int64_t>(elapsed, 0, kMaxTickMs)));
+  Apply(model_.Tick(elapsed));
+  ctrl_.RefreshSpeed();
 }
 
 void CPlayerWnd::Apply(const PlayRelease& release) {

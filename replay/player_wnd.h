@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "app/key_map.h"
 #include "chart/chart_wnd.h"
 #include "hoga/frame_pacer.h"
 #include "hoga/hoga20.h"
@@ -53,8 +54,6 @@ class CPlayerWnd : public Window {
   static constexpr int kClockTimer = 2217;
   static constexpr int kClockPeriodMs = 10;
   static constexpr int kStripTimer = 2218;
-  // A tick after the loop stood still (a suspended machine) plays no more than this.
-  static constexpr std::int64_t kMaxTickMs = 1000;
 
   static constexpr int kBookWidth = 580;
   static constexpr int kTopStrip = 30;
@@ -99,6 +98,10 @@ class CPlayerWnd : public Window {
   // (3001, 3011, 3018 replies, owned), 2032 (seek) and 10779 (the charts'
   // splitter moved).
   LResult WindowProc(WindowMessage& m) override;
+
+  // A replay key of the key table: play and pause, seeks by a minute or ten
+  // and to 09:00, FF and RF. False for an action that is not the player's.
+  bool OnKeyAction(KeyAction action);
 
  protected:
   int OnCreate() override;

@@ -131,6 +131,8 @@ TEST(KeyMapTest, KeysDoTheirTableActionButNeverTakeATextBoxsKeys) {
   const KeyContext pane;
   const KeyContext text{.in_text_box = true};
   const KeyContext charts{.in_charts = true};
+  const KeyContext replay{.in_replay = true};
+  const KeyContext replay_text{.in_text_box = true, .in_replay = true};
   const struct {
     WParam key;
     WParam modifiers;
@@ -159,6 +161,13 @@ TEST(KeyMapTest, KeysDoTheirTableActionButNeverTakeATextBoxsKeys) {
       {sys::kVkEnd, 0, pane, std::nullopt},  // the grid's End stays the grid's
       {sys::kVkReturn, 0, pane, std::nullopt},
       {sys::kVkDown, 0, pane, std::nullopt},
+      // The replay frame has its own keys and only those.
+      {sys::kVkSpace, 0, replay, KeyAction::kPlayPause},
+      {sys::kVkSpace, 0, pane, std::nullopt},
+      {sys::kVkRight, sys::kShiftFlag, replay, KeyAction::kTenOn},
+      {sys::kVkAdd, sys::kShiftFlag, replay, KeyAction::kFaster},  // + is a shifted key
+      {sys::kVkHome, 0, replay_text, std::nullopt},
+      {kF1 + 1, 0, replay, std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FindKeyAction(c.key, c.modifiers, c.where), c.action)

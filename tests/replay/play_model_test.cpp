@@ -133,6 +133,34 @@ TEST(PlayModelTest, HeldSeekLandsOnTheLatestTarget) {
   EXPECT_FALSE(rig.model.SeekAllowedAgain().accepted);
 }
 
+// The clock waits at the last snapshot held while the next block is on its
+// way, and the speed it kept says so until it runs again; a tick after the
+// loop stood still plays at most a second; a key's seek counts from the seek
+// held, if any, and stays within 08:00-16:00.
+TEST(PlayModelTest, ClockWaitsForTheNextBlockAndTellsTheSpeedKept) {
+  Rig rig({9 * 3600, 1800});  // holds 09:00:00 to 09:04:59, fetching armed
+  while (rig.model.speed() < 128) rig.model.FastForward();
+  for (int tick = 0; tick < 400; ++tick) (void)rig.model.Tick(10);
+  EXPECT_EQ(rig.model.clock_ms(), HhmmssToMs(90459));
+  EXPECT_EQ(rig.model.reached_speed(), 0);
+  ASSERT_TRUE(rig.Take(rig.model.ContinueFetching()));
+  for (int tick = 0; tick < 200; ++tick) (void)rig.model.Tick(10);
+  EXPECT_EQ(rig.model.reached_speed(), std::nullopt);
+  ASSERT_TRUE(rig.Take(rig.model.ContinueFetching()));
+  const std::int64_t before = rig.model.clock_ms();
+  (void)rig.model.Tick(5000);
+  EXPECT_EQ(rig.model.clock_ms() - before, 128 * CPlayModel::kMaxTickMs);
+
+  const std::int32_t at = MsToHhmmss(rig.model.clock_ms());
+  EXPECT_EQ(rig.model.SeekTargetBy(60), MsToHhmmss(HhmmssToMs(at) + 60000));
+  (void)rig.model.SeekAllowedAgain();
+  (void)rig.model.Seek(93000);
+  EXPECT_FALSE(rig.model.Seek(rig.model.SeekTargetBy(-600)).accepted);  // held
+  EXPECT_EQ(rig.model.SeekTargetBy(60), 92100);
+  EXPECT_EQ(rig.model.SeekTargetBy(-86400), 80000);
+  EXPECT_EQ(rig.model.SeekTargetBy(86400), 160000);
+}
+
 // Replies that do not answer the request outstanding change nothing.
 TEST(PlayModelTest, StaleRepliesAreDropped) {
   using Stale = void (*)(CPlayModel&, PlayBlock&, PlayBlockSource&);

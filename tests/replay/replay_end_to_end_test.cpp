@@ -4,8 +4,8 @@
 // one after another over the session; the clock steps through the day at
 // 128x on a clock the test moves, the book keeping to it and painting at
 // most once a display frame; the charts hold nothing after the clock; the
-// player's layout and quote strip; a click on the time line seeks; closing
-// the frame tells the book.
+// player's layout and quote strip; a click on the time line seeks, and so
+// do the frame's keys; closing the frame tells the book.
 
 #include <gtest/gtest.h>
 
@@ -248,6 +248,16 @@ TEST(ReplayEndToEndTest, PlaysAnEarlierDayAt128xAndSeeksFromTheTimeLine) {
   EXPECT_TRUE(KeepsToTheClock(player));
   EXPECT_GE(player.model().clock_ms(), HhmmssToMs(target));
   EXPECT_LT(player.model().clock_ms(), HhmmssToMs(target) + 2000);
+
+  // The frame's keys: Space pauses, -> seeks a minute on, - slows down.
+  rig.Step(milliseconds(1000));  // seeks are allowed again
+  SimulateKey(player.book(), sys::kVkSpace);
+  EXPECT_FALSE(player.model().playing());
+  const std::int64_t paused_at = player.model().clock_ms();
+  SimulateKey(player.book(), sys::kVkRight);
+  EXPECT_EQ(player.model().clock_ms(), paused_at / 1000 * 1000 + 60000);
+  SimulateKey(player.book(), sys::kVkSubtract);
+  EXPECT_EQ(player.model().speed(), 64);
 
   // Closing the frame: the book forgets it, and frees it once it is gone.
   replay.Send(sys::kClose, 0, 0);
