@@ -56,8 +56,10 @@ class MarketProcess {
     FILE* lines = fdopen(out[0], "r");
     int session = 0, http = 0;
     if (lines != nullptr &&
-        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2)
+        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2) {
       port_ = session;
+      http_port_ = http;
+    }
   }
   ~MarketProcess() {
     if (pid_ <= 0) return;
@@ -69,10 +71,13 @@ class MarketProcess {
 
   // The session port it listens on; 0 when it did not start.
   [[nodiscard]] int port() const { return port_; }
+  // Its HTTP port (login, the replay's data page); 0 likewise.
+  [[nodiscard]] int http_port() const { return http_port_; }
 
  private:
   pid_t pid_ = -1;
   int port_ = 0;
+  int http_port_ = 0;
 };
 
 }  // namespace velloran::bench

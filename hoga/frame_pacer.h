@@ -15,8 +15,8 @@ namespace velloran {
 
 class FramePacer {
  public:
-  // A 60 Hz display's frame, rounded down.
-  static constexpr std::chrono::milliseconds kPeriod{16};
+  // A 60 Hz display's frame, rounded up: never more than 60 frames a second.
+  static constexpr std::chrono::milliseconds kPeriod{17};
   enum class Due { kAtOnce, kNextPass };
 
   FramePacer(Window& window, int timer_id, Due due, std::function<void()> paint,

@@ -63,8 +63,9 @@ void CHoga20::ClearBook() {
 void CHoga20::PaintFrame() {
   // A row that moved under a resting mouse holds another price now.
   UpdateTip();
-  if (canvas_.PaintChanges(book_.frame()).empty()) return;
-  UpdateNow();
+  std::vector<Rect> changed = canvas_.PaintChanges(book_.frame());
+  for (Rect& r : changed) r = ToClient(r);
+  UpdateNow(changed);
 }
 
 void CHoga20::OnTimer(int id) {

@@ -177,11 +177,14 @@ void CHogaView::PaintFrame() {
   if (full_pending_) {
     canvas_.PaintAll(latest_);
     full_pending_ = false;
-  } else if (canvas_.PaintChanges(latest_).empty()) {
+    UpdateNow();
     return;
   }
-  // To the screen in this frame, not at the loop's next pass.
-  UpdateNow();
+  std::vector<Rect> changed = canvas_.PaintChanges(latest_);
+  for (Rect& r : changed) r = ToClient(r);
+  // To the screen in this frame, not at the loop's next pass; only the rows
+  // that changed.
+  UpdateNow(changed);
 }
 
 void CHogaView::OnTimer(int id) {

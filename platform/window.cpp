@@ -1041,6 +1041,13 @@ void Window::UpdateNow() {
   if (widget_) widget_->repaint();
 }
 
+void Window::UpdateNow(std::span<const Rect> rects) {
+  if (!widget_ || rects.empty()) return;
+  QRegion region;
+  for (const Rect& r : rects) region += QRect(r.left, r.top, r.width(), r.height());
+  widget_->repaint(region);
+}
+
 void Window::SetMouseTransparent(bool transparent) {
   if (widget_) widget_->setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
 }

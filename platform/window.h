@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,8 @@ class Window : public MessageWindow {
   void Invalidate();
   void Invalidate(const Rect& rect);
   void UpdateNow();                  // paints what is invalid before returning
+  // Paints those parts (client coordinates) before returning, and no more.
+  void UpdateNow(std::span<const Rect> rects);
   void SetBackgroundColor(Color c);  // what OnEraseBackground fills with
   [[nodiscard]] Color BackgroundColor() const { return background_; }
   // A grey veil over what the window and its child windows paint, for data

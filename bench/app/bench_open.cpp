@@ -14,9 +14,6 @@
 // Not a Google Benchmark (each run takes its own market): scripts/bench.sh
 // runs it with its default.
 
-#include <QElapsedTimer>
-#include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,6 +23,7 @@
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "bench/client_watch.h"
 #include "bench/market_process.h"
 #include "hoga/hoga_view.h"
 #include "net/decoder.h"
@@ -42,33 +40,6 @@ namespace velloran {
 namespace {
 
 using std::chrono::seconds;
-
-// The longest gap between two turns of the user-interface loop while it
-// runs, from a timer that asks to fire every millisecond.
-class StallWatch {
- public:
-  StallWatch() {
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      longest_ms_ = std::max(longest_ms_, static_cast<double>(clock_.nsecsElapsed()) / 1e6);
-      clock_.restart();
-    });
-  }
-  void Start() {
-    longest_ms_ = 0;
-    clock_.start();
-    timer_.start(1);
-  }
-  double Stop() {
-    timer_.stop();
-    return longest_ms_;
-  }
-
- private:
-  QTimer timer_;
-  QElapsedTimer clock_;
-  double longest_ms_ = 0;
-};
 
 void Run(seconds s) {
   (void)UiLoop().RunUntil([] { return false; }, s);
@@ -87,20 +58,6 @@ struct Market {
   const char* name;
   const char* key;  // picked on the command line
 };
-
-// The stock whose volume was largest the day before, from the stock master.
-std::u16string Busiest(const StoreData& data, std::u16string& market) {
-  std::u16string code;
-  int most = -1;
-  for (const auto& [c, master] : data.master) {
-    const int volume = master->GetInt(u"JNILVOL", 0);
-    if (volume <= most) continue;
-    most = volume;
-    code = c;
-    market = master->GetText(u"MARKET", u"");
-  }
-  return code;
-}
 
 // The market's day reached 09:00:00 (a market that starts later is there).
 bool AwaitOpen(const CSessionData& session) {
@@ -126,7 +83,7 @@ Figures Bare(const Market& m, seconds length, const std::u16string& code,
   // ask here): it starts at 08:59:30 at its own speed.
   const bool before_open = std::find(m.args.begin(), m.args.end(), "--open") != m.args.end();
   Run(seconds(before_open ? 31 : 2));
-  StallWatch stall;
+  bench::StallWatch stall;
   stall.Start();
   const std::uint64_t packets = socket.packets_received();
   const double c0 = bench::CpuSeconds();
@@ -153,7 +110,7 @@ Figures Whole(const Market& m, seconds length, std::u16string& code, std::u16str
     std::printf("  the client did not log in\n");
     return f;
   }
-  code = Busiest(*session.Read(), market_text);
+  code = bench::BusiestStock(*session.Read(), market_text);
   session.set_display_mode(1);  // the grid
   PostMessage(frame.qz_view().handle(), msg::kNotify, static_cast<WParam>(code::kScreenRequest), 0);
   PostMessage(frame.top_bar().handle(), msg::kSelectStock, PackStockCode(code), 0);
@@ -161,7 +118,7 @@ Figures Whole(const Market& m, seconds length, std::u16string& code, std::u16str
   (void)UiLoop().RunUntil([&] { return book.book().code == code; }, seconds(10));
   if (!AwaitOpen(session)) std::printf("  the market's clock never reached 09:00\n");
   Run(seconds(1));
-  StallWatch stall;
+  bench::StallWatch stall;
   stall.Start();
   const std::uint64_t packets = frame.driver().Status().packets_received;
   const long changes = book.changes(), frames = book.frames();

@@ -180,6 +180,27 @@ TEST_F(PlayCtrlTest, SpeedLimitsAndTheDateOfAnEmptyCombo) {
   EXPECT_EQ(ctrl().play_button().bitmap_id(), CPlayCtrl::kPlayBitmap);
 
   EXPECT_EQ(owner_.heard_messages.size(), 0u);
+
+  // At 128x with a clock that waits for its next block: the speed it kept
+  // stands beside the box.
+  for (int i = 0; i < 7; ++i) model_.FastForward();
+  model_.TogglePlay();
+  (void)model_.Start(u"000100", u"1", u"20240105");
+  ASSERT_TRUE(model_.OnTimeLine({}).accepted);
+  const auto minute_block = [](std::int32_t from) {
+    PlayBlock block;
+    for (int s = 0; s < 60; ++s) block.snapshots.emplace_back().time = from + s;
+    return block;
+  };
+  ASSERT_TRUE(model_.OnBlock(minute_block(80000), PlayBlockSource::kDownload).accepted);
+  ASSERT_TRUE(model_.Seek(81000).accepted);
+  ASSERT_TRUE(model_.OnBlock(minute_block(81000), PlayBlockSource::kSession).accepted);
+  for (int tick = 0; tick < 200; ++tick) (void)model_.Tick(10);
+  ctrl().RefreshSpeed();
+  shown = ctrl().Render();
+  EXPECT_GT(testing_host::CountNear(shown, CPlayCtrl::kReachedRect, CPlayCtrl::kAccent, 40), 10);
+  if (const char* pictures = std::getenv("VELLORAN_PICTURES"))
+    EXPECT_TRUE(ctrl().SaveScreenshot(std::string(pictures) + "/replay_ctrl_waiting.png"));
 }
 
 TEST_F(PlayCtrlTest, TimeLineClicksAndSliderSeekButTheClockNeverDoes) {

@@ -184,9 +184,9 @@ TEST(ReplayEndToEndTest, PlaysAnEarlierDayAt128xAndSeeksFromTheTimeLine) {
     }
     ASSERT_LT(stepped_ms, 60000);
   }
-  EXPECT_LE(player.book().frames() - frames_before, stepped_ms / 16 + 1);
+  EXPECT_LE(player.book().frames() - frames_before, stepped_ms / 17 + 1);
   EXPECT_GT(player.book().frames() - frames_before, stepped_ms / 100);
-  EXPECT_LE(player.strip_paints() - strips_before, stepped_ms / 16 + 2);
+  EXPECT_LE(player.strip_paints() - strips_before, stepped_ms / 17 + 2);
   int next_blocks = 0;
   for (const std::u16string& sent : rig.market->ReceivedTexts(code::kReplayData))
     next_blocks += sent.find(u"<IX>1</IX>") != std::u16string::npos;
