@@ -199,8 +199,9 @@ TEST_F(PlayCtrlTest, SpeedLimitsAndTheDateOfAnEmptyCombo) {
   ctrl().RefreshSpeed();
   shown = ctrl().Render();
   EXPECT_GT(testing_host::CountNear(shown, CPlayCtrl::kReachedRect, CPlayCtrl::kAccent, 40), 10);
-  if (const char* pictures = std::getenv("VELLORAN_PICTURES"))
+  if (const char* pictures = std::getenv("VELLORAN_PICTURES")) {
     EXPECT_TRUE(ctrl().SaveScreenshot(std::string(pictures) + "/replay_ctrl_waiting.png"));
+  }
 }
 
 TEST_F(PlayCtrlTest, TimeLineClicksAndSliderSeekButTheClockNeverDoes) {
