@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velloran::bench {
@@ -53,18 +54,28 @@ class MarketProcess {
       _exit(127);
     }
     close(out[1]);
-    FILE* lines = fdopen(out[0], "r");
+    output_ = fdopen(out[0], "r");
     int session = 0, http = 0;
-    if (lines != nullptr &&
-        std::fscanf(lines, "listening session=%d http=%d", &session, &http) == 2) {
+    if (output_ != nullptr &&
+        std::fscanf(output_, "listening session=%d http=%d", &session, &http) == 2) {
       port_ = session;
       http_port_ = http;
     }
+    // Whatever it prints later is read and dropped, so it never blocks on a
+    // full pipe.
+    drain_ = std::thread([this] {
+      char sink[512];
+      while (output_ != nullptr && std::fgets(sink, sizeof sink, output_) != nullptr) {
+      }
+    });
   }
   ~MarketProcess() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (drain_.joinable()) drain_.join();
+    if (output_ != nullptr) std::fclose(output_);
   }
   MarketProcess(const MarketProcess&) = delete;
   MarketProcess& operator=(const MarketProcess&) = delete;
@@ -76,6 +87,8 @@ class MarketProcess {
 
  private:
   pid_t pid_ = -1;
+  FILE* output_ = nullptr;
+  std::thread drain_;
   int port_ = 0;
   int http_port_ = 0;
 };

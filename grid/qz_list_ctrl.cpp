@@ -299,6 +299,7 @@ void CQZListCtrl::OnPaint(DrawContext& dc) {
 
 void CQZListCtrl::DrawItem(DrawContext& dc, const ListItemPaint& row) {
   const auto* code = static_cast<const std::u16string*>(row.data);
+  if (row_painted_ && code != nullptr) row_painted_(*code);
   const CQZData* record =
       paint_data_ != nullptr && code != nullptr ? paint_data_->FindRecord(*code) : nullptr;
   const Rect area = RowsArea();

@@ -62,7 +62,7 @@ int CPlayCtrl::OnCreate() {
   vertical_.SetMouseTransparent(true);
   horizontal_.SetMouseTransparent(true);
   FillDates();
-  SetTimer(kClockTimer, kClockPeriodMs);
+  if (model_.playing()) SetTimer(kClockTimer, kClockPeriodMs);
   return 0;
 }
 
@@ -132,6 +132,12 @@ void CPlayCtrl::TogglePlay() {
   model_.TogglePlay();
   // The face shows the state: the pause bars while the clock runs.
   play_.LoadBitmap(model_.playing() ? kPauseBitmap : kPlayBitmap);
+  if (model_.playing()) {
+    SetTimer(kClockTimer, kClockPeriodMs);
+  } else {
+    KillTimer(kClockTimer);
+  }
+  if (play_changed_) play_changed_();
 }
 
 void CPlayCtrl::RedrawTimeLine() {

@@ -8,6 +8,7 @@
 // (2032 with the time).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/window.h"
@@ -71,10 +72,12 @@ class CPlayCtrl : public Window {
   void ResetClock();
 
   // FF doubles the speed below 128, RF halves it from 2; each repaints the
-  // speed box. PLAY flips playing.
+  // speed box. PLAY flips playing; while paused the clock text's timer rests,
+  // and play_changed (the player's) hears every flip.
   void FastForward();
   void Rewind();
   void TogglePlay();
+  void SetPlayChanged(std::function<void()> play_changed) { play_changed_ = std::move(play_changed); }
 
   // The speed kept (the model's reached_speed) is shown again if it changed:
   // beside the speed box while the clock falls short of the speed set.
@@ -124,7 +127,8 @@ class CPlayCtrl : public Window {
   CPlayModel& model_;
   Window* owner_ = nullptr;
   std::u16string time_text_ = u"00:00:00";
-  std::u16string reached_text_;  // "· x97" while the clock falls short
+  std::u16string reached_text_;
+  std::function<void()> play_changed_;  // "· x97" while the clock falls short
   CQZComboBox date_combo_;
   CBitButton rewind_;
   CBitButton play_;

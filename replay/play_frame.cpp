@@ -12,6 +12,10 @@ CPlayFrame::CPlayFrame(CSessionData& session, const CDecoder& decoder, std::stri
   SetBackgroundColor(kFrameColor);
 }
 
+CPlayFrame::~CPlayFrame() {
+  if (key_hook_ != 0) RemoveKeyHook(key_hook_);
+}
+
 bool CPlayFrame::Open(const WindowHandle& book, const std::u16string& title,
                       const Rect& desktop) {
   book_ = book;
@@ -23,15 +27,15 @@ bool CPlayFrame::Open(const WindowHandle& book, const std::u16string& title,
 
 int CPlayFrame::OnCreate() {
   if (!title_bar_.Create(this, kTitleBarId)) return -1;
-  key_hook_ = AddKeyHook([this](const KeyPressInfo& key) { return OnKey(key); });
   const Rect c = ClientRect();
   if (!player_.Create(this, kPlayerId, c.Deflated(metrics_.frame_x, metrics_.frame_y))) return -1;
   Layout(c.width(), c.height());
+  key_hook_ = AddKeyHook([this](const KeyPressInfo& key) { return OnKey(key); });
   return 0;
 }
 
 void CPlayFrame::OnDestroy() {
-  RemoveKeyHook(key_hook_);
+  if (key_hook_ != 0) RemoveKeyHook(key_hook_);
   key_hook_ = 0;
   if (book_.IsWindow()) SendMessage(book_, msg::kReplayClosed, 0, 0);
 }

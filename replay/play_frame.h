@@ -27,6 +27,8 @@ class CPlayFrame : public Window {
   // See CPlayerWnd for what the arguments are; all outlive the frame.
   CPlayFrame(CSessionData& session, const CDecoder& decoder, std::string data_page,
              FrameMetrics metrics = {});
+  // Its keys go with it, even when it is freed without being destroyed first.
+  ~CPlayFrame() override;
 
   // Opens the frame where PlayFramePlacement puts it on desktop, titled for
   // the task bar; book hears 2031 when it closes.

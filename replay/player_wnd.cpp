@@ -76,8 +76,8 @@ int CPlayerWnd::OnCreate() {
     return -1;
   Layout();
   SetTimer(kSettleTimer, kSettleDelayMs);
-  last_tick_ = UiLoop().clock().Steady();
-  SetTimer(kClockTimer, kClockPeriodMs);
+  ctrl_.SetPlayChanged([this] { SyncClockTimer(); });
+  SyncClockTimer();
   return 0;
 }
 
@@ -381,6 +381,15 @@ void CPlayerWnd::Tick() {
   last_tick_ = now;
   Apply(model_.Tick(elapsed));
   ctrl_.RefreshSpeed();
+}
+
+void CPlayerWnd::SyncClockTimer() {
+  if (!model_.playing()) {
+    KillTimer(kClockTimer);
+    return;
+  }
+  last_tick_ = UiLoop().clock().Steady();
+  SetTimer(kClockTimer, kClockPeriodMs);
 }
 
 void CPlayerWnd::Apply(const PlayRelease& release) {

@@ -126,6 +126,9 @@ class CPlayerWnd : public Window {
   void Send(const PlayRequest& request);
   void Download(const PlayRequest& request);
   void Tick();
+  // The clock's timer runs while playing and rests while paused; playing
+  // again goes on from the moment it stood at.
+  void SyncClockTimer();
   void Apply(const PlayRelease& release);
   void MergeTrade(CQZChartWnd& chart, const CPKT& trade, bool last);
   // Both charts again from their replies, cut at the clock.

@@ -7,7 +7,8 @@
 // time, its resident memory, its longest stall of the user-interface thread
 // and the order book's changes and repaints, against a baseline in the same
 // run: the bare packet path, a session socket that cuts the same stream
-// (the same screen and book asked for) into packets and drops them.
+// (the same screen and book asked for) into packets and drops them. Then the
+// time from a quote's arrival to the paint of its grid row.
 //
 //   bench_open [seconds per run, default 30] [runs: open,10,50 by default]
 //
@@ -19,12 +20,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
 #include "bench/client_watch.h"
 #include "bench/market_process.h"
+#include "grid/qz_view.h"
 #include "hoga/hoga_view.h"
 #include "net/decoder.h"
 #include "net/message_codes.h"
@@ -51,6 +54,57 @@ struct Figures {
   double stall_ms = 0;
   double packets_per_s = 0;
   double changes_per_s = 0, frames_per_s = 0;
+  double row_p50_ms = 0, row_p99_ms = 0;  // a quote to its grid row's paint
+  std::size_t rows_measured = 0;
+};
+
+// Tick-to-pixel on the grid: a second session in this process, asking for
+// the same screen, notes when a quote of a stock whose row is in view
+// arrives (the market writes it to both sessions in the same step), and the
+// grid tells each row it paints; measured from the first quote not yet
+// shown to the paint of its row. The session costs processor time of its
+// own, so it runs after the processor time is taken.
+class RowLatency : public IncomingQueue {
+ public:
+  explicit RowLatency(CQZListCtrl& grid) : grid_(grid) {
+    grid_.SetRowPainted([this](std::u16string_view code) { Painted(code); });
+  }
+  ~RowLatency() override { grid_.SetRowPainted({}); }
+
+  void PushIncoming(std::unique_ptr<Packet> p) override {
+    if (p->GetInt(u"GBN", 0) != code::kRealtime || p->GetText(u"RES", u"") != u"CPRC") return;
+    const std::u16string code = p->GetText(u"STKCD", u"");
+    const int last = std::min(grid_.ItemCount(), grid_.TopIndex() + grid_.CountPerPage());
+    for (int i = grid_.TopIndex(); i < last; ++i) {
+      if (grid_.RowCode(i) != code) continue;
+      waiting_.try_emplace(code, std::chrono::steady_clock::now());
+      return;
+    }
+  }
+  void ClearIncoming() override { waiting_.clear(); }
+
+  // p50 and p99 in milliseconds, and how many were measured.
+  void Figures(Figures& f) {
+    std::sort(latencies_.begin(), latencies_.end());
+    f.rows_measured = latencies_.size();
+    if (latencies_.empty()) return;
+    f.row_p50_ms = latencies_[latencies_.size() / 2];
+    f.row_p99_ms = latencies_[latencies_.size() * 99 / 100];
+  }
+
+ private:
+  void Painted(std::u16string_view code) {
+    const auto it = waiting_.find(std::u16string(code));
+    if (it == waiting_.end()) return;
+    latencies_.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - it->second)
+            .count());
+    waiting_.erase(it);
+  }
+
+  CQZListCtrl& grid_;
+  std::unordered_map<std::u16string, std::chrono::steady_clock::time_point> waiting_;
+  std::vector<double> latencies_;
 };
 
 struct Market {
@@ -131,6 +185,14 @@ Figures Whole(const Market& m, seconds length, std::u16string& code, std::u16str
       static_cast<double>(frame.driver().Status().packets_received - packets) / length.count();
   f.changes_per_s = static_cast<double>(book.changes() - changes) / length.count();
   f.frames_per_s = static_cast<double>(book.frames() - frames) / length.count();
+
+  auto& view = dynamic_cast<CQZView&>(frame.qz_view());
+  RowLatency rows(view.grid());
+  CQZSocket tap(rows, u"demo");
+  (void)tap.ConnectTo(u"127.0.0.1", market.port());
+  (void)tap.Send(ScreenRequest(u"", code::kScreenReverse, 0, 0));
+  Run(std::max(length / 3, seconds(5)));
+  rows.Figures(f);
   frame.Destroy();
   return f;
 }
@@ -161,6 +223,8 @@ int main(int argc, char** argv) {
         "book %.0f changes/s, %.0f repaints/s\n",
         whole.cpu_share * 100, whole.resident_mib, whole.stall_ms, whole.packets_per_s,
         whole.changes_per_s, whole.frames_per_s);
+    std::printf("  a quote to its grid row's paint: p50 %.2f ms, p99 %.2f ms (%zu quotes)\n",
+                whole.row_p50_ms, whole.row_p99_ms, whole.rows_measured);
     std::printf("  bare packet path (baseline): %.1f %% of a core, longest stall %.1f ms, %.0f packets/s\n",
                 bare.cpu_share * 100, bare.stall_ms, bare.packets_per_s);
     std::printf("  ratio client / baseline: processor %.3g, per packet %.3g; stall / a 60 Hz frame %.3g\n",

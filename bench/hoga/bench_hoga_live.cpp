@@ -17,11 +17,7 @@
 //
 //   bench_hoga_live [seconds per latency run, default 6] [seconds per CPU run, default 10]
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,6 +32,7 @@
 
 #include "app/main_frame.h"
 #include "app/session_data.h"
+#include "bench/market_process.h"
 #include "hoga/hoga_view.h"
 #include "net/decoder.h"
 #include "net/message_codes.h"
@@ -216,67 +213,13 @@ Percentiles Latency(int rate, int seconds, bool with_view, long* frames, long* r
 
 // ---- processor time
 
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
-         u.ru_stime.tv_usec / 1e6;
-}
-
-// The demo market as its own program, so that the processor time measured
-// is the client's alone. It runs until this process ends it.
-class MarketProcess {
- public:
-  MarketProcess(int stocks, const char* speed) {
-    int out[2];
-    if (::pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string count = std::to_string(stocks);
-    const char* args[] = {VELLORAN_SERVER_PROGRAM, "--speed", speed, "--stocks",
-                          count.c_str(),           nullptr};
-    if (posix_spawn(&pid_, VELLORAN_SERVER_PROGRAM, &actions, nullptr,
-                    const_cast<char* const*>(args), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    output_ = ::fdopen(out[0], "r");
-    char line[256] = {};
-    if (output_ != nullptr && std::fgets(line, sizeof line, output_) != nullptr)
-      std::sscanf(line, "listening session=%d", &port_);
-    // Whatever it prints later is read and dropped, so it never blocks on a full pipe.
-    drain_ = std::thread([this] {
-      char sink[512];
-      while (output_ != nullptr && std::fgets(sink, sizeof sink, output_) != nullptr) {
-      }
-    });
-  }
-  ~MarketProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (drain_.joinable()) drain_.join();
-    if (output_ != nullptr) std::fclose(output_);
-  }
-  [[nodiscard]] int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  FILE* output_ = nullptr;
-  int port_ = 0;
-  std::thread drain_;
-};
-
 void Idle(int seconds) {
   (void)UiLoop().RunUntil([] { return false; }, std::chrono::seconds(seconds));
 }
 
 void ProcessorTime(int seconds, const char* speed) {
   constexpr int kStocks = 2600;
-  MarketProcess market(kStocks, speed);
+  bench::MarketProcess market({"--speed", speed, "--stocks", std::to_string(kStocks)});
   if (market.port() == 0) {
     std::printf("the demo market did not start\n");
     return;
@@ -293,9 +236,9 @@ void ProcessorTime(int seconds, const char* speed) {
     return;
   }
   Idle(2);
-  double c0 = CpuSeconds();
+  double c0 = bench::CpuSeconds();
   Idle(seconds);
-  const double idle = CpuSeconds() - c0;
+  const double idle = bench::CpuSeconds() - c0;
 
   // The busiest stock of the day before, picked as the top bar picks.
   std::u16string code, market_text;
@@ -322,9 +265,9 @@ void ProcessorTime(int seconds, const char* speed) {
   (void)UiLoop().RunUntil([&] { return view.book().code == code; }, std::chrono::seconds(5));
   Idle(2);  // the charts' replies
   const long changes = view.changes(), frames = view.frames();
-  c0 = CpuSeconds();
+  c0 = bench::CpuSeconds();
   Idle(seconds);
-  const double subscribed = CpuSeconds() - c0;
+  const double subscribed = bench::CpuSeconds() - c0;
   std::printf("client processor time, demo market at %sx its real speed, %d s each\n", speed,
               seconds);
   std::printf("  logged in, no stock picked (baseline): %.1f %% of a core\n", idle * 100 / seconds);

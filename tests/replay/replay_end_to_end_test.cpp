@@ -258,6 +258,16 @@ TEST(ReplayEndToEndTest, PlaysAnEarlierDayAt128xAndSeeksFromTheTimeLine) {
   EXPECT_EQ(player.model().clock_ms(), paused_at / 1000 * 1000 + 60000);
   SimulateKey(player.book(), sys::kVkSubtract);
   EXPECT_EQ(player.model().speed(), 64);
+  // Paused, the clock stands; playing again goes on from there, not from
+  // where the pause's time would have taken it.
+  ASSERT_TRUE(RunUntil(
+      [&] { return player.model().loaded() && player.model().outstanding().empty(); }, 10000));
+  const std::int64_t stood = player.model().clock_ms();
+  rig.Step(milliseconds(3000));
+  EXPECT_EQ(player.model().clock_ms(), stood);
+  SimulateKey(player.book(), sys::kVkSpace);
+  rig.Step(milliseconds(10));
+  EXPECT_LE(player.model().clock_ms() - stood, 64 * 20);
 
   // Closing the frame: the book forgets it, and frees it once it is gone.
   replay.Send(sys::kClose, 0, 0);
