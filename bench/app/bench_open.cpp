@@ -15,6 +15,8 @@
 // Not a Google Benchmark (each run takes its own market): scripts/bench.sh
 // runs it with its default.
 
+#include <QTimer>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -68,18 +70,19 @@ class RowLatency : public IncomingQueue {
  public:
   explicit RowLatency(CQZListCtrl& grid) : grid_(grid) {
     grid_.SetRowPainted([this](std::u16string_view code) { Painted(code); });
+    // A row that left the view (the screen refilled, the sort moved it)
+    // before it was painted is not shown late: it is not shown.
+    QObject::connect(&prune_, &QTimer::timeout, [this] {
+      std::erase_if(waiting_, [this](const auto& w) { return !InView(w.first); });
+    });
+    prune_.start(10);
   }
   ~RowLatency() override { grid_.SetRowPainted({}); }
 
   void PushIncoming(std::unique_ptr<Packet> p) override {
     if (p->GetInt(u"GBN", 0) != code::kRealtime || p->GetText(u"RES", u"") != u"CPRC") return;
     const std::u16string code = p->GetText(u"STKCD", u"");
-    const int last = std::min(grid_.ItemCount(), grid_.TopIndex() + grid_.CountPerPage());
-    for (int i = grid_.TopIndex(); i < last; ++i) {
-      if (grid_.RowCode(i) != code) continue;
-      waiting_.try_emplace(code, std::chrono::steady_clock::now());
-      return;
-    }
+    if (InView(code)) waiting_.try_emplace(code, std::chrono::steady_clock::now());
   }
   void ClearIncoming() override { waiting_.clear(); }
 
@@ -93,6 +96,13 @@ class RowLatency : public IncomingQueue {
   }
 
  private:
+  [[nodiscard]] bool InView(std::u16string_view code) const {
+    const int last = std::min(grid_.ItemCount(), grid_.TopIndex() + grid_.CountPerPage());
+    for (int i = grid_.TopIndex(); i < last; ++i)
+      if (grid_.RowCode(i) == code) return true;
+    return false;
+  }
+
   void Painted(std::u16string_view code) {
     const auto it = waiting_.find(std::u16string(code));
     if (it == waiting_.end()) return;
@@ -105,6 +115,7 @@ class RowLatency : public IncomingQueue {
   CQZListCtrl& grid_;
   std::unordered_map<std::u16string, std::chrono::steady_clock::time_point> waiting_;
   std::vector<double> latencies_;
+  QTimer prune_;
 };
 
 struct Market {
