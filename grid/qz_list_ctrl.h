@@ -11,8 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,7 +98,6 @@ class CQZListCtrl : public ListCtrl {
   bool OnNotify(int id, int code) override;
 
  private:
-  std::function<void(std::u16string_view code)> row_painted_;
   void FillRows();
   void ApplySort();
   // Posts 2026 for the row's stock when its record is valid (strict: its
@@ -132,6 +131,7 @@ class CQZListCtrl : public ListCtrl {
   };
   std::vector<BadgePicture> badges_;
   std::u16string empty_text_;  // the strip's images over each background
+  std::function<void(std::u16string_view code)> row_painted_;
 };
 
 }  // namespace velloran

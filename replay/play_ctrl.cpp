@@ -113,11 +113,13 @@ void CPlayCtrl::ResetClock() {
 void CPlayCtrl::FastForward() {
   model_.FastForward();
   Invalidate(kSpeedRect);
+  RefreshSpeed();  // measured again at the new speed
 }
 
 void CPlayCtrl::Rewind() {
   model_.Rewind();
   Invalidate(kSpeedRect);
+  RefreshSpeed();
 }
 
 void CPlayCtrl::RefreshSpeed() {
@@ -137,6 +139,7 @@ void CPlayCtrl::TogglePlay() {
   } else {
     KillTimer(kClockTimer);
   }
+  RefreshSpeed();  // nothing to tell while paused
   if (play_changed_) play_changed_();
 }
 
