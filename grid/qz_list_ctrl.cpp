@@ -84,11 +84,17 @@ void CQZListCtrl::Clear() {
 
 void CQZListCtrl::RedrawRecord(std::u16string_view code) {
   // Only a row in view needs paint; the others are painted when scrolled to.
+  const int row = RowInView(code);
+  if (row >= 0) RedrawItem(row);
+}
+
+int CQZListCtrl::RowInView(std::u16string_view code) const {
   const int first = TopIndex();
   const int last = std::min(ItemCount(), first + CountPerPage() + 1);
   for (int i = first; i < last; ++i) {
-    if (RowCode(i) == code) RedrawItem(i);
+    if (RowCode(i) == code) return i;
   }
+  return -1;
 }
 
 void CQZListCtrl::FillRows() {

@@ -79,6 +79,8 @@ class CQZListCtrl : public ListCtrl {
   [[nodiscard]] GridCell CellOfColumn(int column) const;
   // The stock code of a row; empty for no row.
   [[nodiscard]] std::u16string_view RowCode(int item) const;
+  // The row of the stock when it is in view (a stock has one row), else -1.
+  [[nodiscard]] int RowInView(std::u16string_view code) const;
   // Told the code of every row as it is painted (a benchmark's measure of
   // how soon a quote reaches the screen); none by default.
   void SetRowPainted(std::function<void(std::u16string_view code)> painted) {

@@ -96,12 +96,7 @@ class RowLatency : public IncomingQueue {
   }
 
  private:
-  [[nodiscard]] bool InView(std::u16string_view code) const {
-    const int last = std::min(grid_.ItemCount(), grid_.TopIndex() + grid_.CountPerPage());
-    for (int i = grid_.TopIndex(); i < last; ++i)
-      if (grid_.RowCode(i) == code) return true;
-    return false;
-  }
+  [[nodiscard]] bool InView(std::u16string_view code) const { return grid_.RowInView(code) >= 0; }
 
   void Painted(std::u16string_view code) {
     const auto it = waiting_.find(std::u16string(code));
