@@ -74,6 +74,10 @@ std::vector<std::string> FuzzSeeds() {
       std::string(velloran::kMaxStoredLine * 2 + 2, 'a'),
       EncodeTextLines(
           {u"<PKT><TXT>종목명</TXT></PKT>", std::u16string(velloran::kMaxStoredLine + 1, u'x')}),
+      // A line a reader keeps that its saved width and position would
+      // take past the limit.
+      EncodeTextLines(
+          {u"<PKT><TXT>종목명</TXT></PKT>", std::u16string(velloran::kMaxStoredLine - 4, u'x')}),
       EncodeTextLines({u"<PKT><TXT>없는열</TXT></PKT>", u"<PKT></PKT>"}),
       EncodeTextLines({u"<PKT><TXT>종목명</TXT><WIDTH>999999999</WIDTH>"
                        u"<IORDER>2147483647</IORDER></PKT>"}),

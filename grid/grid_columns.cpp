@@ -138,9 +138,11 @@ std::vector<std::u16string> SaveLines(const ColumnDescriptors& descriptors,
     if (i < positions.size()) d.SetInt(u"IORDER", positions[i]);
     // A line that is no descriptor can lose an element without taking the
     // new one: it is written as it reads back (trimmed), and never empty,
-    // so that the next start finds the same columns.
+    // so that the next start finds the same columns. A line that the new
+    // elements would take past what a reader keeps stays as it was read.
     std::u16string text(Trimmed(d.Text()));
     if (text.empty()) text = before;
+    if (text.size() > kMaxStoredLine) text = Trimmed(before);
     if (text != d.Text()) d.SetWholeText(text);
     lines.push_back(std::move(text));
   }
