@@ -13,13 +13,6 @@ namespace {
 constexpr std::size_t kFieldCount = 12;
 constexpr std::size_t kMaxNameChars = 64;
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
 template <typename T>
 bool ReadInt(std::string_view s, T& out) {
   if (s.empty()) return false;

@@ -12,17 +12,17 @@
 namespace velloran {
 namespace {
 
-constexpr unsigned kLine = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis;
-constexpr Color kText = Rgb(50, 50, 50);
-constexpr Color kFaded = Rgb(130, 130, 130);
-constexpr Color kRise = Rgb(231, 17, 14);
+constexpr unsigned kEntryLine = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis;
+constexpr Color kEntryText = Rgb(50, 50, 50);
+constexpr Color kEntryFaded = Rgb(130, 130, 130);
+constexpr Color kEntryRise = Rgb(231, 17, 14);
 constexpr Color kFall = Rgb(30, 40, 235);
 constexpr Color kAlarmColor = Rgb(214, 120, 0);
 constexpr Color kStrip = Rgb(238, 227, 197);
 constexpr Color kChipOn = Rgb(217, 198, 158);
 constexpr Color kChipOff = Rgb(245, 245, 245);
 constexpr Color kChipFrame = Rgb(161, 131, 77);
-constexpr Color kSelectedRow = Rgb(255, 243, 205);
+constexpr Color kEntrySelected = Rgb(255, 243, 205);
 constexpr Color kGridLine = Rgb(216, 216, 216);
 
 constexpr std::array<const char16_t*, 4> kEventChips = {u"전체", u"편입", u"이탈", u"알람"};
@@ -36,7 +36,7 @@ constexpr std::array<const char16_t*, 8> kTitles = {u"시각",   u"구분",   u"
                                                     u"현재가", u"포착가", u"등락률", u"상태"};
 
 Color EventColor(JournalEvent e) {
-  return e == JournalEvent::kEnter ? kRise : e == JournalEvent::kLeave ? kFall : kAlarmColor;
+  return e == JournalEvent::kEnter ? kEntryRise : e == JournalEvent::kLeave ? kFall : kAlarmColor;
 }
 
 }  // namespace
@@ -101,19 +101,19 @@ void CJournalWnd::OnPaint(DrawContext& dc) {
   dc.FillRect({1, 1, r.right - 1, kHeaderHeight}, kStrip);
   dc.SetTransparentBackground(true);
   dc.SetFont(Font::Points(u"굴림", 9, 700));
-  dc.SetTextColor(kText);
+  dc.SetTextColor(kEntryText);
   dc.DrawText(u"화면 일지  " + FormatInt(static_cast<std::int64_t>(view_.rows().size())) + u"건",
-              {8, 0, 200, kHeaderHeight}, kLine);
+              {8, 0, 200, kHeaderHeight}, kEntryLine);
   dc.SetFont(Font::Points(u"굴림", 9));
-  dc.SetTextColor(kFaded);
-  dc.DrawText(export_note_, {200, 0, ExportRect().left - 6, kHeaderHeight}, kLine | text_flag::kRight);
+  dc.SetTextColor(kEntryFaded);
+  dc.DrawText(export_note_, {200, 0, ExportRect().left - 6, kHeaderHeight}, kEntryLine | text_flag::kRight);
   for (const auto& [rect, text, on] :
        {std::tuple{ExportRect(), u"CSV 저장", true},
         std::tuple{ReplayRect(), u"이 시점부터 재생", selected_ >= 0}}) {
     dc.FillRect(rect, on ? kChipOn : Rgb(225, 225, 225));
     dc.FrameRect(rect, kChipFrame);
-    dc.SetTextColor(on ? kText : kFaded);
-    dc.DrawText(text, rect, kLine | text_flag::kCenter);
+    dc.SetTextColor(on ? kEntryText : kEntryFaded);
+    dc.DrawText(text, rect, kEntryLine | text_flag::kCenter);
   }
   PaintChips(dc);
   PaintRows(dc);
@@ -121,16 +121,16 @@ void CJournalWnd::OnPaint(DrawContext& dc) {
 
 void CJournalWnd::PaintChips(DrawContext& dc) {
   dc.SetFont(Font::Points(u"굴림", 9));
-  dc.SetTextColor(kText);
-  dc.DrawText(u"구분", {8, EventChip(0).top, 44, EventChip(0).bottom}, kLine);
+  dc.SetTextColor(kEntryText);
+  dc.DrawText(u"구분", {8, EventChip(0).top, 44, EventChip(0).bottom}, kEntryLine);
   dc.DrawText(u"검색", {kWidth - kSearchWidth - 44, EventChip(0).top, kWidth - kSearchWidth - 14,
                         EventChip(0).bottom},
-              kLine);
-  dc.DrawText(u"화면", {8, ScreenChip(0).top, 44, ScreenChip(0).bottom}, kLine);
+              kEntryLine);
+  dc.DrawText(u"화면", {8, ScreenChip(0).top, 44, ScreenChip(0).bottom}, kEntryLine);
   const auto chip = [&](const Rect& rect, const std::u16string& text, bool on) {
     dc.FillRect(rect, on ? kChipOn : kChipOff);
     dc.FrameRect(rect, kChipFrame);
-    dc.DrawText(text, rect, kLine | text_flag::kCenter);
+    dc.DrawText(text, rect, kEntryLine | text_flag::kCenter);
   };
   for (int i = 0; i < static_cast<int>(kEventChips.size()); ++i) {
     const bool on = i == 0 ? !view_.event() : view_.event() && static_cast<int>(*view_.event()) == i - 1;
@@ -153,43 +153,43 @@ void CJournalWnd::PaintRows(DrawContext& dc) {
   const int titles_top = TableTop() - kTitlesHeight;
   dc.FillRect({1, titles_top, kWidth - 1, TableTop()}, Rgb(234, 234, 234));
   dc.FillRect({1, TableTop() - 1, kWidth - 1, TableTop()}, kGridLine);
-  dc.SetTextColor(kText);
+  dc.SetTextColor(kEntryText);
   auto cell = [](int c, int top) {
     return Rect{kColumnEdges[c], top, kColumnEdges[c + 1] - 6, top + kRowHeight};
   };
   for (int c = 0; c < static_cast<int>(kTitles.size()); ++c)
-    dc.DrawText(kTitles[c], cell(c, titles_top), kLine | (c >= 4 && c <= 6 ? text_flag::kRight : 0u));
+    dc.DrawText(kTitles[c], cell(c, titles_top), kEntryLine | (c >= 4 && c <= 6 ? text_flag::kRight : 0u));
   const auto& rows = view_.rows();
   if (rows.empty()) {
-    dc.SetTextColor(kFaded);
+    dc.SetTextColor(kEntryFaded);
     dc.DrawText(u"기록된 편입·이탈이 없습니다", {8, TableTop(), kWidth - 8, TableTop() + kRowHeight},
-                kLine);
+                kEntryLine);
     return;
   }
   for (int i = first_shown_; i < static_cast<int>(rows.size()); ++i) {
     const Rect row = RowRect(i);
     if (row.IsEmpty()) break;
     const JournalEntry& e = *rows[static_cast<std::size_t>(i)];
-    if (i == selected_) dc.FillRect(row, kSelectedRow);
+    if (i == selected_) dc.FillRect(row, kEntrySelected);
     dc.FillRect({row.left, row.bottom - 1, row.right, row.bottom}, Rgb(240, 240, 240));
-    dc.SetTextColor(kText);
-    dc.DrawText(CJournalView::TimeText(e.time), cell(0, row.top), kLine);
+    dc.SetTextColor(kEntryText);
+    dc.DrawText(CJournalView::TimeText(e.time), cell(0, row.top), kEntryLine);
     dc.SetTextColor(EventColor(e.event));
-    dc.DrawText(std::u16string(JournalEventText(e.event)), cell(1, row.top), kLine);
-    dc.SetTextColor(kText);
-    dc.DrawText(code::ScreenName(e.screen), cell(2, row.top), kLine);
-    dc.DrawText(e.name + u" (" + e.code + u")", cell(3, row.top), kLine);
-    dc.SetTextColor(e.rate > 0 ? kRise : e.rate < 0 ? kFall : kText);
-    dc.DrawText(FormatNumber(e.price), cell(4, row.top), kLine | text_flag::kRight);
-    dc.SetTextColor(kText);
-    dc.DrawText(FormatNumber(e.capture_price), cell(5, row.top), kLine | text_flag::kRight);
-    dc.SetTextColor(e.rate > 0 ? kRise : e.rate < 0 ? kFall : kText);
-    dc.DrawText(FormatReal2(e.rate), cell(6, row.top), kLine | text_flag::kRight);
+    dc.DrawText(std::u16string(JournalEventText(e.event)), cell(1, row.top), kEntryLine);
+    dc.SetTextColor(kEntryText);
+    dc.DrawText(code::ScreenName(e.screen), cell(2, row.top), kEntryLine);
+    dc.DrawText(e.name + u" (" + e.code + u")", cell(3, row.top), kEntryLine);
+    dc.SetTextColor(e.rate > 0 ? kEntryRise : e.rate < 0 ? kFall : kEntryText);
+    dc.DrawText(FormatNumber(e.price), cell(4, row.top), kEntryLine | text_flag::kRight);
+    dc.SetTextColor(kEntryText);
+    dc.DrawText(FormatNumber(e.capture_price), cell(5, row.top), kEntryLine | text_flag::kRight);
+    dc.SetTextColor(e.rate > 0 ? kEntryRise : e.rate < 0 ? kFall : kEntryText);
+    dc.DrawText(FormatReal2(e.rate), cell(6, row.top), kEntryLine | text_flag::kRight);
     std::u16string marks;
     if (e.imminent) marks += u"임박";
     if (e.reverse) marks += marks.empty() ? u"역상" : u" 역상";
-    dc.SetTextColor(kRise);
-    dc.DrawText(marks, cell(7, row.top), kLine);
+    dc.SetTextColor(kEntryRise);
+    dc.DrawText(marks, cell(7, row.top), kEntryLine);
   }
 }
 

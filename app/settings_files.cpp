@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "net/text_util.h"
 #include "net/utf8.h"
 #include "platform/file_replace.h"
 #include "platform/shared_library.h"
@@ -60,11 +61,6 @@ Encoding GuessEncoding(std::string_view bytes) {
   if (odd >= quarter_of_pairs && odd >= 4 * even) return Encoding::kUtf16Le;
   if (even >= quarter_of_pairs && even >= 4 * odd) return Encoding::kUtf16Be;
   return Encoding::kUtf8;
-}
-
-bool AllDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "qza.cfg", "sch.dat" or "grid_<digits>_<digits>.grd".

@@ -72,6 +72,14 @@ inline bool SameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) 
   return true;
 }
 
+// True for a text of one or more of the digits 0 to 9 and nothing else.
+inline bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 // C-style decimal conversion to a 32-bit integer: leading blanks and one sign
 // are accepted, conversion stops at the first non-digit, nothing gives 0, and
 // a value out of range is clamped.

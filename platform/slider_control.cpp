@@ -12,8 +12,8 @@ namespace {
 constexpr int kMargin = 8;  // from the ends to the thumb's centre at min and max
 constexpr Color kChannel = Rgb(231, 234, 234);
 constexpr Color kChannelEdge = Rgb(214, 214, 214);
-constexpr Color kThumb = Rgb(0, 122, 217);
-constexpr Color kThumbHeld = Rgb(204, 204, 204);
+constexpr Color kSliderThumb = Rgb(0, 122, 217);
+constexpr Color kSliderThumbHeld = Rgb(204, 204, 204);
 constexpr Color kTick = Rgb(150, 150, 150);
 
 }  // namespace
@@ -223,7 +223,7 @@ void SliderControl::OnPaint(DrawContext& dc) {
     else
       dc.FillRect({end, thumb.bottom + 2, end + 1, std::min(thumb.bottom + 5, r.bottom)}, kTick);
   }
-  const Color face = !IsEnabled() ? Rgb(204, 204, 204) : dragging_ ? kThumbHeld : kThumb;
+  const Color face = !IsEnabled() ? Rgb(204, 204, 204) : dragging_ ? kSliderThumbHeld : kSliderThumb;
   dc.FillRect(thumb, face);
 }
 

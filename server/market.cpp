@@ -11,8 +11,6 @@
 namespace velloran::server {
 namespace {
 
-constexpr double kImbalanceSigma = 0.3;   // stationary spread of the book's log imbalance
-constexpr double kImbalanceTauS = 600.0;  // its memory
 constexpr double kNewsRunS = 1200.0;      // news lifts a price for 20 minutes
 constexpr double kNewsLift = 0.10;        // by about 10 %
 constexpr double kDriftGapS = 0.3;        // mean time between a watched book's moves
@@ -258,7 +256,7 @@ void Market::StartDay(Stock& s, int index, int date) const {
     ask = TickUp(ask, s.market, s.etf);
     bid = TickDown(bid, s.market, s.etf);
   }
-  s.imbalance = s.rng.Normal() * kImbalanceSigma;
+  s.imbalance = s.rng.Normal() * Market::kImbalanceSigma;
   s.quote = Quote{};
   s.quote.time = HhmmssFromSeconds(kPreOpen);
   s.quote.price = s.prev_close;
@@ -343,8 +341,8 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
   const double n_move = s.rng.Normal(), n_qty = s.rng.Normal(), n_imb = s.rng.Normal();
   const double u_side = s.rng.Uniform();
 
-  const double decay = std::exp(-(t - s.last_update_s) / kImbalanceTauS);
-  s.imbalance = s.imbalance * decay + std::sqrt(1 - decay * decay) * kImbalanceSigma * n_imb;
+  const double decay = std::exp(-(t - s.last_update_s) / Market::kImbalanceTauS);
+  s.imbalance = s.imbalance * decay + std::sqrt(1 - decay * decay) * Market::kImbalanceSigma * n_imb;
   s.last_update_s = t;
 
   double drift = 0;

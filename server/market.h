@@ -157,6 +157,10 @@ class Market {
   static constexpr double kRushTrades = 4.0;
   static constexpr double kRushDriftGapS = 0.004;
   static constexpr int kHistoryDays = 1200;
+  // The book's log imbalance of ask to bid depth: its stationary spread and
+  // its memory, today's and a past day's alike.
+  static constexpr double kImbalanceSigma = 0.3;
+  static constexpr double kImbalanceTauS = 600.0;
   // Market-state flag values under key 1: before the open, trading, closed.
   static constexpr int kPhasePreOpen = 11;
   static constexpr int kPhaseOpen = 21;

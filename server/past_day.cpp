@@ -8,9 +8,6 @@
 namespace velloran::server {
 namespace {
 
-constexpr double kImbalanceSigma = 0.3;  // as today's book: spread of the log imbalance
-constexpr double kImbalanceTauS = 600.0;
-
 // The book totals minute by minute: the log imbalance of ask to bid depth as
 // a mean-reverting walk sampled at each minute's end, from its own generator
 // so that the totals can be drawn without the price path.
@@ -20,14 +17,14 @@ class TotalsPath {
       : rng_(MixSeed(market.config().seed ^ 0xB00C7, static_cast<std::uint64_t>(index),
                      static_cast<std::uint64_t>(date))),
         depth_(10 * market.stock(index).avg_level_qty) {
-    imbalance_ = rng_.Normal() * kImbalanceSigma;
+    imbalance_ = rng_.Normal() * Market::kImbalanceSigma;
   }
   // The totals now, then moves one minute on.
   void Take(int& bid_total, int& ask_total) {
     bid_total = Total(-imbalance_);
     ask_total = Total(imbalance_);
-    const double keep = std::exp(-60.0 / kImbalanceTauS);
-    imbalance_ = imbalance_ * keep + std::sqrt(1 - keep * keep) * kImbalanceSigma * rng_.Normal();
+    const double keep = std::exp(-60.0 / Market::kImbalanceTauS);
+    imbalance_ = imbalance_ * keep + std::sqrt(1 - keep * keep) * Market::kImbalanceSigma * rng_.Normal();
   }
 
  private:

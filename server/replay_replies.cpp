@@ -19,7 +19,7 @@ constexpr const char16_t* kLineEnd = u"\r\n";
 // Lines a reader must drop without losing the good ones around them.
 constexpr const char16_t* kBadBookLines =
     u"\r\n^^^^\r\nabc^def\r\n1^2^3\r\n^090000^x^ ^y^z^w^v^|||,|,\r\n가나다\r\n";
-constexpr const char16_t* kBadTradeLines = u"\r\n1^2^3\r\n^^^^^\r\n가나다^x\r\n";
+constexpr const char16_t* kBadReplayTradeLines = u"\r\n1^2^3\r\n^^^^^\r\n가나다^x\r\n";
 
 int DigitsValue(std::u16string_view text, int max_digits) {
   if (text.empty() || static_cast<int>(text.size()) > max_digits) return -1;
@@ -240,7 +240,7 @@ Packet ReplayReply(const ReplayRequest& r, const DayTape* tape, std::u16string_v
   if (tape && r.type == u"HOGA") block = CutBlock(*tape, r.seconds, r.ix == 1, max_lines);
   if (bad_lines && block.lines > 0) {
     block.data = WithBadLines(block.data, kBadBookLines);
-    block.cdata = WithBadLines(block.cdata, kBadTradeLines);
+    block.cdata = WithBadLines(block.cdata, kBadReplayTradeLines);
   }
   p.AddText(u"DATA", coded(block.data));
   p.AddText(u"CDATA", coded(block.cdata));

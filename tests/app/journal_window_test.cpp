@@ -28,8 +28,12 @@ std::map<std::pair<int, int>, std::set<std::u16string>> Implied(const std::vecto
   std::map<std::pair<int, int>, std::set<std::u16string>> results;
   for (const JournalEntry& e : entries) {
     auto& r = results[{e.screen, e.market}];
-    if (e.event == JournalEvent::kEnter) EXPECT_TRUE(r.insert(e.code).second) << "entered twice";
-    if (e.event == JournalEvent::kLeave) EXPECT_EQ(r.erase(e.code), 1u) << "left unseen";
+    if (e.event == JournalEvent::kEnter) {
+      EXPECT_TRUE(r.insert(e.code).second) << "entered twice";
+    }
+    if (e.event == JournalEvent::kLeave) {
+      EXPECT_EQ(r.erase(e.code), 1u) << "left unseen";
+    }
   }
   return results;
 }

@@ -164,14 +164,16 @@ TEST(MainFrameTest, LayoutFrameRingAndPanes) {
     EXPECT_GE(now[2].width(), 300);
     EXPECT_GE(now[1].height(), 80);
     EXPECT_GE(now[3].height(), 120);
-    if (c.left_share > 0)
+    if (c.left_share > 0) {
       EXPECT_NEAR(now[0].width(), c.left_share * (c.size.width - 8 - 6) - 2, 1);
+    }
     const Bitmap small_shot = rig.frame.Render();
     const Point in_koa =
         rig.frame.ScreenToClient({now[1].left + now[1].width() / 2, now[1].bottom - 1});
     EXPECT_NE(small_shot.PixelAt(in_koa.x, in_koa.y), CMainFrame::kFrameColor);
-    if (c.size.width == 1000)
+    if (c.size.width == 1000) {
       ASSERT_TRUE(rig.frame.SaveScreenshot(::testing::TempDir() + "main_frame_1000x700.png"));
+    }
   }
   rig.frame.Move(w);
   testing_host::Settle();

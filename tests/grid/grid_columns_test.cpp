@@ -136,7 +136,9 @@ TEST(GridColumnsTest, DamagedFilesGiveTheDefaultsAndAreKept) {
   };
   for (const auto& c : cases) {
     std::filesystem::remove(file);
-    if (!c.bytes.empty()) ASSERT_TRUE(ReplaceFileContents(file, c.bytes));
+    if (!c.bytes.empty()) {
+      ASSERT_TRUE(ReplaceFileContents(file, c.bytes));
+    }
     const grid_columns::StoredLayout read = grid_columns::ReadFile(file);
     EXPECT_EQ(read.columns.size(), c.columns) << c.bytes.size();
     EXPECT_EQ(read.keep_original, c.keep) << c.bytes.size();
@@ -233,7 +235,8 @@ TEST_F(GridLayoutTest, AReorderedLayoutSurvivesARestart) {
   EXPECT_EQ(grid->ColumnWidth(1), 130);
   grid->Refresh(*session, 3007);
   grid->Refresh(*session, 3007);
-  for (const auto& line : DecodeTextLines((ReadWholeFile(file, bytes), bytes))) {
+  ASSERT_TRUE(ReadWholeFile(file, bytes));
+  for (const auto& line : DecodeTextLines(bytes)) {
     EXPECT_EQ(Count(line, u"<WIDTH>"), 1) << std::string(line.begin(), line.end());
     EXPECT_EQ(Count(line, u"<IORDER>"), 1);
   }
