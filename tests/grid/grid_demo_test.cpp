@@ -204,12 +204,16 @@ TEST(GridDemoTest, RowsOfTheDemoMarketLiveAndALayoutThatOutlivesARestart) {
   // A quarter of an hour on, the user switches to 박스권: its own columns,
   // one row per record, kept live; sorted by rate, highest first.
   rig.market->Advance(900);
+  // The quarter hour's batches of 현재역상 are all in before the switch (a
+  // batch's end does not say whose it is).
+  ASSERT_TRUE(RunUntil(
+      [&] { return rig.driver->Status().packets_received == rig.market->Stats().packets_sent; },
+      10000));
+  Settle();
   CountingGrid& box = rig.work->grid;
   box.Clear();
   (void)rig.session.SwitchScreen(code::kScreenBoxRange);
   rig.work->Research();
-  // The quarter hour's last batch of 현재역상 may end after the switch (a
-  // batch's end does not say whose it is): the answer to 박스권 ends later.
   ASSERT_TRUE(RunUntil(
       [&] {
         return box.list_id() == code::kScreenBoxRange && box.ItemCount() > 3 &&
