@@ -12,7 +12,8 @@
 namespace velloran {
 namespace {
 
-constexpr unsigned kEntryLine = text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis;
+constexpr unsigned kEntryLine =
+    text_flag::kSingleLine | text_flag::kVCenter | text_flag::kEndEllipsis;
 constexpr Color kEntryText = Rgb(50, 50, 50);
 constexpr Color kEntryFaded = Rgb(130, 130, 130);
 constexpr Color kEntryRise = Rgb(231, 17, 14);
@@ -106,7 +107,8 @@ void CJournalWnd::OnPaint(DrawContext& dc) {
               {8, 0, 200, kHeaderHeight}, kEntryLine);
   dc.SetFont(Font::Points(u"굴림", 9));
   dc.SetTextColor(kEntryFaded);
-  dc.DrawText(export_note_, {200, 0, ExportRect().left - 6, kHeaderHeight}, kEntryLine | text_flag::kRight);
+  dc.DrawText(export_note_, {200, 0, ExportRect().left - 6, kHeaderHeight},
+              kEntryLine | text_flag::kRight);
   for (const auto& [rect, text, on] :
        {std::tuple{ExportRect(), u"CSV 저장", true},
         std::tuple{ReplayRect(), u"이 시점부터 재생", selected_ >= 0}}) {
@@ -123,8 +125,9 @@ void CJournalWnd::PaintChips(DrawContext& dc) {
   dc.SetFont(Font::Points(u"굴림", 9));
   dc.SetTextColor(kEntryText);
   dc.DrawText(u"구분", {8, EventChip(0).top, 44, EventChip(0).bottom}, kEntryLine);
-  dc.DrawText(u"검색", {kWidth - kSearchWidth - 44, EventChip(0).top, kWidth - kSearchWidth - 14,
-                        EventChip(0).bottom},
+  dc.DrawText(u"검색",
+              {kWidth - kSearchWidth - 44, EventChip(0).top, kWidth - kSearchWidth - 14,
+               EventChip(0).bottom},
               kEntryLine);
   dc.DrawText(u"화면", {8, ScreenChip(0).top, 44, ScreenChip(0).bottom}, kEntryLine);
   const auto chip = [&](const Rect& rect, const std::u16string& text, bool on) {
@@ -158,12 +161,13 @@ void CJournalWnd::PaintRows(DrawContext& dc) {
     return Rect{kColumnEdges[c], top, kColumnEdges[c + 1] - 6, top + kRowHeight};
   };
   for (int c = 0; c < static_cast<int>(kTitles.size()); ++c)
-    dc.DrawText(kTitles[c], cell(c, titles_top), kEntryLine | (c >= 4 && c <= 6 ? text_flag::kRight : 0u));
+    dc.DrawText(kTitles[c], cell(c, titles_top),
+                kEntryLine | (c >= 4 && c <= 6 ? text_flag::kRight : 0u));
   const auto& rows = view_.rows();
   if (rows.empty()) {
     dc.SetTextColor(kEntryFaded);
-    dc.DrawText(u"기록된 편입·이탈이 없습니다", {8, TableTop(), kWidth - 8, TableTop() + kRowHeight},
-                kEntryLine);
+    dc.DrawText(u"기록된 편입·이탈이 없습니다",
+                {8, TableTop(), kWidth - 8, TableTop() + kRowHeight}, kEntryLine);
     return;
   }
   for (int i = first_shown_; i < static_cast<int>(rows.size()); ++i) {

@@ -223,7 +223,9 @@ void SliderControl::OnPaint(DrawContext& dc) {
     else
       dc.FillRect({end, thumb.bottom + 2, end + 1, std::min(thumb.bottom + 5, r.bottom)}, kTick);
   }
-  const Color face = !IsEnabled() ? Rgb(204, 204, 204) : dragging_ ? kSliderThumbHeld : kSliderThumb;
+  const Color face = !IsEnabled() ? Rgb(204, 204, 204)
+                     : dragging_  ? kSliderThumbHeld
+                                  : kSliderThumb;
   dc.FillRect(thumb, face);
 }
 

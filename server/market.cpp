@@ -11,9 +11,9 @@
 namespace velloran::server {
 namespace {
 
-constexpr double kNewsRunS = 1200.0;      // news lifts a price for 20 minutes
-constexpr double kNewsLift = 0.10;        // by about 10 %
-constexpr double kDriftGapS = 0.3;        // mean time between a watched book's moves
+constexpr double kNewsRunS = 1200.0;  // news lifts a price for 20 minutes
+constexpr double kNewsLift = 0.10;    // by about 10 %
+constexpr double kDriftGapS = 0.3;    // mean time between a watched book's moves
 
 // How many times its mean rate a stock trades at a time of day: busiest in
 // the first minutes, quietest at midday, picking up towards the close. Its
@@ -211,8 +211,7 @@ bool Market::DayStart(int index, int date, Stock& out) const {
     f.prev_close = bars[back].close;
     f.prev_volume = bars[back].volume;
     f.upper_limit = FloorToTick(static_cast<int>(f.prev_close * 1.3), f.market, f.etf);
-    f.lower_limit =
-        CeilToTick(static_cast<int>(std::ceil(f.prev_close * 0.7)), f.market, f.etf);
+    f.lower_limit = CeilToTick(static_cast<int>(std::ceil(f.prev_close * 0.7)), f.market, f.etf);
     f.news_seconds = -1;
   }
   StartDay(f, index, date);
@@ -256,7 +255,7 @@ void Market::StartDay(Stock& s, int index, int date) const {
     ask = TickUp(ask, s.market, s.etf);
     bid = TickDown(bid, s.market, s.etf);
   }
-  s.imbalance = s.rng.Normal() * Market::kImbalanceSigma;
+  s.imbalance = s.rng.Normal() * kImbalanceSigma;
   s.quote = Quote{};
   s.quote.time = HhmmssFromSeconds(kPreOpen);
   s.quote.price = s.prev_close;
@@ -341,8 +340,8 @@ void Market::Trade(Stock& s, int index, double t, MarketEvents& events, int forc
   const double n_move = s.rng.Normal(), n_qty = s.rng.Normal(), n_imb = s.rng.Normal();
   const double u_side = s.rng.Uniform();
 
-  const double decay = std::exp(-(t - s.last_update_s) / Market::kImbalanceTauS);
-  s.imbalance = s.imbalance * decay + std::sqrt(1 - decay * decay) * Market::kImbalanceSigma * n_imb;
+  const double decay = std::exp(-(t - s.last_update_s) / kImbalanceTauS);
+  s.imbalance = s.imbalance * decay + std::sqrt(1 - decay * decay) * kImbalanceSigma * n_imb;
   s.last_update_s = t;
 
   double drift = 0;

@@ -24,7 +24,8 @@ class TotalsPath {
     bid_total = Total(-imbalance_);
     ask_total = Total(imbalance_);
     const double keep = std::exp(-60.0 / Market::kImbalanceTauS);
-    imbalance_ = imbalance_ * keep + std::sqrt(1 - keep * keep) * Market::kImbalanceSigma * rng_.Normal();
+    imbalance_ =
+        imbalance_ * keep + std::sqrt(1 - keep * keep) * Market::kImbalanceSigma * rng_.Normal();
   }
 
  private:

@@ -52,7 +52,7 @@ TEST(AlarmDayFileTest, DamageLosesOnlyTheDamagedLines) {
       {head + "93512\t71000\t71200\t2\t005930\tA\n", 0},                 // no such state
       {head + "93512\t99999999999\t1\t0\t005930\tA\n", 0},               // out of range
       {head + "93512\t71000\t71200\t0\t\tA\n", 0},                       // no code
-      {head + "93512\t71000\t71200\t0\t00\xDC\xFF" "930\tA\n", 0},           // not a code
+      {head + "93512\t71000\t71200\t0\t00\xDC\xFF\x39\x33\x30\tA\n", 0}, // not a code
       {head + good + "93512\t71000\t71200\t0\t00", 1},                   // cut short
       {"velloran-alarm-day 1 2026121\n" + good, 0},                      // another date
       {"velloran-alarm-day 2 20261210\n" + good, 0},                     // another format
