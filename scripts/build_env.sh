@@ -4,6 +4,5 @@
 if command -v ccache >/dev/null 2>&1; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
   export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
-  # Precompiled headers (the release preset) are cached too.
-  export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+  export CCACHE_SLOPPINESS=time_macros,include_file_mtime,include_file_ctime
 fi
